@@ -1,0 +1,64 @@
+// Field reads and writes: one request and its reply each.
+#include <array>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "exchange.h"
+#include "module_state.h"
+#include "operations.h"
+
+namespace vekx {
+
+std::int16_t read_field(std::uint8_t operation, const char *field_name, std::int16_t buffer_size, void *buffer,
+                        std::int16_t *count_out, bool wants_count) {
+  ModuleState &m = state();
+  if (!m.registered) return -2;
+  if (field_name == nullptr || buffer_size < 0 || buffer == nullptr || (wants_count && count_out == nullptr))
+    return 2;
+
+  std::array<std::uint8_t, record_overhead> request{};
+  put_request_header(request, {ReplyMode::awaits_reply, message_type::field_access, m.process_name, field_name,
+                               operation, 0});
+  std::array<std::uint8_t, reply_buffer_size> reply;
+  if (int result = exchange(request, reply)) return static_cast<std::int16_t>(result);
+
+  // A reply can claim more data than the 600-byte buffer holds; the value
+  // never reaches past it. A claim that runs past the datagram's end copies
+  // the zeros the buffer was cleared with.
+  std::size_t length = get_u16(reply, offset::data_length);
+  if (length > max_reply_data) length = max_reply_data;
+  auto *out = static_cast<std::uint8_t *>(buffer);
+  std::size_t count;
+  if (length < static_cast<std::size_t>(buffer_size)) {
+    count = length;
+    out[length] = 0;  // the value arrives as zero-terminated text
+  } else {
+    count = static_cast<std::size_t>(buffer_size);
+  }
+  std::memcpy(out, reply.data() + offset::data, count);
+  if (wants_count) *count_out = static_cast<std::int16_t>(count);
+  return reply[offset::status];
+}
+
+std::int16_t write_field(std::uint8_t operation, const char *field_name, std::int16_t data_length, const void *data) {
+  ModuleState &m = state();
+  if (!m.registered) return -2;
+  if (field_name == nullptr || data_length < 0 || (data_length > 0 && data == nullptr)) return 2;
+
+  const std::size_t size = static_cast<std::size_t>(data_length) + record_overhead;
+  // Two bytes beyond the record, as the terminal software has always
+  // allocated them; only data_length + 30 bytes are sent.
+  std::unique_ptr<std::uint8_t[]> record(new (std::nothrow) std::uint8_t[size + 2]());
+  if (!record) return -4;
+  std::span<std::uint8_t> request(record.get(), size);
+  put_request_header(request, {ReplyMode::awaits_reply, message_type::field_access, m.process_name, field_name,
+                               operation, static_cast<std::uint16_t>(data_length)});
+  if (data_length > 0) std::memcpy(record.get() + offset::data, data, static_cast<std::size_t>(data_length));
+
+  std::array<std::uint8_t, reply_buffer_size> reply;
+  if (int result = exchange(request, reply)) return static_cast<std::int16_t>(result);
+  return reply[offset::status];
+}
+
+}  // namespace vekx

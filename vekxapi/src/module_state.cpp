@@ -1,0 +1,10 @@
+#include "module_state.h"
+
+namespace vekx {
+
+ModuleState &state() {
+  static ModuleState module;
+  return module;
+}
+
+}  // namespace vekx

@@ -1,0 +1,27 @@
+// Which terminal node a request goes to, from the name in its target slot.
+#ifndef VEKX_NODE_SELECT_H
+#define VEKX_NODE_SELECT_H
+
+#include <cstdint>
+#include <span>
+
+namespace vekx {
+
+inline constexpr int node_count = 16;
+
+struct NodeSelection {
+  int result;      // 0, or 2 (one '/') or 4 (no '/', bad letter, bad node)
+  int node_index;  // 0..15 when result is 0
+};
+
+// Examines a request record: the 10-byte target slot and the operation and
+// status bytes behind it, up to the second '/'. "/t1/..." is node index 0,
+// "/T3/..." index 2, "/t@/..." index 15.
+NodeSelection select_node(std::span<const std::uint8_t> request);
+
+// The character that names node index i in field and display names.
+inline char node_character(int node_index) { return static_cast<char>('1' + node_index); }
+
+}  // namespace vekx
+
+#endif

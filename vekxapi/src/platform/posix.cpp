@@ -1,0 +1,103 @@
+// POSIX sockets under the platform interface.
+#include "platform.h"
+
+#if !defined(_WIN32)
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace vekx::platform {
+
+int startup() { return 0; }
+void cleanup() {}
+
+int open_udp(Socket &out) {
+  int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+  if (fd < 0) return wsa_error_from_errno(errno);
+  out = fd;
+  return 0;
+}
+
+int bind_any(Socket s, std::uint16_t local_port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_ANY);
+  a.sin_port = htons(local_port);
+  if (::bind(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return wsa_error_from_errno(errno);
+  return 0;
+}
+
+int set_nonblocking(Socket s, bool on) {
+  int flags = ::fcntl(s, F_GETFL, 0);
+  if (flags < 0) return wsa_error_from_errno(errno);
+  flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+  if (::fcntl(s, F_SETFL, flags) != 0) return wsa_error_from_errno(errno);
+  return 0;
+}
+
+int connect_to(Socket s, const std::uint8_t address[4], std::uint16_t remote_port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  std::memcpy(&a.sin_addr.s_addr, address, 4);  // already in network order
+  a.sin_port = htons(remote_port);
+  if (::connect(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return wsa_error_from_errno(errno);
+  return 0;
+}
+
+void close_socket(Socket s) { ::close(s); }
+
+namespace {
+WaitOutcome wait_for(Socket s, short events, int timeout_us) {
+  pollfd p{s, events, 0};
+  // poll counts in milliseconds; round a partial millisecond up so that a
+  // 100 ms wait never ends early.
+  int timeout_ms = (timeout_us + 999) / 1000;
+  for (;;) {
+    int n = ::poll(&p, 1, timeout_ms);
+    if (n > 0) {
+      if (p.revents & POLLNVAL) return {Wait::failed, wsa_error_from_errno(EBADF)};
+      // An error pending on a UDP socket (an ICMP unreachable, say) makes it
+      // readable and writable: the receive or send then reports it.
+      return {Wait::ready, 0};
+    }
+    if (n == 0) return {Wait::timed_out, 0};
+    if (errno == EINTR) continue;
+    return {Wait::failed, wsa_error_from_errno(errno)};
+  }
+}
+}  // namespace
+
+WaitOutcome wait_writable(Socket s, int timeout_us) { return wait_for(s, POLLOUT, timeout_us); }
+WaitOutcome wait_readable(Socket s, int timeout_us) { return wait_for(s, POLLIN, timeout_us); }
+
+long send_datagram(Socket s, const std::uint8_t *data, std::size_t size) {
+  ssize_t n;
+  do n = ::send(s, data, size, MSG_NOSIGNAL);
+  while (n < 0 && errno == EINTR);
+  return static_cast<long>(n);
+}
+
+long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
+  ssize_t n;
+  // MSG_TRUNC makes recv report the datagram's real length, so a datagram
+  // longer than the buffer shows as a failed receive, as on Winsock.
+  do n = ::recv(s, buf, capacity, MSG_TRUNC);
+  while (n < 0 && errno == EINTR);
+  if (n > static_cast<ssize_t>(capacity)) return -1;
+  return static_cast<long>(n);
+}
+
+std::int64_t now_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace vekx::platform
+#endif

@@ -1,0 +1,101 @@
+// Golden bytes written by hand from the message tables, so that a mistake
+// shared by the record code and its users cannot hide.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "message_record.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes request_bytes(vekx::RequestHeader h, Bytes data = {}) {
+  Bytes rec(data.size() + vekx::record_overhead, 0xEE);
+  vekx::put_request_header(rec, h);
+  std::copy(data.begin(), data.end(), rec.begin() + vekx::offset::data);
+  rec.back() = 0;
+  return rec;
+}
+
+TEST(MessageRecord, ReadRequestOfTheCommandMailbox) {
+  Bytes rec = request_bytes({vekx::ReplyMode::awaits_reply, 4097, "/w1/w0001", "/t1/bx297", 32, 0});
+  const Bytes golden = {0x00, 0x64, 0x01, 0x10,                                   // mode, marker, type
+                        '/',  'w',  '1',  '/',  'w', '0', '0', '0', '1', 0x00,   // source
+                        '/',  't',  '1',  '/',  'b', 'x', '2', '9', '7', 0x00,   // target
+                        0x20, 0x00, 0x00, 0x00, 0x00,                            // op, status, seq, length
+                        0x00};                                                   // terminator
+  EXPECT_EQ(rec, golden);
+}
+
+TEST(MessageRecord, WriteRequestCarriesLengthAndDataUnchanged) {
+  Bytes rec = request_bytes({vekx::ReplyMode::awaits_reply, 4097, "/w2/w0002", "/t1/Lit01", 18, 3}, {'1', '2', '3'});
+  ASSERT_EQ(rec.size(), 33u);
+  EXPECT_EQ(rec[24], 18);
+  EXPECT_EQ(rec[27], 0x03);
+  EXPECT_EQ(rec[28], 0x00);
+  EXPECT_EQ((Bytes{rec.end() - 4, rec.end()}), (Bytes{'1', '2', '3', 0}));
+  EXPECT_EQ((Bytes{rec.begin() + 4, rec.begin() + 14}), (Bytes{'/', 'w', '2', '/', 'w', '0', '0', '0', '2', 0}));
+}
+
+TEST(MessageRecord, DisplayMessageHeader) {
+  Bytes rec = request_bytes({vekx::ReplyMode::one_way, 1073, "/w1/w0001", "/t1/cnpl1", 0, 2}, {1, 7});
+  const Bytes golden = {0x02, 0x64, 0x31, 0x04, '/', 'w', '1', '/', 'w', '0', '0', '0', '1', 0,
+                        '/',  't',  '1',  '/',  'c', 'n', 'p', 'l', '1', 0,   0,   0,   0,   0x02,
+                        0x00, 0x01, 0x07, 0x00};
+  EXPECT_EQ(rec, golden);
+}
+
+TEST(MessageRecord, NamesAreCutToTenCharactersWithoutTerminator) {
+  std::array<std::uint8_t, 12> slot;
+  slot.fill(0xEE);
+  vekx::put_name(slot, 1, "/t1/abcdefgh");  // 12 characters
+  EXPECT_EQ(slot[0], 0xEE);
+  EXPECT_EQ((Bytes{slot.begin() + 1, slot.begin() + 11}), (Bytes{'/', 't', '1', '/', 'a', 'b', 'c', 'd', 'e', 'f'}));
+  EXPECT_EQ(slot[11], 0xEE) << "the slot must not spill";
+
+  vekx::put_name(slot, 1, "ab");
+  EXPECT_EQ((Bytes{slot.begin() + 1, slot.begin() + 11}), (Bytes{'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(MessageRecord, NameComparisonStopsAtASharedZeroOrAfterTenBytes) {
+  const std::uint8_t a[10] = {'/', 't', '1', '/', 'x', 0, 'q', 'q', 'q', 'q'};
+  const std::uint8_t b[10] = {'/', 't', '1', '/', 'x', 0, 'r', 'r', 'r', 'r'};
+  const std::uint8_t c[10] = {'/', 't', '1', '/', 'y', 0, 0, 0, 0, 0};
+  const std::uint8_t full1[10] = {'/', 't', '1', '/', 'a', 'b', 'c', 'd', 'e', 'f'};
+  const std::uint8_t full2[10] = {'/', 't', '1', '/', 'a', 'b', 'c', 'd', 'e', 'g'};
+  EXPECT_TRUE(vekx::names_equal(a, b));
+  EXPECT_FALSE(vekx::names_equal(a, c));
+  EXPECT_TRUE(vekx::names_equal(full1, full1));
+  EXPECT_FALSE(vekx::names_equal(full1, full2));
+}
+
+TEST(MessageRecord, ReplyAcceptanceNeedsTypeSequenceAndName) {
+  Bytes request = request_bytes({vekx::ReplyMode::awaits_reply, 4097, "/w1/w0001", "/t1/bx297", 32, 0});
+  request[26] = 7;
+  Bytes reply(600, 0);
+  std::copy(request.begin(), request.begin() + 29, reply.begin());
+  vekx::put_name(reply, vekx::offset::source_name, "/t1/bx297");
+  vekx::put_name(reply, vekx::offset::target_name, "/w1/w0001");
+  EXPECT_TRUE(vekx::is_reply_to(reply, request));
+
+  Bytes wrong_type = reply;
+  wrong_type[2] = 0x00;
+  EXPECT_FALSE(vekx::is_reply_to(wrong_type, request));
+  Bytes stale = reply;
+  stale[26] = 6;
+  EXPECT_FALSE(vekx::is_reply_to(stale, request));
+  Bytes other_name = reply;
+  other_name[12] = '8';
+  EXPECT_FALSE(vekx::is_reply_to(other_name, request));
+  // Mode, marker, target and operation are not examined.
+  Bytes loose = reply;
+  loose[0] = 9;
+  loose[1] = 9;
+  loose[14] = 'Z';
+  loose[24] = 99;
+  EXPECT_TRUE(vekx::is_reply_to(loose, request));
+}
+
+}  // namespace
