@@ -1,0 +1,39 @@
+// One readable line per datagram for the traffic log: what a technician
+// reads first when the console and the terminal disagree.
+#ifndef VEKXSIM_TRAFFIC_LINE_H
+#define VEKXSIM_TRAFFIC_LINE_H
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "shared_data_service.h"
+
+namespace vekxsim {
+
+// "field-access", "display-text", "display-control", "keystroke-1",
+// "keystroke-2", or "type-N" for any other message type.
+std::string message_type_name(std::uint16_t type);
+// "read", "formatted-read", "write", "formatted-write", "none", or "op-N".
+std::string operation_name(std::uint8_t operation);
+
+// The datagram's fields without time or direction, e.g.
+//   field-access read /w1/w0001 -> /t1/bx297 seq=5 status=0 len=1 data="." hex=ff
+// A malformed datagram reads "malformed: <reason>" followed by its first
+// bytes in hex. Never reads beyond bytes.
+std::string describe_datagram(std::span<const std::uint8_t> bytes);
+
+// Time of day (hh:mm:ss.mmm, local time), direction and peer port, then
+// describe_datagram, e.g.
+//   14:02:11.347 IN  :1701 field-access read /w1/w0001 -> /t1/bx297 seq=5 ...
+std::string traffic_line(const TrafficRecord &record, std::chrono::system_clock::time_point wall_time);
+
+// Data bytes as text (printable ASCII as is, every other byte as '.') and
+// as lower-case hex separated by spaces.
+std::string printable_text(std::span<const std::uint8_t> data);
+std::string hex_text(std::span<const std::uint8_t> data);
+
+}  // namespace vekxsim
+
+#endif
