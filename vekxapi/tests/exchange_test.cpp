@@ -1,0 +1,221 @@
+// The request exchange: reply matching, resends, time-outs and faults.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "library_fixture.h"
+
+namespace vekx_test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The sockets this process holds, by inode: the same inode is the same socket.
+std::set<std::string> open_sockets() {
+  std::set<std::string> found;
+  DIR *dir = ::opendir("/proc/self/fd");
+  while (dirent *e = ::readdir(dir)) {
+    char target[128] = {};
+    std::string path = std::string("/proc/self/fd/") + e->d_name;
+    if (::readlink(path.c_str(), target, sizeof target - 1) > 0 && std::strncmp(target, "socket:", 7) == 0)
+      found.insert(target);
+  }
+  ::closedir(dir);
+  return found;
+}
+
+class Exchange : public LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    register_loopback();
+    peer->set_field_text("/t1/wt101", "12.50");
+  }
+  int16_t read_weight() { return VekRead("/t1/wt101", 20, buffer, &count); }
+  char buffer[20] = {};
+  int16_t count = -7;
+};
+
+TEST_F(Exchange, DecoysAreIgnoredAndTheRealReplyAccepted) {
+  for (vekxsim::Decoy d : {vekxsim::Decoy::wrong_type, vekxsim::Decoy::wrong_sequence, vekxsim::Decoy::wrong_name}) {
+    peer->clear_traffic();
+    peer->send_decoy_before_next_reply(d);
+    EXPECT_EQ(read_weight(), 0);
+    EXPECT_STREQ(buffer, "12.50");
+    EXPECT_EQ(received().size(), 1u) << "no resend was needed";
+  }
+}
+
+TEST_F(Exchange, ALostReplyIsMadeGoodByAResendWithTheNextSequence) {
+  peer->drop_next_replies(1);
+  EXPECT_EQ(read_weight(), 0);
+  ASSERT_EQ(received().size(), 2u);
+  EXPECT_EQ(static_cast<std::uint8_t>(sequence_of(received_bytes(0)) + 1), sequence_of(received_bytes(1)));
+  Bytes first = received_bytes(0), second = received_bytes(1);
+  first[26] = second[26] = 0;
+  EXPECT_EQ(first, second) << "the same request is sent again";
+}
+
+TEST_F(Exchange, AReplyWithinFiveHundredMillisecondsNeedsNoResend) {
+  peer->set_reply_delay(400ms);
+  EXPECT_EQ(read_weight(), 0);
+  EXPECT_EQ(received().size(), 1u);
+}
+
+TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
+  ASSERT_EQ(read_weight(), 0);
+  const auto sockets_before = open_sockets();
+  std::memset(buffer, 0x5A, sizeof buffer);
+  count = -7;
+  peer->set_silent(true);
+  const auto start = Clock::now();
+  EXPECT_EQ(read_weight(), 1);
+  const auto took = Clock::now() - start;
+  EXPECT_GE(took, 1400ms) << "three waits of 500 ms";
+  EXPECT_EQ(buffer[0], 0x5A) << "a failed read leaves the buffer untouched";
+  EXPECT_EQ(count, -7) << "and the count";
+  ASSERT_EQ(received().size(), 4u);
+  const std::uint8_t s1 = sequence_of(received_bytes(1));
+  EXPECT_EQ(sequence_of(received_bytes(2)), static_cast<std::uint8_t>(s1 + 1));
+  EXPECT_EQ(sequence_of(received_bytes(3)), static_cast<std::uint8_t>(s1 + 2));
+
+  peer->set_silent(false);
+  EXPECT_EQ(read_weight(), 0);
+  EXPECT_EQ(open_sockets(), sockets_before) << "the node kept its socket throughout";
+}
+
+TEST_F(Exchange, ADatagramOverSixHundredBytesIsAFailedReceive) {
+  peer->oversize_next_reply(700);
+  const auto start = Clock::now();
+  EXPECT_EQ(read_weight(), 0) << "the second attempt gets a normal reply";
+  EXPECT_LT(Clock::now() - start, 450ms) << "the oversized datagram ended the attempt at once";
+  EXPECT_EQ(received().size(), 2u);
+}
+
+TEST_F(Exchange, AClaimedLengthBeyondTheBufferStaysWithinIt) {
+  char big[700];
+  std::memset(big, 0x5A, sizeof big);
+  peer->claim_length_next_reply(5000);
+  int16_t n = 0;
+  EXPECT_EQ(VekRead("/t1/wt101", 700, big, &n), 0);
+  EXPECT_EQ(n, 571) << "the count stops at what the 600-byte reply buffer holds";
+  EXPECT_EQ(std::string(big, 5), "12.50");
+  EXPECT_EQ(big[5], 0) << "what the datagram lacks reads as the cleared buffer's zeros";
+  EXPECT_EQ(big[571], 0) << "terminator after the 571 bytes";
+  EXPECT_EQ(static_cast<unsigned char>(big[572]), 0x5A) << "nothing beyond";
+
+  char small[8];
+  std::memset(small, 0x5A, sizeof small);
+  peer->claim_length_next_reply(5000);
+  EXPECT_EQ(VekRead("/t1/wt101", 4, small, &n), 0);
+  EXPECT_EQ(n, 4);
+  EXPECT_EQ(static_cast<unsigned char>(small[4]), 0x5A) << "never beyond buffer_size";
+}
+
+TEST_F(Exchange, StrayDatagramsCannotHoldACallForEver) {
+  peer->set_silent(true);
+  std::atomic<bool> flooding{true};
+  std::thread stray([&] {
+    const Bytes junk(40, 0x11);
+    while (flooding) {
+      peer->send_stray(junk, local_port);
+      std::this_thread::sleep_for(50ms);
+    }
+  });
+  const auto start = Clock::now();
+  const int16_t result = read_weight();
+  const auto took = Clock::now() - start;
+  flooding = false;
+  stray.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_LT(took, 8s) << "each attempt ends after 2 s of waiting in all";
+  EXPECT_GE(took, 5900ms);
+  peer->set_silent(false);
+  EXPECT_EQ(read_weight(), 0) << "the next read succeeds";
+}
+
+TEST_F(Exchange, BindConflictIsReportedAndTheNodeTriedAgainNextTime) {
+  VekCloseProcess();
+  register_loopback();
+  int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_ANY);
+  a.sin_port = htons(local_port);
+  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+  EXPECT_EQ(read_weight(), 10048);
+  EXPECT_EQ(VekWrite("/t1/x", 1, "1"), 10048);
+  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
+  ::close(holder);
+  EXPECT_EQ(read_weight(), 0) << "a closed node opens again on the next request";
+}
+
+TEST_F(Exchange, TwoNodesUseTwoLocalPorts) {
+  VekCloseProcess();
+  ASSERT_EQ(VekRegisterProcess(1, "127.0.0.1,127.0.0.1", 2), 0);
+  ASSERT_EQ(read_weight(), 0);
+  // The service serves node 1 only: node 2's request is answered with a
+  // refusal, which still proves where it came from.
+  EXPECT_EQ(VekRead("/t2/wt101", 20, buffer, &count), 4);
+  ASSERT_EQ(received().size(), 2u);
+  EXPECT_EQ(received()[0].peer_port, local_port);
+  EXPECT_EQ(received()[1].peer_port, local_port + 1);
+}
+
+TEST_F(Exchange, ReadBufferRules) {
+  struct Row {
+    int16_t size;
+    int16_t count;
+    std::string bytes;  // what must stand at the start of the buffer
+  };
+  for (const Row &r : {Row{20, 5, std::string("12.50\0", 6)}, Row{5, 5, "12.50"}, Row{1, 1, "1"}}) {
+    char b[24];
+    std::memset(b, 0x5A, sizeof b);
+    int16_t n = -1;
+    ASSERT_EQ(VekRead("/t1/wt101", r.size, b, &n), 0);
+    EXPECT_EQ(n, r.count) << "size " << r.size;
+    EXPECT_EQ(std::string(b, r.bytes.size()), r.bytes) << "size " << r.size;
+    EXPECT_EQ(static_cast<unsigned char>(b[r.bytes.size()]), 0x5A) << "size " << r.size;
+  }
+  char b[4];
+  std::memset(b, 0x5A, sizeof b);
+  int16_t n = -1;
+  ASSERT_EQ(VekRead("/t1/wt101", 0, b, &n), 0);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(static_cast<unsigned char>(b[0]), 0x5A) << "size 0 writes nothing";
+
+  peer->set_field("/t1/empty", {});
+  ASSERT_EQ(VekRead("/t1/empty", 1, b, &n), 0);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(b[0], 0);
+
+  std::memset(b, 0x5A, sizeof b);
+  EXPECT_EQ(VekReadP("/t1/wt101", 3, b), 0);
+  EXPECT_EQ(std::string(b, 3), "12.");
+}
+
+TEST_F(Exchange, TerminalStatusIsPassedThroughWithTheValue) {
+  peer->set_field_status("/t1/wt101", 7);
+  EXPECT_EQ(read_weight(), 7);
+  EXPECT_STREQ(buffer, "12.50") << "the value comes all the same";
+  EXPECT_EQ(VekReadC("/t1/wt101", 20, buffer, &count), 7);
+  EXPECT_EQ(VekReadP("/t1/wt101", 20, buffer), 7);
+  EXPECT_EQ(VekWrite("/t1/wt101", 1, "1"), 7);
+  EXPECT_EQ(VekRead("/t1/nosuch", 20, buffer, &count), 3) << "the service's status for an unknown field";
+}
+
+TEST_F(Exchange, BadFieldNamesAreRefusedWithoutSending) {
+  EXPECT_EQ(VekRead("bx297", 20, buffer, &count), 4);
+  EXPECT_EQ(VekRead("/t1bx297", 20, buffer, &count), 2);
+  EXPECT_EQ(VekWrite("/x1/bx297", 1, "1"), 4);
+  EXPECT_EQ(VekWrite("/tA/bx297", 1, "1"), 4);
+  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
+}
+
+}  // namespace
+}  // namespace vekx_test

@@ -1,0 +1,47 @@
+// A registered library talking to an in-process terminal service on
+// loopback, on ports of the test's own.
+#ifndef VEKX_LIBRARY_FIXTURE_H
+#define VEKX_LIBRARY_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "shared_data_service.h"
+#include "test_ports.h"
+#include "vekxapi.h"
+
+namespace vekx_test {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    peer = std::make_unique<vekxsim::SharedDataService>("127.0.0.1", 0, 1);
+    peer->start();
+    local_port = free_local_port_pair();
+    use_ports(peer->port(), local_port);
+  }
+  void TearDown() override {
+    VekCloseProcess();
+    peer.reset();
+  }
+  void register_loopback() { ASSERT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), 0); }
+
+  // Datagrams the terminal received, in order.
+  std::vector<vekxsim::TrafficRecord> received() const { return peer->inbound(); }
+  Bytes received_bytes(std::size_t i) const { return peer->inbound().at(i).bytes; }
+
+  std::unique_ptr<vekxsim::SharedDataService> peer;
+  std::uint16_t local_port = 0;
+};
+
+inline std::uint8_t sequence_of(const Bytes &datagram) { return datagram.at(26); }
+
+}  // namespace vekx_test
+
+#endif
