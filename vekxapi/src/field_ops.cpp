@@ -7,6 +7,7 @@
 #include "exchange.h"
 #include "module_state.h"
 #include "operations.h"
+#include "reply_value.h"
 
 namespace vekx {
 
@@ -23,21 +24,8 @@ std::int16_t read_field(std::uint8_t operation, const char *field_name, std::int
   std::array<std::uint8_t, reply_buffer_size> reply;
   if (int result = exchange(request, reply)) return static_cast<std::int16_t>(result);
 
-  // A reply can claim more data than the 600-byte buffer holds; the value
-  // never reaches past it. A claim that runs past the datagram's end copies
-  // the zeros the buffer was cleared with.
-  std::size_t length = get_u16(reply, offset::data_length);
-  if (length > max_reply_data) length = max_reply_data;
-  auto *out = static_cast<std::uint8_t *>(buffer);
-  std::size_t count;
-  if (length < static_cast<std::size_t>(buffer_size)) {
-    count = length;
-    out[length] = 0;  // the value arrives as zero-terminated text
-  } else {
-    count = static_cast<std::size_t>(buffer_size);
-  }
-  std::memcpy(out, reply.data() + offset::data, count);
-  if (wants_count) *count_out = static_cast<std::int16_t>(count);
+  const std::int16_t count = deliver_value(reply, buffer_size, static_cast<std::uint8_t *>(buffer));
+  if (wants_count) *count_out = count;
   return reply[offset::status];
 }
 

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine and runs every test: the normal build, the
+# same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the
+# checks that need their own builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+
+jobs=2
+echo "== build and test (normal)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== build and test (ASan + UBSan)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+for extra in scripts/checks/*.sh; do
+  [ -e "$extra" ] || continue
+  echo "== $extra"
+  bash "$extra"
+done
+echo "== all tests passed"
