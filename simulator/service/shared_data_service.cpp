@@ -382,6 +382,19 @@ std::optional<std::vector<std::uint8_t>> SharedDataService::field(const std::str
   return it->second.value;
 }
 
+std::vector<std::string> SharedDataService::field_names() const {
+  std::lock_guard lock(impl_->mutex);
+  std::vector<std::string> names;
+  for (const auto &entry : impl_->fields) names.push_back(entry.first);
+  return names;
+}
+
+std::uint8_t SharedDataService::field_status(const std::string &name) const {
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->fields.find(field_key(name));
+  return it == impl_->fields.end() ? 0 : it->second.status;
+}
+
 void SharedDataService::set_field_status(const std::string &name, std::uint8_t status) {
   std::lock_guard lock(impl_->mutex);
   impl_->fields[field_key(name)].status = status;

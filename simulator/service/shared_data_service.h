@@ -55,6 +55,10 @@ class SharedDataService {
   void set_field_text(const std::string &name, const std::string &text);
   void set_field_byte(const std::string &name, std::uint8_t value);
   std::optional<std::vector<std::uint8_t>> field(const std::string &name) const;
+  // Names of all fields, in name order.
+  std::vector<std::string> field_names() const;
+  // The status set with set_field_status (0 when none was set).
+  std::uint8_t field_status(const std::string &name) const;
   // Status byte to answer for one field instead of 0 (the value still goes).
   void set_field_status(const std::string &name, std::uint8_t status);
   // Reads of this field get no answer at all (a failed exchange for that

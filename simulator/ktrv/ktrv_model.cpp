@@ -1,0 +1,377 @@
+#include "ktrv_model.h"
+
+#include <algorithm>
+
+#include "ktrv_fields.h"
+
+namespace vekxsim {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes fixed_text(const std::string &text, std::size_t size, char fill) {
+  Bytes bytes(size, static_cast<std::uint8_t>(fill));
+  std::copy_n(text.begin(), std::min(text.size(), size), bytes.begin());
+  return bytes;
+}
+
+std::string command_name(std::uint8_t code) {
+  switch (code) {
+    case ktrv::command::single_line: return "single display line";
+    case ktrv::command::four_line: return "four-line display";
+    case ktrv::command::flush_buffer: return "flush buffer";
+    case ktrv::command::apply_forcing: return "output forcing";
+    case ktrv::command::clear_forcing: return "clear forcing";
+    case ktrv::command::transaction_complete: return "transaction complete";
+    case ktrv::command::ktrv_reset: return "KTRV reset";
+    default: return "unknown command";
+  }
+}
+
+const char *force_text(OutputForce f) {
+  switch (f) {
+    case OutputForce::off: return "off";
+    case OutputForce::on: return "on";
+    default: return "-";
+  }
+}
+
+}  // namespace
+
+KtrvModel::KtrvModel(SharedDataService &service, const KtrvOptions &options)
+    : service_(service),
+      prefix_(std::string("/t") + static_cast<char>('0' + options.node) + "/"),
+      command_delay_(std::max(options.command_delay, std::chrono::milliseconds(0))),
+      scale_(options.weight) {
+  create_fields(options);
+  service_.on_write([this](const std::string &name, const Bytes &value) { on_write(name, value); });
+  service_.on_read([this](const std::string &name) { on_read(name); });
+  if (options.power_up) post_event(ktrv::event::power_up);
+  worker_ = std::thread([this] { worker(); });
+}
+
+KtrvModel::~KtrvModel() {
+  service_.on_write(nullptr);
+  service_.on_read(nullptr);
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  worker_.join();
+}
+
+std::string KtrvModel::field_name(std::string_view own_name) const { return prefix_ + std::string(own_name); }
+
+void KtrvModel::create_fields(const KtrvOptions &) {
+  std::lock_guard lock(mutex_);
+  service_.set_field_byte(field_name(ktrv::weight_selector), 0);
+  update_weight_locked();
+  service_.set_field_byte(field_name(ktrv::command_mailbox), 0);
+  service_.set_field_byte(field_name(ktrv::event_mailbox), 0);
+  service_.set_field(field_name(ktrv::literal), Bytes(ktrv::literal_field_bytes, 0));
+  service_.set_field_byte(field_name(ktrv::literal_source), 0);
+  service_.set_field_byte(field_name(ktrv::literal_terminator), 0);
+  service_.set_field(field_name(ktrv::display_text_1), fixed_text("", 2 * ktrv::display_line_chars, ' '));
+  service_.set_field(field_name(ktrv::display_text_2), fixed_text("", ktrv::display_line_chars, ' '));
+  // 0 in a forcing field leaves its output alone when command 14 comes.
+  for (auto name : ktrv::output_fields) service_.set_field_byte(field_name(name), 0);
+  for (auto name : ktrv::input_fields) service_.set_field_byte(field_name(name), 0);
+  service_.set_field(field_name(ktrv::lower_display),
+                     fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", ktrv::lower_display_bytes, ' '));
+}
+
+void KtrvModel::log(const std::string &line) {
+  std::lock_guard lock(log_mutex_);
+  if (log_sink_) log_sink_(line);
+}
+
+void KtrvModel::set_log(std::function<void(const std::string &line)> sink) {
+  std::lock_guard lock(log_mutex_);
+  log_sink_ = std::move(sink);
+}
+
+// ---- service hooks (service thread) ----
+
+void KtrvModel::on_write(const std::string &name, const Bytes &value) {
+  std::lock_guard lock(mutex_);
+  const std::uint8_t first = value.empty() ? 0 : value[0];
+  if (name == field_name(ktrv::command_mailbox)) {
+    if (first == 0 || first == ktrv::command::pending) {
+      log("command mailbox set to " + std::to_string(first) + ": nothing to carry out");
+      pending_.reset();
+      return;
+    }
+    if (pending_)
+      log("command " + std::to_string(*pending_) + " replaced by " + std::to_string(first) +
+          " before it was taken; it is lost");
+    pending_ = first;
+    pending_due_ = std::chrono::steady_clock::now() + command_delay_;
+    if (command_delay_.count() == 0) {
+      take_due_command_locked();
+    } else {
+      service_.set_field_byte(field_name(ktrv::command_mailbox), ktrv::command::pending);
+      wake_.notify_all();
+    }
+  } else if (name == field_name(ktrv::event_mailbox)) {
+    advance_events_locked();
+  }
+}
+
+void KtrvModel::on_read(const std::string &name) {
+  std::lock_guard lock(mutex_);
+  // A read at or after the due time never sees 255, even if the worker has
+  // not woken yet.
+  take_due_command_locked();
+  if (name == field_name(ktrv::weight_1) || name == field_name(ktrv::weight_5)) update_weight_locked();
+}
+
+void KtrvModel::worker() {
+  std::unique_lock lock(mutex_);
+  while (!stopping_) {
+    if (pending_) {
+      wake_.wait_until(lock, pending_due_);
+      take_due_command_locked();
+    } else {
+      wake_.wait(lock);
+    }
+  }
+}
+
+// ---- commands ----
+
+void KtrvModel::take_due_command_locked() {
+  if (!pending_ || std::chrono::steady_clock::now() < pending_due_) return;
+  const std::uint8_t code = *pending_;
+  pending_.reset();
+  carry_out_locked(code);
+  service_.set_field_byte(field_name(ktrv::command_mailbox), 0);
+}
+
+std::string KtrvModel::field_text_locked(std::string_view own_name, std::size_t from, std::size_t count) const {
+  const auto value = service_.field(field_name(own_name)).value_or(Bytes{});
+  std::string text;
+  for (std::size_t i = from; i < value.size() && i < from + count && value[i] != 0; ++i)
+    text.push_back(static_cast<char>(value[i]));
+  return text;
+}
+
+void KtrvModel::carry_out_locked(std::uint8_t code) {
+  std::string detail;
+  const auto parameter = service_.field(field_name(ktrv::output_fields[0])).value_or(Bytes{0});
+  const int parameter_byte = parameter.empty() ? 0 : parameter[0];
+  switch (code) {
+    case ktrv::command::single_line:
+      display_lines_[0] = field_text_locked(ktrv::display_text_1, 0, ktrv::display_line_chars);
+      detail = "line 1 \"" + display_lines_[0] + "\" (parameter " + std::to_string(parameter_byte) + ")";
+      break;
+    case ktrv::command::four_line:
+      display_lines_[0] = field_text_locked(ktrv::display_text_1, 0, ktrv::display_line_chars);
+      display_lines_[1] = field_text_locked(ktrv::display_text_1, ktrv::display_line_chars, ktrv::display_line_chars);
+      display_lines_[2] = field_text_locked(ktrv::display_text_2, 0, ktrv::display_line_chars);
+      detail = "lines \"" + display_lines_[0] + "\" \"" + display_lines_[1] + "\" \"" + display_lines_[2] +
+               "\" (parameter " + std::to_string(parameter_byte) + ")";
+      break;
+    case ktrv::command::flush_buffer:
+      ++flushes_;
+      service_.set_field(field_name(ktrv::literal), Bytes(ktrv::literal_field_bytes, 0));
+      detail = "keyboard/serial literal cleared";
+      break;
+    case ktrv::command::apply_forcing:
+      for (std::size_t i = 0; i < outputs_.size(); ++i) {
+        const auto value = service_.field(field_name(ktrv::output_fields[i])).value_or(Bytes{0});
+        const int v = value.empty() ? 0 : value[0];
+        // 1 forces off, 2 forces on; any other value leaves the output as it is.
+        if (v == ktrv::force_off) outputs_[i] = OutputForce::off;
+        if (v == ktrv::force_on) outputs_[i] = OutputForce::on;
+        detail += (i ? " " : "") + std::to_string(i + 1) + ":" + force_text(outputs_[i]);
+      }
+      break;
+    case ktrv::command::clear_forcing:
+      outputs_.fill(OutputForce::none);
+      detail = "all outputs back to the program";
+      break;
+    case ktrv::command::transaction_complete:
+      ++transactions_;
+      queue_event(QueuedEvent::plain(ktrv::event::weigh_complete));
+      detail = "transaction " + std::to_string(transactions_) + " closed, event 110 posted";
+      break;
+    case ktrv::command::ktrv_reset:
+      ++resets_;
+      outputs_.fill(OutputForce::none);
+      display_lines_ = {};
+      events_.clear();
+      queue_event(QueuedEvent::plain(ktrv::event::ktrv_reset));
+      detail = "device reset: forcing cleared, display blank, queued events dropped, event 108 posted";
+      break;
+    default:
+      detail = "taken and ignored";
+      break;
+  }
+  log("command " + std::to_string(code) + " (" + command_name(code) + ") carried out: " + detail);
+}
+
+void KtrvModel::run_command(std::uint8_t code) {
+  std::lock_guard lock(mutex_);
+  carry_out_locked(code);
+}
+
+void KtrvModel::set_command_delay(std::chrono::milliseconds delay) {
+  std::lock_guard lock(mutex_);
+  command_delay_ = std::max(delay, std::chrono::milliseconds(0));
+}
+
+std::chrono::milliseconds KtrvModel::command_delay() const {
+  std::lock_guard lock(mutex_);
+  return command_delay_;
+}
+
+std::optional<std::uint8_t> KtrvModel::pending_command() const {
+  std::lock_guard lock(mutex_);
+  return pending_;
+}
+
+// ---- events ----
+
+bool KtrvModel::queue_event(QueuedEvent event) {
+  if (event.code == 0) return false;
+  if (events_.size() >= max_queued_events) {
+    log("event " + std::to_string(event.code) + " refused: " + std::to_string(max_queued_events) +
+        " events already wait");
+    return false;
+  }
+  events_.push_back(std::move(event));
+  if (!advance_events_locked())
+    log("event " + std::to_string(events_.back().code) + " queued behind the unacknowledged event " +
+        std::to_string(event_in_mailbox()));
+  return true;
+}
+
+bool KtrvModel::advance_events_locked() {
+  // Checked under the model's lock, so a post racing with the console's
+  // acknowledge can never overwrite an event that is already in the mailbox.
+  if (events_.empty() || event_in_mailbox() != 0) return false;
+  QueuedEvent next = std::move(events_.front());
+  events_.pop_front();
+  put_event_locked(next);
+  return true;
+}
+
+void KtrvModel::put_event_locked(const QueuedEvent &event) {
+  if (event.has_literal) {
+    service_.set_field(field_name(ktrv::literal), fixed_text(event.text, ktrv::literal_field_bytes, '\0'));
+    service_.set_field_byte(field_name(ktrv::literal_source), event.source);
+    service_.set_field_byte(field_name(ktrv::literal_terminator), event.terminator);
+  }
+  service_.set_field_byte(field_name(ktrv::event_mailbox), event.code);
+  log("event " + std::to_string(event.code) + " posted");
+}
+
+bool KtrvModel::post_event(std::uint8_t code) {
+  std::lock_guard lock(mutex_);
+  return queue_event(QueuedEvent::plain(code));
+}
+
+bool KtrvModel::key_literal(const std::string &text, std::uint8_t terminator) {
+  std::lock_guard lock(mutex_);
+  return queue_event({ktrv::event::literal, true, text, 0, terminator});
+}
+
+bool KtrvModel::serial_literal(const std::string &text) {
+  std::lock_guard lock(mutex_);
+  return queue_event({ktrv::event::literal, true, text, 1, 0});
+}
+
+void KtrvModel::acknowledge_event() {
+  service_.set_field_byte(field_name(ktrv::event_mailbox), 0);
+  on_write(field_name(ktrv::event_mailbox), Bytes{0});
+}
+
+std::uint8_t KtrvModel::event_in_mailbox() const {
+  const auto value = service_.field(field_name(ktrv::event_mailbox)).value_or(Bytes{0});
+  return value.empty() ? 0 : value[0];
+}
+
+std::vector<std::uint8_t> KtrvModel::queued_events() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::uint8_t> codes;
+  for (const auto &e : events_) codes.push_back(e.code);
+  return codes;
+}
+
+// ---- scale, inputs, display ----
+
+void KtrvModel::update_weight_locked() {
+  const auto text = fixed_text(Scale::weight_text(scale_.reading(std::chrono::steady_clock::now())),
+                               ktrv::weight_field_bytes, '\0');
+  service_.set_field(field_name(ktrv::weight_1), text);
+  service_.set_field(field_name(ktrv::weight_5), text);
+}
+
+void KtrvModel::set_weight(double weight) {
+  std::lock_guard lock(mutex_);
+  scale_.set_target(weight, std::chrono::steady_clock::now());
+  update_weight_locked();
+}
+
+void KtrvModel::set_settle_time(std::chrono::milliseconds settle) {
+  std::lock_guard lock(mutex_);
+  scale_.set_settle_time(settle);
+}
+
+void KtrvModel::set_drift(double amplitude) {
+  std::lock_guard lock(mutex_);
+  scale_.set_drift(amplitude);
+}
+
+double KtrvModel::target_weight() const {
+  std::lock_guard lock(mutex_);
+  return scale_.target();
+}
+
+bool KtrvModel::set_input(int number, bool on) {
+  if (number < 1 || number > static_cast<int>(ktrv::input_fields.size())) return false;
+  service_.set_field_byte(field_name(ktrv::input_fields[number - 1]), on ? 1 : 0);
+  return true;
+}
+
+std::array<bool, 12> KtrvModel::inputs() const {
+  std::array<bool, 12> states{};
+  for (std::size_t i = 0; i < states.size(); ++i) {
+    const auto value = service_.field(field_name(ktrv::input_fields[i])).value_or(Bytes{0});
+    states[i] = !value.empty() && value[0] == 1;
+  }
+  return states;
+}
+
+void KtrvModel::set_lower_display(const std::string &text) {
+  service_.set_field(field_name(ktrv::lower_display), fixed_text(text, ktrv::lower_display_bytes, ' '));
+}
+
+std::array<OutputForce, 12> KtrvModel::outputs() const {
+  std::lock_guard lock(mutex_);
+  return outputs_;
+}
+
+std::array<std::string, 3> KtrvModel::display_lines() const {
+  std::lock_guard lock(mutex_);
+  return display_lines_;
+}
+
+int KtrvModel::buffer_flushes() const {
+  std::lock_guard lock(mutex_);
+  return flushes_;
+}
+
+int KtrvModel::completed_transactions() const {
+  std::lock_guard lock(mutex_);
+  return transactions_;
+}
+
+int KtrvModel::resets() const {
+  std::lock_guard lock(mutex_);
+  return resets_;
+}
+
+}  // namespace vekxsim

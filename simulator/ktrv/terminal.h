@@ -1,0 +1,86 @@
+// A simulated VekX terminal node running the KTRV application program: the
+// shared-data service and the KTRV model together, and the control command
+// language that vekxsim reads from standard input and script files.
+//
+// In-process use (tests of the console and of the library):
+//
+//   vekxsim::Terminal terminal({.port = 0, .command_delay = std::chrono::milliseconds(0)});
+//   setenv("VEKX_TERMINAL_PORT", std::to_string(terminal.port()).c_str(), 1);
+//   terminal.control("weight 12.5");            // -> "weight 12.50"
+//   terminal.control("event 104");              // -> "event 104 posted"
+//   terminal.service().traffic();               // every datagram in and out
+//
+// The terminal serves from construction until destruction. Every member may
+// be called from any thread.
+#ifndef VEKXSIM_TERMINAL_H
+#define VEKXSIM_TERMINAL_H
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ktrv_model.h"
+#include "shared_data_service.h"
+
+namespace vekxsim {
+
+struct TerminalOptions {
+  std::string listen_address = "127.0.0.1";
+  std::uint16_t port = 0;                               // 0: the system picks one; see Terminal::port()
+  int node = 1;                                         // node character of the served fields, 1..16
+  double weight = 0.0;                                  // weight on the scale at start (settled at once)
+  std::chrono::milliseconds command_delay{200};         // command mailbox reads 255 this long
+  bool power_up = true;                                 // event 54 in the event mailbox at start
+};
+
+class Terminal {
+ public:
+  // Binds the service (std::system_error when the address or port cannot be
+  // bound; std::invalid_argument for a node outside 1..16), creates the
+  // KTRV fields and starts answering.
+  explicit Terminal(const TerminalOptions &options = {});
+  ~Terminal();
+  Terminal(const Terminal &) = delete;
+  Terminal &operator=(const Terminal &) = delete;
+
+  SharedDataService &service();
+  KtrvModel &model();
+  std::uint16_t port() const;
+
+  // Executes one control command line and returns its reply: one or more
+  // lines separated by '\n', no trailing newline. A reply that starts with
+  // "error: " means the command was refused and changed nothing. Blank lines
+  // and lines starting with '#' reply with an empty text. "help" lists the
+  // language; help_text() gives the same text.
+  std::string control(const std::string &line);
+  static std::string help_text();
+
+  // True once "quit" has been executed.
+  bool quit_requested() const;
+
+  // Receives the traffic log (one decoded line per datagram) and the model's
+  // notes ("command 14 (output forcing) carried out: ..."); "log off" and
+  // "log on" switch the traffic lines off and on. No sink: nothing logged.
+  void set_log(std::function<void(const std::string &line)> sink);
+
+ private:
+  std::string execute(const std::string &command, const std::string &args);
+  std::string full_name(const std::string &name) const;
+  std::string describe_field(const std::string &name) const;
+
+  TerminalOptions options_;
+  std::unique_ptr<SharedDataService> service_;
+  std::unique_ptr<KtrvModel> model_;
+  std::atomic<bool> quit_{false};
+  std::atomic<bool> traffic_log_on_{true};
+  std::mutex sink_mutex_;
+  std::function<void(const std::string &)> sink_;
+};
+
+}  // namespace vekxsim
+
+#endif
