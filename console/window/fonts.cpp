@@ -1,0 +1,45 @@
+#include "fonts.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <cstring>
+
+namespace ktrv {
+
+namespace {
+
+struct StandIn {
+  const char *designed;
+  const char *installed;
+};
+
+constexpr StandIn kStandIns[] = {
+    {"MS Sans Serif", "Liberation Sans"},
+    {"Courier New", "Liberation Mono"},
+    {"Arial", "Liberation Sans"},
+    {"Arial Narrow", "Liberation Sans Narrow"},
+};
+
+}  // namespace
+
+int pixelsForPoints(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
+
+QFont makeFont(const layout::Font &font) {
+  QStringList families{QString::fromLatin1(font.family)};
+  for (const StandIn &s : kStandIns) {
+    if (std::strcmp(s.designed, font.family) == 0) families.append(QString::fromLatin1(s.installed));
+  }
+  // fontconfig answers MS Sans Serif with a wider face than the one chosen
+  // here, so the stand-in goes in front of the designed name.
+  if (std::strcmp(font.family, "MS Sans Serif") == 0) families.swapItemsAt(0, 1);
+  QFont f;
+  f.setFamilies(families);
+  f.setPixelSize(pixelsForPoints(font.points));
+  f.setBold(font.bold);
+  f.setItalic(font.italic);
+  f.setStyleStrategy(QFont::PreferAntialias);
+  return f;
+}
+
+}  // namespace ktrv

@@ -1,0 +1,22 @@
+// Turns a designed font (family and points) into a QFont sized in pixels
+// for a 96-dpi screen, with the installed stand-ins for faces that Linux
+// does not have: Liberation Sans for MS Sans Serif (a sans face of the same
+// weight and nearly the same widths), and the metric-compatible Liberation
+// faces for Courier New, Arial and Arial Narrow.
+#ifndef KTRV_FONTS_H
+#define KTRV_FONTS_H
+
+#include <QFont>
+
+#include "window_layout.h"
+
+namespace ktrv {
+
+// Pixel size of a point size on a 96-dpi screen, rounded to whole pixels.
+int pixelsForPoints(double points);
+
+QFont makeFont(const layout::Font &font);
+
+}  // namespace ktrv
+
+#endif
