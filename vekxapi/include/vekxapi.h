@@ -23,7 +23,8 @@
 #  define VEKX_STDCALL __stdcall
 #  define VEKX_CDECL __cdecl
 #  if defined(VEKXAPI_BUILDING)
-#    define VEKX_EXPORT __declspec(dllexport)
+     /* vekxapi.def lists the exports: undecorated names, fixed ordinals. */
+#    define VEKX_EXPORT
 #  else
 #    define VEKX_EXPORT __declspec(dllimport)
 #  endif
