@@ -15,7 +15,7 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 echo "== build and test (ASan + UBSan)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 for extra in scripts/checks/*.sh; do

@@ -1,6 +1,8 @@
 // The request exchange: reply matching, resends, time-outs and faults.
+#if !defined(_WIN32)
 #include <dirent.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cstring>
@@ -15,6 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+#if !defined(_WIN32)
 // The sockets this process holds, by inode: the same inode is the same socket.
 std::set<std::string> open_sockets() {
   std::set<std::string> found;
@@ -28,6 +31,7 @@ std::set<std::string> open_sockets() {
   ::closedir(dir);
   return found;
 }
+#endif
 
 class Exchange : public LibraryTest {
  protected:
@@ -69,7 +73,9 @@ TEST_F(Exchange, AReplyWithinFiveHundredMillisecondsNeedsNoResend) {
 
 TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
   ASSERT_EQ(read_weight(), 0);
+#if !defined(_WIN32)  // counts sockets through /proc
   const auto sockets_before = open_sockets();
+#endif
   std::memset(buffer, 0x5A, sizeof buffer);
   count = -7;
   peer->set_silent(true);
@@ -86,7 +92,9 @@ TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
 
   peer->set_silent(false);
   EXPECT_EQ(read_weight(), 0);
+#if !defined(_WIN32)
   EXPECT_EQ(open_sockets(), sockets_before) << "the node kept its socket throughout";
+#endif
 }
 
 TEST_F(Exchange, ADatagramOverSixHundredBytesIsAFailedReceive) {
@@ -117,14 +125,18 @@ TEST_F(Exchange, AClaimedLengthBeyondTheBufferStaysWithinIt) {
   EXPECT_EQ(static_cast<unsigned char>(small[4]), 0x5A) << "never beyond buffer_size";
 }
 
-TEST_F(Exchange, StrayDatagramsCannotHoldACallForEver) {
+TEST_F(Exchange, AFloodOfStrayDatagramsCannotHoldACallForEver) {
+  // For 5 s the terminal's own address and port sends non-matching datagrams
+  // as fast as it can while a read waits for an answer that never comes.
   peer->set_silent(true);
   std::atomic<bool> flooding{true};
+  std::atomic<long> sent{0};
   std::thread stray([&] {
     const Bytes junk(40, 0x11);
-    while (flooding) {
+    const auto until = Clock::now() + 5s;
+    while (flooding && Clock::now() < until) {
       peer->send_stray(junk, local_port);
-      std::this_thread::sleep_for(50ms);
+      ++sent;
     }
   });
   const auto start = Clock::now();
@@ -133,25 +145,25 @@ TEST_F(Exchange, StrayDatagramsCannotHoldACallForEver) {
   flooding = false;
   stray.join();
   EXPECT_EQ(result, 1);
-  EXPECT_LT(took, 8s) << "each attempt ends after 2 s of waiting in all";
-  EXPECT_GE(took, 5900ms);
+  EXPECT_GT(sent.load(), 1000) << "the flood must really have flooded";
+  // Three attempts of at most 100 ms + 2 s each.
+  EXPECT_LT(took, 6500ms);
+  ASSERT_EQ(received().size(), 3u);
   peer->set_silent(false);
-  EXPECT_EQ(read_weight(), 0) << "the next read succeeds";
+  EXPECT_EQ(read_weight(), 0) << "the next read succeeds behind whatever is still queued";
+  EXPECT_STREQ(buffer, "12.50");
 }
 
 TEST_F(Exchange, BindConflictIsReportedAndTheNodeTriedAgainNextTime) {
   VekCloseProcess();
   register_loopback();
-  int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  a.sin_port = htons(local_port);
-  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+  bool bound = false;
+  TestSocket holder = bind_udp_any(local_port, bound);
+  ASSERT_TRUE(bound);
   EXPECT_EQ(read_weight(), 10048);
   EXPECT_EQ(VekWrite("/t1/x", 1, "1"), 10048);
   EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
-  ::close(holder);
+  close_test_socket(holder);
   EXPECT_EQ(read_weight(), 0) << "a closed node opens again on the next request";
 }
 

@@ -1,0 +1,78 @@
+"""Turns a Google Benchmark JSON file into bench/RESULTS.md."""
+import datetime
+import json
+import os
+import platform
+import subprocess
+import sys
+
+
+def medians(path):
+    with open(path) as f:
+        data = json.load(f)
+    found = {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            found[b["run_name"]] = b
+    return data["context"], found
+
+
+def cpu_model():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "unknown"
+
+
+def us(b):
+    scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b["time_unit"]]
+    return b["real_time"] * scale
+
+
+def main():
+    context, m = medians(sys.argv[1])
+    console_cpu = sys.argv[2] if len(sys.argv) > 2 else ""
+    rows = []
+    worst = 0.0
+    for name, floor in [("VekRead1/real_time", "Floor_Read1/real_time"),
+                        ("VekWriteN/1/real_time", "Floor_Write/1/real_time"),
+                        ("VekWriteN/40/real_time", "Floor_Write/40/real_time")]:
+        if name in m and floor in m:
+            ratio = us(m[name]) / us(m[floor])
+            worst = max(worst, ratio)
+            rows.append(f"| {name.split('/real_time')[0]} | {us(m[name]):.1f} | {us(m[floor]):.1f} | {ratio:.2f} |")
+    print("# Benchmark results\n")
+    print(f"Measured {datetime.date.today().isoformat()} on {cpu_model()}, "
+          f"{context.get('num_cpus', os.cpu_count())} cores, {platform.system()} {platform.release()}, "
+          f"with `bench/run.sh` (release build, median of 5 repetitions, all on loopback).\n")
+    print("## The library against the raw-UDP floor\n")
+    print("The floor is a blocking send/recv of the same request bytes over a connected")
+    print("socket against the same simulated terminal in the same run.\n")
+    print("| Operation | Library, µs | Floor, µs | Ratio |")
+    print("|---|---|---|---|")
+    print("\n".join(rows))
+    print(f"\nWorst ratio: {worst:.2f} (limit 1.30).\n")
+    tick = m.get("PollTick16Reads/real_time")
+    if tick:
+        floor = m.get("Floor_Read1/real_time")
+        line = f"One poll tick's 16 reads: {us(tick):.0f} µs per tick"
+        if floor:
+            line += f" (16 x floor = {16 * us(floor):.0f} µs)"
+        print("## Poll tick\n\n" + line + ".\n")
+    print("## Simulator throughput\n")
+    print("| Clients | Requests per second |")
+    print("|---|---|")
+    for name, label in [("SimulatorRequests/real_time/threads:1", "1"),
+                        ("SimulatorRequests/real_time/threads:16", "16")]:
+        if name in m:
+            print(f"| {label} | {m[name].get('items_per_second', 0):,.0f} |")
+    if console_cpu:
+        print("\n## Console CPU use\n")
+        print(console_cpu)
+
+
+main()

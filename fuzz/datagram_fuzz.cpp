@@ -1,0 +1,15 @@
+// Any datagram as the simulated terminal receives it: the malformed check
+// and the traffic-log decoding never read beyond what arrived.
+#include <vector>
+
+#include "datagram_check.h"
+#include "traffic_line.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  std::vector<std::uint8_t> exact(data, data + size);  // exact-size heap copy
+  const std::span<const std::uint8_t> bytes(exact.data(), exact.size());
+  vekxsim::malformed_reason(bytes, size);
+  vekxsim::malformed_reason(bytes, size + 100);  // as if the receive had cut it
+  vekxsim::describe_datagram(bytes);
+  return 0;
+}
