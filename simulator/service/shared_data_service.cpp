@@ -1,11 +1,16 @@
 #include "shared_data_service.h"
 
+#if defined(_WIN32)
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -30,6 +35,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
+
+// The library's tests also run on Windows: the few socket differences live here.
+#if defined(_WIN32)
+using SocketHandle = SOCKET;
+constexpr SocketHandle no_socket = INVALID_SOCKET;
+int last_socket_error() { return ::WSAGetLastError(); }
+std::string socket_error_text(int err) { return "Windows Sockets error " + std::to_string(err); }
+void close_socket(SocketHandle s) { ::closesocket(s); }
+const std::error_category &socket_errors() { return std::system_category(); }
+#else
+using SocketHandle = int;
+constexpr SocketHandle no_socket = -1;
+int last_socket_error() { return errno; }
+std::string socket_error_text(int err) { return std::strerror(err); }
+void close_socket(SocketHandle s) { ::close(s); }
+const std::error_category &socket_errors() { return std::generic_category(); }
+#endif
 
 // How long the receive loop sleeps at most, so that stop() is prompt even if
 // the wake-up byte were lost.
@@ -63,8 +85,8 @@ std::string slot_key(const std::uint8_t *slot) {
 }  // namespace
 
 struct SharedDataService::Impl {
-  int fd = -1;
-  int wake_read = -1;
+  SocketHandle fd = no_socket;
+  int wake_read = -1;  // the wake-up pipe; none under Windows
   int wake_write = -1;
   std::uint16_t port = 0;
   int node = 1;
@@ -123,9 +145,9 @@ struct SharedDataService::Impl {
   }
 
   void send_now(const Bytes &bytes, const sockaddr_in &to) {
-    const ssize_t sent =
-        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr *>(&to), sizeof to);
-    if (sent < 0) log(std::string("send failed: ") + std::strerror(errno));
+    const auto sent = ::sendto(fd, reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size()), 0,
+                               reinterpret_cast<const sockaddr *>(&to), sizeof to);
+    if (sent < 0) log("send failed: " + socket_error_text(last_socket_error()));
     record(false, ntohs(to.sin_port), bytes, bytes.size());
   }
 
@@ -268,6 +290,19 @@ struct SharedDataService::Impl {
     for (int i = 0; i < 256; ++i) {
       sockaddr_in from{};
       socklen_t from_size = sizeof from;
+#if defined(_WIN32)
+      // The socket is non-blocking. An oversized datagram fails with
+      // WSAEMSGSIZE and leaves its first bytes: its real size is unknown but
+      // more than was kept.
+      auto n = ::recvfrom(fd, reinterpret_cast<char *>(buffer), sizeof buffer, 0,
+                          reinterpret_cast<sockaddr *>(&from), &from_size);
+      if (n < 0 && ::WSAGetLastError() == WSAEMSGSIZE) n = sizeof buffer + 1;
+      if (n < 0) {
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
+          log("receive failed: " + socket_error_text(::WSAGetLastError()));
+        return;
+      }
+#else
       // MSG_TRUNC gives the real size, so an oversized datagram is seen as such.
       const ssize_t n = ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
                                    reinterpret_cast<sockaddr *>(&from), &from_size);
@@ -276,6 +311,7 @@ struct SharedDataService::Impl {
           log(std::string("receive failed: ") + std::strerror(errno));
         return;
       }
+#endif
       const std::size_t real = static_cast<std::size_t>(n);
       handle(std::span<const std::uint8_t>(buffer, std::min(real, sizeof buffer)), real, from);
     }
@@ -288,6 +324,11 @@ struct SharedDataService::Impl {
         const auto until = std::chrono::ceil<std::chrono::milliseconds>(queued.front().due - Clock::now());
         timeout = std::clamp(until, std::chrono::milliseconds(0), loop_tick);
       }
+#if defined(_WIN32)
+      // No wake-up pipe here: stop() waits for the end of the current tick.
+      WSAPOLLFD fds[1] = {{fd, POLLIN, 0}};
+      const int ready = ::WSAPoll(fds, 1, static_cast<int>(timeout.count()));
+#else
       pollfd fds[2] = {{fd, POLLIN, 0}, {wake_read, POLLIN, 0}};
       const int ready = ::poll(fds, 2, static_cast<int>(timeout.count()));
       if (ready > 0 && (fds[1].revents & POLLIN)) {
@@ -295,6 +336,7 @@ struct SharedDataService::Impl {
         while (::read(wake_read, drain, sizeof drain) > 0) {
         }
       }
+#endif
       send_due();
       if (ready > 0 && (fds[0].revents & POLLIN)) receive_all();
     }
@@ -315,6 +357,19 @@ SharedDataService::SharedDataService(const std::string &listen_address, std::uin
     delete impl_;
     throw std::system_error(EINVAL, std::generic_category(), "not an IPv4 address: " + listen_address);
   }
+#if defined(_WIN32)
+  WSADATA wsa;
+  ::WSAStartup(MAKEWORD(2, 2), &wsa);  // counted: the destructor gives it back
+  impl_->fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  u_long nonblocking = 1;
+  if (impl_->fd == no_socket || ::ioctlsocket(impl_->fd, FIONBIO, &nonblocking) != 0) {
+    const int err = last_socket_error();
+    if (impl_->fd != no_socket) close_socket(impl_->fd);
+    delete impl_;
+    ::WSACleanup();
+    throw std::system_error(err, std::system_category(), "socket");
+  }
+#else
   int pipe_fds[2];
   impl_->fd = ::socket(AF_INET, SOCK_DGRAM, 0);
   if (impl_->fd < 0 || ::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) {
@@ -325,13 +380,18 @@ SharedDataService::SharedDataService(const std::string &listen_address, std::uin
   }
   impl_->wake_read = pipe_fds[0];
   impl_->wake_write = pipe_fds[1];
+#endif
   if (::bind(impl_->fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
-    const int err = errno;
-    ::close(impl_->fd);
+    const int err = last_socket_error();
+    close_socket(impl_->fd);
+#if defined(_WIN32)
+    ::WSACleanup();
+#else
     ::close(impl_->wake_read);
     ::close(impl_->wake_write);
+#endif
     delete impl_;
-    throw std::system_error(err, std::generic_category(),
+    throw std::system_error(err, socket_errors(),
                             "bind " + listen_address + ":" + std::to_string(port));
   }
   socklen_t size = sizeof addr;
@@ -341,9 +401,13 @@ SharedDataService::SharedDataService(const std::string &listen_address, std::uin
 
 SharedDataService::~SharedDataService() {
   stop();
-  ::close(impl_->fd);
+  close_socket(impl_->fd);
+#if defined(_WIN32)
+  ::WSACleanup();
+#else
   ::close(impl_->wake_read);
   ::close(impl_->wake_write);
+#endif
   delete impl_;
 }
 
@@ -356,8 +420,10 @@ void SharedDataService::start() {
 
 void SharedDataService::stop() {
   if (!impl_->running.exchange(false)) return;
+#if !defined(_WIN32)
   const std::uint8_t wake = 1;
   [[maybe_unused]] ssize_t ignored = ::write(impl_->wake_write, &wake, 1);
+#endif
   if (impl_->thread.joinable()) impl_->thread.join();
   impl_->queued.clear();
 }
