@@ -318,11 +318,18 @@ void KtrvModel::set_weight(double weight) {
 void KtrvModel::set_settle_time(std::chrono::milliseconds settle) {
   std::lock_guard lock(mutex_);
   scale_.set_settle_time(settle);
+  update_weight_locked();
 }
 
 void KtrvModel::set_drift(double amplitude) {
   std::lock_guard lock(mutex_);
   scale_.set_drift(amplitude);
+  update_weight_locked();
+}
+
+void KtrvModel::refresh_weight() {
+  std::lock_guard lock(mutex_);
+  update_weight_locked();
 }
 
 double KtrvModel::target_weight() const {

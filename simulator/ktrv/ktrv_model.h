@@ -68,6 +68,9 @@ class KtrvModel {
   void set_settle_time(std::chrono::milliseconds settle);
   void set_drift(double amplitude);
   double target_weight() const;
+  // Puts the scale's present reading into the weight fields (a read over
+  // the wire does this by itself).
+  void refresh_weight();
 
   // Inputs 1..12 (In1..In12); false for a number out of range.
   bool set_input(int number, bool on);

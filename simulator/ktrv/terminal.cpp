@@ -146,6 +146,7 @@ std::string Terminal::execute(const std::string &command, const std::string &arg
     if (auto p = model_->pending_command()) out << ", command " << int(*p) << " pending";
     return out.str();
   }
+  if (command == "fields" || command == "get") model_->refresh_weight();
   if (command == "fields") {
     std::string out;
     for (const auto &name : service_->field_names()) out += (out.empty() ? "" : "\n") + describe_field(name);

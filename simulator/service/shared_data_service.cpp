@@ -145,10 +145,12 @@ struct SharedDataService::Impl {
   }
 
   void send_now(const Bytes &bytes, const sockaddr_in &to) {
+    // Recorded before it goes, so that whoever has received a reply finds
+    // it in the traffic record already.
+    record(false, ntohs(to.sin_port), bytes, bytes.size());
     const auto sent = ::sendto(fd, reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size()), 0,
                                reinterpret_cast<const sockaddr *>(&to), sizeof to);
     if (sent < 0) log("send failed: " + socket_error_text(last_socket_error()));
-    record(false, ntohs(to.sin_port), bytes, bytes.size());
   }
 
   // Applies the fault settings to one reply and sends it (or queues it).

@@ -1,0 +1,194 @@
+// The fault settings that the library's tests use to exercise reply
+// matching, time-outs and oversized replies; and the traffic record.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "raw_udp.h"
+#include "shared_data_service.h"
+#include "traffic_line.h"
+
+using namespace vekxsim_test;
+using vekxsim::Decoy;
+using vekxsim::SharedDataService;
+
+namespace {
+
+class ServiceFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    service.set_field_byte("/t1/bx297", 7);
+    service.start();
+  }
+  SharedDataService service{"127.0.0.1", 0, 1};
+  RawClient client;
+};
+
+TEST_F(ServiceFaults, SilentAnswersNothingUntilTurnedOff) {
+  service.set_silent(true);
+  EXPECT_FALSE(client.exchange(read_request("/t1/bx297", 1), service.port(), 300ms));
+  EXPECT_EQ(service.wait_inbound(1, 1000ms), 1u);  // it was received all the same
+  service.set_silent(false);
+  const auto reply = client.exchange(read_request("/t1/bx297", 2), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(sequence_of(*reply), 2);
+}
+
+TEST_F(ServiceFaults, DropSkipsExactlyTheNextReplies) {
+  service.drop_next_replies(2);
+  EXPECT_FALSE(client.exchange(read_request("/t1/bx297", 1), service.port(), 200ms));
+  EXPECT_FALSE(client.exchange(write_request("/t1/bx297", {9}, 2), service.port(), 200ms));
+  EXPECT_EQ(service.field("/t1/bx297"), Bytes{9});  // a dropped write still applied
+  const auto reply = client.exchange(read_request("/t1/bx297", 3), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(sequence_of(*reply), 3);
+}
+
+TEST_F(ServiceFaults, ReplyDelayHoldsTheReplyBack) {
+  service.set_reply_delay(300ms);
+  const auto sent = std::chrono::steady_clock::now();
+  client.send(read_request("/t1/bx297", 1), service.port());
+  EXPECT_FALSE(client.receive(100ms));  // not there early
+  const auto reply = client.receive(2000ms);
+  ASSERT_TRUE(reply);
+  EXPECT_GE(std::chrono::steady_clock::now() - sent, 300ms);
+  EXPECT_EQ(value_of(*reply), Bytes{7});
+}
+
+TEST_F(ServiceFaults, FieldStatusAndSilentFieldActOnOneFieldOnly) {
+  service.set_field_status("/t1/bx297", 9);
+  service.set_field_byte("/t1/bx298", 1);
+  service.set_field_silent("/t1/bx298", true);
+  auto reply = client.exchange(read_request("/t1/bx297", 1), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), 9);
+  EXPECT_EQ(value_of(*reply), Bytes{7});  // the value still goes
+  EXPECT_FALSE(client.exchange(read_request("/t1/bx298", 2), service.port(), 200ms));
+  reply = client.exchange(write_request("/t1/bx298", {0}, 3), service.port());
+  ASSERT_TRUE(reply);  // writes of a silent field are answered
+  EXPECT_EQ(service.field("/t1/bx298"), Bytes{0});
+}
+
+TEST_F(ServiceFaults, DecoysComeFirstThenTheRealReply) {
+  service.send_decoy_before_next_reply(Decoy::wrong_type);
+  service.send_decoy_before_next_reply(Decoy::wrong_sequence);
+  service.send_decoy_before_next_reply(Decoy::wrong_name);
+  client.send(read_request("/t1/bx297", 40), service.port());
+  const auto a = client.receive(), b = client.receive(), c = client.receive(), real = client.receive();
+  ASSERT_TRUE(a && b && c && real);
+  EXPECT_EQ(type_of(*a), 4096);
+  EXPECT_EQ(sequence_of(*a), 40);
+  EXPECT_EQ(sequence_of(*b), 39);
+  EXPECT_EQ(std::string(c->begin() + 4, c->begin() + 13), "/t1/zzzzz");
+  EXPECT_EQ(type_of(*real), 4097);
+  EXPECT_EQ(sequence_of(*real), 40);
+  EXPECT_EQ(std::string(real->begin() + 4, real->begin() + 13), "/t1/bx297");
+  // Only one of each: the next reply comes alone.
+  ASSERT_TRUE(client.exchange(read_request("/t1/bx297", 41), service.port()));
+  EXPECT_FALSE(client.receive(100ms));
+}
+
+TEST_F(ServiceFaults, OversizeAndClaimedLengthApplyToTheNextReplyOnly) {
+  service.oversize_next_reply(700);
+  auto reply = client.exchange(read_request("/t1/bx297", 1), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->size(), 700u);
+  EXPECT_EQ(length_of(*reply), 1);
+  service.claim_length_next_reply(500);
+  reply = client.exchange(read_request("/t1/bx297", 2), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->size(), 31u);
+  EXPECT_EQ(length_of(*reply), 500);
+  reply = client.exchange(read_request("/t1/bx297", 3), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->size(), 31u);
+  EXPECT_EQ(length_of(*reply), 1);
+}
+
+TEST_F(ServiceFaults, StrayDatagramReachesTheGivenPortAndIsRecorded) {
+  const Bytes stray = {1, 2, 3, 4};
+  service.send_stray(stray, client.port());
+  const auto got = client.receive();
+  ASSERT_TRUE(got);
+  EXPECT_EQ(*got, stray);
+  const auto all = service.traffic();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_FALSE(all[0].inbound);
+  EXPECT_EQ(all[0].peer_port, client.port());
+}
+
+TEST_F(ServiceFaults, TrafficRecordsBothDirectionsInOrderAndClears) {
+  ASSERT_TRUE(client.exchange(read_request("/t1/bx297", 1), service.port()));
+  ASSERT_TRUE(client.exchange(write_request("/t1/bx297", {1}, 2), service.port()));
+  auto all = service.traffic();
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_TRUE(all[0].inbound);
+  EXPECT_FALSE(all[1].inbound);
+  EXPECT_EQ(sequence_of(all[3].bytes), 2);
+  EXPECT_LE(all[0].when, all[3].when);
+  EXPECT_EQ(service.inbound().size(), 2u);
+  service.clear_traffic();
+  EXPECT_TRUE(service.traffic().empty());
+  EXPECT_EQ(service.wait_inbound(1, 50ms), 0u);  // the timeout runs out with nothing seen
+}
+
+TEST_F(ServiceFaults, HooksSeeWritesBeforeTheReplyAndReadsBeforeTheAnswer) {
+  service.on_write([&](const std::string &name, const Bytes &value) {
+    if (name == "/t1/bx297" && value == Bytes{14}) service.set_field_byte("/t1/bx297", 255);
+  });
+  service.on_read([&](const std::string &name) {
+    if (name == "/t1/cnt") service.set_field_text("/t1/cnt", "fresh");
+  });
+  ASSERT_TRUE(client.exchange(write_request("/t1/bx297", {14}, 1), service.port()));
+  auto reply = client.exchange(read_request("/t1/bx297", 2), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(value_of(*reply), Bytes{255});
+  reply = client.exchange(read_request("/t1/cnt", 3), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(text_of(*reply), "fresh");
+}
+
+TEST_F(ServiceFaults, StopIsPromptAndTheServiceRestarts) {
+  const auto before = std::chrono::steady_clock::now();
+  service.stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);  // a bound, not a speed claim
+  EXPECT_FALSE(client.exchange(read_request("/t1/bx297", 1), service.port(), 200ms));
+  service.start();
+  // The datagram sent while stopped is still queued and is answered first.
+  auto reply = client.receive();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(sequence_of(*reply), 1);
+}
+
+TEST(TrafficLine, DecodesEachFieldOfARequestAndAReply) {
+  vekxsim::TrafficRecord in{std::chrono::steady_clock::now(), true, 1701, write_request("/t1/Lit01", {'A', 0x01}, 9)};
+  const std::string line = vekxsim::traffic_line(in, std::chrono::system_clock::now());
+  EXPECT_NE(line.find(" IN  :1701 field-access write /w1/w0001 -> /t1/Lit01 seq=9 status=0 len=2 data=\"A.\" hex=41 01"),
+            std::string::npos)
+      << line;
+  EXPECT_EQ(line[2], ':');
+  EXPECT_EQ(line[8], '.');
+  EXPECT_EQ(vekxsim::describe_datagram(record(1072, 0, "/t1/cnpl1", 3, {1, 'H'}, 2)),
+            "display-text none /w1/w0001 -> /t1/cnpl1 seq=3 status=0 len=2 data=\".H\" hex=01 48");
+  EXPECT_EQ(vekxsim::describe_datagram(record(1073, 0, "/t1/cnpl1", 3)).substr(0, 20), "display-control none");
+  EXPECT_EQ(vekxsim::describe_datagram(record(1027, 0, "/t1/cnpl1", 3)).substr(0, 11), "keystroke-1");
+  EXPECT_EQ(vekxsim::describe_datagram(record(1024, 0, "/t1/cnpl1", 3)).substr(0, 11), "keystroke-2");
+  EXPECT_EQ(vekxsim::describe_datagram(record(7, 34, "/t1/x", 3)).substr(0, 21), "type-7 formatted-read");
+}
+
+TEST(TrafficLine, MalformedDatagramsAreNamedNotOverread) {
+  EXPECT_EQ(vekxsim::describe_datagram(Bytes{1, 2, 3}), "malformed: short datagram (3 bytes, at least 30 needed) hex=01 02 03");
+  Bytes bad_marker = read_request("/t1/a");
+  bad_marker[1] = 0;
+  EXPECT_NE(vekxsim::describe_datagram(bad_marker).find("wrong marker 0"), std::string::npos);
+  Bytes long_claim = read_request("/t1/a");
+  long_claim[27] = 1;  // 1 byte claimed, the datagram ends with the terminator
+  EXPECT_NE(vekxsim::describe_datagram(long_claim).find("data_length 1 beyond"), std::string::npos);
+  EXPECT_NE(vekxsim::describe_datagram(Bytes(601, 100)).find("oversized datagram (601 bytes"), std::string::npos);
+  const std::string long_bad = vekxsim::describe_datagram(Bytes(40, 0));  // marker 0
+  EXPECT_EQ(long_bad.substr(long_bad.size() - 4), " ...");
+  EXPECT_EQ(long_bad.find(std::string(32 * 3 + 1, ' ')), std::string::npos);
+  EXPECT_EQ(std::count(long_bad.begin(), long_bad.end(), ' '), 6 + 31 + 1);  // words, 32 bytes, the "..."
+}
+
+}  // namespace

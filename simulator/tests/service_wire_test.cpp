@@ -1,0 +1,211 @@
+// The shared-data service on the wire: replies checked against bytes written
+// out by hand.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <system_error>
+
+#include "raw_udp.h"
+#include "service_limits.h"
+#include "shared_data_service.h"
+
+using namespace vekxsim_test;
+using vekxsim::SharedDataService;
+
+namespace {
+
+class ServiceWire : public ::testing::Test {
+ protected:
+  void SetUp() override { service.start(); }
+  // Declared before the service so that they outlive its thread.
+  std::mutex log_mutex;
+  std::vector<std::string> log_lines;
+  SharedDataService service{"127.0.0.1", 0, 1};
+  RawClient client;
+};
+
+TEST_F(ServiceWire, ReadOfOneByteFieldGivesTheGoldenReply) {
+  service.set_field_byte("/t1/bx297", 0xAB);
+  const Bytes request = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w', '0', '0', '0', '1', 0x00,
+                         '/',  't',  '1',  '/',  'b', 'x', '2', '9', '7', 0x00, 0x20, 0x00, 0x05, 0x00,
+                         0x00, 0x00};
+  ASSERT_EQ(request, read_request("/t1/bx297", 5));  // the helper builds the same bytes
+  const auto reply = client.exchange(request, service.port());
+  ASSERT_TRUE(reply);
+  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/',  't',  '1',  '/',  'b', 'x', '2', '9', '7', 0x00, '/', 'w',
+                          '1',  '/',  'w',  '0',  '0',  '0',  '1',  0x00, 0x20, 0x00, 0x05, 0x01, 0x00, 0xAB, 0x00};
+  EXPECT_EQ(*reply, expected);
+}
+
+TEST_F(ServiceWire, WriteCreatesTheFieldAndIsAnsweredWithoutData) {
+  const auto reply = client.exchange(write_request("/t1/Lit01", {'1', '2', '3'}, 200), service.port());
+  ASSERT_TRUE(reply);
+  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/', 'L', 'i', 't', '0', '1', 0x00, '/',
+                          'w',  '1',  '/',  'w',  '0', '0', '0', '1', 0x00, 0x10, 0x00, 200,  0x00, 0x00, 0x00};
+  EXPECT_EQ(*reply, expected);
+  EXPECT_EQ(service.field("/t1/Lit01"), (Bytes{'1', '2', '3'}));
+
+  // A second write replaces the bytes whole, also with fewer of them.
+  ASSERT_TRUE(client.exchange(write_request("/t1/Lit01", {'9'}, 201), service.port()));
+  const auto read = client.exchange(read_request("/t1/Lit01", 202), service.port());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(status_of(*read), 0);
+  EXPECT_EQ(value_of(*read), Bytes{'9'});
+  EXPECT_EQ(read->size(), 31u);
+}
+
+TEST_F(ServiceWire, FormattedOperationsActLikePlainOnes) {
+  ASSERT_TRUE(client.exchange(record(4097, 18, "/t1/f1", 7, {'x', 'y'}), service.port()));
+  const auto read = client.exchange(record(4097, 34, "/t1/f1", 8), service.port());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->at(24), 34);  // the operation comes back as asked
+  EXPECT_EQ(text_of(*read), "xy");
+}
+
+TEST_F(ServiceWire, EmptyFieldReadsWithLengthZero) {
+  service.set_field("/t1/empty", {});
+  const auto read = client.exchange(read_request("/t1/empty", 9), service.port());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(status_of(*read), 0);
+  EXPECT_EQ(length_of(*read), 0);
+  EXPECT_EQ(read->size(), 30u);
+}
+
+TEST_F(ServiceWire, MissingFieldOtherNodeAndBadOperationHaveTheirStatus) {
+  auto reply = client.exchange(read_request("/t1/nothere", 1), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), vekxsim::status::no_such_field);
+  EXPECT_EQ(length_of(*reply), 0);
+
+  service.set_field_byte("/t1/bx298", 1);
+  reply = client.exchange(read_request("/t2/bx298", 2), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), vekxsim::status::other_node);
+  reply = client.exchange(write_request("/t2/bx298", {5}, 3), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), vekxsim::status::other_node);
+  EXPECT_FALSE(service.field("/t2/bx298"));  // nothing created for another node
+
+  reply = client.exchange(record(4097, 99, "/t1/bx298", 4), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), vekxsim::status::bad_operation);
+}
+
+TEST_F(ServiceWire, UpperCaseNodeLetterNamesTheSameField) {
+  service.set_field_byte("/t1/bx251", 1);
+  const auto reply = client.exchange(read_request("/T1/bx251", 6), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), 0);
+  EXPECT_EQ(value_of(*reply), Bytes{1});
+  EXPECT_EQ(reply->at(5), 'T');  // source_name repeats the request's slot as sent
+}
+
+TEST(ServiceNode, NodeTenAnswersToColonAndRefusesNodeOne) {
+  SharedDataService service("127.0.0.1", 0, 10);
+  service.start();
+  service.set_field_byte("/t:/bx297", 3);
+  RawClient client;
+  auto reply = client.exchange(read_request("/t:/bx297", 1), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), 0);
+  EXPECT_EQ(value_of(*reply), Bytes{3});
+  reply = client.exchange(read_request("/t1/bx297", 2), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), vekxsim::status::other_node);
+}
+
+TEST_F(ServiceWire, TenCharacterNameWithoutTerminatorIsEchoedWhole) {
+  service.set_field_text("/t1/abcdefghij", "v");  // stored under its first 10 characters
+  const Bytes request = record(4097, 32, "/t1/abcdef", 255);
+  const auto reply = client.exchange(request, service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(Bytes(reply->begin() + 4, reply->begin() + 14), Bytes(request.begin() + 14, request.begin() + 24));
+  EXPECT_EQ(sequence_of(*reply), 255);
+  EXPECT_EQ(text_of(*reply), "v");
+}
+
+TEST_F(ServiceWire, LargestFieldFillsAReplyOf600Bytes) {
+  service.set_field("/t1/big", Bytes(571, 'z'));
+  const auto reply = client.exchange(read_request("/t1/big", 1), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->size(), 601u);  // 29 + 571 + the closing zero
+  EXPECT_EQ(length_of(*reply), 571);
+  EXPECT_THROW(service.set_field("/t1/big", Bytes(572, 'z')), std::length_error);
+  EXPECT_EQ(service.field("/t1/big")->size(), 571u);
+}
+
+TEST_F(ServiceWire, WritesBeyondTheFieldCountAreRefusedWithStoreFull) {
+  for (std::size_t i = 0; i < vekxsim::limits::fields; ++i) service.set_field("/t1/f" + std::to_string(i), {});
+  auto reply = client.exchange(write_request("/t1/onemore", {1}, 1), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), vekxsim::status::store_full);
+  EXPECT_FALSE(service.field("/t1/onemore"));
+  reply = client.exchange(write_request("/t1/f7", {1}, 2), service.port());  // existing fields still take writes
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(status_of(*reply), 0);
+}
+
+TEST_F(ServiceWire, DisplayAndKeystrokeMessagesAreRecordedButNeverAnswered) {
+  client.send(record(1073, 0, "/t1/cnpl1", 1, {1, 7}, 2), service.port());
+  Bytes text{1};
+  for (char c : std::string("HELLO WORLD 1234")) text.push_back(static_cast<std::uint8_t>(c));
+  client.send(record(1072, 0, "/t1/cnpl1", 2, text, 2), service.port());
+  client.send(record(1027, 0, "/t1/cnpl1", 3, {13}, 2), service.port());
+  client.send(record(1024, 0, "/t1/cnpl1", 4, {65}, 2), service.port());
+  service.set_field_byte("/t1/bx298", 0);
+  // Datagrams from one socket arrive in order: the first answer must be the read's.
+  const auto reply = client.exchange(read_request("/t1/bx298", 5), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(sequence_of(*reply), 5);
+  EXPECT_FALSE(client.receive(100ms));
+  const auto in = service.inbound();
+  ASSERT_EQ(in.size(), 5u);
+  EXPECT_EQ(type_of(in[0].bytes), 1073);
+  EXPECT_EQ(type_of(in[1].bytes), 1072);
+  EXPECT_EQ(type_of(in[3].bytes), 1024);
+  EXPECT_EQ(in[0].peer_port, client.port());
+}
+
+TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
+  service.set_log([&](const std::string &l) {
+    std::lock_guard lock(log_mutex);
+    log_lines.push_back(l);
+  });
+  service.set_field_byte("/t1/bx297", 0);
+  Bytes wrong_marker = read_request("/t1/bx297", 1);
+  wrong_marker[1] = 99;
+  Bytes long_claim = read_request("/t1/bx297", 2);
+  long_claim[27] = 0xFF;  // 255 data bytes claimed, none there
+  Bytes oversized = write_request("/t1/bx297", Bytes(700 - 30, 'x'), 3);
+  const Bytes short_one(Bytes{0, 100, 1, 16, '/', 't', '1'});
+  client.send(short_one, service.port());
+  client.send(Bytes{}, service.port());
+  client.send(wrong_marker, service.port());
+  client.send(long_claim, service.port());
+  client.send(oversized, service.port());
+  const auto reply = client.exchange(read_request("/t1/bx297", 6), service.port());
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(sequence_of(*reply), 6);   // none of the bad ones was answered
+  EXPECT_EQ(value_of(*reply), Bytes{0});  // and the oversized write changed nothing
+  const auto in = service.inbound();
+  ASSERT_EQ(in.size(), 6u);
+  EXPECT_EQ(in[4].bytes.size(), 700u);
+  std::lock_guard lock(log_mutex);
+  int ignored = 0;
+  for (const auto &l : log_lines) ignored += l.rfind("ignored: ", 0) == 0;
+  EXPECT_EQ(ignored, 5);
+}
+
+TEST(ServiceBind, PortInUseThrowsSystemError) {
+  SharedDataService first("127.0.0.1", 0, 1);
+  try {
+    SharedDataService second("127.0.0.1", first.port(), 1);
+    FAIL() << "second bind succeeded";
+  } catch (const std::system_error &e) {
+    EXPECT_EQ(e.code().value(), EADDRINUSE);
+  }
+  EXPECT_THROW(SharedDataService("300.1.1.1", 0, 1), std::system_error);
+  EXPECT_THROW(SharedDataService("127.0.0.1", 0, 17), std::invalid_argument);
+}
+
+}  // namespace
