@@ -60,6 +60,8 @@ QWidget *makeCommandButton(const layout::Control &row, QWidget *parent) {
 
 QWidget *makeCheckBox(const layout::Control &row, QWidget *parent) {
   auto *box = new QCheckBox(QString::fromLatin1(row.text), parent);
+  // Buttons fill with the button colour by default; a box shows its own.
+  box->setBackgroundRole(QPalette::Window);
   box->setAutoFillBackground(true);
   box->setPalette(paletteFor(row, QPalette::Window, QPalette::WindowText));
   // The boxes are designed with the tick square to the right of the caption.
