@@ -1,0 +1,19 @@
+// vekx: reads and writes a VekX terminal's shared-data fields, sends display
+// texts and keystrokes, and follows fields as they change.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "result_text.h"
+#include "run_command.h"
+
+int main(int argc, char **argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  vekx_tool::ParseResult parsed = vekx_tool::parse_command_line(args);
+  if (!parsed.command) {
+    std::fprintf(stderr, "vekx: %s\n%s", parsed.error.c_str(), vekx_tool::usage_text);
+    return vekx_tool::exit_status::usage;
+  }
+  return vekx_tool::run_command(*parsed.command, stdout, stderr);
+}

@@ -1,0 +1,29 @@
+// Carrying out one parsed vekx command through the library's C API.
+#ifndef VEKX_TOOL_RUN_COMMAND_H
+#define VEKX_TOOL_RUN_COMMAND_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "command_line.h"
+#include "result_text.h"
+
+namespace vekx_tool {
+
+// Values go to out, result lines to err. Returns the exit status.
+int run_command(const Command &command, std::FILE *out, std::FILE *err);
+
+// "vekx: VekRead /t1/wt101: 0 success" on err; returns the exit status.
+int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin);
+
+// Registers as process type 1 with the command's address list; reports a
+// refusal and returns its exit status, or returns 0.
+int register_for(const Command &command, std::FILE *err);
+
+// Polls the fields until SIGINT or SIGTERM; in watch.cpp.
+int run_watch(const Command &command, std::FILE *out, std::FILE *err);
+
+}  // namespace vekx_tool
+
+#endif

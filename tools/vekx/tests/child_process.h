@@ -1,0 +1,54 @@
+// Runs the vekx program as a child process with the test's environment and
+// collects its output, with bounded waits throughout.
+#ifndef VEKX_TOOL_TESTS_CHILD_PROCESS_H
+#define VEKX_TOOL_TESTS_CHILD_PROCESS_H
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vekx_tool_test {
+
+struct Finished {
+  int exit_status = -1;  // -1: killed after the time ran out, or by a signal
+  std::string out;
+  std::string err;
+};
+
+// Runs program with args to its end (at most `limit`).
+Finished run_program(const std::string &program, const std::vector<std::string> &args,
+                     std::chrono::milliseconds limit = std::chrono::seconds(15));
+
+// A child that keeps running (vekx watch): its standard output is read line
+// by line as it comes.
+class RunningProgram {
+ public:
+  RunningProgram(const std::string &program, const std::vector<std::string> &args);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram &) = delete;
+  RunningProgram &operator=(const RunningProgram &) = delete;
+
+  // Reads lines until one satisfies wanted; false when `limit` ran out first.
+  // Every line read stays in lines().
+  bool wait_for_line(const std::function<bool(const std::string &)> &wanted, std::chrono::milliseconds limit);
+  // Sends sig and waits for the end; returns the exit status (-1 if none).
+  int stop(int sig, std::chrono::milliseconds limit = std::chrono::seconds(10));
+  const std::vector<std::string> &lines() const { return lines_; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_fd_ = -1;
+  std::string pending_;
+  std::vector<std::string> lines_;
+};
+
+// A UDP port that nothing holds on any local address at the time of asking.
+std::uint16_t free_udp_port();
+
+}  // namespace vekx_tool_test
+
+#endif
