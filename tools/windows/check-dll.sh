@@ -6,11 +6,14 @@
 #   - imports from WSOCK32.dll (exactly the Windows Sockets 1.1 calls the
 #     library makes), KERNEL32.dll and the C runtime only: no mingw DLL;
 #   - by disassembly, that each standard-convention export returns with
-#     `ret 4*N` (N 32-bit argument slots) and each C twin with a plain `ret`.
-# Usage: check-dll.sh [path/to/VEKXAPI.dll]
+#     `ret 4*N` (N 32-bit argument slots) and each C twin with a plain `ret`;
+#   - that a C program calling all 19 through vekxapi.h links against the
+#     import library and imports them from VEKXAPI.dll by their plain names.
+# Usage: check-dll.sh [path/to/VEKXAPI.dll [path/to/libVEKXAPI.dll.a]]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 dll="${1:-$root/build-win32/VEKXAPI.dll}"
+import_lib="${2:-$(dirname "$dll")/lib/libVEKXAPI.dll.a}"
 objdump=i686-w64-mingw32-objdump
 
 failures=0
@@ -123,6 +126,40 @@ while read -r ordinal name convention argc; do
     pass "$name (ordinal $ordinal, $convention, $argc arguments): $want_ret${symbol:+ at $symbol}"
   fi
 done <<<"$expected_exports"
+
+# --- binding through the import library ----------------------------------------
+if [ -f "$import_lib" ]; then
+  work="$(mktemp -d)"
+  cat >"$work/caller.c" <<'C'
+#include <stddef.h>
+#include "vekxapi.h"
+int main(void) {
+  char b[4];
+  int16_t n;
+  return VekCloseProcess() + VekDisplayText(1, "") + VekFormattedRead("", 4, b, &n) +
+         VekFormattedWrite("", 1, b) + VekRead("", 4, b, &n) + VekReadP("", 4, b) +
+         VekRegisterProcess(1, "", 0) + VekResetDisplay(1) + VekSendKeystroke(1, 1, 0) + VekWrite("", 1, b) +
+         VekCloseProcessC() + VekDisplayTextC(1, "") + VekFormattedReadC("", 4, b, &n) +
+         VekFormattedWriteC("", 1, b) + VekReadC("", 4, b, &n) + VekRegisterProcessC(1, "", 0) +
+         VekResetDisplayC(1) + VekSendKeystrokeC(1, 1, 0) + VekWriteC("", 1, b);
+}
+C
+  if i686-w64-mingw32-gcc -Wall -Wextra -I"$root/vekxapi/include" "$work/caller.c" "$import_lib" \
+       -o "$work/caller.exe" 2>"$work/link.log"; then
+    bound="$($objdump -p "$work/caller.exe" | sed -n '/DLL Name: VEKXAPI.dll/,/^$/p' |
+      awk 'NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort)"
+    if [ "$bound" = "$(awk 'NF{print $2}' <<<"$expected_exports" | sort)" ]; then
+      pass "a caller built with vekxapi.h and the import library imports the 19 plain names from VEKXAPI.dll"
+    else
+      fail "a caller imports from VEKXAPI.dll: $(echo $bound)"
+    fi
+  else
+    fail "a caller does not link against $import_lib: $(cat "$work/link.log")"
+  fi
+  rm -rf "$work"
+else
+  fail "no import library at $import_lib"
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "VEKXAPI.dll check: $failures failure(s)" >&2
