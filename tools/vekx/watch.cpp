@@ -58,7 +58,10 @@ std::string observe(const std::string &field, bool hex) {
     std::vector<std::uint8_t> value(buffer.begin(), buffer.begin() + count);
     return hex ? value_as_hex(value) : value_as_text(value);
   }
-  return "(" + describe_result(r, count >= 0 ? ResultOrigin::terminal : ResultOrigin::library).text + ")";
+  std::string failure = "(";
+  failure += describe_result(r, count >= 0 ? ResultOrigin::terminal : ResultOrigin::library).text;
+  failure += ')';
+  return failure;
 }
 
 }  // namespace
