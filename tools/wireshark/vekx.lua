@@ -155,7 +155,10 @@ local function add_data(tree, mtype, data, length)
   end
   local text = printable(data)
   tree:add(f.data_text, data, text):set_text('Data as text: "' .. text .. '"')
-  if length == 1 then tree:add(f.byte_value, data(0, 1)) end
+  if length == 1 then
+    tree:add(f.byte_value, data(0, 1))
+    return string.format(' "%s" (byte %d)', text, data(0, 1):uint())
+  end
   return ' "' .. text .. '"'
 end
 
