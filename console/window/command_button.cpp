@@ -7,7 +7,7 @@ namespace ktrv {
 
 namespace {
 constexpr int kEdge = 2;
-constexpr int kCaptionMargin = 3;
+constexpr int kCaptionMargin = 1;
 }  // namespace
 
 CommandButton::CommandButton(const QString &caption, QColor back, QWidget *parent)

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The console against the simulated terminal, on one machine:
+#   1. installs the Debian packages (scripts/install-deps.sh) unless
+#      VEKX_SKIP_DEPS=1, and builds KTRVtest, vekxsim and the library;
+#   2. starts vekxsim on 127.0.0.1 at VEKX_TERMINAL_PORT with the scripted
+#      weighing scenario;
+#   3. opens KTRVtest with VEKX_TERMINAL_PORT and VEKX_LOCAL_PORT set, so its
+#      library talks to the simulator. Type 127.0.0.1 into the address box
+#      and press Start.
+# Without a display (no DISPLAY) the console runs under Xvfb for a few
+# seconds and a screenshot PNG is written; its path is printed.
+# Closing the console stops the simulator.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VEKX_BUILD_DIR:-$root/build}
+export VEKX_TERMINAL_PORT=${VEKX_TERMINAL_PORT:-11701}
+export VEKX_LOCAL_PORT=${VEKX_LOCAL_PORT:-11801}
+
+if [[ "${VEKX_SKIP_DEPS:-0}" != 1 ]]; then
+  "$root/scripts/install-deps.sh"
+fi
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j2 --target KTRVtest vekxsim vekxapi
+
+scenario="$root/simulator/scenarios/weigh_transaction.vsim"
+sim_args=(--listen 127.0.0.1 --port "$VEKX_TERMINAL_PORT" --quiet)
+[[ -f "$scenario" ]] && sim_args+=(--script "$scenario")
+simlog=$(mktemp /tmp/vekxsim.XXXXXX.log)
+"$build/bin/vekxsim" "${sim_args[@]}" </dev/null >"$simlog" 2>&1 &
+sim_pid=$!
+stop_simulator() { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
+trap stop_simulator EXIT
+echo "vekxsim serves 127.0.0.1:$VEKX_TERMINAL_PORT (log: $simlog); the console's library uses local port $VEKX_LOCAL_PORT"
+
+if [[ -n "${DISPLAY:-}" ]]; then
+  echo "In the console: type 127.0.0.1 into the address box (it shows 111.111.111.111) and press Start."
+  "$build/bin/KTRVtest"
+else
+  shot=${VEKX_SCREENSHOT:-$build/ktrv-console.png}
+  inner=$(mktemp /tmp/ktrv-shot.XXXXXX.sh)
+  cat >"$inner" <<'INNER'
+#!/usr/bin/env bash
+"$1" & pid=$!
+for _ in $(seq 100); do xwd -silent -name "TEST KTRV" -out "$2.xwd" 2>/dev/null && break; sleep 0.1; done
+sleep 2
+xwd -silent -name "TEST KTRV" -out "$2.xwd" && convert "xwd:$2.xwd" "$2"
+rm -f "$2.xwd"
+kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+exit 0
+INNER
+  chmod +x "$inner"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$inner" "$build/bin/KTRVtest" "$shot"
+  rm -f "$inner"
+  echo "No display: the console ran under Xvfb. Screenshot: $shot"
+fi
