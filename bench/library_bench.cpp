@@ -65,9 +65,8 @@ BENCHMARK(VekWriteN)->Arg(1)->Arg(40)->UseRealTime();
 // The console's 16 reads of one tick without an event.
 void PollTick16Reads(benchmark::State &state) {
   Bench &b = bench();
-  static const char *const inputs[] = {"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103",
-                                       "/t1/p_108", "/t1/p_109", "/t1/p_10a", "/t1/p_10b",
-                                       "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"};
+  static const char *const inputs[] = {"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109",
+                                       "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"};
   for (const char *f : inputs) b.terminal.set_field_byte(f, 0);
   b.terminal.set_field_byte("/t1/vek15", 0);
   b.terminal.set_field_byte("/t1/bx298", 0);

@@ -37,8 +37,7 @@ long RawUdpClient::read(const std::string &field) {
 long RawUdpClient::write(const std::string &field, const std::vector<std::uint8_t> &value) {
   std::vector<std::uint8_t> request(value.size() + vekx::record_overhead, 0);
   vekx::put_request_header(request, {vekx::ReplyMode::awaits_reply, vekx::message_type::field_access, "/w1/w0001",
-                                     field.c_str(), vekx::operation::write,
-                                     static_cast<std::uint16_t>(value.size())});
+                                     field.c_str(), vekx::operation::write, static_cast<std::uint16_t>(value.size())});
   std::copy(value.begin(), value.end(), request.begin() + vekx::offset::data);
   return round_trip(request);
 }

@@ -211,8 +211,7 @@ int main(int argc, char **argv) {
   if (options->quiet) terminal->control("log off");
 
   runner.say("vekxsim: node " + std::to_string(options->terminal.node) + " serving " +
-             options->terminal.listen_address + ":" + std::to_string(terminal->port()) +
-             " (type help for commands)");
+             options->terminal.listen_address + ":" + std::to_string(terminal->port()) + " (type help for commands)");
 
   std::thread script;
   if (options->script) script = std::thread([&] { runner.run_script(*options->script); });

@@ -19,9 +19,9 @@ inline constexpr std::uint32_t kBlue = 0x0000FF;
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 inline constexpr std::array kEventMessages{
-    EventMessage{54, "POWER UP !", kGreen},       EventMessage{102, "Scale at 0", kBlue},
-    EventMessage{104, "OK To Weigh", kGreen},     EventMessage{105, "Barriers Closed", kBlue},
-    EventMessage{108, "KTRV Reset", kRed},        EventMessage{109, "Sequence Error", kRed},
+    EventMessage{54, "POWER UP !", kGreen},      EventMessage{102, "Scale at 0", kBlue},
+    EventMessage{104, "OK To Weigh", kGreen},    EventMessage{105, "Barriers Closed", kBlue},
+    EventMessage{108, "KTRV Reset", kRed},       EventMessage{109, "Sequence Error", kRed},
     EventMessage{110, "Weigh Complete", kGreen},
 };
 inline constexpr EventMessage kUnknownEvent{0, "Unknown Command", kRed};

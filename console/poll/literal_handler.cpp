@@ -17,8 +17,7 @@ void frmMain::Literal_Handler(TickScratch &s) {
   vekRead(kLiteralField, kLiteralCount, s.text.data());
   // When the read failed, ReadLength still holds the event code read's 1 and
   // the buffer is NUL, so the literal is empty.
-  const QString literal =
-      textFromBuffer(std::span<const char>(s.text).first(kLiteralCount), ReadLength);
+  const QString literal = textFromBuffer(std::span<const char>(s.text).first(kLiteralCount), ReadLength);
 
   vekRead(kLiteralSourceField, kOneByte, &s.source);
   if (s.source == static_cast<std::int16_t>(LiteralSource::serial_port)) {

@@ -70,10 +70,14 @@ void tst_commands::commandWritesItsCodeAndWaits_data() {
   QTest::addColumn<int>("delay");
   for (int delay : {0, 350}) {
     const QByteArray d = QByteArray::number(delay);
-    QTest::newRow("SendReset " + d) << "SendReset" << "6c" << delay;
-    QTest::newRow("TransComplete " + d) << "TransComplete" << "6b" << delay;
-    QTest::newRow("BufFlush " + d) << "BufFlush" << "0c" << delay;
-    QTest::newRow("Command1 " + d) << "Command1" << "0f" << delay;
+    QTest::newRow("SendReset " + d) << "SendReset"
+                                    << "6c" << delay;
+    QTest::newRow("TransComplete " + d) << "TransComplete"
+                                        << "6b" << delay;
+    QTest::newRow("BufFlush " + d) << "BufFlush"
+                                   << "0c" << delay;
+    QTest::newRow("Command1 " + d) << "Command1"
+                                   << "0f" << delay;
   }
 }
 
@@ -107,8 +111,10 @@ void tst_commands::commandWritesItsCodeAndWaits() {
       QVERIFY(reply != 255 && reply >= 0);
     }
   }
-  if (delay == 0) QCOMPARE(accesses.size(), std::size_t{2});
-  else QVERIFY(accesses.size() >= 3);
+  if (delay == 0)
+    QCOMPARE(accesses.size(), std::size_t{2});
+  else
+    QVERIFY(accesses.size() >= 3);
   QVERIFY(rig.check("Out3")->isChecked());  // no command touches the boxes
   QVERIFY(!rig.timer("Delay1")->isActive());
   QCOMPARE(rig.window().delayFlag(), std::uint8_t{0});
@@ -130,8 +136,7 @@ void tst_commands::outputBoxWritesItsStateEachTime() {
 void tst_commands::out1WaitsBeforeItsWrites() {
   ConsoleRig rig;
   rig.start();
-  QCOMPARE(clicked(rig, rig.check("Out1")),
-           (Strings{"/t1/bx297", "/t1/bx201=02", "/t1/bx297=0e", "/t1/bx297"}));
+  QCOMPARE(clicked(rig, rig.check("Out1")), (Strings{"/t1/bx297", "/t1/bx201=02", "/t1/bx297=0e", "/t1/bx297"}));
 }
 
 void tst_commands::clearOutputsWithNoBoxTicked() {
@@ -150,9 +155,9 @@ void tst_commands::clearOutputsUnticksTickedBoxesOneByOne() {
   rig.check("Out7")->setChecked(true);
   Strings expected;
   for (int i = 201; i <= 212; ++i) expected.push_back("/t1/bx" + std::to_string(i) + "=01");
-  expected.insert(expected.end(), {"/t1/bx297=0e", "/t1/bx297",                                  // Clear Outputs
-                                   "/t1/bx297", "/t1/bx201=01", "/t1/bx297=0e", "/t1/bx297",   // Out1
-                                   "/t1/bx207=01", "/t1/bx297=0e", "/t1/bx297"});              // Out7
+  expected.insert(expected.end(), {"/t1/bx297=0e", "/t1/bx297",                               // Clear Outputs
+                                   "/t1/bx297", "/t1/bx201=01", "/t1/bx297=0e", "/t1/bx297",  // Out1
+                                   "/t1/bx207=01", "/t1/bx297=0e", "/t1/bx297"});             // Out7
   QCOMPARE(clicked(rig, rig.button("OutputsOff")), expected);
   for (int i = 1; i <= 12; ++i) QVERIFY(!rig.check(qPrintable(QStringLiteral("Out%1").arg(i)))->isChecked());
 }
@@ -163,22 +168,29 @@ void tst_commands::displayBlocks_data() {
   QTest::addColumn<QString>("line3");
   QTest::addColumn<Strings>("expected");
   const std::string spaces20(20, ' ');
-  QTest::newRow("texts at start")
-      << "KTRV Display Line 1 " << "KTRV Display Line 2" << "KTRV Display Line 3"
-      << Strings{"/t1/Lit01=" + hexOf("KTRV Display Line 1 KTRV Display Line 2 "),
-                 "/t1/Lit02=" + hexOf("KTRV Display Line 3 "), "/t1/bx201=78", "/t1/bx297=02", "/t1/bx297"};
-  QTest::newRow("empty boxes")
-      << "" << "" << ""
-      << Strings{"/t1/Lit01=" + hexOf(spaces20 + spaces20), "/t1/Lit02=" + hexOf(spaces20), "/t1/bx201=78",
-                 "/t1/bx297=02", "/t1/bx297"};
-  QTest::newRow("25 characters")
-      << "ABCDEFGHIJKLMNOPQRSTUVWXY" << "abcdefghijklmnopqrstuvwxy" << "0123456789012345678901234"
-      << Strings{"/t1/Lit01=" + hexOf("ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst"),
-                 "/t1/Lit02=" + hexOf("01234567890123456789"), "/t1/bx201=78", "/t1/bx297=02", "/t1/bx297"};
-  QTest::newRow("single-byte code page")
-      << QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC 5") << QString::fromUtf8("\xE2\x9C\x93") << "x"
-      << Strings{"/t1/Lit01=" + hexOf("Caf\xE9 \x80 5            ?" + std::string(19, ' ')),
-                 "/t1/Lit02=" + hexOf("x" + std::string(19, ' ')), "/t1/bx201=78", "/t1/bx297=02", "/t1/bx297"};
+  QTest::newRow("texts at start") << "KTRV Display Line 1 "
+                                  << "KTRV Display Line 2"
+                                  << "KTRV Display Line 3"
+                                  << Strings{"/t1/Lit01=" + hexOf("KTRV Display Line 1 KTRV Display Line 2 "),
+                                             "/t1/Lit02=" + hexOf("KTRV Display Line 3 "), "/t1/bx201=78",
+                                             "/t1/bx297=02", "/t1/bx297"};
+  QTest::newRow("empty boxes") << ""
+                               << ""
+                               << ""
+                               << Strings{"/t1/Lit01=" + hexOf(spaces20 + spaces20), "/t1/Lit02=" + hexOf(spaces20),
+                                          "/t1/bx201=78", "/t1/bx297=02", "/t1/bx297"};
+  QTest::newRow("25 characters") << "ABCDEFGHIJKLMNOPQRSTUVWXY"
+                                 << "abcdefghijklmnopqrstuvwxy"
+                                 << "0123456789012345678901234"
+                                 << Strings{"/t1/Lit01=" + hexOf("ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst"),
+                                            "/t1/Lit02=" + hexOf("01234567890123456789"), "/t1/bx201=78",
+                                            "/t1/bx297=02", "/t1/bx297"};
+  QTest::newRow("single-byte code page") << QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC 5")
+                                         << QString::fromUtf8("\xE2\x9C\x93") << "x"
+                                         << Strings{"/t1/Lit01=" +
+                                                        hexOf("Caf\xE9 \x80 5            ?" + std::string(19, ' ')),
+                                                    "/t1/Lit02=" + hexOf("x" + std::string(19, ' ')), "/t1/bx201=78",
+                                                    "/t1/bx297=02", "/t1/bx297"};
 }
 
 void tst_commands::displayBlocks() {
@@ -201,9 +213,8 @@ void tst_commands::singleLineBlanksLineTwo() {
   rig.check("Out1")->setChecked(true);
   rig.button("UpdateDisplay")->click();
   rig.box("DisplayLine1")->setText(QStringLiteral("SHORT"));
-  QCOMPARE(clicked(rig, rig.button("SingleLineDisp")),
-           (Strings{"/t1/Lit01=" + hexOf("SHORT" + std::string(35, ' ')), "/t1/bx201=28", "/t1/bx297=01",
-                    "/t1/bx297"}));
+  QCOMPARE(clicked(rig, rig.button("SingleLineDisp")), (Strings{"/t1/Lit01=" + hexOf("SHORT" + std::string(35, ' ')),
+                                                                "/t1/bx201=28", "/t1/bx297=01", "/t1/bx297"}));
   const auto lit01 = rig.terminal().service().field("/t1/Lit01");
   QVERIFY(lit01.has_value());
   QCOMPARE(std::string(lit01->begin() + 20, lit01->end()), std::string(20, ' '));
@@ -297,9 +308,8 @@ void tst_commands::secondCommandDuringAWaitCompletesFirst() {
 
   // Nested pauses end at one tick: the outer wait reads again before Delay1
   // ticks once more.
-  auto nextRead = std::find_if(accesses.begin(), accesses.end(), [&](const FieldAccess &a) {
-    return a.when > innerReturn && !a.write;
-  });
+  auto nextRead = std::find_if(accesses.begin(), accesses.end(),
+                               [&](const FieldAccess &a) { return a.when > innerReturn && !a.write; });
   QVERIFY(nextRead != accesses.end());
   const auto nextTick = std::find_if(delayTicks.begin(), delayTicks.end(), [&](auto t) { return t > innerReturn; });
   QVERIFY(nextTick == delayTicks.end() || nextRead->when < *nextTick);

@@ -69,10 +69,9 @@ class tst_poll : public QObject {
 void tst_poll::oneTickReadsTheseFieldsInOrder_data() {
   QTest::addColumn<QStringList>("setup");
   QTest::addColumn<std::vector<std::string>>("expected");
-  QTest::newRow("no event: 16 reads") << QStringList{}
-                                      << tickOf({"/t1/vek15", "/t1/wt101", "/t1/bx298"});
-  QTest::newRow("ordinary event: 17 reads") << QStringList{"event 104"}
-                                            << tickOf({"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/bx298"});
+  QTest::newRow("no event: 16 reads") << QStringList{} << tickOf({"/t1/vek15", "/t1/wt101", "/t1/bx298"});
+  QTest::newRow("ordinary event: 17 reads")
+      << QStringList{"event 104"} << tickOf({"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/bx298"});
   QTest::newRow("literal from the keyboard: 20 reads")
       << QStringList{"key 123 enter"}
       << tickOf({"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx252", "/t1/bx298"});
@@ -100,12 +99,17 @@ void tst_poll::oneTickReadsTheseFieldsInOrder() {
 void tst_poll::selectorChoosesTheWeightField_data() {
   QTest::addColumn<QString>("setup");
   QTest::addColumn<QString>("field");
-  QTest::newRow("0") << "select 0" << "/t1/wt101";
-  QTest::newRow("1") << "select 1" << "/t1/wt101";
-  QTest::newRow("2") << "select 2" << "/t1/wt501";
-  QTest::newRow("255") << "select 255" << "/t1/wt501";
+  QTest::newRow("0") << "select 0"
+                     << "/t1/wt101";
+  QTest::newRow("1") << "select 1"
+                     << "/t1/wt101";
+  QTest::newRow("2") << "select 2"
+                     << "/t1/wt501";
+  QTest::newRow("255") << "select 255"
+                       << "/t1/wt501";
   // The failed read leaves the selector at 0; the weight still shows.
-  QTest::newRow("failed selector read") << "fieldsilent vek15 on" << "/t1/wt101";
+  QTest::newRow("failed selector read") << "fieldsilent vek15 on"
+                                        << "/t1/wt101";
 }
 
 void tst_poll::selectorChoosesTheWeightField() {
@@ -118,7 +122,8 @@ void tst_poll::selectorChoosesTheWeightField() {
   rig.control(setup.toStdString());
   rig.start();
   const auto tick = rig.oneTick();
-  auto weightRead = std::find_if(tick.begin(), tick.end(), [](const auto &a) { return a.field.rfind("/t1/wt", 0) == 0; });
+  auto weightRead =
+      std::find_if(tick.begin(), tick.end(), [](const auto &a) { return a.field.rfind("/t1/wt", 0) == 0; });
   QVERIFY(weightRead != tick.end());
   QCOMPARE(QString::fromStdString(weightRead->field), field);
   QCOMPARE(rig.box("txtWeight")->text(), QStringLiteral("G:    7.25 lb"));
@@ -140,8 +145,10 @@ void tst_poll::weightTextIsCutAtThirteenCharacters() {
 void tst_poll::failedWeightReadShowsItsStatus_data() {
   QTest::addColumn<QString>("fault");
   QTest::addColumn<QString>("shown");
-  QTest::newRow("terminal status") << "fieldstatus wt101 7" << "STOPPED, STATUS=7";
-  QTest::newRow("no answer") << "fieldsilent wt101 on" << "STOPPED, STATUS=1";
+  QTest::newRow("terminal status") << "fieldstatus wt101 7"
+                                   << "STOPPED, STATUS=7";
+  QTest::newRow("no answer") << "fieldsilent wt101 on"
+                             << "STOPPED, STATUS=1";
 }
 
 void tst_poll::failedWeightReadShowsItsStatus() {
@@ -326,7 +333,8 @@ void tst_poll::bytesWithoutGlyphsAreShownSafely() {
   rig.control("sethex Lit50 41 07 42 0a e9 80 81 00 5a 5a");
   rig.start();
   QVERIFY(rig.waitTicks(1));
-  QCOMPARE(rig.box("VekKeyBuffer")->text(), QString::fromUtf8("A\xEF\xBF\xBD" "B\xEF\xBF\xBD\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD"));
+  QCOMPARE(rig.box("VekKeyBuffer")->text(), QString::fromUtf8("A\xEF\xBF\xBD"
+                                                              "B\xEF\xBF\xBD\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD"));
 }
 
 void tst_poll::literalSurvivesAShortLowerDisplayRead() {

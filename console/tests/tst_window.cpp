@@ -21,11 +21,16 @@ namespace {
 
 const char *kindName(layout::Kind k) {
   switch (k) {
-    case layout::Kind::Label: return "QLabel";
-    case layout::Kind::TextBox: return "QLineEdit";
-    case layout::Kind::CommandButton: return "ktrv::CommandButton";
-    case layout::Kind::CheckBox: return "QCheckBox";
-    case layout::Kind::PictureBox: return "QLabel";
+    case layout::Kind::Label:
+      return "QLabel";
+    case layout::Kind::TextBox:
+      return "QLineEdit";
+    case layout::Kind::CommandButton:
+      return "ktrv::CommandButton";
+    case layout::Kind::CheckBox:
+      return "QCheckBox";
+    case layout::Kind::PictureBox:
+      return "QLabel";
   }
   return "";
 }
@@ -90,7 +95,8 @@ void tst_window::controlsFollowTheLayoutTable() {
   } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
     QCOMPARE(e->text(), QString::fromLatin1(c.text));
     QVERIFY(e->isEnabled() && !e->isReadOnly());
-    QCOMPARE(e->palette().color(QPalette::Base), resolveColour(c.back, QApplication::style()->standardPalette().color(QPalette::Base)));
+    QCOMPARE(e->palette().color(QPalette::Base),
+             resolveColour(c.back, QApplication::style()->standardPalette().color(QPalette::Base)));
   } else if (auto *x = qobject_cast<QCheckBox *>(w)) {
     QCOMPARE(x->text(), QString::fromLatin1(c.text));
     QVERIFY(!x->isChecked());
@@ -100,7 +106,8 @@ void tst_window::controlsFollowTheLayoutTable() {
     QVERIFY(l->wordWrap());
     QVERIFY(l->autoFillBackground());
     QCOMPARE(l->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(l->palette().color(QPalette::Window), resolveColour(c.back, QApplication::style()->standardPalette().color(QPalette::Window)));
+    QCOMPARE(l->palette().color(QPalette::Window),
+             resolveColour(c.back, QApplication::style()->standardPalette().color(QPalette::Window)));
   }
 }
 
@@ -111,17 +118,29 @@ void tst_window::captionsAndColoursAsDesigned_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QRect>("place");
   QTest::addColumn<QColor>("back");
-  QTest::newRow("line 1 ends in a blank") << "DisplayLine1" << "KTRV Display Line 1 " << QRect(8, 64, 289, 35) << QColor(0xFF, 0xFF, 0x80);
-  QTest::newRow("Out 9 with a blank") << "Out9" << "Out 9" << QRect(168, 320, 73, 18) << QColor(0x00, 0xC0, 0xC0);
-  QTest::newRow("Out10 without") << "Out10" << "Out10" << QRect(168, 344, 73, 18) << QColor(0x00, 0xC0, 0xC0);
-  QTest::newRow("In10 without") << "In10" << "In10" << QRect(480, 344, 65, 18) << QColor(0xFF, 0x80, 0x00);
-  QTest::newRow("In4") << "In4" << "In 4" << QRect(336, 392, 65, 18) << QColor(0xFF, 0x80, 0x00);
-  QTest::newRow("Start") << "IPupdate" << "Start" << QRect(600, 48, 65, 33) << QColor(0x80, 0xFF, 0x80);
-  QTest::newRow("desktop colour") << "SingleLineDisp" << "Update Single Line" << QRect(408, 64, 89, 41) << QColor(0x3A, 0x6E, 0xA5);
-  QTest::newRow("acknowledge") << "pc_acknowledge" << "PC Acknowledge" << QRect(584, 96, 121, 33) << QColor(0, 255, 0);
-  QTest::newRow("button text colour") << "VekSerial" << "KTRV Badge Port" << QRect(152, 256, 185, 25) << QColor(0, 0, 0);
-  QTest::newRow("weight") << "txtWeight" << "STOPPED, PRESS START" << QRect(8, 152, 289, 33) << QColor(0xFF, 0xFF, 0x80);
-  QTest::newRow("serial") << "VekSerial1" << "VekX Serial Port Number Local Port # 1" << QRect(56, 288, 409, 25) << QColor(Qt::white);
+  QTest::newRow("line 1 ends in a blank")
+      << "DisplayLine1"
+      << "KTRV Display Line 1 " << QRect(8, 64, 289, 35) << QColor(0xFF, 0xFF, 0x80);
+  QTest::newRow("Out 9 with a blank") << "Out9"
+                                      << "Out 9" << QRect(168, 320, 73, 18) << QColor(0x00, 0xC0, 0xC0);
+  QTest::newRow("Out10 without") << "Out10"
+                                 << "Out10" << QRect(168, 344, 73, 18) << QColor(0x00, 0xC0, 0xC0);
+  QTest::newRow("In10 without") << "In10"
+                                << "In10" << QRect(480, 344, 65, 18) << QColor(0xFF, 0x80, 0x00);
+  QTest::newRow("In4") << "In4"
+                       << "In 4" << QRect(336, 392, 65, 18) << QColor(0xFF, 0x80, 0x00);
+  QTest::newRow("Start") << "IPupdate"
+                         << "Start" << QRect(600, 48, 65, 33) << QColor(0x80, 0xFF, 0x80);
+  QTest::newRow("desktop colour") << "SingleLineDisp"
+                                  << "Update Single Line" << QRect(408, 64, 89, 41) << QColor(0x3A, 0x6E, 0xA5);
+  QTest::newRow("acknowledge") << "pc_acknowledge"
+                               << "PC Acknowledge" << QRect(584, 96, 121, 33) << QColor(0, 255, 0);
+  QTest::newRow("button text colour") << "VekSerial"
+                                      << "KTRV Badge Port" << QRect(152, 256, 185, 25) << QColor(0, 0, 0);
+  QTest::newRow("weight") << "txtWeight"
+                          << "STOPPED, PRESS START" << QRect(8, 152, 289, 33) << QColor(0xFF, 0xFF, 0x80);
+  QTest::newRow("serial") << "VekSerial1"
+                          << "VekX Serial Port Number Local Port # 1" << QRect(56, 288, 409, 25) << QColor(Qt::white);
 }
 
 void tst_window::captionsAndColoursAsDesigned() {
@@ -175,22 +194,62 @@ void tst_window::frameLinesAreDrawnAroundTheDisplayGroup() {
   frmMain window;
   const QImage image = window.grab().toImage();
   const QColor inactiveBorder(0xD4, 0xD0, 0xC8);
-  QCOMPARE(QColor(image.pixel(4, 120)), inactiveBorder);    // Line1, left of the boxes
-  QCOMPARE(QColor(image.pixel(150, 61)), inactiveBorder);   // Line2(0), above them
-  QCOMPARE(QColor(image.pixel(150, 187)), inactiveBorder);  // Line2(1), below them
-  QCOMPARE(QColor(image.pixel(299, 120)), inactiveBorder);  // Line3, right of them
+  QCOMPARE(QColor(image.pixel(4, 120)), inactiveBorder);            // Line1, left of the boxes
+  QCOMPARE(QColor(image.pixel(150, 61)), inactiveBorder);           // Line2(0), above them
+  QCOMPARE(QColor(image.pixel(150, 187)), inactiveBorder);          // Line2(1), below them
+  QCOMPARE(QColor(image.pixel(299, 120)), inactiveBorder);          // Line3, right of them
   QCOMPARE(QColor(image.pixel(4, 191)), QColor(0xC0, 0x40, 0x00));  // 10 pixels wide, no more
   QCOMPARE(QColor(image.pixel(302, 120)), QColor(0xC0, 0x40, 0x00));
 }
 
 void tst_window::tabOrderAndInitialFocus() {
-  const QStringList expected{
-      "ExitProg", "DisplayLine1", "txtWeight", "IPAddr", "IPupdate", "UpdateDisplay", "DisplayLine2",
-      "DisplayLine3", "StopEther", "VekTerminator", "TransComplete", "VekSerial1", "SerialClear",
-      "MessageFromKtrv", "VekKeyBuffer", "LowerDisplay", "Picture1", "SendReset", "pc_acknowledge",
-      "BufFlush", "SingleLineDisp", "Out1", "Out2", "Out3", "Out4", "OutputsOff", "Out5", "Out6", "Out7",
-      "Out8", "Command1", "In1", "In2", "In3", "In4", "In5", "In6", "In7", "In8", "In9", "In10", "In11",
-      "In12", "Out9", "Out10", "Out11", "Out12"};
+  const QStringList expected{"ExitProg",
+                             "DisplayLine1",
+                             "txtWeight",
+                             "IPAddr",
+                             "IPupdate",
+                             "UpdateDisplay",
+                             "DisplayLine2",
+                             "DisplayLine3",
+                             "StopEther",
+                             "VekTerminator",
+                             "TransComplete",
+                             "VekSerial1",
+                             "SerialClear",
+                             "MessageFromKtrv",
+                             "VekKeyBuffer",
+                             "LowerDisplay",
+                             "Picture1",
+                             "SendReset",
+                             "pc_acknowledge",
+                             "BufFlush",
+                             "SingleLineDisp",
+                             "Out1",
+                             "Out2",
+                             "Out3",
+                             "Out4",
+                             "OutputsOff",
+                             "Out5",
+                             "Out6",
+                             "Out7",
+                             "Out8",
+                             "Command1",
+                             "In1",
+                             "In2",
+                             "In3",
+                             "In4",
+                             "In5",
+                             "In6",
+                             "In7",
+                             "In8",
+                             "In9",
+                             "In10",
+                             "In11",
+                             "In12",
+                             "Out9",
+                             "Out10",
+                             "Out11",
+                             "Out12"};
   frmMain window;
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -100,11 +100,21 @@ QColor resolveColour(const layout::Colour &colour, QColor fallback) {
 QWidget *makeControl(const layout::Control &row, QWidget *parent) {
   QWidget *w = nullptr;
   switch (row.kind) {
-    case layout::Kind::Label: w = makeLabel(row, parent); break;
-    case layout::Kind::TextBox: w = makeTextBox(row, parent); break;
-    case layout::Kind::CommandButton: w = makeCommandButton(row, parent); break;
-    case layout::Kind::CheckBox: w = makeCheckBox(row, parent); break;
-    case layout::Kind::PictureBox: w = makePictureBox(row, parent); break;
+    case layout::Kind::Label:
+      w = makeLabel(row, parent);
+      break;
+    case layout::Kind::TextBox:
+      w = makeTextBox(row, parent);
+      break;
+    case layout::Kind::CommandButton:
+      w = makeCommandButton(row, parent);
+      break;
+    case layout::Kind::CheckBox:
+      w = makeCheckBox(row, parent);
+      break;
+    case layout::Kind::PictureBox:
+      w = makePictureBox(row, parent);
+      break;
   }
   w->setObjectName(QString::fromLatin1(row.name));
   w->setFont(makeFont(row.font));

@@ -25,13 +25,27 @@ struct KeyName {
 };
 
 constexpr KeyName key_names[] = {
-    {1, "F6 Key", "f6", "f6"},           {3, "F10 Key", "f10", "f10"},       {4, "F9 Key", "f9", "f9"},
-    {7, "F5 Key", "f5", "f5"},           {8, "Enter Key", "enter", "return"}, {9, "Left Arrow", "left", "leftarrow"},
-    {10, "Right Arrow", "right", "rightarrow"}, {11, "Insert Key", "insert", "ins"}, {12, "Home Key", "home", "home"},
-    {13, "End Key", "end", "end"},       {14, "Delete Key", "delete", "del"}, {15, "Up Arrow", "up", "uparrow"},
-    {16, "Down Arrow", "down", "downarrow"}, {17, "Page Up", "pgup", "pageup"}, {18, "Page Down", "pgdn", "pagedown"},
-    {19, "F1 Key", "f1", "f1"},          {20, "F2 Key", "f2", "f2"},         {21, "F3 Key", "f3", "f3"},
-    {22, "F4 Key", "f4", "f4"},          {23, "F11 Key", "f11", "f11"},      {24, "F12 Key", "f12", "f12"},
+    {1, "F6 Key", "f6", "f6"},
+    {3, "F10 Key", "f10", "f10"},
+    {4, "F9 Key", "f9", "f9"},
+    {7, "F5 Key", "f5", "f5"},
+    {8, "Enter Key", "enter", "return"},
+    {9, "Left Arrow", "left", "leftarrow"},
+    {10, "Right Arrow", "right", "rightarrow"},
+    {11, "Insert Key", "insert", "ins"},
+    {12, "Home Key", "home", "home"},
+    {13, "End Key", "end", "end"},
+    {14, "Delete Key", "delete", "del"},
+    {15, "Up Arrow", "up", "uparrow"},
+    {16, "Down Arrow", "down", "downarrow"},
+    {17, "Page Up", "pgup", "pageup"},
+    {18, "Page Down", "pgdn", "pagedown"},
+    {19, "F1 Key", "f1", "f1"},
+    {20, "F2 Key", "f2", "f2"},
+    {21, "F3 Key", "f3", "f3"},
+    {22, "F4 Key", "f4", "f4"},
+    {23, "F11 Key", "f11", "f11"},
+    {24, "F12 Key", "f12", "f12"},
 };
 
 }  // namespace

@@ -25,12 +25,10 @@ inline constexpr std::string_view lower_display = "bd001";
 // Forcing fields of outputs 1 to 12; bx201 doubles as the display
 // commands' parameter byte.
 inline constexpr std::array<std::string_view, 12> output_fields = {
-    "bx201", "bx202", "bx203", "bx204", "bx205", "bx206",
-    "bx207", "bx208", "bx209", "bx210", "bx211", "bx212"};
+    "bx201", "bx202", "bx203", "bx204", "bx205", "bx206", "bx207", "bx208", "bx209", "bx210", "bx211", "bx212"};
 // Inputs 1 to 12 as the console's indicators In1..In12 show them.
-inline constexpr std::array<std::string_view, 12> input_fields = {
-    "p_100", "p_101", "p_102", "p_103", "p_108", "p_109",
-    "p_10a", "p_10b", "p_10c", "p_10d", "p_10e", "p_10f"};
+inline constexpr std::array<std::string_view, 12> input_fields = {"p_100", "p_101", "p_102", "p_103", "p_108", "p_109",
+                                                                  "p_10a", "p_10b", "p_10c", "p_10d", "p_10e", "p_10f"};
 
 // Sizes of the text fields. Texts are NUL-filled fixed buffers except the
 // lower display, which is space-filled like a real display line.

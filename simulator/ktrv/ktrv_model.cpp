@@ -18,22 +18,33 @@ Bytes fixed_text(const std::string &text, std::size_t size, char fill) {
 
 std::string command_name(std::uint8_t code) {
   switch (code) {
-    case ktrv::command::single_line: return "single display line";
-    case ktrv::command::four_line: return "four-line display";
-    case ktrv::command::flush_buffer: return "flush buffer";
-    case ktrv::command::apply_forcing: return "output forcing";
-    case ktrv::command::clear_forcing: return "clear forcing";
-    case ktrv::command::transaction_complete: return "transaction complete";
-    case ktrv::command::ktrv_reset: return "KTRV reset";
-    default: return "unknown command";
+    case ktrv::command::single_line:
+      return "single display line";
+    case ktrv::command::four_line:
+      return "four-line display";
+    case ktrv::command::flush_buffer:
+      return "flush buffer";
+    case ktrv::command::apply_forcing:
+      return "output forcing";
+    case ktrv::command::clear_forcing:
+      return "clear forcing";
+    case ktrv::command::transaction_complete:
+      return "transaction complete";
+    case ktrv::command::ktrv_reset:
+      return "KTRV reset";
+    default:
+      return "unknown command";
   }
 }
 
 const char *force_text(OutputForce f) {
   switch (f) {
-    case OutputForce::off: return "off";
-    case OutputForce::on: return "on";
-    default: return "-";
+    case OutputForce::off:
+      return "off";
+    case OutputForce::on:
+      return "on";
+    default:
+      return "-";
   }
 }
 
@@ -303,8 +314,8 @@ std::vector<std::uint8_t> KtrvModel::queued_events() const {
 // ---- scale, inputs, display ----
 
 void KtrvModel::update_weight_locked() {
-  const auto text = fixed_text(Scale::weight_text(scale_.reading(std::chrono::steady_clock::now())),
-                               ktrv::weight_field_bytes, '\0');
+  const auto text =
+      fixed_text(Scale::weight_text(scale_.reading(std::chrono::steady_clock::now())), ktrv::weight_field_bytes, '\0');
   service_.set_field(field_name(ktrv::weight_1), text);
   service_.set_field(field_name(ktrv::weight_5), text);
 }

@@ -27,10 +27,10 @@
 namespace vekxsim {
 
 struct KtrvOptions {
-  int node = 1;                                        // node whose "/tN/" fields the model owns
-  double weight = 0.0;                                 // weight on the scale at start
-  std::chrono::milliseconds command_delay{200};        // time before a command is taken (0 allowed)
-  bool power_up = true;                                // post event 54 at start
+  int node = 1;                                  // node whose "/tN/" fields the model owns
+  double weight = 0.0;                           // weight on the scale at start
+  std::chrono::milliseconds command_delay{200};  // time before a command is taken (0 allowed)
+  bool power_up = true;                          // post event 54 at start
 };
 
 // Forced state of one output as commands 14 and 15 leave it.

@@ -20,7 +20,9 @@ void Scale::set_target(double weight, Clock::time_point now) {
   change_time_ = now;
 }
 
-void Scale::set_settle_time(std::chrono::milliseconds settle) { settle_ = std::max(settle, std::chrono::milliseconds(0)); }
+void Scale::set_settle_time(std::chrono::milliseconds settle) {
+  settle_ = std::max(settle, std::chrono::milliseconds(0));
+}
 
 void Scale::set_drift(double amplitude) { drift_ = std::fabs(amplitude); }
 

@@ -25,9 +25,12 @@ std::string weight_string(double w) {
 
 const char *force_word(OutputForce f) {
   switch (f) {
-    case OutputForce::off: return "off";
-    case OutputForce::on: return "on";
-    default: return "-";
+    case OutputForce::off:
+      return "off";
+    case OutputForce::on:
+      return "on";
+    default:
+      return "-";
   }
 }
 
@@ -305,10 +308,14 @@ std::string Terminal::execute(const std::string &command, const std::string &arg
   }
   if (command == "decoy") {
     const std::string kind = trim(args);
-    if (kind == "type") service_->send_decoy_before_next_reply(Decoy::wrong_type);
-    else if (kind == "sequence") service_->send_decoy_before_next_reply(Decoy::wrong_sequence);
-    else if (kind == "name") service_->send_decoy_before_next_reply(Decoy::wrong_name);
-    else return error("usage: decoy type|sequence|name");
+    if (kind == "type")
+      service_->send_decoy_before_next_reply(Decoy::wrong_type);
+    else if (kind == "sequence")
+      service_->send_decoy_before_next_reply(Decoy::wrong_sequence);
+    else if (kind == "name")
+      service_->send_decoy_before_next_reply(Decoy::wrong_name);
+    else
+      return error("usage: decoy type|sequence|name");
     return "a wrong-" + kind + " reply goes before the next reply";
   }
   if (command == "traffic") {
@@ -318,9 +325,9 @@ std::string Terminal::execute(const std::string &command, const std::string &arg
     const std::size_t from = records.size() > static_cast<std::size_t>(n) ? records.size() - n : 0;
     std::string out;
     for (std::size_t i = from; i < records.size(); ++i) {
-      const auto wall = std::chrono::system_clock::now() -
-                        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                            std::chrono::steady_clock::now() - records[i].when);
+      const auto wall =
+          std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                                 std::chrono::steady_clock::now() - records[i].when);
       out += (out.empty() ? "" : "\n") + traffic_line(records[i], wall);
     }
     return out.empty() ? "no traffic" : out;

@@ -30,11 +30,11 @@ namespace vekxsim {
 
 struct TerminalOptions {
   std::string listen_address = "127.0.0.1";
-  std::uint16_t port = 0;                               // 0: the system picks one; see Terminal::port()
-  int node = 1;                                         // node character of the served fields, 1..16
-  double weight = 0.0;                                  // weight on the scale at start (settled at once)
-  std::chrono::milliseconds command_delay{200};         // command mailbox reads 255 this long
-  bool power_up = true;                                 // event 54 in the event mailbox at start
+  std::uint16_t port = 0;                        // 0: the system picks one; see Terminal::port()
+  int node = 1;                                  // node character of the served fields, 1..16
+  double weight = 0.0;                           // weight on the scale at start (settled at once)
+  std::chrono::milliseconds command_delay{200};  // command mailbox reads 255 this long
+  bool power_up = true;                          // event 54 in the event mailbox at start
 };
 
 class Terminal {

@@ -28,11 +28,11 @@ inline constexpr std::size_t largest_sent_datagram = 65507;
 // Status bytes of the service's replies besides a field's own status.
 namespace status {
 inline constexpr std::uint8_t ok = 0;
-inline constexpr std::uint8_t no_such_field = 3;   // read of a field that does not exist
-inline constexpr std::uint8_t other_node = 4;      // field name of another node (or not "/tN/...")
-inline constexpr std::uint8_t bad_operation = 5;   // type 4097 with an operation other than 16/18/32/34
-inline constexpr std::uint8_t too_large = 6;       // write longer than limits::field_bytes
-inline constexpr std::uint8_t store_full = 7;      // write would create field number 4097
+inline constexpr std::uint8_t no_such_field = 3;  // read of a field that does not exist
+inline constexpr std::uint8_t other_node = 4;     // field name of another node (or not "/tN/...")
+inline constexpr std::uint8_t bad_operation = 5;  // type 4097 with an operation other than 16/18/32/34
+inline constexpr std::uint8_t too_large = 6;      // write longer than limits::field_bytes
+inline constexpr std::uint8_t store_full = 7;     // write would create field number 4097
 }  // namespace status
 
 }  // namespace vekxsim

@@ -1,15 +1,15 @@
 #include "shared_data_service.h"
 
 #if defined(_WIN32)
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#  include <winsock2.h>
+#  include <ws2tcpip.h>
 #else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#  include <arpa/inet.h>
+#  include <fcntl.h>
+#  include <netinet/in.h>
+#  include <poll.h>
+#  include <sys/socket.h>
+#  include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -168,9 +168,15 @@ struct SharedDataService::Impl {
       for (Decoy d : decoys) {
         Bytes decoy = reply;
         switch (d) {
-          case Decoy::wrong_type: vekx::put_u16(decoy, vekx::offset::message_type, 4096); break;
-          case Decoy::wrong_sequence: --decoy[vekx::offset::sequence]; break;
-          case Decoy::wrong_name: vekx::put_name(decoy, vekx::offset::source_name, "/t1/zzzzz"); break;
+          case Decoy::wrong_type:
+            vekx::put_u16(decoy, vekx::offset::message_type, 4096);
+            break;
+          case Decoy::wrong_sequence:
+            --decoy[vekx::offset::sequence];
+            break;
+          case Decoy::wrong_name:
+            vekx::put_name(decoy, vekx::offset::source_name, "/t1/zzzzz");
+            break;
         }
         out.push_back(std::move(decoy));
       }
@@ -296,12 +302,11 @@ struct SharedDataService::Impl {
       // The socket is non-blocking. An oversized datagram fails with
       // WSAEMSGSIZE and leaves its first bytes: its real size is unknown but
       // more than was kept.
-      auto n = ::recvfrom(fd, reinterpret_cast<char *>(buffer), sizeof buffer, 0,
-                          reinterpret_cast<sockaddr *>(&from), &from_size);
+      auto n = ::recvfrom(fd, reinterpret_cast<char *>(buffer), sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from),
+                          &from_size);
       if (n < 0 && ::WSAGetLastError() == WSAEMSGSIZE) n = sizeof buffer + 1;
       if (n < 0) {
-        if (::WSAGetLastError() != WSAEWOULDBLOCK)
-          log("receive failed: " + socket_error_text(::WSAGetLastError()));
+        if (::WSAGetLastError() != WSAEWOULDBLOCK) log("receive failed: " + socket_error_text(::WSAGetLastError()));
         return;
       }
 #else
@@ -393,8 +398,7 @@ SharedDataService::SharedDataService(const std::string &listen_address, std::uin
     ::close(impl_->wake_write);
 #endif
     delete impl_;
-    throw std::system_error(err, socket_errors(),
-                            "bind " + listen_address + ":" + std::to_string(port));
+    throw std::system_error(err, socket_errors(), "bind " + listen_address + ":" + std::to_string(port));
   }
   socklen_t size = sizeof addr;
   ::getsockname(impl_->fd, reinterpret_cast<sockaddr *>(&addr), &size);

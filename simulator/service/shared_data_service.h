@@ -19,8 +19,8 @@ namespace vekxsim {
 // One datagram as the service saw or sent it.
 struct TrafficRecord {
   std::chrono::steady_clock::time_point when;
-  bool inbound;                 // true: received; false: sent by the service
-  std::uint16_t peer_port;      // the other side's UDP port
+  bool inbound;             // true: received; false: sent by the service
+  std::uint16_t peer_port;  // the other side's UDP port
   std::vector<std::uint8_t> bytes;
 };
 
@@ -38,8 +38,7 @@ class SharedDataService {
   // port()). node is the node number 1..16 whose fields it serves: a request
   // whose field name carries another node character is answered with
   // status 4 and no data. Throws std::system_error when the bind fails.
-  explicit SharedDataService(const std::string &listen_address = "127.0.0.1", std::uint16_t port = 0,
-                             int node = 1);
+  explicit SharedDataService(const std::string &listen_address = "127.0.0.1", std::uint16_t port = 0, int node = 1);
   ~SharedDataService();  // stops the loop and closes the socket
   SharedDataService(const SharedDataService &) = delete;
   SharedDataService &operator=(const SharedDataService &) = delete;

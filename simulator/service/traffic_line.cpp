@@ -11,23 +11,35 @@ namespace vekxsim {
 
 std::string message_type_name(std::uint16_t type) {
   switch (type) {
-    case vekx::message_type::field_access: return "field-access";
-    case vekx::message_type::display_text: return "display-text";
-    case vekx::message_type::display_control: return "display-control";
-    case vekx::message_type::keystroke_kind1: return "keystroke-1";
-    case vekx::message_type::keystroke_kind2: return "keystroke-2";
-    default: return "type-" + std::to_string(type);
+    case vekx::message_type::field_access:
+      return "field-access";
+    case vekx::message_type::display_text:
+      return "display-text";
+    case vekx::message_type::display_control:
+      return "display-control";
+    case vekx::message_type::keystroke_kind1:
+      return "keystroke-1";
+    case vekx::message_type::keystroke_kind2:
+      return "keystroke-2";
+    default:
+      return "type-" + std::to_string(type);
   }
 }
 
 std::string operation_name(std::uint8_t operation) {
   switch (operation) {
-    case vekx::operation::read: return "read";
-    case vekx::operation::formatted_read: return "formatted-read";
-    case vekx::operation::write: return "write";
-    case vekx::operation::formatted_write: return "formatted-write";
-    case vekx::operation::none: return "none";
-    default: return "op-" + std::to_string(operation);
+    case vekx::operation::read:
+      return "read";
+    case vekx::operation::formatted_read:
+      return "formatted-read";
+    case vekx::operation::write:
+      return "write";
+    case vekx::operation::formatted_write:
+      return "formatted-write";
+    case vekx::operation::none:
+      return "none";
+    default:
+      return "op-" + std::to_string(operation);
   }
 }
 
@@ -55,7 +67,8 @@ namespace {
 // A name slot as text: up to its first zero byte, at most 10 characters.
 std::string slot_text(std::span<const std::uint8_t> bytes, std::size_t at) {
   std::string out;
-  for (std::size_t i = 0; i < vekx::name_slot_size && bytes[at + i] != 0; ++i) out.push_back(static_cast<char>(bytes[at + i]));
+  for (std::size_t i = 0; i < vekx::name_slot_size && bytes[at + i] != 0; ++i)
+    out.push_back(static_cast<char>(bytes[at + i]));
   return printable_text(std::span(reinterpret_cast<const std::uint8_t *>(out.data()), out.size()));
 }
 

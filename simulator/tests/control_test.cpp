@@ -16,7 +16,8 @@ bool is_error(const std::string &reply) { return reply.rfind("error: ", 0) == 0;
 
 TEST(Control, SetAndGetInTextHexAndByte) {
   Terminal t;
-  EXPECT_EQ(t.control("set Lit01 HELLO  THERE"), "/t1/Lit01 len=12 status=0 text=\"HELLO  THERE\" hex=48 45 4c 4c 4f 20 20 54 48 45 52 45");
+  EXPECT_EQ(t.control("set Lit01 HELLO  THERE"),
+            "/t1/Lit01 len=12 status=0 text=\"HELLO  THERE\" hex=48 45 4c 4c 4f 20 20 54 48 45 52 45");
   EXPECT_EQ(t.service().field("/t1/Lit01"), text_bytes("HELLO  THERE"));
   t.control("sethex /t1/raw ff 00 0x1A");
   EXPECT_EQ(t.service().field("/t1/raw"), (Bytes{0xff, 0x00, 0x1a}));
@@ -109,7 +110,8 @@ TEST(Control, TrafficShowsDecodedLines) {
   const std::string lines = t.control("traffic 5");
   EXPECT_NE(lines.find("IN  :" + std::to_string(client.port()) + " field-access read /w1/w0001 -> /t1/bx298"),
             std::string::npos);
-  EXPECT_NE(lines.find("OUT :" + std::to_string(client.port()) + " field-access read /t1/bx298 -> /w1/w0001 seq=1 "
+  EXPECT_NE(lines.find("OUT :" + std::to_string(client.port()) +
+                       " field-access read /t1/bx298 -> /w1/w0001 seq=1 "
                        "status=0 len=1 data=\"6\" hex=36"),
             std::string::npos);
   EXPECT_EQ(t.control("traffic 1").find('\n'), std::string::npos);
@@ -128,7 +130,8 @@ TEST(Control, LogSinkGetsTrafficAndModelNotesAndLogOffSilencesTraffic) {
   t.control("command 15");
   auto has = [&](const std::string &text) {
     std::lock_guard lock(m);
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string &l) { return l.find(text) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string &l) { return l.find(text) != std::string::npos; });
   };
   // The reply's line is written just after it is sent, so it is awaited too.
   EXPECT_TRUE(eventually([&] { return has("ktrv: command 15 (clear forcing) carried out") && has(" OUT :"); }));

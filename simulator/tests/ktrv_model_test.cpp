@@ -51,10 +51,10 @@ class KtrvModelTest : public ::testing::Test {
 };
 
 TEST_F(KtrvModelTest, EveryFieldTheConsoleReadsExistsWithItsSize) {
-  for (const char *one_byte : {"/t1/vek15", "/t1/bx297", "/t1/bx298", "/t1/bx251", "/t1/bx252", "/t1/p_100",
-                               "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109", "/t1/p_10a",
-                               "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f", "/t1/bx201",
-                               "/t1/bx212"})
+  for (const char *one_byte :
+       {"/t1/vek15", "/t1/bx297", "/t1/bx298", "/t1/bx251", "/t1/bx252", "/t1/p_100", "/t1/p_101", "/t1/p_102",
+        "/t1/p_103", "/t1/p_108", "/t1/p_109", "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e",
+        "/t1/p_10f", "/t1/bx201", "/t1/bx212"})
     EXPECT_EQ(read(one_byte).size(), 1u) << one_byte;
   EXPECT_GE(read("/t1/wt101").size(), 13u);
   EXPECT_GE(read("/t1/wt501").size(), 13u);
@@ -238,9 +238,8 @@ TEST_F(KtrvModelTest, ScaleSettlesOverTimeAndDriftStaysWithinBounds) {
   terminal.model().set_weight(100);
   const double first = std::stod(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())));
   EXPECT_LT(first, 100.0);  // on its way
-  ASSERT_TRUE(eventually([&] {
-    return std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())) == "  100.00";
-  }));
+  ASSERT_TRUE(
+      eventually([&] { return std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())) == "  100.00"; }));
   terminal.model().set_drift(0.5);
   for (int i = 0; i < 50; ++i) {
     const double w = std::stod(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())));

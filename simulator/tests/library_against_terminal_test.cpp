@@ -81,8 +81,8 @@ TEST_F(LibraryAgainstTerminal, PollCycleFieldsReadWithTheConsolesCounts) {
   EXPECT_EQ(count, 40);
   EXPECT_EQ(read_word("/t1/bx251"), 0);
   EXPECT_EQ(read_word("/t1/bx252"), 0);
-  for (const char *input : {"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109",
-                            "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"})
+  for (const char *input : {"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109", "/t1/p_10a",
+                            "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"})
     EXPECT_EQ(read_word(input), 0) << input;
   terminal.control("input 7 1");
   EXPECT_EQ(read_word("/t1/p_10a"), 1);
@@ -137,7 +137,7 @@ TEST_F(LibraryAgainstTerminal, DisplayAndKeystrokeMessagesReachTheTerminalUnansw
   EXPECT_EQ(type_of(in[3].bytes), 1027);
   EXPECT_EQ(type_of(in[4].bytes), 1024);
   for (const auto &r : terminal.service().traffic()) EXPECT_TRUE(r.inbound);  // nothing answered
-  EXPECT_EQ(read_word("/t1/bx298"), 54);  // and the next exchange is not confused
+  EXPECT_EQ(read_word("/t1/bx298"), 54);                                      // and the next exchange is not confused
 }
 
 TEST_F(LibraryAgainstTerminal, LongRunOfThousandsOfExchangesLosesNothing) {

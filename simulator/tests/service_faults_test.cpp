@@ -163,8 +163,9 @@ TEST_F(ServiceFaults, StopIsPromptAndTheServiceRestarts) {
 TEST(TrafficLine, DecodesEachFieldOfARequestAndAReply) {
   vekxsim::TrafficRecord in{std::chrono::steady_clock::now(), true, 1701, write_request("/t1/Lit01", {'A', 0x01}, 9)};
   const std::string line = vekxsim::traffic_line(in, std::chrono::system_clock::now());
-  EXPECT_NE(line.find(" IN  :1701 field-access write /w1/w0001 -> /t1/Lit01 seq=9 status=0 len=2 data=\"A.\" hex=41 01"),
-            std::string::npos)
+  EXPECT_NE(
+      line.find(" IN  :1701 field-access write /w1/w0001 -> /t1/Lit01 seq=9 status=0 len=2 data=\"A.\" hex=41 01"),
+      std::string::npos)
       << line;
   EXPECT_EQ(line[2], ':');
   EXPECT_EQ(line[8], '.');
@@ -177,7 +178,8 @@ TEST(TrafficLine, DecodesEachFieldOfARequestAndAReply) {
 }
 
 TEST(TrafficLine, MalformedDatagramsAreNamedNotOverread) {
-  EXPECT_EQ(vekxsim::describe_datagram(Bytes{1, 2, 3}), "malformed: short datagram (3 bytes, at least 30 needed) hex=01 02 03");
+  EXPECT_EQ(vekxsim::describe_datagram(Bytes{1, 2, 3}),
+            "malformed: short datagram (3 bytes, at least 30 needed) hex=01 02 03");
   Bytes bad_marker = read_request("/t1/a");
   bad_marker[1] = 0;
   EXPECT_NE(vekxsim::describe_datagram(bad_marker).find("wrong marker 0"), std::string::npos);

@@ -26,22 +26,21 @@ class ServiceWire : public ::testing::Test {
 
 TEST_F(ServiceWire, ReadOfOneByteFieldGivesTheGoldenReply) {
   service.set_field_byte("/t1/bx297", 0xAB);
-  const Bytes request = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w', '0', '0', '0', '1', 0x00,
-                         '/',  't',  '1',  '/',  'b', 'x', '2', '9', '7', 0x00, 0x20, 0x00, 0x05, 0x00,
-                         0x00, 0x00};
+  const Bytes request = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w',  '0',  '0',  '0',  '1',  0x00, '/',
+                         't',  '1',  '/',  'b',  'x', '2', '9', '7', 0x00, 0x20, 0x00, 0x05, 0x00, 0x00, 0x00};
   ASSERT_EQ(request, read_request("/t1/bx297", 5));  // the helper builds the same bytes
   const auto reply = client.exchange(request, service.port());
   ASSERT_TRUE(reply);
-  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/',  't',  '1',  '/',  'b', 'x', '2', '9', '7', 0x00, '/', 'w',
-                          '1',  '/',  'w',  '0',  '0',  '0',  '1',  0x00, 0x20, 0x00, 0x05, 0x01, 0x00, 0xAB, 0x00};
+  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/',  'b',  'x',  '2',  '9',  '7',  0x00, '/', 'w',
+                          '1',  '/',  'w',  '0',  '0', '0', '1', 0x00, 0x20, 0x00, 0x05, 0x01, 0x00, 0xAB, 0x00};
   EXPECT_EQ(*reply, expected);
 }
 
 TEST_F(ServiceWire, WriteCreatesTheFieldAndIsAnsweredWithoutData) {
   const auto reply = client.exchange(write_request("/t1/Lit01", {'1', '2', '3'}, 200), service.port());
   ASSERT_TRUE(reply);
-  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/', 'L', 'i', 't', '0', '1', 0x00, '/',
-                          'w',  '1',  '/',  'w',  '0', '0', '0', '1', 0x00, 0x10, 0x00, 200,  0x00, 0x00, 0x00};
+  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/', 'L',  'i',  't',  '0', '1',  0x00, '/',
+                          'w',  '1',  '/',  'w',  '0', '0', '0', '1', 0x00, 0x10, 0x00, 200, 0x00, 0x00, 0x00};
   EXPECT_EQ(*reply, expected);
   EXPECT_EQ(service.field("/t1/Lit01"), (Bytes{'1', '2', '3'}));
 
@@ -185,7 +184,7 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   client.send(oversized, service.port());
   const auto reply = client.exchange(read_request("/t1/bx297", 6), service.port());
   ASSERT_TRUE(reply);
-  EXPECT_EQ(sequence_of(*reply), 6);   // none of the bad ones was answered
+  EXPECT_EQ(sequence_of(*reply), 6);      // none of the bad ones was answered
   EXPECT_EQ(value_of(*reply), Bytes{0});  // and the oversized write changed nothing
   const auto in = service.inbound();
   ASSERT_EQ(in.size(), 6u);

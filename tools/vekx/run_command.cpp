@@ -14,8 +14,8 @@ int report_result(std::FILE *err, const std::string &call, std::int16_t result, 
 }
 
 int register_for(const Command &command, std::FILE *err) {
-  std::int16_t r = VekRegisterProcess(VEKX_PROCESS_TYPE_1, command.address_list.c_str(),
-                                      address_count(command.address_list));
+  std::int16_t r =
+      VekRegisterProcess(VEKX_PROCESS_TYPE_1, command.address_list.c_str(), address_count(command.address_list));
   if (r == VEKX_OK) return exit_status::success;
   return report_result(err, "VekRegisterProcess " + command.address_list, r, ResultOrigin::library);
 }
@@ -48,8 +48,7 @@ int write_field(const Command &c, std::FILE *err) {
   // The library reads no byte of an empty value, but wants a valid address.
   const std::uint8_t none = 0;
   const void *data = c.value.empty() ? &none : c.value.data();
-  std::int16_t r = c.formatted ? VekFormattedWrite(field.c_str(), length, data)
-                               : VekWrite(field.c_str(), length, data);
+  std::int16_t r = c.formatted ? VekFormattedWrite(field.c_str(), length, data) : VekWrite(field.c_str(), length, data);
   return report_result(err, std::string(c.formatted ? "VekFormattedWrite " : "VekWrite ") + field, r,
                        ResultOrigin::read_or_write);
 }
@@ -87,9 +86,15 @@ int run_command(const Command &command, std::FILE *out, std::FILE *err) {
   if (int refused = register_for(command, err)) return refused;
   int status = exit_status::success;
   switch (command.action) {
-    case Action::read: status = read_field(command, out, err); break;
-    case Action::write: status = write_field(command, err); break;
-    default: status = one_way(command, err); break;
+    case Action::read:
+      status = read_field(command, out, err);
+      break;
+    case Action::write:
+      status = write_field(command, err);
+      break;
+    default:
+      status = one_way(command, err);
+      break;
   }
   if (std::int16_t closed = VekCloseProcess(); closed != VEKX_OK && status == exit_status::success)
     status = report_result(err, "VekCloseProcess", closed, ResultOrigin::library);

@@ -21,9 +21,9 @@
 
 #if defined(_WIN32)
 #  define VEKX_STDCALL __stdcall
-#  define VEKX_CDECL __cdecl
+#  define VEKX_CDECL   __cdecl
 #  if defined(VEKXAPI_BUILDING)
-     /* vekxapi.def lists the exports: undecorated names, fixed ordinals. */
+/* vekxapi.def lists the exports: undecorated names, fixed ordinals. */
 #    define VEKX_EXPORT
 #  else
 #    define VEKX_EXPORT __declspec(dllimport)
@@ -49,43 +49,40 @@ extern "C" {
 #define VEKX_BAD_ADDRESS        5
 
 /* Windows Sockets error numbers a caller is most likely to meet. */
-#define VEKX_WSAEINTR           10004
-#define VEKX_WSAEBADF           10009
-#define VEKX_WSAEACCES          10013
-#define VEKX_WSAEFAULT          10014
-#define VEKX_WSAEINVAL          10022
-#define VEKX_WSAEMFILE          10024
-#define VEKX_WSAEWOULDBLOCK     10035
-#define VEKX_WSAEINPROGRESS     10036
-#define VEKX_WSAENOTSOCK        10038
-#define VEKX_WSAEMSGSIZE        10040
-#define VEKX_WSAEADDRINUSE      10048
-#define VEKX_WSAEADDRNOTAVAIL   10049
-#define VEKX_WSAENETUNREACH     10051
-#define VEKX_WSAECONNREFUSED    10061
-#define VEKX_WSAEHOSTUNREACH    10065
+#define VEKX_WSAEINTR         10004
+#define VEKX_WSAEBADF         10009
+#define VEKX_WSAEACCES        10013
+#define VEKX_WSAEFAULT        10014
+#define VEKX_WSAEINVAL        10022
+#define VEKX_WSAEMFILE        10024
+#define VEKX_WSAEWOULDBLOCK   10035
+#define VEKX_WSAEINPROGRESS   10036
+#define VEKX_WSAENOTSOCK      10038
+#define VEKX_WSAEMSGSIZE      10040
+#define VEKX_WSAEADDRINUSE    10048
+#define VEKX_WSAEADDRNOTAVAIL 10049
+#define VEKX_WSAENETUNREACH   10051
+#define VEKX_WSAECONNREFUSED  10061
+#define VEKX_WSAEHOSTUNREACH  10065
 
 /* Process types of VekRegisterProcess. */
-#define VEKX_PROCESS_TYPE_1     1 /* registers as "/w1/w0001" */
-#define VEKX_PROCESS_TYPE_2     2 /* registers as "/w2/w0002" */
+#define VEKX_PROCESS_TYPE_1 1 /* registers as "/w1/w0001" */
+#define VEKX_PROCESS_TYPE_2 2 /* registers as "/w2/w0002" */
 
 /* Key kinds of VekSendKeystroke. */
-#define VEKX_KEY_KIND_1         1
-#define VEKX_KEY_KIND_2         2
+#define VEKX_KEY_KIND_1 1
+#define VEKX_KEY_KIND_2 2
 
 /* Standard calling convention (the form callers bind by name). */
 VEKX_EXPORT int16_t VEKX_STDCALL VekRegisterProcess(int16_t process_type, const char *address_list,
                                                     int32_t address_count);
 VEKX_EXPORT int16_t VEKX_STDCALL VekCloseProcess(void);
-VEKX_EXPORT int16_t VEKX_STDCALL VekRead(const char *field_name, int16_t buffer_size, void *buffer,
-                                         int16_t *count_out);
-VEKX_EXPORT int16_t VEKX_STDCALL VekFormattedRead(const char *field_name, int16_t buffer_size,
-                                                  void *buffer, int16_t *count_out);
+VEKX_EXPORT int16_t VEKX_STDCALL VekRead(const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out);
+VEKX_EXPORT int16_t VEKX_STDCALL VekFormattedRead(const char *field_name, int16_t buffer_size, void *buffer,
+                                                  int16_t *count_out);
 VEKX_EXPORT int16_t VEKX_STDCALL VekReadP(const char *field_name, int16_t buffer_size, void *buffer);
-VEKX_EXPORT int16_t VEKX_STDCALL VekWrite(const char *field_name, int16_t data_length,
-                                          const void *data);
-VEKX_EXPORT int16_t VEKX_STDCALL VekFormattedWrite(const char *field_name, int16_t data_length,
-                                                   const void *data);
+VEKX_EXPORT int16_t VEKX_STDCALL VekWrite(const char *field_name, int16_t data_length, const void *data);
+VEKX_EXPORT int16_t VEKX_STDCALL VekFormattedWrite(const char *field_name, int16_t data_length, const void *data);
 /* Sends the 16 bytes at text, unchanged. */
 VEKX_EXPORT int16_t VEKX_STDCALL VekDisplayText(int16_t node, const char *text);
 VEKX_EXPORT int16_t VEKX_STDCALL VekResetDisplay(int16_t node);
@@ -96,14 +93,11 @@ VEKX_EXPORT int16_t VEKX_STDCALL VekSendKeystroke(int16_t node, int16_t key_kind
 VEKX_EXPORT int16_t VEKX_CDECL VekRegisterProcessC(int16_t process_type, const char *address_list,
                                                    int32_t address_count);
 VEKX_EXPORT int16_t VEKX_CDECL VekCloseProcessC(void);
-VEKX_EXPORT int16_t VEKX_CDECL VekReadC(const char *field_name, int16_t buffer_size, void *buffer,
-                                        int16_t *count_out);
-VEKX_EXPORT int16_t VEKX_CDECL VekFormattedReadC(const char *field_name, int16_t buffer_size,
-                                                 void *buffer, int16_t *count_out);
-VEKX_EXPORT int16_t VEKX_CDECL VekWriteC(const char *field_name, int16_t data_length,
-                                         const void *data);
-VEKX_EXPORT int16_t VEKX_CDECL VekFormattedWriteC(const char *field_name, int16_t data_length,
-                                                  const void *data);
+VEKX_EXPORT int16_t VEKX_CDECL VekReadC(const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out);
+VEKX_EXPORT int16_t VEKX_CDECL VekFormattedReadC(const char *field_name, int16_t buffer_size, void *buffer,
+                                                 int16_t *count_out);
+VEKX_EXPORT int16_t VEKX_CDECL VekWriteC(const char *field_name, int16_t data_length, const void *data);
+VEKX_EXPORT int16_t VEKX_CDECL VekFormattedWriteC(const char *field_name, int16_t data_length, const void *data);
 VEKX_EXPORT int16_t VEKX_CDECL VekDisplayTextC(int16_t node, const char *text);
 VEKX_EXPORT int16_t VEKX_CDECL VekResetDisplayC(int16_t node);
 VEKX_EXPORT int16_t VEKX_CDECL VekSendKeystrokeC(int16_t node, int16_t key_kind, int32_t key_code);

@@ -21,10 +21,17 @@ bool parse_address(const char *text, Address &out) {
     }
   }
   switch (dots) {
-    case 3: out = {std::uint8_t(parts[0]), std::uint8_t(parts[1]), std::uint8_t(parts[2]), std::uint8_t(parts[3])}; break;
-    case 2: out = {std::uint8_t(parts[0]), 0, std::uint8_t(parts[1]), std::uint8_t(parts[2])}; break;
-    case 1: out = {std::uint8_t(parts[0]), 0, 0, std::uint8_t(parts[1])}; break;
-    default: return false;
+    case 3:
+      out = {std::uint8_t(parts[0]), std::uint8_t(parts[1]), std::uint8_t(parts[2]), std::uint8_t(parts[3])};
+      break;
+    case 2:
+      out = {std::uint8_t(parts[0]), 0, std::uint8_t(parts[1]), std::uint8_t(parts[2])};
+      break;
+    case 1:
+      out = {std::uint8_t(parts[0]), 0, 0, std::uint8_t(parts[1])};
+      break;
+    default:
+      return false;
   }
   return true;
 }

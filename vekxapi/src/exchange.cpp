@@ -58,8 +58,7 @@ struct ReplyOutcome {
   int code;
 };
 
-ReplyOutcome await_reply(platform::Socket s, std::span<const std::uint8_t> request,
-                         std::span<std::uint8_t> reply) {
+ReplyOutcome await_reply(platform::Socket s, std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) {
   const std::int64_t deadline = platform::now_ms() + attempt_bound_ms;
   int wait_us = reply_wait_us;
   for (;;) {

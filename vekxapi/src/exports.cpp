@@ -26,17 +26,20 @@ constexpr std::uint8_t formatted_write_op = 18;
 
 }  // namespace
 
-#define VEKX_DEFINE_PAIR(name, params, call)                                 \
-  extern "C" VEKX_EXPORT int16_t VEKX_STDCALL name params { return guarded([&] { return call; }); } \
-  extern "C" VEKX_EXPORT int16_t VEKX_CDECL name##C params { return guarded([&] { return call; }); }
+#define VEKX_DEFINE_PAIR(name, params, call)                 \
+  extern "C" VEKX_EXPORT int16_t VEKX_STDCALL name params {  \
+    return guarded([&] { return call; });                    \
+  }                                                          \
+  extern "C" VEKX_EXPORT int16_t VEKX_CDECL name##C params { \
+    return guarded([&] { return call; });                    \
+  }
 
 VEKX_DEFINE_PAIR(VekRegisterProcess, (int16_t process_type, const char *address_list, int32_t address_count),
                  vekx::register_process(process_type, address_list, address_count))
 VEKX_DEFINE_PAIR(VekCloseProcess, (void), vekx::close_process())
 VEKX_DEFINE_PAIR(VekRead, (const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out),
                  vekx::read_field(read_op, field_name, buffer_size, buffer, count_out, true))
-VEKX_DEFINE_PAIR(VekFormattedRead,
-                 (const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out),
+VEKX_DEFINE_PAIR(VekFormattedRead, (const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out),
                  vekx::read_field(formatted_read_op, field_name, buffer_size, buffer, count_out, true))
 VEKX_DEFINE_PAIR(VekWrite, (const char *field_name, int16_t data_length, const void *data),
                  vekx::write_field(write_op, field_name, data_length, data))

@@ -15,12 +15,11 @@ std::int16_t read_field(std::uint8_t operation, const char *field_name, std::int
                         std::int16_t *count_out, bool wants_count) {
   ModuleState &m = state();
   if (!m.registered) return -2;
-  if (field_name == nullptr || buffer_size < 0 || buffer == nullptr || (wants_count && count_out == nullptr))
-    return 2;
+  if (field_name == nullptr || buffer_size < 0 || buffer == nullptr || (wants_count && count_out == nullptr)) return 2;
 
   std::array<std::uint8_t, record_overhead> request{};
-  put_request_header(request, {ReplyMode::awaits_reply, message_type::field_access, m.process_name, field_name,
-                               operation, 0});
+  put_request_header(request,
+                     {ReplyMode::awaits_reply, message_type::field_access, m.process_name, field_name, operation, 0});
   std::array<std::uint8_t, reply_buffer_size> reply;
   if (int result = exchange(request, reply)) return static_cast<std::int16_t>(result);
 

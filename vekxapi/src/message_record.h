@@ -37,8 +37,8 @@ inline constexpr std::uint8_t marker_value = 100;
 enum class ReplyMode : std::uint8_t { awaits_reply = 0, one_way = 2 };
 
 namespace message_type {
-inline constexpr std::uint16_t field_access = 4097;   // 0x1001
-inline constexpr std::uint16_t display_text = 1072;   // 0x0430
+inline constexpr std::uint16_t field_access = 4097;     // 0x1001
+inline constexpr std::uint16_t display_text = 1072;     // 0x0430
 inline constexpr std::uint16_t display_control = 1073;  // 0x0431
 inline constexpr std::uint16_t keystroke_kind1 = 1027;  // 0x0403
 inline constexpr std::uint16_t keystroke_kind2 = 1024;  // 0x0400

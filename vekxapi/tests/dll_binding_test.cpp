@@ -9,10 +9,11 @@
 namespace {
 
 constexpr const char *exports_in_ordinal_order[] = {
-    "VekCloseProcess",   "VekDisplayText",   "VekFormattedRead",  "VekFormattedWrite", "VekRead",
-    "VekReadP",          "VekRegisterProcess", "VekResetDisplay", "VekSendKeystroke",  "VekWrite",
-    "VekCloseProcessC",  "VekDisplayTextC",  "VekFormattedReadC", "VekFormattedWriteC", "VekReadC",
-    "VekRegisterProcessC", "VekResetDisplayC", "VekSendKeystrokeC", "VekWriteC",
+    "VekCloseProcess",   "VekDisplayText",     "VekFormattedRead",   "VekFormattedWrite",
+    "VekRead",           "VekReadP",           "VekRegisterProcess", "VekResetDisplay",
+    "VekSendKeystroke",  "VekWrite",           "VekCloseProcessC",   "VekDisplayTextC",
+    "VekFormattedReadC", "VekFormattedWriteC", "VekReadC",           "VekRegisterProcessC",
+    "VekResetDisplayC",  "VekSendKeystrokeC",  "VekWriteC",
 };
 
 class DllBinding : public ::testing::Test {

@@ -1,7 +1,7 @@
 // The request exchange: reply matching, resends, time-outs and faults.
 #if !defined(_WIN32)
-#include <dirent.h>
-#include <unistd.h>
+#  include <dirent.h>
+#  include <unistd.h>
 #endif
 
 #include <atomic>

@@ -21,9 +21,9 @@ Bytes request_bytes(vekx::RequestHeader h, Bytes data = {}) {
 
 TEST(MessageRecord, ReadRequestOfTheCommandMailbox) {
   Bytes rec = request_bytes({vekx::ReplyMode::awaits_reply, 4097, "/w1/w0001", "/t1/bx297", 32, 0});
-  const Bytes golden = {0x00, 0x64, 0x01, 0x10,                                   // mode, marker, type
-                        '/',  'w',  '1',  '/',  'w', '0', '0', '0', '1', 0x00,   // source
-                        '/',  't',  '1',  '/',  'b', 'x', '2', '9', '7', 0x00,   // target
+  const Bytes golden = {0x00, 0x64, 0x01, 0x10,                                  // mode, marker, type
+                        '/',  'w',  '1',  '/',  'w',  '0', '0', '0', '1', 0x00,  // source
+                        '/',  't',  '1',  '/',  'b',  'x', '2', '9', '7', 0x00,  // target
                         0x20, 0x00, 0x00, 0x00, 0x00,                            // op, status, seq, length
                         0x00};                                                   // terminator
   EXPECT_EQ(rec, golden);
@@ -41,9 +41,8 @@ TEST(MessageRecord, WriteRequestCarriesLengthAndDataUnchanged) {
 
 TEST(MessageRecord, DisplayMessageHeader) {
   Bytes rec = request_bytes({vekx::ReplyMode::one_way, 1073, "/w1/w0001", "/t1/cnpl1", 0, 2}, {1, 7});
-  const Bytes golden = {0x02, 0x64, 0x31, 0x04, '/', 'w', '1', '/', 'w', '0', '0', '0', '1', 0,
-                        '/',  't',  '1',  '/',  'c', 'n', 'p', 'l', '1', 0,   0,   0,   0,   0x02,
-                        0x00, 0x01, 0x07, 0x00};
+  const Bytes golden = {0x02, 0x64, 0x31, 0x04, '/', 'w', '1', '/', 'w', '0', '0', '0',  '1',  0,    '/',  't',
+                        '1',  '/',  'c',  'n',  'p', 'l', '1', 0,   0,   0,   0,   0x02, 0x00, 0x01, 0x07, 0x00};
   EXPECT_EQ(rec, golden);
 }
 

@@ -9,8 +9,20 @@ namespace {
 // Header bytes 0..25 of a request from "/w1/w0001": mode, marker, type,
 // source, target, operation, status.
 Bytes header(std::uint8_t mode, std::uint16_t type, const char (&target)[11], std::uint8_t op) {
-  Bytes h = {mode, 0x64, static_cast<std::uint8_t>(type & 0xFF), static_cast<std::uint8_t>(type >> 8),
-             '/',  'w',  '1', '/', 'w', '0', '0', '0', '1', 0};
+  Bytes h = {mode,
+             0x64,
+             static_cast<std::uint8_t>(type & 0xFF),
+             static_cast<std::uint8_t>(type >> 8),
+             '/',
+             'w',
+             '1',
+             '/',
+             'w',
+             '0',
+             '0',
+             '0',
+             '1',
+             0};
   h.insert(h.end(), target, target + 10);
   h.push_back(op);
   h.push_back(0);
@@ -34,7 +46,7 @@ TEST_F(LibraryTest, FieldRequestsByteForByte) {
   ASSERT_EQ(VekFormattedWrite("/t1/abc", 1, "1"), 0);
   ASSERT_EQ(VekWrite("/t1/abc", 0, ""), 0);
 
-  const Bytes read = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w', '0', '0', '0', '1', 0x00, '/',
+  const Bytes read = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w',  '0',  '0',  '0',  '1',  0x00, '/',
                       't',  '1',  '/',  'b',  'x', '2', '9', '7', 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00};
   EXPECT_EQ(without_sequence(received_bytes(0)), read);
 

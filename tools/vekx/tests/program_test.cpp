@@ -12,10 +12,9 @@ namespace {
 
 TEST_F(VekxProgram, ReadsEveryFieldTheConsoleReads) {
   terminal->control("set Lit50 ABC123");
-  const char *fields[] = {"/t1/vek15", "/t1/wt101", "/t1/wt501", "/t1/bx298", "/t1/Lit50", "/t1/bx251",
-                          "/t1/bx252", "/t1/bd001", "/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103",
-                          "/t1/p_108", "/t1/p_109", "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d",
-                          "/t1/p_10e", "/t1/p_10f"};
+  const char *fields[] = {"/t1/vek15", "/t1/wt101", "/t1/wt501", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx252",
+                          "/t1/bd001", "/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109",
+                          "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"};
   for (const char *field : fields) {
     Finished f = vekx({"read", "127.0.0.1", field});
     EXPECT_EQ(f.exit_status, 0) << field << ": " << f.err;
@@ -150,10 +149,13 @@ TEST_F(VekxProgram, SilentTerminalIsNoUsableAnswer) {
 }
 
 TEST_F(VekxProgram, BadArgumentsGiveOneLineAndTheUsageAndSendNothing) {
-  const std::vector<std::vector<std::string>> bad = {
-      {}, {"read", "127.0.0.1"}, {"write", "127.0.0.1", "/t1/bx205", "2x", "--hex"},
-      {"display", "127.0.0.1", "17", "X"}, {"key", "127.0.0.1", "1", "3", "A"},
-      {"watch", "127.0.0.1", "/t1/wt101", "--interval", "x"}, {"read", "127.0.0.1", "/t1/wt101", "--bogus"}};
+  const std::vector<std::vector<std::string>> bad = {{},
+                                                     {"read", "127.0.0.1"},
+                                                     {"write", "127.0.0.1", "/t1/bx205", "2x", "--hex"},
+                                                     {"display", "127.0.0.1", "17", "X"},
+                                                     {"key", "127.0.0.1", "1", "3", "A"},
+                                                     {"watch", "127.0.0.1", "/t1/wt101", "--interval", "x"},
+                                                     {"read", "127.0.0.1", "/t1/wt101", "--bogus"}};
   for (const auto &args : bad) {
     Finished f = vekx(args);
     EXPECT_EQ(f.exit_status, 2);

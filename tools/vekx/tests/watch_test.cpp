@@ -11,8 +11,7 @@ bool line_has(const std::string &line, const std::string &field, const std::stri
 }
 
 TEST_F(VekxProgram, WatchPrintsFirstValuesThenEachChange) {
-  RunningProgram watch(VEKX_PROGRAM,
-                       {"watch", "127.0.0.1", "/t1/wt101", "/t1/bx298", "--interval", "50", "--hex"});
+  RunningProgram watch(VEKX_PROGRAM, {"watch", "127.0.0.1", "/t1/wt101", "/t1/bx298", "--interval", "50", "--hex"});
   ASSERT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, "/t1/bx298", "00"); }, 5s));
   // The first round shows every field, in the order given.
   ASSERT_EQ(watch.lines().size(), 2u);

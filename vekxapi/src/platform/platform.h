@@ -18,11 +18,11 @@ inline constexpr Socket no_socket = -1;
 #endif
 
 // Every function that can fail returns 0 or a Windows Sockets error number.
-int startup();   // sockets layer, version 1.1
+int startup();  // sockets layer, version 1.1
 void cleanup();
 
 int open_udp(Socket &out);
-int bind_any(Socket s, std::uint16_t local_port);          // 0.0.0.0:local_port
+int bind_any(Socket s, std::uint16_t local_port);  // 0.0.0.0:local_port
 int set_nonblocking(Socket s, bool on);
 // Returns 10035 (would block) when the connection is still being set up.
 int connect_to(Socket s, const std::uint8_t address[4], std::uint16_t remote_port);

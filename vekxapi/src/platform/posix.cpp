@@ -2,16 +2,16 @@
 #include "platform.h"
 
 #if !defined(_WIN32)
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#  include <arpa/inet.h>
+#  include <fcntl.h>
+#  include <netinet/in.h>
+#  include <poll.h>
+#  include <sys/socket.h>
+#  include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
+#  include <cerrno>
+#  include <chrono>
+#  include <cstring>
 
 namespace vekx::platform {
 

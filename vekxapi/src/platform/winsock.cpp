@@ -3,9 +3,9 @@
 #include "platform.h"
 
 #if defined(_WIN32)
-#include <winsock.h>
+#  include <winsock.h>
 
-#include <cstring>
+#  include <cstring>
 
 namespace vekx::platform {
 
