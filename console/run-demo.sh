@@ -8,7 +8,8 @@
 #      library talks to the simulator. Type 127.0.0.1 into the address box
 #      and press Start.
 # Without a display (no DISPLAY) the console runs under Xvfb for a few
-# seconds and a screenshot PNG is written; its path is printed.
+# seconds, 127.0.0.1 is typed and Start pressed for the operator, and a
+# screenshot PNG is written; its path is printed.
 # Closing the console stops the simulator.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,9 +41,17 @@ else
   inner=$(mktemp /tmp/ktrv-shot.XXXXXX.sh)
   cat >"$inner" <<'INNER'
 #!/usr/bin/env bash
+# Waits for the window, does what the operator would (types 127.0.0.1 into
+# the address box, presses Start), lets a few poll ticks run, takes the shot.
 "$1" & pid=$!
-for _ in $(seq 100); do xwd -silent -name "TEST KTRV" -out "$2.xwd" 2>/dev/null && break; sleep 0.1; done
-sleep 2
+win=""
+for _ in $(seq 100); do win=$(xdotool search --name "^TEST KTRV$" 2>/dev/null | head -n 1) && [ -n "$win" ] && break; sleep 0.1; done
+if [ -n "$win" ] && command -v xdotool >/dev/null; then
+  sleep 1
+  xdotool mousemove --window "$win" 584 24 click 1 key ctrl+a type --delay 20 127.0.0.1
+  xdotool mousemove --window "$win" 632 64 click 1
+fi
+sleep 3
 xwd -silent -name "TEST KTRV" -out "$2.xwd" && convert "xwd:$2.xwd" "$2"
 rm -f "$2.xwd"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
@@ -51,5 +60,5 @@ INNER
   chmod +x "$inner"
   xvfb-run -a -s "-screen 0 1024x768x24" "$inner" "$build/bin/KTRVtest" "$shot"
   rm -f "$inner"
-  echo "No display: the console ran under Xvfb. Screenshot: $shot"
+  echo "No display: the console ran under Xvfb, 127.0.0.1 typed and Start pressed. Screenshot: $shot"
 fi

@@ -9,7 +9,7 @@ $SUDO apt-get install -y --no-install-recommends \
   build-essential cmake pkg-config git ca-certificates \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   qt6-base-dev libgl-dev fonts-liberation fontconfig \
-  xvfb xauth x11-apps imagemagick \
+  xvfb xauth x11-apps xdotool imagemagick \
   clang-14 libfuzzer-14-dev libclang-rt-14-dev clang-tidy cppcheck clang-format \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 \
   tshark file dpkg-dev iproute2

@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "test_ports.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -89,27 +91,11 @@ vekxsim::TerminalOptions quietTerminal() {
   return o;
 }
 
-std::uint16_t freeUdpPort() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  socklen_t len = sizeof addr;
-  std::uint16_t port = 0;
-  if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len) == 0) {
-    port = ntohs(addr.sin_port);
-  }
-  if (fd >= 0) ::close(fd);
-  return port;
-}
-
 ConsoleRig::ConsoleRig(const vekxsim::TerminalOptions &options)
     : terminal_(std::make_unique<vekxsim::Terminal>(options)) {
   // The library takes both ports from the environment when it registers.
   ::setenv("VEKX_TERMINAL_PORT", std::to_string(terminal_->port()).c_str(), 1);
-  ::setenv("VEKX_LOCAL_PORT", std::to_string(freeUdpPort()).c_str(), 1);
+  ::setenv("VEKX_LOCAL_PORT", std::to_string(vekx_test::free_local_port_pair()).c_str(), 1);
   window_ = std::make_unique<frmMain>();
   // Connected after the window's own handler, so this runs when a tick ends.
   QObject::connect(timer("tmrVekPoll"), &QTimer::timeout, window_.get(), [this] {
@@ -125,7 +111,7 @@ ConsoleRig::~ConsoleRig() {
 }
 
 std::string ConsoleRig::control(const std::string &line) {
-  const std::string reply = terminal_->control(line);
+  std::string reply = terminal_->control(line);
   if (reply.rfind("error: ", 0) == 0) qFatal("control \"%s\" refused: %s", line.c_str(), reply.c_str());
   return reply;
 }

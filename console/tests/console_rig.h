@@ -34,9 +34,7 @@ std::vector<FieldAccess> fieldAccesses(const std::vector<vekxsim::TrafficRecord>
 // The value byte the terminal answered a read of `field` with sequence `seq`.
 int replyByte(const std::vector<vekxsim::TrafficRecord> &traffic, const std::string &field, std::uint8_t seq);
 
-vekxsim::TerminalOptions quietTerminal();  // no power-up event, command taken at once
-std::uint16_t freeUdpPort();
-
+vekxsim::TerminalOptions quietTerminal();
 class ConsoleRig {
  public:
   explicit ConsoleRig(const vekxsim::TerminalOptions &options = quietTerminal());

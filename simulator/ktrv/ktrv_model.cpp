@@ -93,7 +93,7 @@ void KtrvModel::create_fields(const KtrvOptions &) {
                      fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", ktrv::lower_display_bytes, ' '));
 }
 
-void KtrvModel::log(const std::string &line) {
+void KtrvModel::note(const std::string &line) {
   std::lock_guard lock(log_mutex_);
   if (log_sink_) log_sink_(line);
 }
@@ -110,13 +110,13 @@ void KtrvModel::on_write(const std::string &name, const Bytes &value) {
   const std::uint8_t first = value.empty() ? 0 : value[0];
   if (name == field_name(ktrv::command_mailbox)) {
     if (first == 0 || first == ktrv::command::pending) {
-      log("command mailbox set to " + std::to_string(first) + ": nothing to carry out");
+      note("command mailbox set to " + std::to_string(first) + ": nothing to carry out");
       pending_.reset();
       return;
     }
     if (pending_)
-      log("command " + std::to_string(*pending_) + " replaced by " + std::to_string(first) +
-          " before it was taken; it is lost");
+      note("command " + std::to_string(*pending_) + " replaced by " + std::to_string(first) +
+           " before it was taken; it is lost");
     pending_ = first;
     pending_due_ = std::chrono::steady_clock::now() + command_delay_;
     if (command_delay_.count() == 0) {
@@ -220,7 +220,7 @@ void KtrvModel::carry_out_locked(std::uint8_t code) {
       detail = "taken and ignored";
       break;
   }
-  log("command " + std::to_string(code) + " (" + command_name(code) + ") carried out: " + detail);
+  note("command " + std::to_string(code) + " (" + command_name(code) + ") carried out: " + detail);
 }
 
 void KtrvModel::run_command(std::uint8_t code) {
@@ -248,14 +248,14 @@ std::optional<std::uint8_t> KtrvModel::pending_command() const {
 bool KtrvModel::queue_event(QueuedEvent event) {
   if (event.code == 0) return false;
   if (events_.size() >= max_queued_events) {
-    log("event " + std::to_string(event.code) + " refused: " + std::to_string(max_queued_events) +
-        " events already wait");
+    note("event " + std::to_string(event.code) + " refused: " + std::to_string(max_queued_events) +
+         " events already wait");
     return false;
   }
   events_.push_back(std::move(event));
   if (!advance_events_locked())
-    log("event " + std::to_string(events_.back().code) + " queued behind the unacknowledged event " +
-        std::to_string(event_in_mailbox()));
+    note("event " + std::to_string(events_.back().code) + " queued behind the unacknowledged event " +
+         std::to_string(event_in_mailbox()));
   return true;
 }
 
@@ -276,7 +276,7 @@ void KtrvModel::put_event_locked(const QueuedEvent &event) {
     service_.set_field_byte(field_name(ktrv::literal_terminator), event.terminator);
   }
   service_.set_field_byte(field_name(ktrv::event_mailbox), event.code);
-  log("event " + std::to_string(event.code) + " posted");
+  note("event " + std::to_string(event.code) + " posted");
 }
 
 bool KtrvModel::post_event(std::uint8_t code) {

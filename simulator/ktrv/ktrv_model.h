@@ -119,7 +119,7 @@ class KtrvModel {
   void carry_out_locked(std::uint8_t code);
   void update_weight_locked();
   std::string field_text_locked(std::string_view own_name, std::size_t from, std::size_t count) const;
-  void log(const std::string &line);
+  void note(const std::string &line);
   void worker();
 
   SharedDataService &service_;

@@ -40,8 +40,9 @@ constexpr long longest_sleep_ms = 600000;
 
 }  // namespace
 
-Terminal::Terminal(const TerminalOptions &options) : options_(options) {
-  service_ = std::make_unique<SharedDataService>(options.listen_address, options.port, options.node);
+Terminal::Terminal(const TerminalOptions &options)
+    : options_(options),
+      service_(std::make_unique<SharedDataService>(options.listen_address, options.port, options.node)) {
   model_ = std::make_unique<KtrvModel>(
       *service_, KtrvOptions{options.node, options.weight, options.command_delay, options.power_up});
   service_->set_log([this](const std::string &line) {

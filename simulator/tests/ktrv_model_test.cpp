@@ -21,7 +21,7 @@ TerminalOptions immediate() {
 
 class KtrvModelTest : public ::testing::Test {
  protected:
-  explicit KtrvModelTest(TerminalOptions o = immediate()) : terminal(o) {}
+  explicit KtrvModelTest(const TerminalOptions &o = immediate()) : terminal(o) {}
 
   Bytes read(const std::string &field) {
     const auto reply = client.exchange(read_request(field, ++sequence), terminal.port());

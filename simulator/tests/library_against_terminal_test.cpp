@@ -13,26 +13,13 @@
 #include <string>
 
 #include "raw_udp.h"
+#include "test_ports.h"
 #include "terminal.h"
 #include "vekxapi.h"
 
 using namespace vekxsim_test;
 
 namespace {
-
-// A local port that is free on all interfaces right now, as the library
-// binds 0.0.0.0 at VEKX_LOCAL_PORT.
-std::uint16_t free_local_port() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-  ::close(fd);
-  return ntohs(a.sin_port);
-}
 
 class LibraryAgainstTerminal : public ::testing::Test {
  protected:
@@ -44,7 +31,7 @@ class LibraryAgainstTerminal : public ::testing::Test {
   }
   void SetUp() override {
     ::setenv("VEKX_TERMINAL_PORT", std::to_string(terminal.port()).c_str(), 1);
-    ::setenv("VEKX_LOCAL_PORT", std::to_string(free_local_port()).c_str(), 1);
+    ::setenv("VEKX_LOCAL_PORT", std::to_string(vekx_test::free_local_port_pair()).c_str(), 1);
     ASSERT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), 0);
   }
   void TearDown() override { VekCloseProcess(); }

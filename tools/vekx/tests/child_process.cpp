@@ -131,16 +131,4 @@ int RunningProgram::stop(int sig, std::chrono::milliseconds limit) {
   return status;
 }
 
-std::uint16_t free_udp_port() {
-  int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
-}
-
 }  // namespace vekx_tool_test

@@ -46,9 +46,6 @@ class RunningProgram {
   std::vector<std::string> lines_;
 };
 
-// A UDP port that nothing holds on any local address at the time of asking.
-std::uint16_t free_udp_port();
-
 }  // namespace vekx_tool_test
 
 #endif

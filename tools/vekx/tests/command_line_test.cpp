@@ -6,7 +6,7 @@
 namespace vekx_tool {
 namespace {
 
-ParseResult parse(std::vector<std::string> args) { return parse_command_line(args); }
+ParseResult parse(const std::vector<std::string> &args) { return parse_command_line(args); }
 
 TEST(CommandLine, ReadTakesOptionsAnywhereAfterTheCommandWord) {
   auto p = parse({"read", "--hex", "10.0.0.5,10.0.0.6", "/t2/wt101", "--size", "8", "--formatted"});

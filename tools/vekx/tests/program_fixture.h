@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "child_process.h"
+#include "test_ports.h"
 #include "terminal.h"
 
 namespace vekx_tool_test {
@@ -25,7 +26,7 @@ class VekxProgram : public ::testing::Test {
     options.power_up = false;
     options.weight = 12.5;  // settled from the start
     terminal = std::make_unique<vekxsim::Terminal>(options);
-    local_port = free_udp_port();
+    local_port = vekx_test::free_local_port_pair();
     // The child inherits these; the library reads them when it registers.
     setenv("VEKX_TERMINAL_PORT", std::to_string(terminal->port()).c_str(), 1);
     setenv("VEKX_LOCAL_PORT", std::to_string(local_port).c_str(), 1);
