@@ -37,17 +37,6 @@ std::string command_name(std::uint8_t code) {
   }
 }
 
-const char *force_text(OutputForce f) {
-  switch (f) {
-    case OutputForce::off:
-      return "off";
-    case OutputForce::on:
-      return "on";
-    default:
-      return "-";
-  }
-}
-
 }  // namespace
 
 KtrvModel::KtrvModel(SharedDataService &service, const KtrvOptions &options)
@@ -390,6 +379,17 @@ int KtrvModel::completed_transactions() const {
 int KtrvModel::resets() const {
   std::lock_guard lock(mutex_);
   return resets_;
+}
+
+const char *force_text(OutputForce f) {
+  switch (f) {
+    case OutputForce::off:
+      return "off";
+    case OutputForce::on:
+      return "on";
+    default:
+      return "-";
+  }
 }
 
 }  // namespace vekxsim

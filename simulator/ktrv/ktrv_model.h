@@ -36,6 +36,9 @@ struct KtrvOptions {
 // Forced state of one output as commands 14 and 15 leave it.
 enum class OutputForce { none, off, on };
 
+// "on", "off" or "-" (not forced), as the control language shows it.
+const char *force_text(OutputForce f);
+
 class KtrvModel {
  public:
   // How many events may wait behind the one in the event mailbox; a post

@@ -23,17 +23,6 @@ std::string weight_string(double w) {
   return text;
 }
 
-const char *force_word(OutputForce f) {
-  switch (f) {
-    case OutputForce::off:
-      return "off";
-    case OutputForce::on:
-      return "on";
-    default:
-      return "-";
-  }
-}
-
 // Longest pause a "sleep" line may ask for, so that a typing slip cannot
 // hang a script for hours.
 constexpr long longest_sleep_ms = 600000;
@@ -286,7 +275,7 @@ std::string Terminal::execute(const std::string &command, const std::string &arg
     const auto outs = model_->outputs();
     std::string out;
     for (std::size_t i = 0; i < outs.size(); ++i)
-      out += (i ? " " : "") + std::to_string(i + 1) + ":" + force_word(outs[i]);
+      out += (i ? " " : "") + std::to_string(i + 1) + ":" + force_text(outs[i]);
     return out + "  (on/off: forced; -: not forced)";
   }
   if (command == "command") {
