@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "../window/frm_main.h"
+#include "../window/text_box.h"
 #include "../window/vekx_binding.h"
 #include "poll_fields.h"
 #include "terminator_names.h"
@@ -21,15 +22,15 @@ void frmMain::Literal_Handler(TickScratch &s) {
 
   vekRead(kLiteralSourceField, kOneByte, &s.source);
   if (s.source == static_cast<std::int16_t>(LiteralSource::serial_port)) {
-    VekSerial1->setText(literal);
+    setBoxText(VekSerial1, literal);
     return;
   }
   if (s.source != static_cast<std::int16_t>(LiteralSource::keyboard)) return;
 
   vekRead(kTerminatorField, kOneByte, &s.terminator);
-  if (const char *name = terminatorName(s.terminator)) VekTerminator->setText(QString::fromLatin1(name));
-  VekKeyBuffer->setText(literal);
-  DisplayLine3->setText(literal);
+  if (const char *name = terminatorName(s.terminator)) setBoxText(VekTerminator, QString::fromLatin1(name));
+  setBoxText(VekKeyBuffer, literal);
+  setBoxText(DisplayLine3, literal);
 }
 
 }  // namespace ktrv

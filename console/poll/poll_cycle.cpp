@@ -6,6 +6,7 @@
 
 #include "../window/command_button.h"
 #include "../window/frm_main.h"
+#include "../window/text_box.h"
 #include "../window/vekx_binding.h"
 #include "event_messages.h"
 #include "poll_fields.h"
@@ -35,9 +36,9 @@ void frmMain::tmrVekPoll_Timer() {
   const char *weightField = s.selector <= kHighestSelectorOfWeight1 ? kWeightField1 : kWeightField5;
   const std::int16_t weightResult = vekRead(weightField, kWeightCount, s.weight.data());
   if (weightResult != 0) {
-    txtWeight->setText(QStringLiteral("STOPPED, STATUS=") + QString::number(weightResult));
+    setBoxText(txtWeight, QStringLiteral("STOPPED, STATUS=") + QString::number(weightResult));
   } else {
-    txtWeight->setText(QStringLiteral("G:") + textFromBuffer(s.weight, ReadLength) + QStringLiteral(" lb"));
+    setBoxText(txtWeight, QStringLiteral("G:") + textFromBuffer(s.weight, ReadLength) + QStringLiteral(" lb"));
   }
 
   setTextBoxBackColour(MessageFromKtrv, kWhite);
@@ -48,7 +49,7 @@ void frmMain::tmrVekPoll_Timer() {
       Literal_Handler(s);
     } else {
       const EventMessage m = eventMessageFor(s.eventCode);
-      MessageFromKtrv->setText(QString::fromLatin1(m.text));
+      setBoxText(MessageFromKtrv, QString::fromLatin1(m.text));
       setTextBoxBackColour(MessageFromKtrv, m.background);
     }
     // A failed second read leaves the selector from the first step in place,
@@ -65,8 +66,8 @@ void frmMain::tmrVekPoll_Timer() {
   // After event 51 the buffer still holds the literal where this read
   // delivers less or fails.
   vekRead(kLowerDisplayField, kLowerDisplayCount, s.text.data());
-  LowerDisplay->setText(
-      decodeCp1252ForDisplay(std::span<const char>(s.text).subspan(kLowerDisplayFirst, kLowerDisplayLength)));
+  setBoxText(LowerDisplay,
+             decodeCp1252ForDisplay(std::span<const char>(s.text).subspan(kLowerDisplayFirst, kLowerDisplayLength)));
 }
 
 }  // namespace ktrv

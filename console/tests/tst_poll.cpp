@@ -61,6 +61,7 @@ class tst_poll : public QObject {
   void literalFromAnotherSourceWritesNothing();
   void literalOverwritesTypedDisplayLine3();
   void literalIsCutAtFortyCharacters();
+  void longTextsAreShownFromTheirStart();
   void bytesWithoutGlyphsAreShownSafely();
   void literalSurvivesAShortLowerDisplayRead();
   void lowerDisplayShowsCharactersEightToTwentyFour();
@@ -324,6 +325,25 @@ void tst_poll::literalIsCutAtFortyCharacters() {
   rig.start();
   QVERIFY(rig.waitTicks(1));
   QCOMPARE(rig.box("VekSerial1")->text(), QString::fromStdString(text.substr(0, 40)));
+}
+
+// A text longer than its box shows its first characters, as the box was
+// written, not its tail; the window shows what an operator expects to read.
+void tst_poll::longTextsAreShownFromTheirStart() {
+  ConsoleRig rig;
+  rig.control("key ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd enter");
+  rig.start();
+  QVERIFY(rig.waitTicks(1));
+  for (const char *name : {"VekKeyBuffer", "DisplayLine3"}) {
+    QLineEdit *box = rig.box(name);
+    QCOMPARE(box->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd"));
+    QCOMPARE(box->cursorPosition(), 0);
+  }
+  rig.control("ack");
+  rig.control("serial 0123456789012345678901234567890123456789");
+  QVERIFY(rig.waitTicks(1));
+  QCOMPARE(rig.box("VekSerial1")->cursorPosition(), 0);
+  QCOMPARE(rig.box("txtWeight")->cursorPosition(), 0);
 }
 
 void tst_poll::bytesWithoutGlyphsAreShownSafely() {

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "frm_main.h"
+#include "text_box.h"
 #include "vekx_binding.h"
 
 namespace ktrv {
@@ -27,10 +28,10 @@ void frmMain::StopEther_Click() { vekCloseProcess(); }
 void frmMain::ExitProg_Click() { close(); }
 
 void frmMain::SerialClear_Click() {
-  VekSerial1->setText(kOneBlank);
-  VekTerminator->setText(kOneBlank);
-  VekKeyBuffer->setText(kOneBlank);
-  MessageFromKtrv->setText(kOneBlank);
+  setBoxText(VekSerial1, kOneBlank);
+  setBoxText(VekTerminator, kOneBlank);
+  setBoxText(VekKeyBuffer, kOneBlank);
+  setBoxText(MessageFromKtrv, kOneBlank);
 }
 
 // The close is never refused. A command that is waiting for the terminal
