@@ -40,6 +40,9 @@ std::string hexOf(const std::string &text) {
 
 const QColor kRed(255, 0, 0), kGreen(0, 255, 0);
 
+// The colour a button is drawn with, just inside its edge.
+QColor shownColour(QWidget *button) { return button->grab().toImage().pixelColor(4, 4); }
+
 }  // namespace
 
 class tst_commands : public QObject {
@@ -234,6 +237,8 @@ void tst_commands::acknowledgeWritesOnlyTheEventMailbox() {
   rig.button("pc_acknowledge")->click();
   QCOMPARE(test::describe(rig.accesses()), Strings{"/t1/bx298=00"});
   QCOMPARE(rig.button("pc_acknowledge")->backColour(), kGreen);
+  QCOMPARE(shownColour(rig.button("pc_acknowledge")), kGreen);
+  QCOMPARE(rig.button("pc_acknowledge")->palette().color(QPalette::Button), kGreen);
   QCOMPARE(rig.button("pc_acknowledge")->text(), QStringLiteral("PC Acknowledge"));
   QVERIFY(rig.waitTicks(2));
   QCOMPARE(rig.button("pc_acknowledge")->backColour(), kGreen);  // no event pending
@@ -241,6 +246,8 @@ void tst_commands::acknowledgeWritesOnlyTheEventMailbox() {
   rig.control("event 54");
   QVERIFY(rig.waitTicks(1));
   QCOMPARE(rig.button("pc_acknowledge")->backColour(), kRed);
+  QCOMPARE(shownColour(rig.button("pc_acknowledge")), kRed);
+  QCOMPARE(rig.button("pc_acknowledge")->palette().color(QPalette::Button), kRed);
   QCOMPARE(rig.button("pc_acknowledge")->text(), QStringLiteral("Waiting For Ack"));
 }
 

@@ -12,12 +12,22 @@ constexpr int kCaptionMargin = 1;
 
 CommandButton::CommandButton(const QString &caption, QColor back, QWidget *parent)
     : QPushButton(caption, parent), back_(back) {
+  setPaletteButtonColour(back);
   // Enter clicks a focused button, as the space bar does.
   setAutoDefault(true);
 }
 
+// The palette carries the same colour, so whatever asks the button for its
+// colour gets the one it is filled with.
+void CommandButton::setPaletteButtonColour(QColor colour) {
+  QPalette pal = palette();
+  pal.setColor(QPalette::Button, colour);
+  setPalette(pal);
+}
+
 void CommandButton::setBackColour(QColor colour) {
   back_ = colour;
+  setPaletteButtonColour(colour);
   update();
 }
 

@@ -22,6 +22,8 @@ class CommandButton : public QPushButton {
   void paintEvent(QPaintEvent *event) override;
 
  private:
+  void setPaletteButtonColour(QColor colour);
+
   QColor back_;
 };
 
