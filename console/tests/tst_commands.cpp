@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 
 #include <chrono>
@@ -53,6 +54,7 @@ class tst_commands : public QObject {
   void commandWritesItsCodeAndWaits_data();
   void commandWritesItsCodeAndWaits();
   void outputBoxWritesItsStateEachTime();
+  void boxShowsItsNewStateDuringItsWait();
   void out1WaitsBeforeItsWrites();
   void clearOutputsWithNoBoxTicked();
   void clearOutputsUnticksTickedBoxesOneByOne();
@@ -134,6 +136,39 @@ void tst_commands::outputBoxWritesItsStateEachTime() {
   rig.clearTraffic();
   rig.check("Out12")->setChecked(true);
   QCOMPARE(test::describe(rig.commandAccesses()), (Strings{"/t1/bx212=02", "/t1/bx297=0e", "/t1/bx297"}));
+}
+
+// What the window shows of a box on the screen while its handling waits
+// for the terminal is the box's new state: the screen's copy of the box
+// equals a fresh rendering of it.
+void tst_commands::boxShowsItsNewStateDuringItsWait() {
+  auto options = test::quietTerminal();
+  options.command_delay = std::chrono::milliseconds(600);
+  ConsoleRig rig(options);
+  rig.start();
+  QCheckBox *box = rig.check("Out5");
+  auto shownAsItIs = [&] {
+    const QImage onScreen = rig.window()
+                                .screen()
+                                ->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+    return onScreen == box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  for (bool tick : {true, false}) {
+    bool checkedDuringWait = false, shownDuringWait = false;
+    QTimer::singleShot(300, &rig.window(), [&] {
+      checkedDuringWait = box->isChecked();
+      shownDuringWait = shownAsItIs();
+    });
+    if (tick) {
+      QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
+    } else {
+      box->setChecked(false);  // as Clear Outputs does
+    }
+    QCOMPARE(checkedDuringWait, tick);
+    QVERIFY(shownDuringWait);
+  }
 }
 
 void tst_commands::out1WaitsBeforeItsWrites() {

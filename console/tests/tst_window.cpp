@@ -52,6 +52,7 @@ class tst_window : public QObject {
   void frameLinesAreDrawnAroundTheDisplayGroup();
   void tabOrderAndInitialFocus();
   void spaceOnTheInitialFocusClosesTheWindow();
+  void aClickAnywhereOnABoxTogglesIt();
 
   void firstTickBeforeStartShowsNotRegistered();
   void startShowsTheWeight();
@@ -271,6 +272,32 @@ void tst_window::spaceOnTheInitialFocusClosesTheWindow() {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
   QVERIFY(!rig.window().isVisible());
   QVERIFY(rig.window().isClosing());
+}
+
+// An operator's mouse click anywhere on a box, caption, gap or tick square,
+// toggles it once; nothing else in the window changes. The In boxes have no
+// handler, so the clicks stay local; the poll cannot run in between since
+// the clicks are delivered synchronously.
+void tst_window::aClickAnywhereOnABoxTogglesIt() {
+  frmMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  for (int i = 1; i <= 12; ++i) {
+    auto *box = window.findChild<QCheckBox *>(QStringLiteral("In%1").arg(i));
+    QVERIFY(box != nullptr);
+    const QRect area = box->rect();
+    const QList<QPoint> spots{{1, 1},
+                              {1, area.height() - 2},
+                              {area.width() / 2, area.height() / 2},
+                              {area.width() - 2, area.height() - 2},
+                              {area.width() - 20, 1}};
+    for (const QPoint &spot : spots) {
+      const bool before = box->isChecked();
+      QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, spot);
+      QVERIFY2(box->isChecked() != before,
+               qPrintable(QStringLiteral("In%1 at %2,%3").arg(i).arg(spot.x()).arg(spot.y())));
+    }
+  }
 }
 
 void tst_window::firstTickBeforeStartShowsNotRegistered() {

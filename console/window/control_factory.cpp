@@ -9,6 +9,7 @@
 
 #include <limits>
 
+#include "check_box.h"
 #include "command_button.h"
 #include "fonts.h"
 #include "picture_image.h"
@@ -59,7 +60,7 @@ QWidget *makeCommandButton(const layout::Control &row, QWidget *parent) {
 }
 
 QWidget *makeCheckBox(const layout::Control &row, QWidget *parent) {
-  auto *box = new QCheckBox(QString::fromLatin1(row.text), parent);
+  auto *box = new CheckBox(QString::fromLatin1(row.text), parent);
   // Buttons fill with the button colour by default; a box shows its own.
   box->setBackgroundRole(QPalette::Window);
   box->setAutoFillBackground(true);
