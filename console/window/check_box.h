@@ -24,16 +24,26 @@ class CheckBox : public QCheckBox {
 
  protected:
   bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
-  // A click: QCheckBox::nextCheckState raises stateChanged itself.
+  // A click: QCheckBox::nextCheckState raises stateChanged itself. The
+  // boxes are never tristate, so a click always flips the tick.
   void nextCheckState() override {
+    announced_ = isChecked() ? Qt::Unchecked : Qt::Checked;
     update();
     QCheckBox::nextCheckState();
   }
-  // A change by code (setChecked): this raises stateChanged.
+  // A change by code (setChecked): this raises stateChanged. setChecked
+  // calls it for an unchanged state too (the poll does, for every input on
+  // every tick); only a change needs the repaint.
   void checkStateSet() override {
-    update();
+    if (checkState() != announced_) {
+      announced_ = checkState();
+      update();
+    }
     QCheckBox::checkStateSet();
   }
+
+ private:
+  Qt::CheckState announced_ = Qt::Unchecked;
 };
 
 }  // namespace ktrv
