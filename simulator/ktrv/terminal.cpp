@@ -142,7 +142,10 @@ std::string Terminal::execute(const std::string &command, const std::string &arg
   if (command == "fields" || command == "get") model_->refresh_weight();
   if (command == "fields") {
     std::string out;
-    for (const auto &name : service_->field_names()) out += (out.empty() ? "" : "\n") + describe_field(name);
+    for (const auto &name : service_->field_names()) {
+      if (!out.empty()) out += '\n';
+      out += describe_field(name);
+    }
     return out;
   }
   if (command == "get") {
@@ -194,7 +197,10 @@ std::string Terminal::execute(const std::string &command, const std::string &arg
     std::string out = "mailbox " + std::to_string(model_->event_in_mailbox()) + ", queued:";
     const auto queued = model_->queued_events();
     if (queued.empty()) out += " none";
-    for (auto code : queued) out += " " + std::to_string(code);
+    for (auto code : queued) {
+      out += ' ';
+      out += std::to_string(code);
+    }
     return out;
   }
   if (command == "ack") {
