@@ -24,7 +24,7 @@ int check_node(std::int16_t node) {
 // "/tx/cnpl1" with the node's character in place of the x.
 std::array<char, 10> display_object_name(std::int16_t node) {
   std::array<char, 10> name{'/', 't', 'x', '/', 'c', 'n', 'p', 'l', '1', '\0'};
-  name[2] = static_cast<char>('0' + node);
+  name[2] = node_character(node - 1);
   return name;
 }
 
