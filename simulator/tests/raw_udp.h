@@ -10,13 +10,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
-#include <algorithm>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vekxsim_test {
@@ -39,8 +39,6 @@ class RawClient {
   }
   ~RawClient() { ::close(fd_); }
   RawClient(const RawClient &) = delete;
-  RawClient &operator=(const RawClient &) = delete;
-
   std::uint16_t port() const { return port_; }
 
   void send(const Bytes &datagram, std::uint16_t to_port) const {
@@ -63,7 +61,6 @@ class RawClient {
     return buffer;
   }
 
-  // Sends a request and returns the first datagram that comes back.
   std::optional<Bytes> exchange(const Bytes &request, std::uint16_t to_port,
                                 std::chrono::milliseconds timeout = 2000ms) const {
     send(request, to_port);
@@ -75,17 +72,13 @@ class RawClient {
   std::uint16_t port_ = 0;
 };
 
-inline void push_name(Bytes &out, const std::string &name) {
-  for (std::size_t i = 0; i < 10; ++i) out.push_back(i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0);
-}
-
 // A message record: reply_mode, marker 100, type (little-endian), source,
 // target, operation, status 0, sequence, data_length (little-endian), data, 0.
 inline Bytes record(std::uint16_t type, std::uint8_t operation, const std::string &target, std::uint8_t sequence,
                     const Bytes &data = {}, std::uint8_t reply_mode = 0, const std::string &source = "/w1/w0001") {
   Bytes out{reply_mode, 100, static_cast<std::uint8_t>(type & 0xFF), static_cast<std::uint8_t>(type >> 8)};
-  push_name(out, source);
-  push_name(out, target);
+  for (const std::string *name : {&source, &target})
+    for (std::size_t i = 0; i < 10; ++i) out.push_back(i < name->size() ? static_cast<std::uint8_t>((*name)[i]) : 0);
   out.push_back(operation);
   out.push_back(0);
   out.push_back(sequence);
@@ -112,11 +105,11 @@ inline Bytes value_of(const Bytes &r) {
   const std::size_t n = std::min<std::size_t>(length_of(r), r.size() > 30 ? r.size() - 30 : 0);
   return Bytes(r.begin() + 29, r.begin() + 29 + n);
 }
+inline Bytes text_bytes(const std::string &s) { return Bytes(s.begin(), s.end()); }
 inline std::string text_of(const Bytes &r) {
   const Bytes v = value_of(r);
   return std::string(v.begin(), v.end());
 }
-inline Bytes text_bytes(const std::string &s) { return Bytes(s.begin(), s.end()); }
 
 // Polls until pred() holds or the timeout runs out; returns pred()'s last value.
 template <class Pred>
