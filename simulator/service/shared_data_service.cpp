@@ -85,6 +85,17 @@ std::string slot_key(const std::uint8_t *slot) {
 }  // namespace
 
 struct SharedDataService::Impl {
+  // Gives back the socket, the wake-up pipe and the sockets layer.
+  void release() {
+    close_socket(fd);
+#if defined(_WIN32)
+    ::WSACleanup();
+#else
+    ::close(wake_read);
+    ::close(wake_write);
+#endif
+  }
+
   SocketHandle fd = no_socket;
   int wake_read = -1;  // the wake-up pipe; none under Windows
   int wake_write = -1;
@@ -390,13 +401,7 @@ SharedDataService::SharedDataService(const std::string &listen_address, std::uin
 #endif
   if (::bind(impl_->fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
     const int err = last_socket_error();
-    close_socket(impl_->fd);
-#if defined(_WIN32)
-    ::WSACleanup();
-#else
-    ::close(impl_->wake_read);
-    ::close(impl_->wake_write);
-#endif
+    impl_->release();
     delete impl_;
     throw std::system_error(err, socket_errors(), "bind " + listen_address + ":" + std::to_string(port));
   }
@@ -407,13 +412,7 @@ SharedDataService::SharedDataService(const std::string &listen_address, std::uin
 
 SharedDataService::~SharedDataService() {
   stop();
-  close_socket(impl_->fd);
-#if defined(_WIN32)
-  ::WSACleanup();
-#else
-  ::close(impl_->wake_read);
-  ::close(impl_->wake_write);
-#endif
+  impl_->release();
   delete impl_;
 }
 
