@@ -7,7 +7,8 @@
 
 #include "raw_udp_client.h"
 #include "shared_data_service.h"
-#include "test_ports.h"
+#include "free_ports.h"
+#include "raw_udp.h"
 #include "vekxapi.h"
 
 namespace {
@@ -16,8 +17,9 @@ namespace {
 struct Bench {
   Bench() : terminal("127.0.0.1", 0, 1) {
     terminal.start();
-    terminal.set_field_byte("/t1/bx297", 0);
-    terminal.set_field_text("/t1/wt101", "   12.50");
+    terminal.fields().set("/t1/bx297", {0});
+    terminal.fields().set("/t1/wt101", vekx_test::text_bytes("   12.50"));
+    terminal.fields().set("/t1/Lit01", {});
     vekx_test::use_ports(terminal.port(), vekx_test::free_local_port_pair());
     if (VekRegisterProcess(1, "127.0.0.1", 1) != 0) throw std::runtime_error("cannot register");
   }
@@ -67,10 +69,10 @@ void PollTick16Reads(benchmark::State &state) {
   Bench &b = bench();
   static const char *const inputs[] = {"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109",
                                        "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"};
-  for (const char *f : inputs) b.terminal.set_field_byte(f, 0);
-  b.terminal.set_field_byte("/t1/vek15", 0);
-  b.terminal.set_field_byte("/t1/bx298", 0);
-  b.terminal.set_field_text("/t1/bd001", "LOWER DISPLAY TEXT");
+  for (const char *f : inputs) b.terminal.fields().set(f, {0});
+  b.terminal.fields().set("/t1/vek15", {0});
+  b.terminal.fields().set("/t1/bx298", {0});
+  b.terminal.fields().set("/t1/bd001", vekx_test::text_bytes("LOWER DISPLAY TEXT"));
   int16_t count = 0;
   for (auto _ : state) {
     int16_t word = 0;

@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-#include "message_record.h"
+#include "vekx_wire.h"
 
 RawUdpClient::RawUdpClient(std::uint16_t terminal_port) : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
   sockaddr_in a{};

@@ -24,7 +24,6 @@ class RawUdpClient {
   long round_trip(std::vector<std::uint8_t> &request);
   int fd_;
   std::uint8_t sequence_ = 0;
-  std::vector<std::uint8_t> read_request_;
 };
 
 #endif

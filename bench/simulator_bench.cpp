@@ -13,7 +13,7 @@ vekxsim::SharedDataService &terminal() {
   static auto *t = [] {
     auto *s = new vekxsim::SharedDataService("127.0.0.1", 0, 1);
     s->start();
-    s->set_field_byte("/t1/bx298", 0);
+    s->fields().set("/t1/bx298", {0});
     return s;
   }();
   return *t;

@@ -1,19 +1,18 @@
 // vekxsim: a simulated VekX terminal node running the KTRV application
 // program, controlled by commands on standard input and from a script.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <condition_variable>
+#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "control_text.h"
@@ -22,25 +21,36 @@
 namespace {
 
 const char usage[] = R"(usage: vekxsim [options]
-  --listen ADDR   IPv4 address to serve on (default 127.0.0.1)
-  --port N        UDP port to serve on (default 1701; 0 lets the system pick)
-  --node N        node number 1..16 whose fields are served (default 1)
-  --weight W      weight on the scale at start (default 0)
-  --delay MS      time the command mailbox reads 255 before a command is taken (default 200)
-  --no-power-up   do not post event 54 at start
-  --script FILE   run the control commands of FILE (with "sleep MS" lines) after start
-  --log FILE      write the traffic log to FILE instead of standard output
-  --quiet         no traffic log lines (notes of the KTRV model still appear)
-  --help          this text
-Control commands are read from standard input line by line while it runs
-(type "help"); end of input does not stop it; "quit", Ctrl-C or SIGTERM do.
+  --listen ADDR       IPv4 address to serve on (default 127.0.0.1)
+  --port N            UDP port to serve on (default 1701; 0 lets the system pick)
+  --node N            node number 1..16 whose fields are served (default 1)
+  --weight W          weight on the scale at start (default 0)
+  --delay MS          time the command mailbox reads 255 before a command is taken (default 200)
+  --no-power-up       do not post event 54 at start
+  --field NAME[=TEXT] create a field besides the KTRV program's own (repeatable)
+  --lenient           a write creates a field the terminal does not have (by default it
+                      gets status 3, no such field)
+  --script FILE       run the control commands of FILE (with "sleep MS" lines) after start
+  --log FILE          write the traffic log to FILE instead of standard output
+  --quiet             no traffic log lines (notes of the KTRV model still appear)
+  --no-stdin          never read standard input
+  --help              this text
+Control commands are read from standard input line by line while it runs in
+the foreground (type "help"); end of input does not stop it; "quit", Ctrl-C
+or SIGTERM do.
 )";
+
+// A line of standard input longer than any command is dropped, not kept.
+constexpr std::size_t longest_line = 4096;
+// How often a waiting thread looks again at what it waits for.
+constexpr int wait_tick_ms = 100;
 
 struct Options {
   vekxsim::TerminalOptions terminal;
   std::optional<std::string> script;
   std::optional<std::string> log_file;
   bool quiet = false;
+  bool read_stdin = true;
 };
 
 // Parses the command line; prints the problem and returns nothing on error.
@@ -61,16 +71,22 @@ std::optional<Options> parse(int argc, char **argv, bool &help) {
       o.terminal.power_up = false;
     } else if (arg == "--quiet") {
       o.quiet = true;
+    } else if (arg == "--lenient") {
+      o.terminal.lenient = true;
+    } else if (arg == "--no-stdin") {
+      o.read_stdin = false;
     } else if (arg == "--listen" && (v = value())) {
       o.terminal.listen_address = *v;
     } else if (arg == "--port" && (v = value()) && whole_number(*v, 0, 65535)) {
       o.terminal.port = static_cast<std::uint16_t>(*whole_number(*v, 0, 65535));
-    } else if (arg == "--node" && (v = value()) && whole_number(*v, 1, 16)) {
-      o.terminal.node = static_cast<int>(*whole_number(*v, 1, 16));
+    } else if (arg == "--node" && (v = value()) && whole_number(*v, 1, vekxsim::limits::highest_node)) {
+      o.terminal.node = static_cast<int>(*whole_number(*v, 1, vekxsim::limits::highest_node));
     } else if (arg == "--weight" && (v = value()) && decimal_number(*v)) {
       o.terminal.weight = *decimal_number(*v);
-    } else if (arg == "--delay" && (v = value()) && whole_number(*v, 0, 600000)) {
-      o.terminal.command_delay = std::chrono::milliseconds(*whole_number(*v, 0, 600000));
+    } else if (arg == "--delay" && (v = value()) && whole_number(*v, 0, vekxsim::longest_pause_ms)) {
+      o.terminal.command_delay = std::chrono::milliseconds(*whole_number(*v, 0, vekxsim::longest_pause_ms));
+    } else if (arg == "--field" && (v = value())) {
+      o.terminal.extra_fields.push_back(*v);
     } else if (arg == "--script" && (v = value())) {
       o.script = *v;
     } else if (arg == "--log" && (v = value())) {
@@ -83,9 +99,25 @@ std::optional<Options> parse(int argc, char **argv, bool &help) {
   return o;
 }
 
+// Whether standard input may be read now: always when it is not a terminal
+// (a pipe, a file), but a terminal only while this program is its foreground
+// job; reading it from the background would stop the whole job.
+bool stdin_is_ours() {
+  const pid_t foreground = ::tcgetpgrp(STDIN_FILENO);
+  return foreground < 0 || foreground == ::getpgrp();
+}
+
 class Runner {
  public:
-  Runner(vekxsim::Terminal &terminal) : terminal_(terminal) {}
+  explicit Runner(vekxsim::Terminal &terminal) : terminal_(terminal) {
+    if (::pipe2(stop_pipe_, O_CLOEXEC) != 0) stop_pipe_[0] = stop_pipe_[1] = -1;
+  }
+  ~Runner() {
+    for (int fd : stop_pipe_)
+      if (fd >= 0) ::close(fd);
+  }
+  Runner(const Runner &) = delete;
+  Runner &operator=(const Runner &) = delete;
 
   void say(const std::string &text) {
     if (text.empty()) return;
@@ -93,30 +125,18 @@ class Runner {
     std::cout << text << std::endl;
   }
 
-  // One command line from standard input or the script. "sleep" is handled
-  // here so that quitting interrupts it.
   void run_line(const std::string &line) {
-    const auto split = vekxsim::control_text::first_word(line);
-    if (split.word == "sleep") {
-      auto ms = vekxsim::control_text::whole_number(split.rest, 0, 600000);
-      if (!ms) {
-        say("error: usage: sleep MS (0..600000)");
-        return;
-      }
-      std::unique_lock lock(stop_mutex_);
-      stop_changed_.wait_for(lock, std::chrono::milliseconds(*ms), [&] { return stopping_.load(); });
-      return;
-    }
     say(terminal_.control(line));
     if (terminal_.quit_requested()) request_stop();
   }
 
+  // Ends the script's sleep, the reading of standard input and the wait for
+  // signals at once.
   void request_stop() {
-    {
-      std::lock_guard lock(stop_mutex_);
-      stopping_ = true;
-    }
-    stop_changed_.notify_all();
+    if (stopping_.exchange(true)) return;
+    terminal_.interrupt();
+    const char wake = 1;
+    [[maybe_unused]] const auto ignored = ::write(stop_pipe_[1], &wake, 1);
   }
   bool stopping() const { return stopping_.load(); }
 
@@ -134,15 +154,19 @@ class Runner {
     if (!stopping()) say("script " + path + " done");
   }
 
-  // Reads standard input with a poll so that it notices stopping; end of
-  // input ends the reading, not the program.
+  // Reads standard input while it is ours; end of input ends the reading,
+  // not the program.
   void read_stdin() {
     std::string pending;
     char buffer[512];
     while (!stopping()) {
-      pollfd fd{STDIN_FILENO, POLLIN, 0};
-      if (::poll(&fd, 1, 100) <= 0) continue;
+      const bool ours = stdin_is_ours();
+      pollfd fds[2] = {{ours ? STDIN_FILENO : -1, POLLIN, 0}, {stop_pipe_[0], POLLIN, 0}};
+      if (::poll(fds, 2, wait_tick_ms) <= 0) continue;
+      if (fds[0].revents & POLLNVAL) return;  // no standard input at all
+      if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
       const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+      if (n < 0 && (errno == EINTR || errno == EIO || errno == EAGAIN)) continue;  // EIO: put in the background
       if (n <= 0) return;
       pending.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
@@ -150,8 +174,7 @@ class Runner {
         pending.erase(0, end + 1);
         if (stopping()) return;
       }
-      // A line without end longer than any command is dropped, not kept.
-      if (pending.size() > 4096) pending.clear();
+      if (pending.size() > longest_line) pending.clear();
     }
   }
 
@@ -159,8 +182,7 @@ class Runner {
   vekxsim::Terminal &terminal_;
   std::mutex out_mutex_;
   std::atomic<bool> stopping_{false};
-  std::mutex stop_mutex_;
-  std::condition_variable stop_changed_;
+  int stop_pipe_[2] = {-1, -1};
 };
 
 }  // namespace
@@ -174,13 +196,16 @@ int main(int argc, char **argv) {
   }
   if (!options) return 2;
 
-  // SIGINT and SIGTERM are taken by sigtimedwait on the main thread only.
+  // SIGINT and SIGTERM are taken by sigtimedwait on the main thread only. A
+  // read of the terminal from the background fails instead of stopping the
+  // program.
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
+  signal(SIGTTIN, SIG_IGN);
 
   std::ofstream log_file;
   if (options->log_file) {
@@ -211,13 +236,15 @@ int main(int argc, char **argv) {
   if (options->quiet) terminal->control("log off");
 
   runner.say("vekxsim: node " + std::to_string(options->terminal.node) + " serving " +
-             options->terminal.listen_address + ":" + std::to_string(terminal->port()) + " (type help for commands)");
+             options->terminal.listen_address + ":" + std::to_string(terminal->port()) +
+             (options->read_stdin ? " (type help for commands)" : ""));
 
   std::thread script;
   if (options->script) script = std::thread([&] { runner.run_script(*options->script); });
-  std::thread input([&] { runner.read_stdin(); });
+  std::thread input;
+  if (options->read_stdin) input = std::thread([&] { runner.read_stdin(); });
 
-  const timespec tick{0, 100 * 1000 * 1000};
+  const timespec tick{0, wait_tick_ms * 1000L * 1000L};
   while (!runner.stopping()) {
     const int sig = sigtimedwait(&signals, nullptr, &tick);
     if (sig == SIGINT || sig == SIGTERM) {
@@ -226,7 +253,7 @@ int main(int argc, char **argv) {
     }
   }
   if (script.joinable()) script.join();
-  input.join();
+  if (input.joinable()) input.join();
   terminal.reset();
   return 0;
 }

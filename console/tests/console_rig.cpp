@@ -3,17 +3,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "test_ports.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 
-#include "message_record.h"
+#include "free_ports.h"
+#include "vekx_wire.h"
 
 namespace ktrv::test {
 
@@ -94,13 +87,12 @@ vekxsim::TerminalOptions quietTerminal() {
 ConsoleRig::ConsoleRig(const vekxsim::TerminalOptions &options)
     : terminal_(std::make_unique<vekxsim::Terminal>(options)) {
   // The library takes both ports from the environment when it registers.
-  ::setenv("VEKX_TERMINAL_PORT", std::to_string(terminal_->port()).c_str(), 1);
-  ::setenv("VEKX_LOCAL_PORT", std::to_string(vekx_test::free_local_port_pair()).c_str(), 1);
+  vekx_test::use_ports(terminal_->port(), vekx_test::free_local_port_pair());
   window_ = std::make_unique<frmMain>();
   // Connected after the window's own handler, so this runs when a tick ends.
   QObject::connect(timer("tmrVekPoll"), &QTimer::timeout, window_.get(), [this] {
     ++ticks_;
-    inboundAtTickEnd_.push_back(terminal_->service().inbound().size());
+    inboundAtTickEnd_.push_back(terminal_->service().traffic().inbound().size());
   });
   window_->show();
 }
@@ -136,13 +128,13 @@ std::vector<FieldAccess> ConsoleRig::oneTick() {
   const std::size_t from = inboundAtTickEnd_.back();
   if (!waitTicks(1)) return {};
   const std::size_t to = inboundAtTickEnd_.back();
-  const auto inbound = terminal_->service().inbound();
+  const auto inbound = terminal_->service().traffic().inbound();
   std::vector<vekxsim::TrafficRecord> slice(inbound.begin() + static_cast<std::ptrdiff_t>(from),
                                             inbound.begin() + static_cast<std::ptrdiff_t>(to));
   return fieldAccesses(slice);
 }
 
-std::vector<FieldAccess> ConsoleRig::accesses() const { return fieldAccesses(terminal_->service().traffic()); }
+std::vector<FieldAccess> ConsoleRig::accesses() const { return fieldAccesses(terminal_->service().traffic().all()); }
 
 std::vector<FieldAccess> ConsoleRig::commandAccesses() const {
   std::vector<FieldAccess> out;
@@ -153,7 +145,7 @@ std::vector<FieldAccess> ConsoleRig::commandAccesses() const {
 }
 
 void ConsoleRig::clearTraffic() {
-  terminal_->service().clear_traffic();
+  terminal_->service().traffic().clear();
   inboundAtTickEnd_.clear();
   inboundAtTickEnd_.push_back(0);
 }

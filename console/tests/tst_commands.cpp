@@ -95,7 +95,7 @@ void tst_commands::commandWritesItsCodeAndWaits() {
   rig.check("Out3")->setChecked(true);
   rig.clearTraffic();
   rig.button(qPrintable(button))->click();
-  const auto traffic = rig.terminal().service().traffic();
+  const auto traffic = rig.terminal().service().traffic().all();
   std::vector<FieldAccess> accesses;
   for (const auto &a : test::fieldAccesses(traffic)) {
     if (a.write || a.field == "/t1/bx297") accesses.push_back(a);
@@ -238,11 +238,11 @@ void tst_commands::singleLineBlanksLineTwo() {
   rig.box("DisplayLine1")->setText(QStringLiteral("SHORT"));
   QCOMPARE(clicked(rig, rig.button("SingleLineDisp")), (Strings{"/t1/Lit01=" + hexOf("SHORT" + std::string(35, ' ')),
                                                                 "/t1/bx201=28", "/t1/bx297=01", "/t1/bx297"}));
-  const auto lit01 = rig.terminal().service().field("/t1/Lit01");
+  const auto lit01 = rig.terminal().service().fields().get("/t1/Lit01");
   QVERIFY(lit01.has_value());
   QCOMPARE(std::string(lit01->begin() + 20, lit01->end()), std::string(20, ' '));
   // Output 1's field now carries the parameter; its box keeps its own state.
-  QVERIFY(rig.terminal().service().field("/t1/bx201") == std::vector<std::uint8_t>{40});
+  QVERIFY(rig.terminal().service().fields().get("/t1/bx201") == std::vector<std::uint8_t>{40});
   QVERIFY(rig.check("Out1")->isChecked());
 }
 

@@ -1,5 +1,7 @@
 #include "control_text.h"
 
+#include "terminator_keys.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -17,35 +19,36 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-struct KeyName {
+// How a control command may name each terminator key: its own name without
+// " Key", and another common spelling.
+struct KeySpelling {
   std::uint8_t code;
-  const char *shown;   // as the console names it
-  const char *typed;   // as typed in a control command
-  const char *typed2;  // another accepted spelling
+  const char *typed;
+  const char *typed2;
 };
 
-constexpr KeyName key_names[] = {
-    {1, "F6 Key", "f6", "f6"},
-    {3, "F10 Key", "f10", "f10"},
-    {4, "F9 Key", "f9", "f9"},
-    {7, "F5 Key", "f5", "f5"},
-    {8, "Enter Key", "enter", "return"},
-    {9, "Left Arrow", "left", "leftarrow"},
-    {10, "Right Arrow", "right", "rightarrow"},
-    {11, "Insert Key", "insert", "ins"},
-    {12, "Home Key", "home", "home"},
-    {13, "End Key", "end", "end"},
-    {14, "Delete Key", "delete", "del"},
-    {15, "Up Arrow", "up", "uparrow"},
-    {16, "Down Arrow", "down", "downarrow"},
-    {17, "Page Up", "pgup", "pageup"},
-    {18, "Page Down", "pgdn", "pagedown"},
-    {19, "F1 Key", "f1", "f1"},
-    {20, "F2 Key", "f2", "f2"},
-    {21, "F3 Key", "f3", "f3"},
-    {22, "F4 Key", "f4", "f4"},
-    {23, "F11 Key", "f11", "f11"},
-    {24, "F12 Key", "f12", "f12"},
+constexpr KeySpelling key_spellings[] = {
+    {1, "f6", "f6"},
+    {3, "f10", "f10"},
+    {4, "f9", "f9"},
+    {7, "f5", "f5"},
+    {8, "enter", "return"},
+    {9, "left", "leftarrow"},
+    {10, "right", "rightarrow"},
+    {11, "insert", "ins"},
+    {12, "home", "home"},
+    {13, "end", "end"},
+    {14, "delete", "del"},
+    {15, "up", "uparrow"},
+    {16, "down", "downarrow"},
+    {17, "pgup", "pageup"},
+    {18, "pgdn", "pagedown"},
+    {19, "f1", "f1"},
+    {20, "f2", "f2"},
+    {21, "f3", "f3"},
+    {22, "f4", "f4"},
+    {23, "f11", "f11"},
+    {24, "f12", "f12"},
 };
 
 }  // namespace
@@ -94,39 +97,19 @@ std::optional<bool> on_off(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<std::vector<std::uint8_t>> hex_bytes(std::string_view text) {
-  std::string digits;
-  const std::string t = lower(text);
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    if (is_blank(t[i]) || t[i] == ',') continue;
-    if (t[i] == '0' && i + 1 < t.size() && t[i + 1] == 'x') {
-      ++i;
-      continue;
-    }
-    if (!std::isxdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
-    digits.push_back(t[i]);
-  }
-  if (digits.size() % 2 != 0) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i < digits.size(); i += 2)
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
-
 std::optional<std::uint8_t> terminator_code(std::string_view text) {
   if (auto n = whole_number(text, 0, 255)) return static_cast<std::uint8_t>(*n);
   std::string t = lower(trim(text));
   if (t.size() > 4 && t.ends_with(" key")) t.resize(t.size() - 4);
   t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
-  for (const auto &k : key_names)
+  for (const auto &k : key_spellings)
     if (t == k.typed || t == k.typed2) return k.code;
   return std::nullopt;
 }
 
 std::string terminator_name(std::uint8_t code) {
-  for (const auto &k : key_names)
-    if (k.code == code) return k.shown;
-  return {};
+  const char *name = vekx_common::terminator_name(code);
+  return name ? name : "";
 }
 
 }  // namespace vekxsim::control_text

@@ -1,5 +1,5 @@
-// Small parsers for the control command language: numbers, hex bytes,
-// on/off words and the names of the terminal's terminator keys.
+// Small parsers for the control command language: words, numbers, on/off
+// words and the names of the terminal's terminator keys.
 #ifndef VEKXSIM_CONTROL_TEXT_H
 #define VEKXSIM_CONTROL_TEXT_H
 
@@ -28,10 +28,6 @@ std::optional<long> whole_number(std::string_view text, long low, long high);
 std::optional<double> decimal_number(std::string_view text);
 // "on"/"1"/"yes" or "off"/"0"/"no".
 std::optional<bool> on_off(std::string_view text);
-// Hex bytes: "ff 00 1a", "ff001a" or "0xff 0x1a"; an odd digit count or a
-// non-hex character gives nothing.
-std::optional<std::vector<std::uint8_t>> hex_bytes(std::string_view text);
-
 // A terminator key: a code 0..255 or a key name as the console shows it,
 // without " Key" and case-blind ("enter", "f6", "left", "pgup", ...).
 std::optional<std::uint8_t> terminator_code(std::string_view text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ktrv_fields.h"
+#include "vekx_wire.h"
 
 namespace vekxsim {
 
@@ -41,10 +42,11 @@ std::string command_name(std::uint8_t code) {
 
 KtrvModel::KtrvModel(SharedDataService &service, const KtrvOptions &options)
     : service_(service),
-      prefix_(std::string("/t") + static_cast<char>('0' + options.node) + "/"),
+      fields_(service.fields()),
+      prefix_(std::string("/t") + vekx::node_character(options.node - 1) + "/"),
       command_delay_(std::max(options.command_delay, std::chrono::milliseconds(0))),
       scale_(options.weight) {
-  create_fields(options);
+  create_fields();
   service_.on_write([this](const std::string &name, const Bytes &value) { on_write(name, value); });
   service_.on_read([this](const std::string &name) { on_read(name); });
   if (options.power_up) post_event(ktrv::event::power_up);
@@ -52,6 +54,7 @@ KtrvModel::KtrvModel(SharedDataService &service, const KtrvOptions &options)
 }
 
 KtrvModel::~KtrvModel() {
+  // Once these return, no hook call is running or will start.
   service_.on_write(nullptr);
   service_.on_read(nullptr);
   {
@@ -64,22 +67,31 @@ KtrvModel::~KtrvModel() {
 
 std::string KtrvModel::field_name(std::string_view own_name) const { return prefix_ + std::string(own_name); }
 
-void KtrvModel::create_fields(const KtrvOptions &) {
+// Every field takes values of up to its own size, as the application
+// program declares it.
+void KtrvModel::create_fields() {
   std::lock_guard lock(mutex_);
-  service_.set_field_byte(field_name(ktrv::weight_selector), 0);
+  const auto one_byte = [&](std::string_view name) { fields_.set(field_name(name), {0}, 1); };
+  const auto sized = [&](std::string_view name, Bytes value) {
+    const std::size_t size = value.size();
+    fields_.set(field_name(name), std::move(value), size);
+  };
+  one_byte(ktrv::weight_selector);
+  sized(ktrv::weight_1, Bytes(ktrv::weight_field_bytes, 0));
+  sized(ktrv::weight_5, Bytes(ktrv::weight_field_bytes, 0));
   update_weight_locked();
-  service_.set_field_byte(field_name(ktrv::command_mailbox), 0);
-  service_.set_field_byte(field_name(ktrv::event_mailbox), 0);
-  service_.set_field(field_name(ktrv::literal), Bytes(ktrv::literal_field_bytes, 0));
-  service_.set_field_byte(field_name(ktrv::literal_source), 0);
-  service_.set_field_byte(field_name(ktrv::literal_terminator), 0);
-  service_.set_field(field_name(ktrv::display_text_1), fixed_text("", 2 * ktrv::display_line_chars, ' '));
-  service_.set_field(field_name(ktrv::display_text_2), fixed_text("", ktrv::display_line_chars, ' '));
+  one_byte(ktrv::command_mailbox);
+  one_byte(ktrv::event_mailbox);
+  sized(ktrv::literal, Bytes(ktrv::literal_field_bytes, 0));
+  one_byte(ktrv::literal_source);
+  one_byte(ktrv::literal_terminator);
+  sized(ktrv::display_text_1, fixed_text("", 2 * ktrv::display_line_chars, ' '));
+  sized(ktrv::display_text_2, fixed_text("", ktrv::display_line_chars, ' '));
   // 0 in a forcing field leaves its output alone when command 14 comes.
-  for (auto name : ktrv::output_fields) service_.set_field_byte(field_name(name), 0);
-  for (auto name : ktrv::input_fields) service_.set_field_byte(field_name(name), 0);
-  service_.set_field(field_name(ktrv::lower_display),
-                     fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", ktrv::lower_display_bytes, ' '));
+  for (auto name : ktrv::output_fields) one_byte(name);
+  for (auto name : ktrv::input_fields) one_byte(name);
+  sized(ktrv::lower_display,
+        fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", ktrv::lower_display_bytes, ' '));
 }
 
 void KtrvModel::note(const std::string &line) {
@@ -91,6 +103,8 @@ void KtrvModel::set_log(std::function<void(const std::string &line)> sink) {
   std::lock_guard lock(log_mutex_);
   log_sink_ = std::move(sink);
 }
+
+void KtrvModel::set_byte(std::string_view own_name, std::uint8_t value) { fields_.set(field_name(own_name), {value}); }
 
 // ---- service hooks (service thread) ----
 
@@ -111,7 +125,7 @@ void KtrvModel::on_write(const std::string &name, const Bytes &value) {
     if (command_delay_.count() == 0) {
       take_due_command_locked();
     } else {
-      service_.set_field_byte(field_name(ktrv::command_mailbox), ktrv::command::pending);
+      set_byte(ktrv::command_mailbox, ktrv::command::pending);
       wake_.notify_all();
     }
   } else if (name == field_name(ktrv::event_mailbox)) {
@@ -146,11 +160,11 @@ void KtrvModel::take_due_command_locked() {
   const std::uint8_t code = *pending_;
   pending_.reset();
   carry_out_locked(code);
-  service_.set_field_byte(field_name(ktrv::command_mailbox), 0);
+  set_byte(ktrv::command_mailbox, 0);
 }
 
 std::string KtrvModel::field_text_locked(std::string_view own_name, std::size_t from, std::size_t count) const {
-  const auto value = service_.field(field_name(own_name)).value_or(Bytes{});
+  const auto value = fields_.get(field_name(own_name)).value_or(Bytes{});
   std::string text;
   for (std::size_t i = from; i < value.size() && i < from + count && value[i] != 0; ++i)
     text.push_back(static_cast<char>(value[i]));
@@ -159,7 +173,7 @@ std::string KtrvModel::field_text_locked(std::string_view own_name, std::size_t 
 
 void KtrvModel::carry_out_locked(std::uint8_t code) {
   std::string detail;
-  const auto parameter = service_.field(field_name(ktrv::output_fields[0])).value_or(Bytes{0});
+  const auto parameter = fields_.get(field_name(ktrv::output_fields[0])).value_or(Bytes{0});
   const int parameter_byte = parameter.empty() ? 0 : parameter[0];
   switch (code) {
     case ktrv::command::single_line:
@@ -175,12 +189,12 @@ void KtrvModel::carry_out_locked(std::uint8_t code) {
       break;
     case ktrv::command::flush_buffer:
       ++flushes_;
-      service_.set_field(field_name(ktrv::literal), Bytes(ktrv::literal_field_bytes, 0));
+      fields_.set(field_name(ktrv::literal), Bytes(ktrv::literal_field_bytes, 0));
       detail = "keyboard/serial literal cleared";
       break;
     case ktrv::command::apply_forcing:
       for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        const auto value = service_.field(field_name(ktrv::output_fields[i])).value_or(Bytes{0});
+        const auto value = fields_.get(field_name(ktrv::output_fields[i])).value_or(Bytes{0});
         const int v = value.empty() ? 0 : value[0];
         // 1 forces off, 2 forces on; any other value leaves the output as it is.
         if (v == ktrv::force_off) outputs_[i] = OutputForce::off;
@@ -260,11 +274,11 @@ bool KtrvModel::advance_events_locked() {
 
 void KtrvModel::put_event_locked(const QueuedEvent &event) {
   if (event.has_literal) {
-    service_.set_field(field_name(ktrv::literal), fixed_text(event.text, ktrv::literal_field_bytes, '\0'));
-    service_.set_field_byte(field_name(ktrv::literal_source), event.source);
-    service_.set_field_byte(field_name(ktrv::literal_terminator), event.terminator);
+    fields_.set(field_name(ktrv::literal), fixed_text(event.text, ktrv::literal_field_bytes, '\0'));
+    set_byte(ktrv::literal_source, event.source);
+    set_byte(ktrv::literal_terminator, event.terminator);
   }
-  service_.set_field_byte(field_name(ktrv::event_mailbox), event.code);
+  set_byte(ktrv::event_mailbox, event.code);
   note("event " + std::to_string(event.code) + " posted");
 }
 
@@ -284,12 +298,12 @@ bool KtrvModel::serial_literal(const std::string &text) {
 }
 
 void KtrvModel::acknowledge_event() {
-  service_.set_field_byte(field_name(ktrv::event_mailbox), 0);
+  set_byte(ktrv::event_mailbox, 0);
   on_write(field_name(ktrv::event_mailbox), Bytes{0});
 }
 
 std::uint8_t KtrvModel::event_in_mailbox() const {
-  const auto value = service_.field(field_name(ktrv::event_mailbox)).value_or(Bytes{0});
+  const auto value = fields_.get(field_name(ktrv::event_mailbox)).value_or(Bytes{0});
   return value.empty() ? 0 : value[0];
 }
 
@@ -305,8 +319,8 @@ std::vector<std::uint8_t> KtrvModel::queued_events() const {
 void KtrvModel::update_weight_locked() {
   const auto text =
       fixed_text(Scale::weight_text(scale_.reading(std::chrono::steady_clock::now())), ktrv::weight_field_bytes, '\0');
-  service_.set_field(field_name(ktrv::weight_1), text);
-  service_.set_field(field_name(ktrv::weight_5), text);
+  fields_.set(field_name(ktrv::weight_1), text);
+  fields_.set(field_name(ktrv::weight_5), text);
 }
 
 void KtrvModel::set_weight(double weight) {
@@ -337,23 +351,25 @@ double KtrvModel::target_weight() const {
   return scale_.target();
 }
 
+void KtrvModel::set_weight_selector(std::uint8_t value) { set_byte(ktrv::weight_selector, value); }
+
 bool KtrvModel::set_input(int number, bool on) {
   if (number < 1 || number > static_cast<int>(ktrv::input_fields.size())) return false;
-  service_.set_field_byte(field_name(ktrv::input_fields[number - 1]), on ? 1 : 0);
+  set_byte(ktrv::input_fields[number - 1], on ? 1 : 0);
   return true;
 }
 
 std::array<bool, 12> KtrvModel::inputs() const {
   std::array<bool, 12> states{};
   for (std::size_t i = 0; i < states.size(); ++i) {
-    const auto value = service_.field(field_name(ktrv::input_fields[i])).value_or(Bytes{0});
+    const auto value = fields_.get(field_name(ktrv::input_fields[i])).value_or(Bytes{0});
     states[i] = !value.empty() && value[0] == 1;
   }
   return states;
 }
 
 void KtrvModel::set_lower_display(const std::string &text) {
-  service_.set_field(field_name(ktrv::lower_display), fixed_text(text, ktrv::lower_display_bytes, ' '));
+  fields_.set(field_name(ktrv::lower_display), fixed_text(text, ktrv::lower_display_bytes, ' '));
 }
 
 std::array<OutputForce, 12> KtrvModel::outputs() const {

@@ -4,7 +4,9 @@
 // the lower display, the scale and the forced state of the twelve outputs.
 //
 // The model lives on top of a SharedDataService: it creates its fields there
-// at construction and reacts to the service's read and write hooks.
+// at construction and reacts to the service's read and write hooks, which it
+// takes back in its destructor. The service must outlive the model; the
+// service may run while the model is made and destroyed.
 // Every public member may be called from any thread.
 #ifndef VEKXSIM_KTRV_MODEL_H
 #define VEKXSIM_KTRV_MODEL_H
@@ -75,6 +77,9 @@ class KtrvModel {
   // the wire does this by itself).
   void refresh_weight();
 
+  // The weight selector vek15: 0 or 1 shows wt101, anything else wt501.
+  void set_weight_selector(std::uint8_t value);
+
   // Inputs 1..12 (In1..In12); false for a number out of range.
   bool set_input(int number, bool on);
   std::array<bool, 12> inputs() const;
@@ -112,7 +117,9 @@ class KtrvModel {
     }
   };
 
-  void create_fields(const KtrvOptions &options);
+  void create_fields();
+  // A one-byte field of the node served: "bx297" -> "/t1/bx297".
+  void set_byte(std::string_view own_name, std::uint8_t value);
   void on_write(const std::string &name, const std::vector<std::uint8_t> &value);
   void on_read(const std::string &name);
   bool queue_event(QueuedEvent event);
@@ -126,6 +133,7 @@ class KtrvModel {
   void worker();
 
   SharedDataService &service_;
+  FieldStore &fields_;
   const std::string prefix_;
 
   mutable std::mutex mutex_;

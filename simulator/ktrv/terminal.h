@@ -8,7 +8,7 @@
 //   setenv("VEKX_TERMINAL_PORT", std::to_string(terminal.port()).c_str(), 1);
 //   terminal.control("weight 12.5");            // -> "weight 12.50"
 //   terminal.control("event 104");              // -> "event 104 posted"
-//   terminal.service().traffic();               // every datagram in and out
+//   terminal.service().traffic().all();         // every datagram in and out
 //
 // The terminal serves from construction until destruction. Every member may
 // be called from any thread.
@@ -17,16 +17,22 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "ktrv_model.h"
 #include "shared_data_service.h"
 
 namespace vekxsim {
+
+// The longest pause a "sleep" or a delay may ask for, so that a typing slip
+// cannot hang a script for hours.
+inline constexpr long longest_pause_ms = 600000;
 
 struct TerminalOptions {
   std::string listen_address = "127.0.0.1";
@@ -35,13 +41,17 @@ struct TerminalOptions {
   double weight = 0.0;                           // weight on the scale at start (settled at once)
   std::chrono::milliseconds command_delay{200};  // command mailbox reads 255 this long
   bool power_up = true;                          // event 54 in the event mailbox at start
+  bool lenient = false;                          // a write creates a field the terminal lacks
+  // Fields beyond the KTRV program's own, created at start: "NAME" (empty)
+  // or "NAME=TEXT"; NAME as in the control language.
+  std::vector<std::string> extra_fields;
 };
 
 class Terminal {
  public:
   // Binds the service (std::system_error when the address or port cannot be
-  // bound; std::invalid_argument for a node outside 1..16), creates the
-  // KTRV fields and starts answering.
+  // bound; std::invalid_argument for a bad address, a node outside 1..16 or
+  // a bad extra field), creates the KTRV fields and starts answering.
   explicit Terminal(const TerminalOptions &options = {});
   ~Terminal();
   Terminal(const Terminal &) = delete;
@@ -59,8 +69,11 @@ class Terminal {
   std::string control(const std::string &line);
   static std::string help_text();
 
-  // True once "quit" has been executed.
+  // True once "quit" has been executed or interrupt() called.
   bool quit_requested() const;
+  // Ends a "sleep" in progress at once, and every later one: the program is
+  // stopping.
+  void interrupt();
 
   // Receives the traffic log (one decoded line per datagram) and the model's
   // notes ("command 14 (output forcing) carried out: ..."); "log off" and
@@ -68,17 +81,23 @@ class Terminal {
   void set_log(std::function<void(const std::string &line)> sink);
 
  private:
-  std::string execute(const std::string &command, const std::string &args);
+  struct Command;
+  static const std::vector<Command> &commands();
+
   std::string full_name(const std::string &name) const;
   std::string describe_field(const std::string &name) const;
+  std::string set_value(const std::string &name, std::vector<std::uint8_t> value);
+  std::string pause(long ms);
 
   TerminalOptions options_;
   std::unique_ptr<SharedDataService> service_;
   std::unique_ptr<KtrvModel> model_;
-  std::atomic<bool> quit_{false};
   std::atomic<bool> traffic_log_on_{true};
   std::mutex sink_mutex_;
   std::function<void(const std::string &)> sink_;
+  mutable std::mutex quit_mutex_;
+  std::condition_variable quit_changed_;
+  bool quit_ = false;
 };
 
 }  // namespace vekxsim

@@ -10,15 +10,15 @@
 
 namespace vekxsim {
 
-// The largest datagram the terminal takes; anything longer is refused whole.
-inline constexpr std::size_t max_datagram_size = 600;
-
-// Empty when the datagram is a well-formed message record: at least 30 bytes
-// (header and terminator), marker 100, a data_length that fits into what
-// arrived, and at most 600 bytes in all. Otherwise a short reason for the log.
-// received_size is the datagram's real length, which may exceed bytes.size()
-// when the receive truncated it.
-std::string malformed_reason(std::span<const std::uint8_t> bytes, std::size_t received_size);
+// Empty when the service takes the datagram: a message record of at least
+// 30 bytes (header and terminator), marker 100, a data_length that fits
+// into the datagram, and at most 600 bytes in all. A longer datagram is
+// taken only when it is a field write, which is then answered "too large";
+// anything else over 600 bytes is refused whole. Otherwise a short reason
+// for the log.
+// kept is what the service kept of the datagram; received_size is its real
+// length, which exceeds kept.size() when the receive cut it.
+std::string malformed_reason(std::span<const std::uint8_t> kept, std::size_t received_size);
 
 }  // namespace vekxsim
 

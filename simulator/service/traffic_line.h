@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "shared_data_service.h"
+#include "traffic_recorder.h"
 
 namespace vekxsim {
 
@@ -21,18 +21,17 @@ std::string operation_name(std::uint8_t operation);
 // The datagram's fields without time or direction, e.g.
 //   field-access read /w1/w0001 -> /t1/bx297 seq=5 status=0 len=1 data="." hex=ff
 // A malformed datagram reads "malformed: <reason>" followed by its first
-// bytes in hex. Never reads beyond bytes.
-std::string describe_datagram(std::span<const std::uint8_t> bytes);
+// bytes in hex. kept is what was kept of a datagram of received_size bytes
+// (0: all of it); nothing beyond kept is read.
+std::string describe_datagram(std::span<const std::uint8_t> kept, std::size_t received_size = 0);
 
 // Time of day (hh:mm:ss.mmm, local time), direction and peer port, then
 // describe_datagram, e.g.
 //   14:02:11.347 IN  :1701 field-access read /w1/w0001 -> /t1/bx297 seq=5 ...
 std::string traffic_line(const TrafficRecord &record, std::chrono::system_clock::time_point wall_time);
 
-// Data bytes as text (printable ASCII as is, every other byte as '.') and
-// as lower-case hex separated by spaces.
+// Data bytes as text: printable ASCII as is, every other byte as '.'.
 std::string printable_text(std::span<const std::uint8_t> data);
-std::string hex_text(std::span<const std::uint8_t> data);
 
 }  // namespace vekxsim
 

@@ -6,7 +6,7 @@
 #include "raw_udp.h"
 #include "terminal.h"
 
-using namespace vekxsim_test;
+using namespace vekx_test;
 using vekxsim::Terminal;
 
 namespace {
@@ -17,16 +17,16 @@ TEST(Control, SetAndGetInTextHexAndByte) {
   Terminal t;
   EXPECT_EQ(t.control("set Lit01 HELLO  THERE"),
             "/t1/Lit01 len=12 status=0 text=\"HELLO  THERE\" hex=48 45 4c 4c 4f 20 20 54 48 45 52 45");
-  EXPECT_EQ(t.service().field("/t1/Lit01"), text_bytes("HELLO  THERE"));
+  EXPECT_EQ(t.service().fields().get("/t1/Lit01"), text_bytes("HELLO  THERE"));
   t.control("sethex /t1/raw ff 00 0x1A");
-  EXPECT_EQ(t.service().field("/t1/raw"), (Bytes{0xff, 0x00, 0x1a}));
+  EXPECT_EQ(t.service().fields().get("/t1/raw"), (Bytes{0xff, 0x00, 0x1a}));
   t.control("setbyte bx251 1");
-  EXPECT_EQ(t.service().field("/t1/bx251"), Bytes{1});
+  EXPECT_EQ(t.service().fields().get("/t1/bx251"), Bytes{1});
   EXPECT_EQ(t.control("get bx251"), "/t1/bx251 len=1 status=0 text=\".\" hex=01");
   EXPECT_TRUE(is_error(t.control("get nothere")));
   EXPECT_TRUE(is_error(t.control("setbyte bx251 256")));
   EXPECT_TRUE(is_error(t.control("sethex bx251 abc")));
-  EXPECT_EQ(t.service().field("/t1/bx251"), Bytes{1});  // refused commands changed nothing
+  EXPECT_EQ(t.service().fields().get("/t1/bx251"), Bytes{1});  // refused commands changed nothing
 }
 
 TEST(Control, EventsAckAndQueueReplies) {
@@ -46,8 +46,8 @@ TEST(Control, KeyTakesTheLastWordAsTerminator) {
   o.power_up = false;
   Terminal t(o);
   EXPECT_EQ(t.control("key LOT 42 A f6"), "keyed \"LOT 42 A\" ended by 1 (F6 Key)");
-  EXPECT_EQ(t.service().field("/t1/bx252"), Bytes{1});
-  EXPECT_EQ(t.service().field("/t1/Lit50")->at(7), 'A');
+  EXPECT_EQ(t.service().fields().get("/t1/bx252"), Bytes{1});
+  EXPECT_EQ(t.service().fields().get("/t1/Lit50")->at(7), 'A');
   t.control("ack");
   EXPECT_EQ(t.control("key 999 25"), "keyed \"999\" ended by 25");
   t.control("ack");
@@ -55,7 +55,7 @@ TEST(Control, KeyTakesTheLastWordAsTerminator) {
   EXPECT_TRUE(is_error(t.control("key ABC nokey")));
   t.control("ack");
   EXPECT_EQ(t.control("serial SCAN 0042"), "serial \"SCAN 0042\"");
-  EXPECT_EQ(t.service().field("/t1/bx251"), Bytes{1});
+  EXPECT_EQ(t.service().fields().get("/t1/bx251"), Bytes{1});
   EXPECT_EQ(t.model().event_in_mailbox(), 51);
 }
 
@@ -143,7 +143,7 @@ TEST(Control, OtherCommandsAndRefusals) {
   EXPECT_TRUE(is_error(t.control("frobnicate")));
   EXPECT_EQ(t.control("weight 1e9"), "weight 1000000000.00");
   t.control("settle 0");
-  EXPECT_EQ(std::string(reinterpret_cast<const char *>(t.service().field("/t1/wt101")->data()), 8), "99999.99");
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(t.service().fields().get("/t1/wt101")->data()), 8), "99999.99");
   EXPECT_TRUE(is_error(t.control("weight abc")));
   EXPECT_TRUE(is_error(t.control("weight nan")));
   EXPECT_EQ(t.control("delay 50"), "delay 50 ms");

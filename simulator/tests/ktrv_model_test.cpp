@@ -6,7 +6,7 @@
 #include "raw_udp.h"
 #include "terminal.h"
 
-using namespace vekxsim_test;
+using namespace vekx_test;
 using vekxsim::OutputForce;
 using vekxsim::Terminal;
 using vekxsim::TerminalOptions;

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "raw_udp.h"
-#include "test_ports.h"
+#include "free_ports.h"
 #include "terminal.h"
 #include "vekxapi.h"
 
-using namespace vekxsim_test;
+using namespace vekx_test;
 
 namespace {
 
@@ -84,7 +84,7 @@ TEST_F(LibraryAgainstTerminal, LiteralEventThroughTheLibrary) {
 TEST_F(LibraryAgainstTerminal, LongRunOfThousandsOfExchangesLosesNothing) {
   terminal.control("log off");
   terminal.control("delay 0");
-  terminal.service().clear_traffic();
+  terminal.service().traffic().clear();
   constexpr int rounds = 1500;
   int failures = 0;
   for (int i = 0; i < rounds; ++i) {
@@ -100,7 +100,7 @@ TEST_F(LibraryAgainstTerminal, LongRunOfThousandsOfExchangesLosesNothing) {
   }
   EXPECT_EQ(failures, 0);
   // Exactly one datagram each way per exchange: no resend was needed.
-  const auto all = terminal.service().traffic();
+  const auto all = terminal.service().traffic().all();
   std::size_t in = 0, out = 0;
   for (const auto &r : all) (r.inbound ? in : out)++;
   EXPECT_EQ(in, 4u * rounds);

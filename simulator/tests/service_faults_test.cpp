@@ -9,7 +9,7 @@
 #include "shared_data_service.h"
 #include "traffic_line.h"
 
-using namespace vekxsim_test;
+using namespace vekx_test;
 using vekxsim::Decoy;
 using vekxsim::SharedDataService;
 
@@ -18,7 +18,7 @@ namespace {
 class ServiceFaults : public ::testing::Test {
  protected:
   void SetUp() override {
-    service.set_field_byte("/t1/bx297", 7);
+    service.fields().set("/t1/bx297", {7});
     service.start();
   }
   SharedDataService service{"127.0.0.1", 0, 1};
@@ -26,7 +26,7 @@ class ServiceFaults : public ::testing::Test {
 };
 
 TEST_F(ServiceFaults, ReplyDelayHoldsTheReplyBack) {
-  service.set_reply_delay(300ms);
+  service.faults().set_reply_delay(300ms);
   const auto sent = std::chrono::steady_clock::now();
   client.send(read_request("/t1/bx297", 1), service.port());
   EXPECT_FALSE(client.receive(100ms));  // not there early
@@ -37,9 +37,9 @@ TEST_F(ServiceFaults, ReplyDelayHoldsTheReplyBack) {
 }
 
 TEST_F(ServiceFaults, DecoysComeFirstThenTheRealReply) {
-  service.send_decoy_before_next_reply(Decoy::wrong_type);
-  service.send_decoy_before_next_reply(Decoy::wrong_sequence);
-  service.send_decoy_before_next_reply(Decoy::wrong_name);
+  service.faults().add_decoy(Decoy::wrong_type);
+  service.faults().add_decoy(Decoy::wrong_sequence);
+  service.faults().add_decoy(Decoy::wrong_name);
   client.send(read_request("/t1/bx297", 40), service.port());
   const auto a = client.receive(), b = client.receive(), c = client.receive(), real = client.receive();
   ASSERT_TRUE(a && b && c && real);
@@ -56,12 +56,12 @@ TEST_F(ServiceFaults, DecoysComeFirstThenTheRealReply) {
 }
 
 TEST_F(ServiceFaults, OversizeAndClaimedLengthApplyToTheNextReplyOnly) {
-  service.oversize_next_reply(700);
+  service.faults().oversize_next_reply(700);
   auto reply = client.exchange(read_request("/t1/bx297", 1), service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->size(), 700u);
   EXPECT_EQ(length_of(*reply), 1);
-  service.claim_length_next_reply(500);
+  service.faults().claim_length_next_reply(500);
   reply = client.exchange(read_request("/t1/bx297", 2), service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->size(), 31u);
@@ -75,16 +75,16 @@ TEST_F(ServiceFaults, OversizeAndClaimedLengthApplyToTheNextReplyOnly) {
 TEST_F(ServiceFaults, TrafficRecordsBothDirectionsInOrderAndClears) {
   ASSERT_TRUE(client.exchange(read_request("/t1/bx297", 1), service.port()));
   ASSERT_TRUE(client.exchange(write_request("/t1/bx297", {1}, 2), service.port()));
-  auto all = service.traffic();
+  auto all = service.traffic().all();
   ASSERT_EQ(all.size(), 4u);
   EXPECT_TRUE(all[0].inbound);
   EXPECT_FALSE(all[1].inbound);
   EXPECT_EQ(sequence_of(all[3].bytes), 2);
   EXPECT_LE(all[0].when, all[3].when);
-  EXPECT_EQ(service.inbound().size(), 2u);
-  service.clear_traffic();
-  EXPECT_TRUE(service.traffic().empty());
-  EXPECT_EQ(service.wait_inbound(1, 50ms), 0u);  // the timeout runs out with nothing seen
+  EXPECT_EQ(service.traffic().inbound().size(), 2u);
+  service.traffic().clear();
+  EXPECT_TRUE(service.traffic().all().empty());
+  EXPECT_EQ(service.traffic().wait_inbound(1, 50ms), 0u);  // the timeout runs out with nothing seen
 }
 
 TEST(TrafficLine, DecodesEachFieldOfARequestAndAReply) {

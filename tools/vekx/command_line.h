@@ -7,23 +7,37 @@
 #include <string>
 #include <vector>
 
+#include "value_text.h"
+
 namespace vekx_tool {
 
 enum class Action { help, version, read, write, display, reset_display, key, watch };
 
+// A read buffer larger than any reply can fill.
+inline constexpr int default_buffer_size = 600;
+inline constexpr int default_interval_ms = 300;
+inline constexpr int display_text_length = 16;
+
+// A field to read, with the form its value is shown in.
+struct FieldSpec {
+  std::string name;
+  ValueForm form = ValueForm::automatic;
+  bool operator==(const FieldSpec &) const = default;
+};
+
 struct Command {
   Action action = Action::help;
-  std::string address_list;         // ADDR as VekRegisterProcess takes it
-  std::vector<std::string> fields;  // read/write: one; watch: one or more
-  std::vector<std::uint8_t> value;  // write: the bytes to send
-  std::string display_text;         // display: exactly 16 bytes, space-padded
-  int node = 0;                     // display, reset-display, key: 1..16
-  int key_kind = 0;                 // key: 1 or 2
-  int key_code = 0;                 // key: 0..255
-  bool formatted = false;           // --formatted
-  bool hex = false;                 // --hex
-  int buffer_size = 600;            // read --size: more than any reply holds
-  int interval_ms = 300;            // watch --interval
+  std::string address_list;               // ADDR as VekRegisterProcess takes it
+  std::vector<FieldSpec> fields;          // read/write: one; watch: one or more
+  std::vector<std::uint8_t> value;        // write: the bytes to send
+  std::string display_text;               // display: exactly 16 bytes, space-padded
+  int node = 0;                           // display, reset-display, key: 1..16
+  int key_kind = 0;                       // key: 1 or 2
+  int key_code = 0;                       // key: 0..255
+  bool formatted = false;                 // --formatted
+  bool csv = false;                       // watch --csv
+  int buffer_size = default_buffer_size;  // read --size
+  int interval_ms = default_interval_ms;  // watch --interval
 };
 
 // Either a command or the one-line reason why the arguments are refused.

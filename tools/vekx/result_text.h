@@ -1,5 +1,6 @@
-// Library results as vekx shows them ("1 no usable answer", "terminal
-// status 3") and the exit status each one leads to.
+// Library results as vekx shows them ("1 no usable answer from
+// 127.0.0.1:1701", "terminal status 3 ...") and the exit status each one
+// leads to.
 #ifndef VEKX_TOOL_RESULT_TEXT_H
 #define VEKX_TOOL_RESULT_TEXT_H
 
@@ -25,12 +26,19 @@ enum class ResultOrigin {
   read_or_write,  // a write: 1, 2 and 4 may be the library's or the terminal's
 };
 
+// What the call was about, so that a failure can name its cause.
+struct CallContext {
+  std::string address_list;  // as registered
+  std::string field;         // the field read or written; empty for other calls
+  int node = 0;              // the node of a display or keystroke request; 0 otherwise
+};
+
 struct ResultDescription {
-  std::string text;  // "10048 address in use", "terminal status 3"
+  std::string text;  // "10048 address in use", "terminal status 3 (...)"
   int exit_status;
 };
 
-ResultDescription describe_result(std::int16_t result, ResultOrigin origin);
+ResultDescription describe_result(std::int16_t result, ResultOrigin origin, const CallContext &context = {});
 
 }  // namespace vekx_tool
 

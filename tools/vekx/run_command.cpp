@@ -1,72 +1,95 @@
 #include "run_command.h"
 
-#include <vector>
-
-#include "value_text.h"
 #include "vekxapi.h"
 
 namespace vekx_tool {
 
-int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin) {
-  ResultDescription d = describe_result(result, origin);
+int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin,
+                  const CallContext &context) {
+  const ResultDescription d = describe_result(result, origin, context);
   std::fprintf(err, "vekx: %s: %s\n", call.c_str(), d.text.c_str());
   return d.exit_status;
 }
 
 int register_for(const Command &command, std::FILE *err) {
-  std::int16_t r =
+  const std::int16_t r =
       VekRegisterProcess(VEKX_PROCESS_TYPE_1, command.address_list.c_str(), address_count(command.address_list));
   if (r == VEKX_OK) return exit_status::success;
-  return report_result(err, "VekRegisterProcess " + command.address_list, r, ResultOrigin::library);
+  return report_result(err, "VekRegisterProcess " + command.address_list, r, ResultOrigin::library,
+                       {command.address_list});
+}
+
+FieldRead read_field(const std::string &field, bool formatted, int buffer_size) {
+  // One spare byte: the library puts a zero behind a value shorter than the
+  // buffer, never beyond buffer_size, but the spare keeps the buffer non-empty.
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(buffer_size) + 1, 0);
+  // The library writes the count only when the terminal's reply was accepted.
+  std::int16_t count = -1;
+  const auto size = static_cast<std::int16_t>(buffer_size);
+  FieldRead read;
+  read.result = formatted ? VekFormattedRead(field.c_str(), size, buffer.data(), &count)
+                          : VekRead(field.c_str(), size, buffer.data(), &count);
+  read.answered = count >= 0;
+  if (read.answered) {
+    read.value.assign(buffer.begin(), buffer.begin() + count);
+    read.filled = count == size && size > 0;
+  }
+  return read;
 }
 
 namespace {
 
-int read_field(const Command &c, std::FILE *out, std::FILE *err) {
-  const std::string &field = c.fields.front();
-  // One spare byte: the library puts a zero behind a value shorter than the
-  // buffer, never beyond buffer_size, but the spare keeps the buffer non-empty.
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(c.buffer_size) + 1, 0);
-  // The library writes the count only when the terminal's reply was accepted,
-  // which tells a terminal status 1, 2 or 4 from the library's own results.
-  std::int16_t count = -1;
-  auto size = static_cast<std::int16_t>(c.buffer_size);
-  std::int16_t r = c.formatted ? VekFormattedRead(field.c_str(), size, buffer.data(), &count)
-                               : VekRead(field.c_str(), size, buffer.data(), &count);
-  const bool answered = count >= 0;
-  if (answered && (r == VEKX_OK || count > 0)) {
-    std::vector<std::uint8_t> value(buffer.begin(), buffer.begin() + count);
-    std::fprintf(out, "%s\n", (c.hex ? value_as_hex(value) : value_as_text(value)).c_str());
-  }
-  return report_result(err, std::string(c.formatted ? "VekFormattedRead " : "VekRead ") + field, r,
-                       answered ? ResultOrigin::terminal : ResultOrigin::library);
+int read_command(const Command &c, std::FILE *out, std::FILE *err) {
+  const FieldSpec &field = c.fields.front();
+  const FieldRead read = read_field(field.name, c.formatted, c.buffer_size);
+  if (read.answered && (read.result == VEKX_OK || !read.value.empty()))
+    std::fprintf(out, "%s\n", format_value(read.value, field.form).c_str());
+  const int status =
+      report_result(err, std::string(c.formatted ? "VekFormattedRead " : "VekRead ") + field.name, read.result,
+                    read.answered ? ResultOrigin::terminal : ResultOrigin::library, {c.address_list, field.name});
+  if (read.filled)
+    std::fprintf(err, "vekx: the value filled the %d-byte buffer and may be longer (--size)\n", c.buffer_size);
+  return status;
 }
 
-int write_field(const Command &c, std::FILE *err) {
-  const std::string &field = c.fields.front();
-  auto length = static_cast<std::int16_t>(c.value.size());
+int write_command(const Command &c, std::FILE *err) {
+  const std::string &field = c.fields.front().name;
+  const auto length = static_cast<std::int16_t>(c.value.size());
   // The library reads no byte of an empty value, but wants a valid address.
   const std::uint8_t none = 0;
   const void *data = c.value.empty() ? &none : c.value.data();
-  std::int16_t r = c.formatted ? VekFormattedWrite(field.c_str(), length, data) : VekWrite(field.c_str(), length, data);
+  const std::int16_t r =
+      c.formatted ? VekFormattedWrite(field.c_str(), length, data) : VekWrite(field.c_str(), length, data);
   return report_result(err, std::string(c.formatted ? "VekFormattedWrite " : "VekWrite ") + field, r,
-                       ResultOrigin::read_or_write);
+                       ResultOrigin::read_or_write, {c.address_list, field});
 }
 
-int one_way(const Command &c, std::FILE *err) {
-  const std::string node = std::to_string(c.node);
-  auto n = static_cast<std::int16_t>(c.node);
+// Display and keystroke requests are one-way datagrams: success means only
+// that they were sent.
+int one_way_command(const Command &c, std::FILE *err) {
+  const auto n = static_cast<std::int16_t>(c.node);
+  std::string call;
+  std::int16_t r;
   switch (c.action) {
     case Action::display:
-      return report_result(err, "VekDisplayText " + node, VekDisplayText(n, c.display_text.data()),
-                           ResultOrigin::library);
+      call = "VekDisplayText ";
+      r = VekDisplayText(n, c.display_text.data());
+      break;
     case Action::reset_display:
-      return report_result(err, "VekResetDisplay " + node, VekResetDisplay(n), ResultOrigin::library);
+      call = "VekResetDisplay ";
+      r = VekResetDisplay(n);
+      break;
     default:
-      return report_result(err, "VekSendKeystroke " + node,
-                           VekSendKeystroke(n, static_cast<std::int16_t>(c.key_kind), c.key_code),
-                           ResultOrigin::library);
+      call = "VekSendKeystroke ";
+      r = VekSendKeystroke(n, static_cast<std::int16_t>(c.key_kind), c.key_code);
+      break;
   }
+  call += std::to_string(c.node);
+  if (r == VEKX_OK) {
+    std::fprintf(err, "vekx: %s: 0 sent (no reply expected)\n", call.c_str());
+    return exit_status::success;
+  }
+  return report_result(err, call, r, ResultOrigin::library, {c.address_list, "", c.node});
 }
 
 }  // namespace
@@ -87,17 +110,17 @@ int run_command(const Command &command, std::FILE *out, std::FILE *err) {
   int status = exit_status::success;
   switch (command.action) {
     case Action::read:
-      status = read_field(command, out, err);
+      status = read_command(command, out, err);
       break;
     case Action::write:
-      status = write_field(command, err);
+      status = write_command(command, err);
       break;
     default:
-      status = one_way(command, err);
+      status = one_way_command(command, err);
       break;
   }
-  if (std::int16_t closed = VekCloseProcess(); closed != VEKX_OK && status == exit_status::success)
-    status = report_result(err, "VekCloseProcess", closed, ResultOrigin::library);
+  if (const std::int16_t closed = VekCloseProcess(); closed != VEKX_OK && status == exit_status::success)
+    status = report_result(err, "VekCloseProcess", closed, ResultOrigin::library, {command.address_list});
   return status;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "result_text.h"
@@ -15,11 +16,23 @@ namespace vekx_tool {
 int run_command(const Command &command, std::FILE *out, std::FILE *err);
 
 // "vekx: VekRead /t1/wt101: 0 success" on err; returns the exit status.
-int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin);
+int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin,
+                  const CallContext &context);
 
 // Registers as process type 1 with the command's address list; reports a
 // refusal and returns its exit status, or returns 0.
 int register_for(const Command &command, std::FILE *err);
+
+// One read of a field: its result, whether the terminal's reply was accepted
+// (which tells a terminal status 1, 2 or 4 from the library's own results),
+// the value it delivered and whether the value filled the buffer.
+struct FieldRead {
+  std::int16_t result = 0;
+  bool answered = false;
+  std::vector<std::uint8_t> value;
+  bool filled = false;
+};
+FieldRead read_field(const std::string &field, bool formatted, int buffer_size);
 
 // Polls the fields until SIGINT or SIGTERM; in watch.cpp.
 int run_watch(const Command &command, std::FILE *out, std::FILE *err);

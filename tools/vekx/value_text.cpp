@@ -1,67 +1,23 @@
 #include "value_text.h"
 
+#include <charconv>
 #include <cstdio>
+
+#include "hex_bytes.h"
 
 namespace vekx_tool {
 
 namespace {
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
 
-std::optional<std::vector<std::uint8_t>> parse_hex_bytes(const std::string &text) {
-  std::vector<std::uint8_t> bytes;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    char c = text[i];
-    if (c == ' ' || c == ':') {
-      ++i;
-      continue;
-    }
-    if (c == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X')) i += 2;
-    if (i + 1 >= text.size()) return std::nullopt;
-    int high = hex_digit(text[i]);
-    int low = hex_digit(text[i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-    i += 2;
-  }
-  return bytes;
-}
+bool printable(std::uint8_t b) { return b >= 0x20 && b < 0x7f; }
 
-std::optional<long> parse_number(const std::string &text, long lowest, long highest) {
-  if (text.empty() || text.size() > 12) return std::nullopt;
-  long value = 0;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    for (std::size_t i = 2; i < text.size(); ++i) {
-      int d = hex_digit(text[i]);
-      if (d < 0) return std::nullopt;
-      value = value * 16 + d;
-    }
-  } else {
-    std::size_t start = text[0] == '-' ? 1 : 0;
-    if (start == text.size()) return std::nullopt;
-    for (std::size_t i = start; i < text.size(); ++i) {
-      if (text[i] < '0' || text[i] > '9') return std::nullopt;
-      value = value * 10 + (text[i] - '0');
-    }
-    if (start == 1) value = -value;
-  }
-  if (value < lowest || value > highest) return std::nullopt;
-  return value;
-}
-
-std::string value_as_text(const std::vector<std::uint8_t> &value) {
+std::string as_text(const std::vector<std::uint8_t> &value) {
   std::string out;
   for (std::uint8_t b : value) {
     if (b == 0) break;
     if (b == '\\') {
       out += "\\\\";
-    } else if (b >= 0x20 && b < 0x7f) {
+    } else if (printable(b)) {
       out += static_cast<char>(b);
     } else {
       char esc[5];
@@ -72,15 +28,46 @@ std::string value_as_text(const std::vector<std::uint8_t> &value) {
   return out;
 }
 
-std::string value_as_hex(const std::vector<std::uint8_t> &value) {
+std::string as_decimal(const std::vector<std::uint8_t> &value) {
   std::string out;
-  for (std::uint8_t b : value) {
-    char two[3];
-    std::snprintf(two, sizeof two, "%02x", b);
-    if (!out.empty()) out += ' ';
-    out += two;
-  }
+  for (std::uint8_t b : value) out += (out.empty() ? "" : " ") + std::to_string(b);
   return out;
+}
+
+}  // namespace
+
+std::optional<ValueForm> value_form_named(const std::string &word) {
+  if (word == "text") return ValueForm::text;
+  if (word == "dec") return ValueForm::dec;
+  if (word == "hex") return ValueForm::hex;
+  return std::nullopt;
+}
+
+std::string format_value(const std::vector<std::uint8_t> &value, ValueForm form) {
+  switch (form) {
+    case ValueForm::automatic:
+      if (value.size() == 1)
+        return std::to_string(value[0]) + (printable(value[0]) ? " '" + std::string(1, char(value[0])) + "'" : "");
+      return as_text(value);
+    case ValueForm::text:
+      return as_text(value);
+    case ValueForm::dec:
+      return as_decimal(value);
+    case ValueForm::hex:
+      return vekx_common::hex_text(value);
+  }
+  return {};
+}
+
+std::optional<long> parse_number(const std::string &text, long lowest, long highest) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char *first = text.data() + (hex ? 2 : 0);
+  const char *last = text.data() + text.size();
+  if (first == last || *first == '+' || (hex && *first == '-')) return std::nullopt;
+  long value = 0;
+  const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
+  if (error != std::errc() || end != last || value < lowest || value > highest) return std::nullopt;
+  return value;
 }
 
 }  // namespace vekx_tool

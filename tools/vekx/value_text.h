@@ -9,19 +9,21 @@
 
 namespace vekx_tool {
 
-// "0a ff", "0aff", "0a:ff", "0x0a 0xff": pairs of hex digits, optionally
-// separated by spaces or colons. Nothing on a stray digit or another character.
-std::optional<std::vector<std::uint8_t>> parse_hex_bytes(const std::string &text);
+// How a value is shown.
+enum class ValueForm {
+  automatic,  // a one-byte value as its number and, where printable, its character ("54 '6'"); else text
+  text,       // the text up to the first zero byte; other bytes escaped (\xNN, \\)
+  dec,        // every byte as a decimal number, separated by spaces
+  hex,        // every byte as two hex digits, separated by spaces
+};
+
+// "text", "dec" or "hex"; nothing for another word.
+std::optional<ValueForm> value_form_named(const std::string &word);
+
+std::string format_value(const std::vector<std::uint8_t> &value, ValueForm form);
 
 // A whole decimal number, or hexadecimal with 0x, within [lowest, highest].
 std::optional<long> parse_number(const std::string &text, long lowest, long highest);
-
-// The value as the console shows a text: cut at the first zero byte; bytes
-// outside printable ASCII appear as \xNN and a backslash as \\.
-std::string value_as_text(const std::vector<std::uint8_t> &value);
-
-// Every byte as two lower-case hex digits, separated by spaces.
-std::string value_as_hex(const std::vector<std::uint8_t> &value);
 
 }  // namespace vekx_tool
 

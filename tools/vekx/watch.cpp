@@ -6,10 +6,9 @@
 #include <cerrno>
 #include <chrono>
 #include <map>
-#include <vector>
 
 #include "run_command.h"
-#include "value_text.h"
+#include "time_of_day.h"
 #include "vekxapi.h"
 
 namespace vekx_tool {
@@ -37,31 +36,46 @@ void pause_until(const timespec &deadline) {
   }
 }
 
-std::string time_of_day() {
-  auto now = std::chrono::system_clock::now();
-  std::time_t t = std::chrono::system_clock::to_time_t(now);
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm local{};
-  localtime_r(&t, &local);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                static_cast<int>(ms));
-  return text;
+// What one read gave: the value as the field's form shows it, whether there
+// was a value at all, and the read's result.
+struct Seen {
+  std::string value;
+  bool has_value = false;
+  std::string result;
+  bool operator==(const Seen &) const = default;
+};
+
+Seen observe(const Command &c, const FieldSpec &field) {
+  const FieldRead read = read_field(field.name, false, c.buffer_size);
+  Seen seen;
+  seen.has_value = read.answered && read.result == VEKX_OK;
+  if (seen.has_value) seen.value = format_value(read.value, field.form);
+  seen.result = describe_result(read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
+                                {c.address_list, field.name})
+                    .text;
+  return seen;
 }
 
-// What one read gave: the value line, or the result when no value came.
-std::string observe(const std::string &field, bool hex) {
-  std::vector<std::uint8_t> buffer(601, 0);
-  std::int16_t count = -1;
-  std::int16_t r = VekRead(field.c_str(), 600, buffer.data(), &count);
-  if (count >= 0 && r == VEKX_OK) {
-    std::vector<std::uint8_t> value(buffer.begin(), buffer.begin() + count);
-    return hex ? value_as_hex(value) : value_as_text(value);
-  }
-  std::string failure = "(";
-  failure += describe_result(r, count >= 0 ? ResultOrigin::terminal : ResultOrigin::library).text;
-  failure += ')';
-  return failure;
+// A CSV cell: quoted when it holds a comma, a quote or a line break.
+std::string csv_cell(const std::string &text) {
+  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char ch : text) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  return out + "\"";
+}
+
+void print(std::FILE *out, const Command &c, const std::string &field, const Seen &seen) {
+  const std::string when = vekx_common::time_of_day(std::chrono::system_clock::now());
+  if (c.csv)
+    std::fprintf(out, "%s,%s,%s,%s\n", when.c_str(), csv_cell(field).c_str(), csv_cell(seen.value).c_str(),
+                 csv_cell(seen.result).c_str());
+  else
+    std::fprintf(out, "%s %s %s\n", when.c_str(), field.c_str(),
+                 (!seen.has_value      ? "(" + seen.result + ")"
+                  : seen.value.empty() ? "\"\""
+                                       : seen.value)
+                     .c_str());
+  std::fflush(out);
 }
 
 }  // namespace
@@ -70,19 +84,19 @@ int run_watch(const Command &command, std::FILE *out, std::FILE *err) {
   stop_requested = 0;
   catch_stop_signals();
   if (int refused = register_for(command, err)) return refused;
+  if (command.csv) std::fprintf(out, "time,field,value,result\n");
 
-  std::map<std::string, std::string> last;
+  std::map<std::string, Seen> last;
   timespec deadline{};
   clock_gettime(CLOCK_MONOTONIC, &deadline);
   while (!stop_requested) {
-    for (const std::string &field : command.fields) {
-      std::string seen = observe(field, command.hex);
+    for (const FieldSpec &field : command.fields) {
+      const Seen seen = observe(command, field);
       if (stop_requested) break;  // a read cut short by the signal is not news
-      auto it = last.find(field);
+      auto it = last.find(field.name);
       if (it != last.end() && it->second == seen) continue;
-      last[field] = seen;
-      std::fprintf(out, "%s %s %s\n", time_of_day().c_str(), field.c_str(), seen.c_str());
-      std::fflush(out);
+      last[field.name] = seen;
+      print(out, command, field.name, seen);
     }
     // Rounds start on a fixed beat; a round that overran starts the next at once.
     deadline.tv_nsec += static_cast<long>(command.interval_ms % 1000) * 1000000L;

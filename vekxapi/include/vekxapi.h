@@ -48,22 +48,44 @@ extern "C" {
 #define VEKX_BAD_NODE           4
 #define VEKX_BAD_ADDRESS        5
 
-/* Windows Sockets error numbers a caller is most likely to meet. */
-#define VEKX_WSAEINTR         10004
-#define VEKX_WSAEBADF         10009
-#define VEKX_WSAEACCES        10013
-#define VEKX_WSAEFAULT        10014
-#define VEKX_WSAEINVAL        10022
-#define VEKX_WSAEMFILE        10024
-#define VEKX_WSAEWOULDBLOCK   10035
-#define VEKX_WSAEINPROGRESS   10036
-#define VEKX_WSAENOTSOCK      10038
-#define VEKX_WSAEMSGSIZE      10040
-#define VEKX_WSAEADDRINUSE    10048
-#define VEKX_WSAEADDRNOTAVAIL 10049
-#define VEKX_WSAENETUNREACH   10051
-#define VEKX_WSAECONNREFUSED  10061
-#define VEKX_WSAEHOSTUNREACH  10065
+/* The Windows Sockets error numbers the library returns. On other systems
+ * the operating system's error is mapped to the number of the same meaning. */
+#define VEKX_WSAEINTR           10004
+#define VEKX_WSAEBADF           10009
+#define VEKX_WSAEACCES          10013
+#define VEKX_WSAEFAULT          10014
+#define VEKX_WSAEINVAL          10022
+#define VEKX_WSAEMFILE          10024
+#define VEKX_WSAEWOULDBLOCK     10035
+#define VEKX_WSAEINPROGRESS     10036
+#define VEKX_WSAEALREADY        10037
+#define VEKX_WSAENOTSOCK        10038 /* also: the node has no address */
+#define VEKX_WSAEDESTADDRREQ    10039
+#define VEKX_WSAEMSGSIZE        10040
+#define VEKX_WSAEPROTOTYPE      10041
+#define VEKX_WSAENOPROTOOPT     10042
+#define VEKX_WSAEPROTONOSUPPORT 10043
+#define VEKX_WSAESOCKTNOSUPPORT 10044
+#define VEKX_WSAEOPNOTSUPP      10045
+#define VEKX_WSAEPFNOSUPPORT    10046
+#define VEKX_WSAEAFNOSUPPORT    10047
+#define VEKX_WSAEADDRINUSE      10048
+#define VEKX_WSAEADDRNOTAVAIL   10049
+#define VEKX_WSAENETDOWN        10050
+#define VEKX_WSAENETUNREACH     10051
+#define VEKX_WSAENETRESET       10052
+#define VEKX_WSAECONNABORTED    10053
+#define VEKX_WSAECONNRESET      10054
+#define VEKX_WSAENOBUFS         10055
+#define VEKX_WSAEISCONN         10056
+#define VEKX_WSAENOTCONN        10057
+#define VEKX_WSAESHUTDOWN       10058
+#define VEKX_WSAETIMEDOUT       10060
+#define VEKX_WSAECONNREFUSED    10061
+#define VEKX_WSAELOOP           10062
+#define VEKX_WSAENAMETOOLONG    10063
+#define VEKX_WSAEHOSTDOWN       10064
+#define VEKX_WSAEHOSTUNREACH    10065
 
 /* Process types of VekRegisterProcess. */
 #define VEKX_PROCESS_TYPE_1 1 /* registers as "/w1/w0001" */

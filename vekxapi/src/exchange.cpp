@@ -5,29 +5,27 @@
 #include "module_state.h"
 #include "node_select.h"
 #include "platform/platform.h"
+#include "vekxapi.h"
 
 namespace vekx {
 
 namespace {
 
-constexpr int wsa_not_socket = 10038;
-constexpr int wsa_would_block = 10035;
-
 int open_node(int index) {
   ModuleState &m = state();
   Node &node = m.nodes[static_cast<std::size_t>(index)];
   const Address &address = m.addresses[static_cast<std::size_t>(index)];
-  if (address == Address{}) return wsa_not_socket;
+  if (address == Address{}) return VEKX_WSAENOTSOCK;
 
   platform::Socket s = platform::no_socket;
   if (int err = platform::open_udp(s)) return err;
   node.socket = s;
 
-  int err = platform::bind_any(s, static_cast<std::uint16_t>(m.local_port_base + index));
+  int err = platform::bind_to(s, {{}, static_cast<std::uint16_t>(m.local_port_base + index)});
   if (!err) err = platform::set_nonblocking(s, true);
   if (!err) {
-    err = platform::connect_to(s, address.data(), m.terminal_port);
-    if (err == wsa_would_block) {
+    err = platform::connect_to(s, {address, m.terminal_port});
+    if (err == VEKX_WSAEWOULDBLOCK) {
       // Only a failing wait is an error; one that runs out is accepted.
       platform::WaitOutcome w = platform::wait_writable(s, connect_wait_us);
       err = w.state == platform::Wait::failed ? w.error : 0;
@@ -39,14 +37,14 @@ int open_node(int index) {
     return err;
   }
   node.state = NodeState::open;
-  return 0;
+  return VEKX_OK;
 }
 
 // An open node whose socket still polls is usable, writable or not.
 int connection_step(int index) {
   Node &node = state().nodes[static_cast<std::size_t>(index)];
   if (node.state == NodeState::open) {
-    if (platform::wait_writable(node.socket, 0).state != platform::Wait::failed) return 0;
+    if (platform::wait_writable(node.socket, 0).state != platform::Wait::failed) return VEKX_OK;
     close_node(index);
   }
   return open_node(index);
@@ -65,14 +63,14 @@ ReplyOutcome await_reply(platform::Socket s, std::span<const std::uint8_t> reque
     platform::WaitOutcome w = platform::wait_readable(s, wait_us);
     if (w.state == platform::Wait::failed) return {ReplyWait::wait_failed, w.error};
     std::memset(reply.data(), 0, reply.size());
-    if (w.state == platform::Wait::timed_out) return {ReplyWait::gave_up, 1};
+    if (w.state == platform::Wait::timed_out) return {ReplyWait::gave_up, VEKX_NO_ANSWER};
     long n = platform::receive_datagram(s, reply.data(), reply.size());
-    if (n <= 0) return {ReplyWait::gave_up, 1};
-    if (is_reply_to(reply, request)) return {ReplyWait::accepted, 0};
+    if (n <= 0) return {ReplyWait::gave_up, VEKX_NO_ANSWER};
+    if (is_reply_to(reply, request)) return {ReplyWait::accepted, VEKX_OK};
     // Anything else is ignored and the full 500 ms wait starts again, cut
     // short only by the attempt's overall bound.
     const std::int64_t left_ms = deadline - platform::now_ms();
-    if (left_ms <= 0) return {ReplyWait::gave_up, 1};
+    if (left_ms <= 0) return {ReplyWait::gave_up, VEKX_NO_ANSWER};
     wait_us = left_ms * 1000 < reply_wait_us ? static_cast<int>(left_ms * 1000) : reply_wait_us;
   }
 }
@@ -88,7 +86,7 @@ void close_node(int index) {
 
 int exchange(std::span<std::uint8_t> request, std::span<std::uint8_t> reply) {
   const NodeSelection selected = select_node(request);
-  if (selected.result != 0) return selected.result;
+  if (selected.result != VEKX_OK) return selected.result;
   const int index = selected.node_index;
   ModuleState &m = state();
   const std::size_t size = get_u16(request, offset::data_length) + record_overhead;
@@ -109,12 +107,12 @@ int exchange(std::span<std::uint8_t> request, std::span<std::uint8_t> reply) {
       close_node(index);
       return w.error;
     }
-    if (w.state == platform::Wait::timed_out) return 1;
-    if (platform::send_datagram(s, request.data(), size) != static_cast<long>(size)) return 1;
-    if (!awaits_reply) return 0;
+    if (w.state == platform::Wait::timed_out) return VEKX_NO_ANSWER;
+    if (platform::send_datagram(s, request.data(), size) != static_cast<long>(size)) return VEKX_NO_ANSWER;
+    if (!awaits_reply) return VEKX_OK;
 
     ReplyOutcome r = await_reply(s, request, reply);
-    if (r.how == ReplyWait::accepted) return 0;
+    if (r.how == ReplyWait::accepted) return VEKX_OK;
     if (attempt >= attempts) {
       if (r.how == ReplyWait::wait_failed) close_node(index);
       return r.code;

@@ -3,6 +3,7 @@
 // may unwind into a caller, so every entry catches what could escape.
 #include <new>
 
+#include "message_record.h"
 #include "operations.h"
 #include "vekxapi.h"
 
@@ -19,11 +20,6 @@ int16_t guarded(Operation op) noexcept {
   }
 }
 
-constexpr std::uint8_t read_op = 32;
-constexpr std::uint8_t formatted_read_op = 34;
-constexpr std::uint8_t write_op = 16;
-constexpr std::uint8_t formatted_write_op = 18;
-
 }  // namespace
 
 #define VEKX_DEFINE_PAIR(name, params, call)                 \
@@ -38,13 +34,13 @@ VEKX_DEFINE_PAIR(VekRegisterProcess, (int16_t process_type, const char *address_
                  vekx::register_process(process_type, address_list, address_count))
 VEKX_DEFINE_PAIR(VekCloseProcess, (void), vekx::close_process())
 VEKX_DEFINE_PAIR(VekRead, (const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out),
-                 vekx::read_field(read_op, field_name, buffer_size, buffer, count_out, true))
+                 vekx::read_field(vekx::operation::read, field_name, buffer_size, buffer, count_out, true))
 VEKX_DEFINE_PAIR(VekFormattedRead, (const char *field_name, int16_t buffer_size, void *buffer, int16_t *count_out),
-                 vekx::read_field(formatted_read_op, field_name, buffer_size, buffer, count_out, true))
+                 vekx::read_field(vekx::operation::formatted_read, field_name, buffer_size, buffer, count_out, true))
 VEKX_DEFINE_PAIR(VekWrite, (const char *field_name, int16_t data_length, const void *data),
-                 vekx::write_field(write_op, field_name, data_length, data))
+                 vekx::write_field(vekx::operation::write, field_name, data_length, data))
 VEKX_DEFINE_PAIR(VekFormattedWrite, (const char *field_name, int16_t data_length, const void *data),
-                 vekx::write_field(formatted_write_op, field_name, data_length, data))
+                 vekx::write_field(vekx::operation::formatted_write, field_name, data_length, data))
 VEKX_DEFINE_PAIR(VekDisplayText, (int16_t node, const char *text), vekx::display_text(node, text))
 VEKX_DEFINE_PAIR(VekResetDisplay, (int16_t node), vekx::reset_display(node))
 VEKX_DEFINE_PAIR(VekSendKeystroke, (int16_t node, int16_t key_kind, int32_t key_code),
@@ -52,5 +48,6 @@ VEKX_DEFINE_PAIR(VekSendKeystroke, (int16_t node, int16_t key_kind, int32_t key_
 
 // The read without count exists in the standard convention only.
 extern "C" VEKX_EXPORT int16_t VEKX_STDCALL VekReadP(const char *field_name, int16_t buffer_size, void *buffer) {
-  return guarded([&] { return vekx::read_field(read_op, field_name, buffer_size, buffer, nullptr, false); });
+  return guarded(
+      [&] { return vekx::read_field(vekx::operation::read, field_name, buffer_size, buffer, nullptr, false); });
 }

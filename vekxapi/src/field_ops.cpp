@@ -8,14 +8,16 @@
 #include "module_state.h"
 #include "operations.h"
 #include "reply_value.h"
+#include "vekxapi.h"
 
 namespace vekx {
 
 std::int16_t read_field(std::uint8_t operation, const char *field_name, std::int16_t buffer_size, void *buffer,
                         std::int16_t *count_out, bool wants_count) {
   ModuleState &m = state();
-  if (!m.registered) return -2;
-  if (field_name == nullptr || buffer_size < 0 || buffer == nullptr || (wants_count && count_out == nullptr)) return 2;
+  if (!m.registered) return VEKX_NOT_REGISTERED;
+  if (field_name == nullptr || buffer_size < 0 || buffer == nullptr || (wants_count && count_out == nullptr))
+    return VEKX_BAD_ARGUMENT;
 
   std::array<std::uint8_t, record_overhead> request{};
   put_request_header(request,
@@ -30,14 +32,14 @@ std::int16_t read_field(std::uint8_t operation, const char *field_name, std::int
 
 std::int16_t write_field(std::uint8_t operation, const char *field_name, std::int16_t data_length, const void *data) {
   ModuleState &m = state();
-  if (!m.registered) return -2;
-  if (field_name == nullptr || data_length < 0 || (data_length > 0 && data == nullptr)) return 2;
+  if (!m.registered) return VEKX_NOT_REGISTERED;
+  if (field_name == nullptr || data_length < 0 || (data_length > 0 && data == nullptr)) return VEKX_BAD_ARGUMENT;
 
   const std::size_t size = static_cast<std::size_t>(data_length) + record_overhead;
   // Two bytes beyond the record, as the terminal software has always
   // allocated them; only data_length + 30 bytes are sent.
   std::unique_ptr<std::uint8_t[]> record(new (std::nothrow) std::uint8_t[size + 2]());
-  if (!record) return -4;
+  if (!record) return VEKX_NO_MEMORY;
   std::span<std::uint8_t> request(record.get(), size);
   put_request_header(request, {ReplyMode::awaits_reply, message_type::field_access, m.process_name, field_name,
                                operation, static_cast<std::uint16_t>(data_length)});

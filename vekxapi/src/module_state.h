@@ -8,7 +8,9 @@
 #include <cstdint>
 
 #include "address_list.h"
+#include "message_record.h"
 #include "platform/platform.h"
+#include "port_variables.h"
 
 namespace vekx {
 
@@ -19,11 +21,9 @@ struct Node {
   NodeState state = NodeState::closed;
 };
 
-inline constexpr std::uint16_t default_port = 1701;
-
 struct ModuleState {
   bool registered = false;
-  char process_name[10] = {};  // "/w1/w0001" or "/w2/w0002", zero-terminated
+  char process_name[name_slot_size] = {};  // "/w1/w0001" or "/w2/w0002", zero-terminated
   AddressTable addresses{};
   std::array<Node, node_count> nodes{};
   std::uint8_t sequence = 0;  // never reset: counts across registrations

@@ -1,6 +1,7 @@
 #include "node_select.h"
 
 #include "message_record.h"
+#include "vekxapi.h"
 
 namespace vekx {
 
@@ -19,15 +20,15 @@ NodeSelection select_node(std::span<const std::uint8_t> request) {
       break;
     }
   }
-  if (first < 0) return {4, 0};
-  if (second < 0) return {2, 0};
+  if (first < 0) return {VEKX_BAD_NODE, 0};
+  if (second < 0) return {VEKX_BAD_ARGUMENT, 0};
   // Two slashes somewhere in the 12 bytes leave room for the letter and the
   // node character behind the first one (the first can be at most at 10).
   const std::uint8_t letter = request[offset::target_name + first + 1];
-  if (letter != 't' && letter != 'T') return {4, 0};
-  const int index = request[offset::target_name + first + 2] - '1';
-  if (index < 0 || index >= node_count) return {4, 0};
-  return {0, index};
+  if (letter != 't' && letter != 'T') return {VEKX_BAD_NODE, 0};
+  const int index = node_index_of(static_cast<char>(request[offset::target_name + first + 2]));
+  if (index < 0 || index >= node_count) return {VEKX_BAD_NODE, 0};
+  return {VEKX_OK, index};
 }
 
 }  // namespace vekx

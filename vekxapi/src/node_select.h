@@ -10,7 +10,7 @@ namespace vekx {
 inline constexpr int node_count = 16;
 
 struct NodeSelection {
-  int result;      // 0, or 2 (one '/') or 4 (no '/', bad letter, bad node)
+  int result;      // VEKX_OK, VEKX_BAD_ARGUMENT (one '/') or VEKX_BAD_NODE (no '/', bad letter, bad node)
   int node_index;  // 0..15 when result is 0
 };
 
@@ -19,8 +19,11 @@ struct NodeSelection {
 // "/T3/..." index 2, "/t@/..." index 15.
 NodeSelection select_node(std::span<const std::uint8_t> request);
 
-// The character that names node index i in field and display names.
-inline char node_character(int node_index) { return static_cast<char>('1' + node_index); }
+// The character that names node index i in field and display names: '1'
+// for node index 0 (node 1), then on through ':' to '@' for node index 15.
+inline constexpr char node_character(int node_index) { return static_cast<char>('1' + node_index); }
+// The node index a node character names; outside 0..15 for any other byte.
+inline constexpr int node_index_of(char c) { return c - node_character(0); }
 
 }  // namespace vekx
 

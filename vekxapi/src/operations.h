@@ -10,11 +10,11 @@ namespace vekx {
 std::int16_t register_process(std::int16_t process_type, const char *address_list, std::int32_t address_count);
 std::int16_t close_process();
 
-// operation: 32 read or 34 formatted read. count_out may be null only for
-// the read without count.
+// operation: operation::read or operation::formatted_read. count_out may be
+// null only for the read without count.
 std::int16_t read_field(std::uint8_t operation, const char *field_name, std::int16_t buffer_size, void *buffer,
                         std::int16_t *count_out, bool wants_count);
-// operation: 16 write or 18 formatted write.
+// operation: operation::write or operation::formatted_write.
 std::int16_t write_field(std::uint8_t operation, const char *field_name, std::int16_t data_length, const void *data);
 
 std::int16_t display_text(std::int16_t node, const char *text);

@@ -40,7 +40,7 @@ class Exchange : public LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     register_loopback();
-    peer->set_field_text("/t1/wt101", "12.50");
+    peer->fields().set("/t1/wt101", vekx_test::text_bytes("12.50"));
   }
   int16_t read_weight() { return VekRead("/t1/wt101", 20, buffer, &count); }
   char buffer[20] = {};
@@ -49,8 +49,8 @@ class Exchange : public LibraryTest {
 
 TEST_F(Exchange, DecoysAreIgnoredAndTheRealReplyAccepted) {
   for (vekxsim::Decoy d : {vekxsim::Decoy::wrong_type, vekxsim::Decoy::wrong_sequence, vekxsim::Decoy::wrong_name}) {
-    peer->clear_traffic();
-    peer->send_decoy_before_next_reply(d);
+    peer->traffic().clear();
+    peer->faults().add_decoy(d);
     EXPECT_EQ(read_weight(), 0);
     EXPECT_STREQ(buffer, "12.50");
     EXPECT_EQ(received().size(), 1u) << "no resend was needed";
@@ -58,7 +58,7 @@ TEST_F(Exchange, DecoysAreIgnoredAndTheRealReplyAccepted) {
 }
 
 TEST_F(Exchange, ALostReplyIsMadeGoodByAResendWithTheNextSequence) {
-  peer->drop_next_replies(1);
+  peer->faults().drop_next_replies(1);
   EXPECT_EQ(read_weight(), 0);
   ASSERT_EQ(received().size(), 2u);
   EXPECT_EQ(static_cast<std::uint8_t>(sequence_of(received_bytes(0)) + 1), sequence_of(received_bytes(1)));
@@ -68,7 +68,7 @@ TEST_F(Exchange, ALostReplyIsMadeGoodByAResendWithTheNextSequence) {
 }
 
 TEST_F(Exchange, AReplyWithinFiveHundredMillisecondsNeedsNoResend) {
-  peer->set_reply_delay(400ms);
+  peer->faults().set_reply_delay(400ms);
   EXPECT_EQ(read_weight(), 0);
   EXPECT_EQ(received().size(), 1u);
 }
@@ -80,7 +80,7 @@ TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
 #endif
   std::memset(buffer, 0x5A, sizeof buffer);
   count = -7;
-  peer->set_silent(true);
+  peer->faults().set_silent(true);
   const auto start = Clock::now();
   EXPECT_EQ(read_weight(), 1);
   const auto took = Clock::now() - start;
@@ -92,7 +92,7 @@ TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
   EXPECT_EQ(sequence_of(received_bytes(2)), static_cast<std::uint8_t>(s1 + 1));
   EXPECT_EQ(sequence_of(received_bytes(3)), static_cast<std::uint8_t>(s1 + 2));
 
-  peer->set_silent(false);
+  peer->faults().set_silent(false);
   EXPECT_EQ(read_weight(), 0);
 #if !defined(_WIN32)
   EXPECT_EQ(open_sockets(), sockets_before) << "the node kept its socket throughout";
@@ -100,7 +100,7 @@ TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
 }
 
 TEST_F(Exchange, ADatagramOverSixHundredBytesIsAFailedReceive) {
-  peer->oversize_next_reply(700);
+  peer->faults().oversize_next_reply(700);
   const auto start = Clock::now();
   EXPECT_EQ(read_weight(), 0) << "the second attempt gets a normal reply";
   EXPECT_LT(Clock::now() - start, 450ms) << "the oversized datagram ended the attempt at once";
@@ -110,7 +110,7 @@ TEST_F(Exchange, ADatagramOverSixHundredBytesIsAFailedReceive) {
 TEST_F(Exchange, AClaimedLengthBeyondTheBufferStaysWithinIt) {
   char big[700];
   std::memset(big, 0x5A, sizeof big);
-  peer->claim_length_next_reply(5000);
+  peer->faults().claim_length_next_reply(5000);
   int16_t n = 0;
   EXPECT_EQ(VekRead("/t1/wt101", 700, big, &n), 0);
   EXPECT_EQ(n, 571) << "the count stops at what the 600-byte reply buffer holds";
@@ -121,7 +121,7 @@ TEST_F(Exchange, AClaimedLengthBeyondTheBufferStaysWithinIt) {
 
   char small[8];
   std::memset(small, 0x5A, sizeof small);
-  peer->claim_length_next_reply(5000);
+  peer->faults().claim_length_next_reply(5000);
   EXPECT_EQ(VekRead("/t1/wt101", 4, small, &n), 0);
   EXPECT_EQ(n, 4);
   EXPECT_EQ(static_cast<unsigned char>(small[4]), 0x5A) << "never beyond buffer_size";
@@ -130,7 +130,7 @@ TEST_F(Exchange, AClaimedLengthBeyondTheBufferStaysWithinIt) {
 TEST_F(Exchange, AFloodOfStrayDatagramsCannotHoldACallForEver) {
   // For 5 s the terminal's own address and port sends non-matching datagrams
   // as fast as it can while a read waits for an answer that never comes.
-  peer->set_silent(true);
+  peer->faults().set_silent(true);
   std::atomic<bool> flooding{true};
   std::atomic<long> sent{0};
   std::thread stray([&] {
@@ -150,7 +150,7 @@ TEST_F(Exchange, AFloodOfStrayDatagramsCannotHoldACallForEver) {
   EXPECT_GT(sent.load(), 1000) << "the flood must really have flooded";
   // Three attempts of at most 100 ms + 2 s each.
   EXPECT_LT(took, 6500ms);
-  peer->set_silent(false);
+  peer->faults().set_silent(false);
   EXPECT_EQ(read_weight(), 0) << "the next read succeeds behind whatever is still queued";
   EXPECT_STREQ(buffer, "12.50");
 }
@@ -158,13 +158,12 @@ TEST_F(Exchange, AFloodOfStrayDatagramsCannotHoldACallForEver) {
 TEST_F(Exchange, BindConflictIsReportedAndTheNodeTriedAgainNextTime) {
   VekCloseProcess();
   register_loopback();
-  bool bound = false;
-  TestSocket holder = bind_udp_any(local_port, bound);
-  ASSERT_TRUE(bound);
+  const vekx::platform::Socket holder = hold_udp_port(local_port);
+  ASSERT_NE(holder, vekx::platform::no_socket);
   EXPECT_EQ(read_weight(), 10048);
   EXPECT_EQ(VekWrite("/t1/x", 1, "1"), 10048);
-  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
-  close_test_socket(holder);
+  EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
+  vekx::platform::close_socket(holder);
   EXPECT_EQ(read_weight(), 0) << "a closed node opens again on the next request";
 }
 
@@ -202,7 +201,7 @@ TEST_F(Exchange, ReadBufferRules) {
   EXPECT_EQ(n, 0);
   EXPECT_EQ(static_cast<unsigned char>(b[0]), 0x5A) << "size 0 writes nothing";
 
-  peer->set_field("/t1/empty", {});
+  peer->fields().set("/t1/empty", {});
   ASSERT_EQ(VekRead("/t1/empty", 1, b, &n), 0);
   EXPECT_EQ(n, 0);
   EXPECT_EQ(b[0], 0);
@@ -213,7 +212,7 @@ TEST_F(Exchange, ReadBufferRules) {
 }
 
 TEST_F(Exchange, TerminalStatusIsPassedThroughWithTheValue) {
-  peer->set_field_status("/t1/wt101", 7);
+  peer->fields().set_status("/t1/wt101", 7);
   EXPECT_EQ(read_weight(), 7);
   EXPECT_STREQ(buffer, "12.50") << "the value comes all the same";
   EXPECT_EQ(VekReadC("/t1/wt101", 20, buffer, &count), 7);
@@ -227,7 +226,7 @@ TEST_F(Exchange, BadFieldNamesAreRefusedWithoutSending) {
   EXPECT_EQ(VekRead("/t1bx297", 20, buffer, &count), 2);
   EXPECT_EQ(VekWrite("/x1/bx297", 1, "1"), 4);
   EXPECT_EQ(VekWrite("/tA/bx297", 1, "1"), 4);
-  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
+  EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
 }
 
 }  // namespace

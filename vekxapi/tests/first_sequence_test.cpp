@@ -8,7 +8,7 @@ namespace {
 TEST_F(LibraryTest, FirstDatagramAfterLoadCarriesOne) {
   register_loopback();
   ASSERT_EQ(VekResetDisplay(1), 0);
-  ASSERT_EQ(peer->wait_inbound(1, 1s), 1u);
+  ASSERT_EQ(peer->traffic().wait_inbound(1, 1s), 1u);
   EXPECT_EQ(sequence_of(received_bytes(0)), 1);
 }
 

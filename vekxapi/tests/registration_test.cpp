@@ -1,4 +1,8 @@
 // Registration, closing, and the refusals that come before any argument.
+#if defined(_WIN32)
+#  include <winsock.h>
+#endif
+
 #include <cstring>
 
 #include "library_fixture.h"
@@ -34,13 +38,13 @@ TEST_F(LibraryTest, BadPortVariablesRegisterNothing) {
 #else
   for (const char *bad : {"0", "65536", "abc", "", "12x", "-5", " 80"}) {
 #endif
-    set_variable("VEKX_TERMINAL_PORT", bad);
+    set_environment("VEKX_TERMINAL_PORT", bad);
     EXPECT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), 2) << "terminal port '" << bad << "'";
   }
-  set_variable("VEKX_TERMINAL_PORT", "1701");
-  set_variable("VEKX_LOCAL_PORT", "65521");  // node 15 would need 65536
+  set_environment("VEKX_TERMINAL_PORT", "1701");
+  set_environment("VEKX_LOCAL_PORT", "65521");  // node 15 would need 65536
   EXPECT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), 2);
-  set_variable("VEKX_LOCAL_PORT", "65520");
+  set_environment("VEKX_LOCAL_PORT", "65520");
   EXPECT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), 0);
 }
 
@@ -67,7 +71,7 @@ TEST_F(LibraryTest, EveryOperationRefusesBeforeRegistrationAndSendsNothing) {
   EXPECT_EQ(VekRead(nullptr, -1, nullptr, nullptr), -2);
   EXPECT_EQ(VekSendKeystroke(0, 3, 0), -2);
   EXPECT_EQ(count, 99);
-  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
+  EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
 }
 
 TEST_F(LibraryTest, BadArgumentsAreRefusedBeforeAnythingIsSent) {
@@ -87,7 +91,7 @@ TEST_F(LibraryTest, BadArgumentsAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(VekDisplayText(1, nullptr), 2);
   EXPECT_EQ(buffer[0], 0x5A);
   EXPECT_EQ(count, 99);
-  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
+  EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
   // A write of no bytes needs no data.
   EXPECT_EQ(VekWrite("/t1/x", 0, nullptr), 0);
 }
@@ -99,12 +103,12 @@ TEST_F(LibraryTest, NodeWithoutAnAddressFailsWithNotSocket) {
   EXPECT_EQ(VekRead("/t1/x", 4, buffer, &count), 10038);
   EXPECT_EQ(VekWrite("/t2/x", 1, "1"), 10038);
   EXPECT_EQ(VekResetDisplay(1), 10038);
-  EXPECT_EQ(peer->wait_inbound(1, 100ms), 0u);
+  EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
 }
 
 TEST_F(LibraryTest, ProcessTypeNamesTheSource) {
   ASSERT_EQ(VekRegisterProcess(2, "127.0.0.1", 1), 0);
-  peer->set_field_byte("/t1/x", 1);
+  peer->fields().set("/t1/x", {1});
   char b[2];
   int16_t n;
   ASSERT_EQ(VekRead("/t1/x", 2, b, &n), 0);
@@ -119,6 +123,30 @@ TEST_F(LibraryTest, CloseReleasesTheNodeSockets) {
   ASSERT_EQ(VekCloseProcess(), 0);
   EXPECT_TRUE(udp_port_free(local_port));
 }
+
+#if defined(_WIN32)
+// How many starts of the sockets layer the process holds, counted by
+// cleaning up until the layer refuses, then started again as often.
+int sockets_layer_starts() {
+  int starts = 0;
+  while (::WSACleanup() == 0) ++starts;
+  for (int i = 0; i < starts; ++i) {
+    WSADATA data;
+    ::WSAStartup(0x0101, &data);
+  }
+  return starts;
+}
+
+TEST(Registration, AFailedRegistrationGivesBackItsStartOfTheSocketsLayer) {
+  const int before = sockets_layer_starts();
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(VekRegisterProcess(1, "127.0.0.1,", 2), VEKX_BAD_ADDRESS);
+  EXPECT_EQ(sockets_layer_starts(), before);
+  ASSERT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), VEKX_OK);
+  EXPECT_EQ(sockets_layer_starts(), before + 1) << "a registration holds one start until it is closed";
+  ASSERT_EQ(VekCloseProcess(), VEKX_OK);
+  EXPECT_EQ(sockets_layer_starts(), before);
+}
+#endif
 
 }  // namespace
 }  // namespace vekx_test

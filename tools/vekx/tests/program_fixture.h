@@ -9,13 +9,16 @@
 #include <memory>
 
 #include "child_process.h"
-#include "test_ports.h"
+#include "free_ports.h"
+#include "raw_udp.h"
 #include "terminal.h"
 
 namespace vekx_tool_test {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
+using vekx_test::Bytes;
+using vekx_test::Finished;
+using vekx_test::RunningProgram;
 
 class VekxProgram : public ::testing::Test {
  protected:
@@ -28,20 +31,19 @@ class VekxProgram : public ::testing::Test {
     terminal = std::make_unique<vekxsim::Terminal>(options);
     local_port = vekx_test::free_local_port_pair();
     // The child inherits these; the library reads them when it registers.
-    setenv("VEKX_TERMINAL_PORT", std::to_string(terminal->port()).c_str(), 1);
-    setenv("VEKX_LOCAL_PORT", std::to_string(local_port).c_str(), 1);
+    vekx_test::use_ports(terminal->port(), local_port);
   }
 
-  Finished vekx(const std::vector<std::string> &args) { return run_program(VEKX_PROGRAM, args); }
+  Finished vekx(const std::vector<std::string> &args) { return vekx_test::run_program(VEKX_PROGRAM, args); }
 
-  std::vector<vekxsim::TrafficRecord> received() const { return terminal->service().inbound(); }
+  std::vector<vekxsim::TrafficRecord> received() const { return terminal->service().traffic().inbound(); }
 
   std::unique_ptr<vekxsim::Terminal> terminal;
   std::uint16_t local_port = 0;
 };
 
-inline std::uint16_t type_of(const Bytes &d) { return static_cast<std::uint16_t>(d.at(2) | (d.at(3) << 8)); }
-inline Bytes data_of(const Bytes &d) { return Bytes(d.begin() + 29, d.begin() + 29 + (d.at(27) | (d.at(28) << 8))); }
+using vekx_test::type_of;
+inline Bytes data_of(const Bytes &d) { return vekx_test::value_of(d); }
 
 }  // namespace vekx_tool_test
 

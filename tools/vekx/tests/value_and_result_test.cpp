@@ -1,6 +1,7 @@
-// Values as a shell user types and reads them, and results as vekx shows
-// them with the exit status each one gives.
+// Values as vekx shows them, and results with the cause each one names.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "result_text.h"
 #include "value_text.h"
@@ -8,23 +9,20 @@
 namespace vekx_tool {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-TEST(ValueText, HexBytesInTheUsualSpellings) {
-  EXPECT_EQ(parse_hex_bytes("0a ff"), (Bytes{0x0a, 0xff}));
-  EXPECT_EQ(parse_hex_bytes("0AFF"), (Bytes{0x0a, 0xff}));
-  EXPECT_EQ(parse_hex_bytes("0a:ff"), (Bytes{0x0a, 0xff}));
-  EXPECT_EQ(parse_hex_bytes("0x02"), Bytes{0x02});
-  EXPECT_EQ(parse_hex_bytes(""), Bytes{});
-  EXPECT_FALSE(parse_hex_bytes("a"));
-  EXPECT_FALSE(parse_hex_bytes("0a f"));
-  EXPECT_FALSE(parse_hex_bytes("zz"));
-  EXPECT_FALSE(parse_hex_bytes("0x"));
+TEST(ValueText, EachFormShowsTheSameBytes) {
+  EXPECT_EQ(format_value({54}, ValueForm::automatic), "54 '6'");
+  EXPECT_EQ(format_value({0}, ValueForm::automatic), "0");  // no character for an unprintable byte
+  EXPECT_EQ(format_value({'1', '2', '.', '5', 0, 'x'}, ValueForm::automatic), "12.5");
+  EXPECT_EQ(format_value({54}, ValueForm::text), "6");
+  EXPECT_EQ(format_value({'a', '\t', 0xff, '\\'}, ValueForm::text), "a\\x09\\xff\\\\");
+  EXPECT_EQ(format_value({0, 54, 255}, ValueForm::dec), "0 54 255");
+  EXPECT_EQ(format_value({0, 54, 255}, ValueForm::hex), "00 36 ff");
+  EXPECT_EQ(format_value({}, ValueForm::automatic), "");
 }
 
 TEST(ValueText, NumbersWithinRange) {
   EXPECT_EQ(parse_number("16", 1, 16), 16);
-  EXPECT_EQ(parse_number("0xff", 0, 255), 255);
+  EXPECT_EQ(parse_number("0x141", 0, 0x1000), 0x141);
   EXPECT_FALSE(parse_number("17", 1, 16));
   EXPECT_FALSE(parse_number("-1", 0, 255));
   EXPECT_FALSE(parse_number("1x", 0, 255));
@@ -32,43 +30,33 @@ TEST(ValueText, NumbersWithinRange) {
   EXPECT_FALSE(parse_number("99999999999999999999", 0, 255));
 }
 
-TEST(ValueText, TextStopsAtTheFirstZeroAndEscapesTheRest) {
-  EXPECT_EQ(value_as_text({'1', '2', '.', '5', 0, 'x'}), "12.5");
-  EXPECT_EQ(value_as_text({'a', '\t', 0xff, '\\'}), "a\\x09\\xff\\\\");
-  EXPECT_EQ(value_as_text({}), "");
-  EXPECT_EQ(value_as_hex({0x00, 0x36, 0xff}), "00 36 ff");
-}
-
-// The results the program tests cannot provoke against a working terminal.
-TEST(ResultText, LibraryResultsByNumberAndMeaning) {
-  struct Case {
-    std::int16_t result;
-    const char *text;
-    int exit;
-  };
-  const Case cases[] = {
-      {2, "2 bad argument", exit_status::refused},
-      {-1, "-1 already registered", exit_status::refused},
-      {-2, "-2 not registered", exit_status::refused},
-      {-4, "-4 no memory for the write request", exit_status::refused},
-      {10099, "10099 sockets error", exit_status::sockets_error},
-  };
-  for (const Case &c : cases) {
-    ResultDescription d = describe_result(c.result, ResultOrigin::library);
-    EXPECT_EQ(d.text, c.text);
-    EXPECT_EQ(d.exit_status, c.exit) << c.text;
-  }
-}
-
 TEST(ResultText, TerminalStatusesAndTheAmbiguousWriteResults) {
   EXPECT_EQ(describe_result(1, ResultOrigin::terminal).text, "terminal status 1");
-  EXPECT_EQ(describe_result(1, ResultOrigin::terminal).exit_status, exit_status::terminal_status);
-  EXPECT_EQ(describe_result(0, ResultOrigin::terminal).text, "0 success");
+  EXPECT_EQ(describe_result(1, ResultOrigin::terminal).exit_status, 3);
+  EXPECT_EQ(describe_result(3, ResultOrigin::terminal).text,
+            "terminal status 3 (vekxsim: no such field; a terminal's status bytes are its own)");
   EXPECT_EQ(describe_result(200, ResultOrigin::read_or_write).text, "terminal status 200");
-  ResultDescription either = describe_result(1, ResultOrigin::read_or_write);
-  EXPECT_EQ(either.text, "1 no usable answer or terminal status 1");
-  EXPECT_EQ(either.exit_status, exit_status::no_answer);
-  EXPECT_EQ(describe_result(-2, ResultOrigin::read_or_write).text, "-2 not registered");
+  const ResultDescription either = describe_result(2, ResultOrigin::read_or_write);
+  EXPECT_EQ(either.text, "2 bad argument or terminal status 2");
+  EXPECT_EQ(either.exit_status, 4);
+}
+
+// A failure names where it happened: the address and port that were tried,
+// the node that has no address, the port variable that is wrong.
+TEST(ResultText, FailuresNameTheirCause) {
+  ::setenv("VEKX_TERMINAL_PORT", "11701", 1);
+  ::setenv("VEKX_LOCAL_PORT", "abc", 1);
+  const ResultDescription silent = describe_result(1, ResultOrigin::library, {"10.0.0.1,127.0.0.1", "/t2/wt101"});
+  EXPECT_EQ(silent.text, "1 no usable answer from 127.0.0.1:11701");
+  EXPECT_EQ(silent.exit_status, 1);
+  EXPECT_EQ(describe_result(10038, ResultOrigin::library, {"127.0.0.1", "/t3/x"}).text,
+            "10038 node 3 has no address in 127.0.0.1");
+  EXPECT_EQ(describe_result(2, ResultOrigin::library, {"127.0.0.1"}).text,
+            "2 bad argument: VEKX_LOCAL_PORT=abc is not a port number from 1 to 65520");
+  ::unsetenv("VEKX_TERMINAL_PORT");
+  ::unsetenv("VEKX_LOCAL_PORT");
+  EXPECT_EQ(describe_result(1, ResultOrigin::library, {"127.0.0.1", "", 1}).text,
+            "1 no usable answer from 127.0.0.1:1701");
 }
 
 }  // namespace

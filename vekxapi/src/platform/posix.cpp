@@ -15,39 +15,64 @@
 
 namespace vekx::platform {
 
+namespace {
+
+sockaddr_in to_sockaddr(const Endpoint &e) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  std::memcpy(&a.sin_addr.s_addr, e.address.data(), 4);  // already in network order
+  a.sin_port = htons(e.port);
+  return a;
+}
+
+Endpoint from_sockaddr(const sockaddr_in &a) {
+  Endpoint e;
+  std::memcpy(e.address.data(), &a.sin_addr.s_addr, 4);
+  e.port = ntohs(a.sin_port);
+  return e;
+}
+
+int failed() { return wsa_error_from_errno(errno); }
+
+}  // namespace
+
 int startup() { return 0; }
 void cleanup() {}
 
+int last_error() { return failed(); }
+
 int open_udp(Socket &out) {
   int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
-  if (fd < 0) return wsa_error_from_errno(errno);
+  if (fd < 0) return failed();
   out = fd;
   return 0;
 }
 
-int bind_any(Socket s, std::uint16_t local_port) {
+int bind_to(Socket s, const Endpoint &local) {
+  const sockaddr_in a = to_sockaddr(local);
+  if (::bind(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return failed();
+  return 0;
+}
+
+int local_endpoint(Socket s, Endpoint &out) {
   sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  a.sin_port = htons(local_port);
-  if (::bind(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return wsa_error_from_errno(errno);
+  socklen_t size = sizeof a;
+  if (::getsockname(s, reinterpret_cast<sockaddr *>(&a), &size) != 0) return failed();
+  out = from_sockaddr(a);
   return 0;
 }
 
 int set_nonblocking(Socket s, bool on) {
   int flags = ::fcntl(s, F_GETFL, 0);
-  if (flags < 0) return wsa_error_from_errno(errno);
+  if (flags < 0) return failed();
   flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
-  if (::fcntl(s, F_SETFL, flags) != 0) return wsa_error_from_errno(errno);
+  if (::fcntl(s, F_SETFL, flags) != 0) return failed();
   return 0;
 }
 
-int connect_to(Socket s, const std::uint8_t address[4], std::uint16_t remote_port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  std::memcpy(&a.sin_addr.s_addr, address, 4);  // already in network order
-  a.sin_port = htons(remote_port);
-  if (::connect(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return wsa_error_from_errno(errno);
+int connect_to(Socket s, const Endpoint &remote) {
+  const sockaddr_in a = to_sockaddr(remote);
+  if (::connect(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return failed();
   return 0;
 }
 
@@ -69,7 +94,7 @@ WaitOutcome wait_for(Socket s, short events, int timeout_us) {
     }
     if (n == 0) return {Wait::timed_out, 0};
     if (errno == EINTR) continue;
-    return {Wait::failed, wsa_error_from_errno(errno)};
+    return {Wait::failed, failed()};
   }
 }
 }  // namespace
@@ -84,6 +109,14 @@ long send_datagram(Socket s, const std::uint8_t *data, std::size_t size) {
   return static_cast<long>(n);
 }
 
+long send_to(Socket s, const std::uint8_t *data, std::size_t size, const Endpoint &to) {
+  const sockaddr_in a = to_sockaddr(to);
+  ssize_t n;
+  do n = ::sendto(s, data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr *>(&a), sizeof a);
+  while (n < 0 && errno == EINTR);
+  return static_cast<long>(n);
+}
+
 long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
   ssize_t n;
   // MSG_TRUNC makes recv report the datagram's real length, so a datagram
@@ -91,6 +124,16 @@ long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
   do n = ::recv(s, buf, capacity, MSG_TRUNC);
   while (n < 0 && errno == EINTR);
   if (n > static_cast<ssize_t>(capacity)) return -1;
+  return static_cast<long>(n);
+}
+
+long receive_from(Socket s, std::uint8_t *buf, std::size_t capacity, Endpoint &from) {
+  sockaddr_in a{};
+  socklen_t size = sizeof a;
+  ssize_t n;
+  do n = ::recvfrom(s, buf, capacity, MSG_TRUNC, reinterpret_cast<sockaddr *>(&a), &size);
+  while (n < 0 && errno == EINTR);
+  if (n >= 0) from = from_sockaddr(a);
   return static_cast<long>(n);
 }
 

@@ -14,7 +14,20 @@ constexpr WORD sockets_version_1_1 = 0x0101;
 
 SOCKET native(Socket s) { return static_cast<SOCKET>(s); }
 
-int last_error() { return WSAGetLastError(); }
+sockaddr_in to_sockaddr(const Endpoint &e) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  std::memcpy(&a.sin_addr.s_addr, e.address.data(), 4);  // already in network order
+  a.sin_port = ::htons(e.port);
+  return a;
+}
+
+Endpoint from_sockaddr(const sockaddr_in &a) {
+  Endpoint e;
+  std::memcpy(e.address.data(), &a.sin_addr.s_addr, 4);
+  e.port = ::ntohs(a.sin_port);
+  return e;
+}
 
 timeval timeout_from_us(int timeout_us) {
   timeval t{};
@@ -36,6 +49,8 @@ WaitOutcome wait_for(Socket s, bool for_writing, int timeout_us) {
 }
 }  // namespace
 
+int last_error() { return WSAGetLastError(); }
+
 int startup() {
   WSADATA data;
   // WSAStartup gives its error number as its result, not through
@@ -52,12 +67,17 @@ int open_udp(Socket &out) {
   return 0;
 }
 
-int bind_any(Socket s, std::uint16_t local_port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = INADDR_ANY;
-  a.sin_port = ::htons(local_port);
+int bind_to(Socket s, const Endpoint &local) {
+  const sockaddr_in a = to_sockaddr(local);
   if (::bind(native(s), reinterpret_cast<const sockaddr *>(&a), sizeof a) == SOCKET_ERROR) return last_error();
+  return 0;
+}
+
+int local_endpoint(Socket s, Endpoint &out) {
+  sockaddr_in a{};
+  int size = sizeof a;
+  if (::getsockname(native(s), reinterpret_cast<sockaddr *>(&a), &size) == SOCKET_ERROR) return last_error();
+  out = from_sockaddr(a);
   return 0;
 }
 
@@ -67,11 +87,8 @@ int set_nonblocking(Socket s, bool on) {
   return 0;
 }
 
-int connect_to(Socket s, const std::uint8_t address[4], std::uint16_t remote_port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  std::memcpy(&a.sin_addr.s_addr, address, 4);  // already in network order
-  a.sin_port = ::htons(remote_port);
+int connect_to(Socket s, const Endpoint &remote) {
+  const sockaddr_in a = to_sockaddr(remote);
   if (::connect(native(s), reinterpret_cast<const sockaddr *>(&a), sizeof a) == SOCKET_ERROR) return last_error();
   return 0;
 }
@@ -86,11 +103,34 @@ long send_datagram(Socket s, const std::uint8_t *data, std::size_t size) {
   return n == SOCKET_ERROR ? -1 : n;
 }
 
+long send_to(Socket s, const std::uint8_t *data, std::size_t size, const Endpoint &to) {
+  const sockaddr_in a = to_sockaddr(to);
+  const int n = ::sendto(native(s), reinterpret_cast<const char *>(data), static_cast<int>(size), 0,
+                         reinterpret_cast<const sockaddr *>(&a), sizeof a);
+  return n == SOCKET_ERROR ? -1 : n;
+}
+
 long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
   // A datagram longer than the buffer fails with WSAEMSGSIZE (its first
   // capacity bytes are in buf, the rest is lost): a failed receive.
   const int n = ::recv(native(s), reinterpret_cast<char *>(buf), static_cast<int>(capacity), 0);
   return n == SOCKET_ERROR ? -1 : n;
+}
+
+long receive_from(Socket s, std::uint8_t *buf, std::size_t capacity, Endpoint &from) {
+  sockaddr_in a{};
+  int size = sizeof a;
+  const int n = ::recvfrom(native(s), reinterpret_cast<char *>(buf), static_cast<int>(capacity), 0,
+                           reinterpret_cast<sockaddr *>(&a), &size);
+  // A longer datagram fails with WSAEMSGSIZE and leaves its first bytes: its
+  // real length is unknown, but more than what was kept.
+  if (n == SOCKET_ERROR && last_error() == WSAEMSGSIZE) {
+    from = from_sockaddr(a);
+    return static_cast<long>(capacity) + 1;
+  }
+  if (n == SOCKET_ERROR) return -1;
+  from = from_sockaddr(a);
+  return n;
 }
 
 std::int64_t now_ms() {

@@ -1,11 +1,8 @@
 #include "child_process.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,13 +10,14 @@
 #include <stdexcept>
 #include <thread>
 
-namespace vekx_tool_test {
+namespace vekx_test {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pid_t spawn(const std::string &program, const std::vector<std::string> &args, int out_fd, int err_fd) {
+// in_fd -1: standard input is /dev/null.
+pid_t spawn(const std::string &program, const std::vector<std::string> &args, int out_fd, int err_fd, int in_fd) {
   std::vector<char *> argv;
   argv.push_back(const_cast<char *>(program.c_str()));
   for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
@@ -29,8 +27,7 @@ pid_t spawn(const std::string &program, const std::vector<std::string> &args, in
   if (pid == 0) {
     dup2(out_fd, STDOUT_FILENO);
     dup2(err_fd, STDERR_FILENO);
-    int devnull = open("/dev/null", O_RDONLY);
-    dup2(devnull, STDIN_FILENO);
+    dup2(in_fd >= 0 ? in_fd : open("/dev/null", O_RDONLY), STDIN_FILENO);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
@@ -61,7 +58,7 @@ Finished run_program(const std::string &program, const std::vector<std::string> 
                      std::chrono::milliseconds limit) {
   int out_pipe[2], err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
-  pid_t pid = spawn(program, args, out_pipe[1], err_pipe[1]);
+  pid_t pid = spawn(program, args, out_pipe[1], err_pipe[1], -1);
   close(out_pipe[1]);
   close(err_pipe[1]);
 
@@ -90,17 +87,27 @@ Finished run_program(const std::string &program, const std::vector<std::string> 
   return f;
 }
 
-RunningProgram::RunningProgram(const std::string &program, const std::vector<std::string> &args) {
-  int out_pipe[2];
-  if (pipe(out_pipe) != 0) throw std::runtime_error("pipe failed");
-  pid_ = spawn(program, args, out_pipe[1], STDERR_FILENO);
+RunningProgram::RunningProgram(const std::string &program, const std::vector<std::string> &args, bool input_pipe) {
+  int out_pipe[2], in_pipe[2] = {-1, -1};
+  if (pipe2(out_pipe, O_CLOEXEC) != 0 || (input_pipe && pipe2(in_pipe, O_CLOEXEC) != 0))
+    throw std::runtime_error("pipe failed");
+  pid_ = spawn(program, args, out_pipe[1], STDERR_FILENO, in_pipe[0]);
   close(out_pipe[1]);
+  if (input_pipe) close(in_pipe[0]);
   out_fd_ = out_pipe[0];
+  in_fd_ = in_pipe[1];
 }
 
 RunningProgram::~RunningProgram() {
   if (pid_ > 0) stop(SIGKILL);
-  if (out_fd_ >= 0) close(out_fd_);
+  for (int fd : {out_fd_, in_fd_})
+    if (fd >= 0) close(fd);
+}
+
+void RunningProgram::write_line(const std::string &line) {
+  const std::string text = line + "\n";
+  if (in_fd_ < 0 || write(in_fd_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+    throw std::runtime_error("cannot write to the program's standard input");
 }
 
 bool RunningProgram::wait_for_line(const std::function<bool(const std::string &)> &wanted,
@@ -131,4 +138,4 @@ int RunningProgram::stop(int sig, std::chrono::milliseconds limit) {
   return status;
 }
 
-}  // namespace vekx_tool_test
+}  // namespace vekx_test

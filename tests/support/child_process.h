@@ -1,7 +1,7 @@
-// Runs the vekx program as a child process with the test's environment and
+// Runs a program as a child process with the test's environment and
 // collects its output, with bounded waits throughout.
-#ifndef VEKX_TOOL_TESTS_CHILD_PROCESS_H
-#define VEKX_TOOL_TESTS_CHILD_PROCESS_H
+#ifndef VEKX_TEST_CHILD_PROCESS_H
+#define VEKX_TEST_CHILD_PROCESS_H
 
 #include <sys/types.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace vekx_tool_test {
+namespace vekx_test {
 
 struct Finished {
   int exit_status = -1;  // -1: killed after the time ran out, or by a signal
@@ -23,11 +23,12 @@ struct Finished {
 Finished run_program(const std::string &program, const std::vector<std::string> &args,
                      std::chrono::milliseconds limit = std::chrono::seconds(15));
 
-// A child that keeps running (vekx watch): its standard output is read line
-// by line as it comes.
+// A child that keeps running (vekx watch, vekxsim): its standard output is
+// read line by line as it comes. Its standard input is /dev/null, or with
+// input_pipe a pipe that stays open until the child ends.
 class RunningProgram {
  public:
-  RunningProgram(const std::string &program, const std::vector<std::string> &args);
+  RunningProgram(const std::string &program, const std::vector<std::string> &args, bool input_pipe = false);
   ~RunningProgram();
   RunningProgram(const RunningProgram &) = delete;
   RunningProgram &operator=(const RunningProgram &) = delete;
@@ -38,14 +39,17 @@ class RunningProgram {
   // Sends sig and waits for the end; returns the exit status (-1 if none).
   int stop(int sig, std::chrono::milliseconds limit = std::chrono::seconds(10));
   const std::vector<std::string> &lines() const { return lines_; }
+  // One line to the child's standard input (input_pipe only).
+  void write_line(const std::string &line);
 
  private:
   pid_t pid_ = -1;
   int out_fd_ = -1;
+  int in_fd_ = -1;
   std::string pending_;
   std::vector<std::string> lines_;
 };
 
-}  // namespace vekx_tool_test
+}  // namespace vekx_test
 
 #endif

@@ -1,0 +1,86 @@
+#include "code_page.h"
+
+#include <array>
+
+namespace vekx_common {
+
+namespace {
+
+constexpr char32_t undefined = 0xFFFD;
+
+// Bytes 0x80 to 0x9F; the rest of the code page equals Latin-1.
+constexpr std::array<char32_t, 32> high_control_block{
+    0x20AC,    undefined, 0x201A, 0x0192, 0x201E, 0x2026,    0x2020, 0x2021,     // 80-87
+    0x02C6,    0x2030,    0x0160, 0x2039, 0x0152, undefined, 0x017D, undefined,  // 88-8F
+    undefined, 0x2018,    0x2019, 0x201C, 0x201D, 0x2022,    0x2013, 0x2014,     // 90-97
+    0x02DC,    0x2122,    0x0161, 0x203A, 0x0153, undefined, 0x017E, 0x0178,     // 98-9F
+};
+
+// The next character of UTF-8 text at i (advanced past it); U+FFFD for a
+// malformed sequence, of which one byte is taken.
+char32_t next_character(std::string_view text, std::size_t &i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+  if (more < 0 || lead > 0xF4) return undefined;
+  char32_t c = lead & (0x3F >> more);
+  const std::size_t start = i;
+  for (int k = 0; k < more; ++k) {
+    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      i = start;
+      return undefined;
+    }
+    c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+  }
+  return c;
+}
+
+}  // namespace
+
+char32_t cp1252_character(std::uint8_t byte) {
+  if (byte >= 0x80 && byte < 0xA0) return high_control_block[byte - 0x80];
+  return byte;
+}
+
+std::optional<std::uint8_t> cp1252_byte(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) return static_cast<std::uint8_t>(character);
+  if (character == undefined) return std::nullopt;
+  for (std::size_t i = 0; i < high_control_block.size(); ++i)
+    if (high_control_block[i] == character) return static_cast<std::uint8_t>(0x80 + i);
+  return std::nullopt;
+}
+
+void append_utf8(std::string &out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string cp1252_from_utf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();)
+    out.push_back(static_cast<char>(cp1252_byte(next_character(utf8, i)).value_or('?')));
+  return out;
+}
+
+std::string utf8_from_cp1252(std::span<const std::uint8_t> bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::uint8_t b : bytes) append_utf8(out, cp1252_character(b));
+  return out;
+}
+
+}  // namespace vekx_common

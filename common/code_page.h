@@ -1,0 +1,31 @@
+// Windows-1252, the single-byte code page in which texts travel to and from
+// the terminal, against the UTF-8 in which the programs show them.
+#ifndef VEKX_COMMON_CODE_PAGE_H
+#define VEKX_COMMON_CODE_PAGE_H
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vekx_common {
+
+// The character a byte stands for. The five bytes the code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) give U+FFFD.
+char32_t cp1252_character(std::uint8_t byte);
+// The byte of a character; nothing for a character the code page lacks.
+std::optional<std::uint8_t> cp1252_byte(char32_t character);
+
+// UTF-8 text as Windows-1252 bytes, one per character; a character without
+// a byte, and every byte of malformed UTF-8, becomes '?'.
+std::string cp1252_from_utf8(std::string_view utf8);
+// Windows-1252 bytes as UTF-8, every byte, NUL and control bytes included.
+std::string utf8_from_cp1252(std::span<const std::uint8_t> bytes);
+
+// One character as UTF-8.
+void append_utf8(std::string &out, char32_t character);
+
+}  // namespace vekx_common
+
+#endif

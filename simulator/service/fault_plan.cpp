@@ -1,0 +1,86 @@
+#include "fault_plan.h"
+
+#include <algorithm>
+
+#include "service_limits.h"
+
+namespace vekxsim {
+
+void FaultPlan::set_silent(bool silent) {
+  std::lock_guard lock(mutex_);
+  silent_ = silent;
+}
+
+void FaultPlan::set_reply_delay(std::chrono::milliseconds delay) {
+  std::lock_guard lock(mutex_);
+  reply_delay_ = std::max(delay, std::chrono::milliseconds(0));
+}
+
+void FaultPlan::drop_next_replies(int n) {
+  std::lock_guard lock(mutex_);
+  drop_count_ = std::max(n, 0);
+}
+
+void FaultPlan::add_decoy(Decoy decoy) {
+  std::lock_guard lock(mutex_);
+  decoys_.push_back(decoy);
+}
+
+void FaultPlan::oversize_next_reply(std::size_t total_bytes) {
+  std::lock_guard lock(mutex_);
+  oversize_ = std::min(total_bytes, limits::largest_sent_datagram);
+}
+
+void FaultPlan::claim_length_next_reply(std::uint16_t claimed) {
+  std::lock_guard lock(mutex_);
+  claimed_length_ = claimed;
+}
+
+std::string FaultPlan::summary() {
+  std::lock_guard lock(mutex_);
+  std::string out;
+  const auto add = [&](const std::string &fault) { out += (out.empty() ? "" : ", ") + fault; };
+  if (silent_) add("silent");
+  if (reply_delay_.count() > 0) add("reply delay " + std::to_string(reply_delay_.count()) + " ms");
+  if (drop_count_ > 0) add("dropping the next " + std::to_string(drop_count_) + " replies");
+  if (!decoys_.empty()) add(std::to_string(decoys_.size()) + " decoys before the next reply");
+  if (oversize_) add("next reply padded to " + std::to_string(*oversize_) + " bytes");
+  if (claimed_length_) add("next reply claims " + std::to_string(*claimed_length_) + " bytes");
+  return out.empty() ? "none" : out;
+}
+
+FaultPlan::Outgoing FaultPlan::shape(Bytes reply) {
+  std::lock_guard lock(mutex_);
+  Outgoing out;
+  if (silent_) return out;
+  if (drop_count_ > 0) {
+    --drop_count_;
+    out.note = "reply dropped on purpose (" + std::to_string(drop_count_) + " more to drop)";
+    return out;
+  }
+  for (Decoy d : decoys_) {
+    Bytes decoy = reply;
+    switch (d) {
+      case Decoy::wrong_type:
+        vekx::put_u16(decoy, vekx::offset::message_type, vekx::message_type::field_access - 1);
+        break;
+      case Decoy::wrong_sequence:
+        --decoy[vekx::offset::sequence];
+        break;
+      case Decoy::wrong_name:
+        vekx::put_name(decoy, vekx::offset::source_name, "/t1/zzzzz");
+        break;
+    }
+    out.datagrams.push_back(std::move(decoy));
+  }
+  decoys_.clear();
+  if (claimed_length_) vekx::put_u16(reply, vekx::offset::data_length, *claimed_length_);
+  if (oversize_ && *oversize_ > reply.size()) reply.resize(*oversize_, 0);
+  claimed_length_.reset();
+  oversize_.reset();
+  out.datagrams.push_back(std::move(reply));
+  out.delay = reply_delay_;
+  return out;
+}
+
+}  // namespace vekxsim

@@ -1,0 +1,45 @@
+// The traffic record: every datagram the service received and sent, in
+// order, for the tests and the control language to look at.
+#ifndef VEKXSIM_TRAFFIC_RECORDER_H
+#define VEKXSIM_TRAFFIC_RECORDER_H
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace vekxsim {
+
+// One datagram as the service saw or sent it.
+struct TrafficRecord {
+  std::chrono::steady_clock::time_point when;
+  bool inbound;             // true: received; false: sent by the service
+  std::uint16_t peer_port;  // the other side's UDP port
+  std::vector<std::uint8_t> bytes;
+  std::size_t received_size = 0;  // the real length when bytes holds only its start
+};
+
+// Keeps the latest limits::traffic_records datagrams. Every member may be
+// called from any thread.
+class TrafficRecorder {
+ public:
+  void add(TrafficRecord record);
+  std::vector<TrafficRecord> all() const;
+  std::vector<TrafficRecord> inbound() const;
+  void clear();
+  // Waits until at least n datagrams have been received since the last
+  // clear; returns the count seen (less than n when the timeout ran out).
+  std::size_t wait_inbound(std::size_t n, std::chrono::milliseconds timeout) const;
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  std::deque<TrafficRecord> records_;
+  std::size_t inbound_count_ = 0;
+};
+
+}  // namespace vekxsim
+
+#endif

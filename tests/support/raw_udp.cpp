@@ -1,0 +1,69 @@
+#include "raw_udp.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vekx_test {
+
+namespace platform = vekx::platform;
+
+namespace {
+constexpr platform::Endpoint loopback(std::uint16_t port) { return {{127, 0, 0, 1}, port}; }
+constexpr std::size_t largest_datagram = 70000;
+}  // namespace
+
+RawClient::RawClient() {
+  platform::Endpoint bound;
+  if (platform::startup() != 0 || platform::open_udp(socket_) != 0 || platform::bind_to(socket_, loopback(0)) != 0 ||
+      platform::local_endpoint(socket_, bound) != 0)
+    throw std::runtime_error("cannot bind a test socket");
+  port_ = bound.port;
+}
+
+RawClient::~RawClient() {
+  platform::close_socket(socket_);
+  platform::cleanup();
+}
+
+void RawClient::send(const Bytes &datagram, std::uint16_t to_port) const {
+  platform::send_to(socket_, datagram.data(), datagram.size(), loopback(to_port));
+}
+
+std::optional<Bytes> RawClient::receive(std::chrono::milliseconds timeout) const {
+  const int timeout_us = static_cast<int>(std::chrono::microseconds(timeout).count());
+  if (platform::wait_readable(socket_, timeout_us).state != platform::Wait::ready) return std::nullopt;
+  Bytes buffer(largest_datagram);
+  platform::Endpoint from;
+  const long n = platform::receive_from(socket_, buffer.data(), buffer.size(), from);
+  if (n < 0) return std::nullopt;
+  buffer.resize(static_cast<std::size_t>(n));
+  return buffer;
+}
+
+std::optional<Bytes> RawClient::exchange(const Bytes &request, std::uint16_t to_port,
+                                         std::chrono::milliseconds timeout) const {
+  send(request, to_port);
+  return receive(timeout);
+}
+
+Bytes record(std::uint16_t type, std::uint8_t operation, const std::string &target, std::uint8_t sequence,
+             const Bytes &data, std::uint8_t reply_mode, const std::string &source) {
+  Bytes out{reply_mode, 100, static_cast<std::uint8_t>(type & 0xFF), static_cast<std::uint8_t>(type >> 8)};
+  for (const std::string *name : {&source, &target})
+    for (std::size_t i = 0; i < 10; ++i) out.push_back(i < name->size() ? static_cast<std::uint8_t>((*name)[i]) : 0);
+  out.push_back(operation);
+  out.push_back(0);
+  out.push_back(sequence);
+  out.push_back(static_cast<std::uint8_t>(data.size() & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(data.size() >> 8));
+  out.insert(out.end(), data.begin(), data.end());
+  out.push_back(0);
+  return out;
+}
+
+Bytes value_of(const Bytes &r) {
+  const std::size_t n = std::min<std::size_t>(length_of(r), r.size() > 30 ? r.size() - 30 : 0);
+  return Bytes(r.begin() + 29, r.begin() + 29 + static_cast<std::ptrdiff_t>(n));
+}
+
+}  // namespace vekx_test

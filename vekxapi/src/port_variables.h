@@ -1,0 +1,27 @@
+// The two environment variables that move the library's UDP ports, so that a
+// simulated terminal can run on the same PC: the terminal's port, and the
+// local port of node 1 (node i uses it + i - 1). Read at registration.
+#ifndef VEKX_PORT_VARIABLES_H
+#define VEKX_PORT_VARIABLES_H
+
+#include <cstdint>
+#include <optional>
+
+#include "node_select.h"
+
+namespace vekx {
+
+inline constexpr std::uint16_t default_port = 1701;
+inline constexpr const char *terminal_port_variable = "VEKX_TERMINAL_PORT";
+inline constexpr const char *local_port_variable = "VEKX_LOCAL_PORT";
+inline constexpr long highest_terminal_port = 65535;
+// Node 16 must still have a port of its own.
+inline constexpr long highest_local_port = 65535 - (node_count - 1);
+
+// A variable's value as a port: a whole decimal number from 1 to highest,
+// digits only (no sign, blank or trailing text); nothing otherwise.
+std::optional<std::uint16_t> port_from_text(const char *text, long highest);
+
+}  // namespace vekx
+
+#endif
