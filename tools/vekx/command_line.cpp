@@ -56,8 +56,13 @@ std::int32_t address_count(const std::string &address_list) {
 ParseResult parse_command_line(const std::vector<std::string> &args) {
   if (args.empty()) return refuse("no command given");
   const std::string &verb = args[0];
-  if (verb == "--help" || verb == "-h" || verb == "help") return {Command{Action::help}, ""};
-  if (verb == "--version") return {Command{Action::version}, ""};
+  const auto only = [](Action action) {
+    Command c;
+    c.action = action;
+    return ParseResult{c, ""};
+  };
+  if (verb == "--help" || verb == "-h" || verb == "help") return only(Action::help);
+  if (verb == "--version") return only(Action::version);
 
   // Options may stand anywhere after the command word; "--" ends them so that
   // a VALUE or TEXT may itself start with "--".

@@ -28,8 +28,8 @@ enum class ResultOrigin {
 
 // What the call was about, so that a failure can name its cause.
 struct CallContext {
-  std::string address_list;  // as registered
-  std::string field;         // the field read or written; empty for other calls
+  std::string address_list = {};  // as registered
+  std::string field = {};         // the field read or written; empty for other calls
   int node = 0;              // the node of a display or keystroke request; 0 otherwise
 };
 

@@ -16,7 +16,7 @@ int register_for(const Command &command, std::FILE *err) {
       VekRegisterProcess(VEKX_PROCESS_TYPE_1, command.address_list.c_str(), address_count(command.address_list));
   if (r == VEKX_OK) return exit_status::success;
   return report_result(err, "VekRegisterProcess " + command.address_list, r, ResultOrigin::library,
-                       {command.address_list});
+                       {.address_list = command.address_list});
 }
 
 FieldRead read_field(const std::string &field, bool formatted, int buffer_size) {
@@ -46,7 +46,7 @@ int read_command(const Command &c, std::FILE *out, std::FILE *err) {
     std::fprintf(out, "%s\n", format_value(read.value, field.form).c_str());
   const int status =
       report_result(err, std::string(c.formatted ? "VekFormattedRead " : "VekRead ") + field.name, read.result,
-                    read.answered ? ResultOrigin::terminal : ResultOrigin::library, {c.address_list, field.name});
+                    read.answered ? ResultOrigin::terminal : ResultOrigin::library, {.address_list = c.address_list, .field = field.name});
   if (read.filled)
     std::fprintf(err, "vekx: the value filled the %d-byte buffer and may be longer (--size)\n", c.buffer_size);
   return status;
@@ -61,7 +61,7 @@ int write_command(const Command &c, std::FILE *err) {
   const std::int16_t r =
       c.formatted ? VekFormattedWrite(field.c_str(), length, data) : VekWrite(field.c_str(), length, data);
   return report_result(err, std::string(c.formatted ? "VekFormattedWrite " : "VekWrite ") + field, r,
-                       ResultOrigin::read_or_write, {c.address_list, field});
+                       ResultOrigin::read_or_write, {.address_list = c.address_list, .field = field});
 }
 
 // Display and keystroke requests are one-way datagrams: success means only
@@ -89,7 +89,7 @@ int one_way_command(const Command &c, std::FILE *err) {
     std::fprintf(err, "vekx: %s: 0 sent (no reply expected)\n", call.c_str());
     return exit_status::success;
   }
-  return report_result(err, call, r, ResultOrigin::library, {c.address_list, "", c.node});
+  return report_result(err, call, r, ResultOrigin::library, {.address_list = c.address_list, .node = c.node});
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ int run_command(const Command &command, std::FILE *out, std::FILE *err) {
       break;
   }
   if (const std::int16_t closed = VekCloseProcess(); closed != VEKX_OK && status == exit_status::success)
-    status = report_result(err, "VekCloseProcess", closed, ResultOrigin::library, {command.address_list});
+    status = report_result(err, "VekCloseProcess", closed, ResultOrigin::library, {.address_list = command.address_list});
   return status;
 }
 

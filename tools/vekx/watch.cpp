@@ -51,7 +51,7 @@ Seen observe(const Command &c, const FieldSpec &field) {
   seen.has_value = read.answered && read.result == VEKX_OK;
   if (seen.has_value) seen.value = format_value(read.value, field.form);
   seen.result = describe_result(read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
-                                {c.address_list, field.name})
+                                {.address_list = c.address_list, .field = field.name})
                     .text;
   return seen;
 }

@@ -1,0 +1,78 @@
+#include "console.h"
+
+#include <algorithm>
+
+#include "display_text.h"
+
+namespace ktrv {
+
+Console::Console(View &view, Library &library) : view_(view), library_(library) {
+  view_.startTimer(TimerId::tmrVekPoll, layout::kPollIntervalMs);
+}
+
+void Console::click(ControlId control) {
+  if (closing_) return;
+  // Each control with a handler, by its name in the layout table.
+  switch (control) {
+    case controlId("IPupdate"):
+      return IPupdate_Click();
+    case controlId("StopEther"):
+      return StopEther_Click();
+    case controlId("ExitProg"):
+      return ExitProg_Click();
+    case controlId("SerialClear"):
+      return SerialClear_Click();
+    case controlId("OutputsOff"):
+      return OutputsOff_Click();
+    case controlId("Command1"):
+      return Command1_Click();
+    case controlId("UpdateDisplay"):
+      return UpdateDisplay_Click();
+    case controlId("SingleLineDisp"):
+      return SingleLineDisp_Click();
+    case controlId("SendReset"):
+      return SendReset_Click();
+    case controlId("TransComplete"):
+      return TransComplete_Click();
+    case controlId("BufFlush"):
+      return BufFlush_Click();
+    case controlId("pc_acknowledge"):
+      return pc_acknowledge_Click();
+    default:
+      break;
+  }
+  const auto out = std::find(kOutputBoxes.begin(), kOutputBoxes.end(), control);
+  if (out != kOutputBoxes.end()) Out_Click(static_cast<int>(out - kOutputBoxes.begin()));
+}
+
+void Console::timerTick(TimerId timer) {
+  if (closing_) return;
+  if (timer == TimerId::tmrVekPoll)
+    tmrVekPoll_Timer();
+  else
+    Delay1_Timer();
+}
+
+std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList,
+                                         std::int32_t count) {
+  const std::string copy = bytesForTerminal(addressList);  // zero-terminated by c_str()
+  LastResult = library_.registerProcess(processType, copy.c_str(), count);
+  return LastResult;
+}
+
+std::int16_t Console::vekCloseProcess() {
+  LastResult = library_.closeProcess();
+  return LastResult;
+}
+
+std::int16_t Console::vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer) {
+  LastResult = library_.read(fieldName, bufferSize, buffer, &ReadLength);
+  return LastResult;
+}
+
+std::int16_t Console::vekWrite(const char *fieldName, std::int16_t dataLength, const void *data) {
+  LastResult = library_.write(fieldName, dataLength, data);
+  return LastResult;
+}
+
+}  // namespace ktrv

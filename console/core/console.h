@@ -1,0 +1,101 @@
+// The console's logic, whatever window shows it: the handlers of frmMain's
+// events and its procedures, by the names they have always had, working on
+// the window through a View and on the terminal through the Library.
+//
+// One thread: a front end calls click(), timerTick() and closing() from its
+// event loop, and the console calls back into the view, whose
+// waitForEvents() may run further events nested inside a waiting command.
+// Nothing of a toolkit or of an operating system is seen here.
+#ifndef KTRV_CONSOLE_H
+#define KTRV_CONSOLE_H
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "library.h"
+#include "tick_scratch.h"
+#include "view.h"
+
+namespace ktrv {
+
+class Console {
+ public:
+  static constexpr int kOutputCount = 12;
+  static constexpr int kInputCount = 12;
+
+  // Creating the console is creating the window: the poll timer starts.
+  Console(View &view, Library &library);
+  Console(const Console &) = delete;
+  Console &operator=(const Console &) = delete;
+
+  // The operator clicked a control. A check box has already changed its
+  // tick; a click on a control without a handler does nothing.
+  void click(ControlId control);
+  void timerTick(TimerId timer);
+  // The window is closing, by Close Program or its own close command: every
+  // wait ends, the registration is closed once, no handler runs afterwards.
+  void closing();
+  bool isClosing() const { return closing_; }
+
+  // The result of the latest library call, and the count the latest
+  // successful read delivered.
+  std::int16_t lastResult() const { return LastResult; }
+  std::int16_t readLength() const { return ReadLength; }
+
+ private:
+  // Connection control.
+  void IPupdate_Click();
+  void StopEther_Click();
+  void ExitProg_Click();
+  void SerialClear_Click();
+
+  // Poll cycle.
+  void tmrVekPoll_Timer();
+  void Update_Inputs();
+  void Literal_Handler(TickScratch &scratch);
+
+  // Command mailbox handshake.
+  void postCommand(std::uint8_t code);
+  void Wait_For_Vek();
+  void Delay_Me(std::int16_t milliseconds);
+  void Delay1_Timer();
+
+  // Operator commands.
+  void Out_Click(int box);  // box 0..11 for Out1..Out12
+  void OutputsOff_Click();
+  void Command1_Click();
+  void UpdateDisplay_Click();
+  void SingleLineDisp_Click();
+  void SendReset_Click();
+  void TransComplete_Click();
+  void BufFlush_Click();
+  void pc_acknowledge_Click();
+
+  // The library's calls; each stores its result in LastResult.
+  std::int16_t vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count);
+  std::int16_t vekCloseProcess();
+  std::int16_t vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer);
+  std::int16_t vekWrite(const char *fieldName, std::int16_t dataLength, const void *data);
+
+  View &view_;
+  Library &library_;
+  std::int16_t LastResult = 0;
+  std::int16_t ReadLength = 0;
+  std::uint8_t Delay_Flag = 0;
+  bool closing_ = false;
+};
+
+// Out1..Out12 and In1..In12.
+inline constexpr std::array<ControlId, Console::kOutputCount> kOutputBoxes{
+    controlId("Out1"), controlId("Out2"), controlId("Out3"),  controlId("Out4"),  controlId("Out5"),  controlId("Out6"),
+    controlId("Out7"), controlId("Out8"), controlId("Out9"), controlId("Out10"), controlId("Out11"), controlId("Out12"),
+};
+inline constexpr std::array<ControlId, Console::kInputCount> kInputBoxes{
+    controlId("In1"), controlId("In2"), controlId("In3"),  controlId("In4"),  controlId("In5"),  controlId("In6"),
+    controlId("In7"), controlId("In8"), controlId("In9"), controlId("In10"), controlId("In11"), controlId("In12"),
+};
+
+}  // namespace ktrv
+
+#endif

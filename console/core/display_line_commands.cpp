@@ -1,0 +1,48 @@
+// Three lines of text for the KTRV display, sent as fixed-size blocks of
+// Windows-1252 bytes padded with spaces, each line cut at 20 characters.
+#include "console.h"
+#include "display_text.h"
+#include "terminal_fields.h"
+
+namespace ktrv {
+
+namespace {
+
+using fields::kDisplayBlockLength;
+using fields::kDisplayLineLength;
+
+// Up to `length` characters of a box's text, padded with spaces to `size`.
+std::string padded(const std::string &bytes, std::size_t length, std::size_t size) {
+  std::string out = bytes.substr(0, length);
+  out.resize(size, ' ');
+  return out;
+}
+
+}  // namespace
+
+void Console::UpdateDisplay_Click() {
+  const std::string line1 = padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength,
+                                   kDisplayLineLength);
+  const std::string lines12 =
+      padded(line1 + bytesForTerminal(view_.text(controlId("DisplayLine2"))).substr(0, kDisplayLineLength),
+             kDisplayBlockLength, kDisplayBlockLength);
+  vekWrite(fields::kDisplayLines12, kDisplayBlockLength, lines12.data());
+  // Line 3 is taken only once the first write has returned.
+  const std::string line3 =
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine3"))), kDisplayLineLength, kDisplayBlockLength);
+  vekWrite(fields::kDisplayLine3, kDisplayLineLength, line3.data());
+  const std::uint8_t parameter = fields::kFourLineParameter;
+  vekWrite(fields::kDisplayParameter, fields::kOneByte, &parameter);
+  postCommand(codes::kFourLineDisplay);
+}
+
+void Console::SingleLineDisp_Click() {
+  const std::string lines12 =
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength, kDisplayBlockLength);
+  vekWrite(fields::kDisplayLines12, kDisplayBlockLength, lines12.data());
+  const std::uint8_t parameter = fields::kSingleLineParameter;
+  vekWrite(fields::kDisplayParameter, fields::kOneByte, &parameter);
+  postCommand(codes::kSingleDisplayLine);
+}
+
+}  // namespace ktrv

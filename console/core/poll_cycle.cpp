@@ -1,0 +1,57 @@
+// The poll tick: every 300 ms, the weight, the event mailbox with the
+// request to acknowledge, the inputs and the terminal's lower display. The
+// tick only reads, never pumps events and never ends early: whatever fails,
+// it reaches the inputs and the lower display.
+#include "colours.h"
+#include "console.h"
+#include "display_text.h"
+#include "event_messages.h"
+#include "terminal_fields.h"
+
+namespace ktrv {
+
+void Console::tmrVekPoll_Timer() {
+  using namespace fields;
+  constexpr ControlId MessageFromKtrv = controlId("MessageFromKtrv");
+  constexpr ControlId pc_acknowledge = controlId("pc_acknowledge");
+  TickScratch s;
+
+  // A failed selector read leaves 0, which selects the first weight field.
+  vekRead(kWeightSelector, kOneByte, &s.selector);
+  const char *weightField = s.selector <= kHighestSelectorOfWeight1 ? kWeight1 : kWeight5;
+  const std::int16_t weightResult = vekRead(weightField, kWeightCount, s.weight.data());
+  if (weightResult != 0)
+    view_.setText(controlId("txtWeight"), "STOPPED, STATUS=" + std::to_string(weightResult));
+  else
+    view_.setText(controlId("txtWeight"), "G:" + textFromBuffer(s.weight, ReadLength) + " lb");
+
+  view_.setBackColour(MessageFromKtrv, kWhite);
+
+  vekRead(kEventMailbox, kOneByte, &s.eventCode);
+  if (s.eventCode != codes::kNoEvent) {
+    if (s.eventCode == codes::kLiteralEvent) {
+      Literal_Handler(s);
+    } else {
+      const EventMessage m = eventMessageFor(s.eventCode);
+      view_.setText(MessageFromKtrv, m.text);
+      view_.setBackColour(MessageFromKtrv, m.background);
+    }
+    // A failed second read leaves the selector from the first step in place,
+    // and that is what gets tested.
+    vekRead(kEventMailbox, kOneByte, &s.selector);
+    if (s.selector != 0) {
+      view_.setBackColour(pc_acknowledge, kRed);
+      view_.setText(pc_acknowledge, "Waiting For Ack");
+    }
+  }
+
+  Update_Inputs();
+
+  // After event 51 the buffer still holds the literal where this read
+  // delivers less or fails.
+  vekRead(kLowerDisplay, kLowerDisplayCount, s.text.data());
+  view_.setText(controlId("LowerDisplay"),
+                textForDisplay(std::span<const char>(s.text).subspan(kLowerDisplayFirst, kLowerDisplayLength)));
+}
+
+}  // namespace ktrv

@@ -1,0 +1,246 @@
+// Operator commands and the connection control on a fake window and
+// terminal: the exact writes of each button, the mailbox handshake in
+// virtual time, and waits with the window live (Start, Stop, further
+// clicks, nested pauses, closing).
+#include <algorithm>
+
+#include "colours.h"
+#include "console_fixture.h"
+#include "terminal_fields.h"
+#include "vekxapi.h"
+
+namespace ktrv::test {
+namespace {
+
+// The mailbox reads of the wait behind a command: 100 ms apart, 255 until
+// the last, which ends the wait.
+void expectHandshake(const std::vector<Call> &calls, std::size_t from) {
+  std::vector<Call> reads;
+  for (std::size_t i = from; i < calls.size(); ++i)
+    if (calls[i].kind == Call::read && calls[i].field == fields::kCommandMailbox) reads.push_back(calls[i]);
+  ASSERT_FALSE(reads.empty());
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    EXPECT_EQ(reads[i].data, Bytes{static_cast<std::uint8_t>(i + 1 < reads.size() ? 255 : 0)});
+    if (i > 0) {
+      EXPECT_EQ(reads[i].when - reads[i - 1].when, 100);
+    }
+  }
+}
+
+TEST_F(ConsoleTest, ACommandWritesItsCodeAndWaitsForTheTerminalToTakeIt) {
+  start();
+  terminal.setMailboxDelay(2);
+  for (auto [button, code] : {std::pair{"SendReset", "6c"}, std::pair{"TransComplete", "6b"},
+                              std::pair{"BufFlush", "0c"}, std::pair{"Command1", "0f"}}) {
+    EXPECT_EQ(clicked(controlIdOf(button)), (Strings{std::string("/t1/bx297=") + code, "/t1/bx297", "/t1/bx297",
+                                                     "/t1/bx297"}))
+        << button;
+    expectHandshake(terminal.calls(), 0);
+  }
+  // Taken at once: still one read and one pause.
+  terminal.setMailboxDelay(0);
+  const std::int64_t before = window.now();
+  EXPECT_EQ(clicked(controlIdOf("SendReset")), (Strings{"/t1/bx297=6c", "/t1/bx297"}));
+  EXPECT_EQ(window.now() - before, 100);
+  EXPECT_FALSE(window.timerRunning(TimerId::Delay1));
+}
+
+TEST_F(ConsoleTest, AnOutputBoxWritesItsStateEachTimeAndOut1WaitsFirst) {
+  start();
+  EXPECT_EQ(clicked(kOutputBoxes[4]), (Strings{"/t1/bx205=02", "/t1/bx297=0e", "/t1/bx297"}));
+  EXPECT_EQ(clicked(kOutputBoxes[4]), (Strings{"/t1/bx205=01", "/t1/bx297=0e", "/t1/bx297"}));
+  EXPECT_EQ(clicked(kOutputBoxes[0]), (Strings{"/t1/bx297", "/t1/bx201=02", "/t1/bx297=0e", "/t1/bx297"}));
+  EXPECT_EQ(clicked(kInputBoxes[0]), Strings{}) << "input boxes have no handler";
+}
+
+TEST_F(ConsoleTest, ClearOutputsUnticksTickedBoxesOneByOne) {
+  start();
+  Strings expected;
+  for (const char *f : fields::kOutputs) expected.push_back(std::string(f) + "=01");
+  expected.insert(expected.end(), {"/t1/bx297=0e", "/t1/bx297"});
+  EXPECT_EQ(clicked(controlIdOf("OutputsOff")), expected) << "none ticked";
+
+  window.click(kOutputBoxes[0]);
+  window.click(kOutputBoxes[6]);
+  expected.insert(expected.end(), {"/t1/bx297", "/t1/bx201=01", "/t1/bx297=0e", "/t1/bx297",  // Out1
+                                   "/t1/bx207=01", "/t1/bx297=0e", "/t1/bx297"});             // Out7
+  EXPECT_EQ(clicked(controlIdOf("OutputsOff")), expected);
+  for (ControlId box : kOutputBoxes) EXPECT_FALSE(window.isChecked(box));
+  EXPECT_EQ(clicked(controlIdOf("Command1")), (Strings{"/t1/bx297=0f", "/t1/bx297"})) << "boxes untouched";
+}
+
+std::string hexOf(const std::string &bytes) {
+  std::string out;
+  char hex[4];
+  for (unsigned char c : bytes) {
+    std::snprintf(hex, sizeof hex, "%02x", c);
+    out += hex;
+  }
+  return out;
+}
+
+// The boxes go out as a 40-byte and a 20-byte block, each line cut at 20
+// characters and padded with spaces, in the single-byte code page.
+TEST_F(ConsoleTest, TheFourLineDisplayCommandSendsTwoBlocks) {
+  struct Row {
+    std::string line1, line2, line3, lit01, lit02;
+  };
+  const Row rows[] = {
+      {"KTRV Display Line 1 ", "KTRV Display Line 2", "KTRV Display Line 3",
+       "KTRV Display Line 1 KTRV Display Line 2 ", "KTRV Display Line 3 "},
+      {"", "", "", std::string(40, ' '), std::string(20, ' ')},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXY", "abcdefghijklmnopqrstuvwxy", "0123456789012345678901234",
+       "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst", "01234567890123456789"},
+      {"Caf\xC3\xA9 \xE2\x82\xAC 5", "\xE2\x9C\x93", "x", "Caf\xE9 \x80 5            ?" + std::string(19, ' '),
+       "x" + std::string(19, ' ')},
+  };
+  start();
+  for (const Row &r : rows) {
+    window.type(controlIdOf("DisplayLine1"), r.line1);
+    window.type(controlIdOf("DisplayLine2"), r.line2);
+    window.type(controlIdOf("DisplayLine3"), r.line3);
+    EXPECT_EQ(clicked(controlIdOf("UpdateDisplay")),
+              (Strings{"/t1/Lit01=" + hexOf(r.lit01), "/t1/Lit02=" + hexOf(r.lit02), "/t1/bx201=78", "/t1/bx297=02",
+                       "/t1/bx297"}));
+    EXPECT_EQ(text("DisplayLine1"), r.line1) << "the boxes keep their texts";
+  }
+}
+
+TEST_F(ConsoleTest, TheSingleLineCommandBlanksLineTwoAndTakesOutput1sField) {
+  start();
+  window.click(kOutputBoxes[0]);
+  window.type(controlIdOf("DisplayLine1"), "SHORT");
+  EXPECT_EQ(clicked(controlIdOf("SingleLineDisp")),
+            (Strings{"/t1/Lit01=" + hexOf("SHORT" + std::string(35, ' ')), "/t1/bx201=28", "/t1/bx297=01", "/t1/bx297"}));
+  EXPECT_TRUE(window.isChecked(kOutputBoxes[0])) << "the box keeps its own state";
+}
+
+TEST_F(ConsoleTest, AcknowledgeWritesOnlyTheEventMailboxAndTurnsGreen) {
+  const ControlId ack = controlIdOf("pc_acknowledge");
+  start();
+  terminal.setByte("/t1/bx298", 110);
+  window.runTicks(1);
+  ASSERT_EQ(window.backColour(ack), kRed);
+  terminal.clearCalls();
+  const std::int64_t before = window.now();
+  window.click(ack);
+  EXPECT_EQ(terminal.described(), Strings{"/t1/bx298=00"});
+  EXPECT_EQ(window.now(), before) << "no wait";
+  EXPECT_EQ(window.backColour(ack), kGreen);
+  EXPECT_EQ(window.text(ack), "PC Acknowledge");
+}
+
+TEST_F(ConsoleTest, StartRegistersTheAddressAsTypedAfterClosing) {
+  start(" 127.0.0.1,10.0.0.2");
+  const Call &registration = terminal.calls()[1];
+  EXPECT_EQ(terminal.calls()[0].kind, Call::close);
+  EXPECT_EQ(registration.kind, Call::registration);
+  EXPECT_EQ(registration.field, " 127.0.0.1,10.0.0.2");
+  EXPECT_EQ(console.lastResult(), 0);
+  start("\xC3\xA9");  // taken to the single-byte code page
+  EXPECT_EQ(terminal.calls().back().field, "\xE9");
+  EXPECT_EQ(console.lastResult(), 0) << "registered again after closing";
+
+  window.click(controlIdOf("StopEther"));
+  EXPECT_EQ(console.lastResult(), 0);
+  window.click(controlIdOf("StopEther"));
+  EXPECT_EQ(console.lastResult(), -2);
+  terminal.setRegistrationResult(5);
+  start("");
+  EXPECT_EQ(console.lastResult(), 5);
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2");
+}
+
+TEST_F(ConsoleTest, ClearMessageWindowsBlanksFourBoxesAndCallsNothing) {
+  start();
+  terminal.setByte("/t1/bx298", 109);
+  window.runTicks(1);
+  const std::uint32_t back = window.backColour(controlIdOf("MessageFromKtrv"));
+  terminal.clearCalls();
+  window.click(controlIdOf("SerialClear"));
+  for (const char *box : {"VekSerial1", "VekTerminator", "VekKeyBuffer", "MessageFromKtrv"}) EXPECT_EQ(text(box), " ");
+  EXPECT_TRUE(terminal.calls().empty());
+  EXPECT_EQ(window.backColour(controlIdOf("MessageFromKtrv")), back);
+}
+
+TEST_F(ConsoleTest, ACommandBeforeStartEndsAfterStartWithoutSendingItsCodeAgain) {
+  window.at(900, [&] {
+    EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2") << "polls ran inside the wait";
+    start();
+  });
+  EXPECT_EQ(clicked(controlIdOf("BufFlush")), Strings{"/t1/bx297"});
+}
+
+TEST_F(ConsoleTest, StopDuringAWaitWaitsForTheNextStart) {
+  start();
+  terminal.setMailboxDelay(1000000);
+  window.at(400, [&] { window.click(controlIdOf("StopEther")); });
+  window.at(1000, [&] {
+    EXPECT_EQ(terminal.calls().back().result, VEKX_NOT_REGISTERED) << "the reads fail while stopped";
+    terminal.setMailboxDelay(0);
+    terminal.setByte(fields::kCommandMailbox, 0);
+    terminal.clearCalls();
+    start();
+  });
+  window.click(controlIdOf("SendReset"));
+  EXPECT_EQ(terminal.described(false), (Strings{"/t1/bx297"})) << "the first read after Start ends the wait";
+}
+
+// Waits nest: a click during a wait runs its handling to the end inside the
+// pause, and the tick that ends the inner pause ends the outer one too.
+TEST_F(ConsoleTest, CommandsNestThreeDeepAndEachReturnsInnermostFirst) {
+  start();
+  terminal.setMailboxDelay(3);
+  Strings returned;
+  window.at(150, [&] {
+    window.at(150, [&] {
+      window.click(controlIdOf("StopEther"));
+      window.click(controlIdOf("IPupdate"));  // Start again, inside two waits
+      window.click(controlIdOf("BufFlush"));
+      returned.push_back("BufFlush");
+    });
+    window.click(controlIdOf("SendReset"));
+    returned.push_back("SendReset");
+  });
+  terminal.clearCalls();
+  window.click(controlIdOf("TransComplete"));
+  returned.push_back("TransComplete");
+  EXPECT_EQ(returned, (Strings{"BufFlush", "SendReset", "TransComplete"}));
+  const Strings described = terminal.described(false);
+  EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=6b"), 1);
+  EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=6c"), 1);
+  EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=0c"), 1);
+  EXPECT_EQ(described.back(), "/t1/bx297") << "the outer wait read again after the inner ones";
+  EXPECT_FALSE(window.timerRunning(TimerId::Delay1));
+  EXPECT_TRUE(terminal.registered());
+}
+
+TEST_F(ConsoleTest, ClosingDuringNestedWaitsEndsThemAllAndClosesOnce) {
+  start();
+  terminal.setMailboxDelay(1000000);  // the mailbox never answers
+  std::int64_t closedAt = 0;
+  window.at(500, [&] { window.click(controlIdOf("BufFlush")); });
+  window.at(900, [&] {
+    closedAt = window.now();
+    window.click(controlIdOf("ExitProg"));
+  });
+  window.click(kOutputBoxes[0]);  // two waits: the first never ends by itself
+  EXPECT_TRUE(window.closed());
+  EXPECT_TRUE(console.isClosing());
+  int closes = 0;
+  for (const Call &c : terminal.calls()) {
+    EXPECT_LE(c.when, closedAt) << "no call after the close";
+    EXPECT_NE(c.field, "/t1/bx201") << "Out1's writes never ran";
+    closes += c.kind == Call::close;
+  }
+  EXPECT_EQ(closes, 2) << "Start's and the window's";
+  EXPECT_EQ(console.lastResult(), 0);
+  EXPECT_FALSE(window.timerRunning(TimerId::tmrVekPoll));
+  window.click(controlIdOf("SendReset"));
+  window.runFor(1000);
+  EXPECT_EQ(terminal.calls().back().when, closedAt) << "no handler runs after the close";
+}
+
+}  // namespace
+}  // namespace ktrv::test

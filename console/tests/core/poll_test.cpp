@@ -1,0 +1,216 @@
+// The poll tick on a fake window and terminal: the fields one tick reads,
+// what it shows of them, and what failed reads leave behind.
+#include "colours.h"
+#include "console_fixture.h"
+#include "terminal_fields.h"
+#include "vekxapi.h"
+
+namespace ktrv::test {
+namespace {
+
+const Strings kInputsAndLowerDisplay{"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108",
+                                     "/t1/p_109", "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d",
+                                     "/t1/p_10e", "/t1/p_10f", "/t1/bd001"};
+
+Strings tickOf(Strings head) {
+  head.insert(head.end(), kInputsAndLowerDisplay.begin(), kInputsAndLowerDisplay.end());
+  return head;
+}
+
+TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
+  struct Row {
+    int event;
+    int source;
+    Strings head;
+  };
+  const Row rows[] = {
+      {0, 0, {"/t1/vek15", "/t1/wt101", "/t1/bx298"}},
+      {104, 0, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/bx298"}},
+      {51, 0, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx252", "/t1/bx298"}},
+      {51, 1, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx298"}},
+      {51, 2, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx298"}},
+  };
+  start();
+  for (const Row &r : rows) {
+    terminal.setByte("/t1/bx298", static_cast<std::uint8_t>(r.event));
+    terminal.setByte("/t1/bx251", static_cast<std::uint8_t>(r.source));
+    EXPECT_EQ(oneTick(), tickOf(r.head)) << "event " << r.event << " source " << r.source;
+  }
+}
+
+TEST_F(ConsoleTest, TheSelectorChoosesTheWeightField) {
+  start();
+  terminal.setText("/t1/wt501", "  501.00");
+  for (int selector : {0, 1, 2, 255}) {
+    terminal.setByte("/t1/vek15", static_cast<std::uint8_t>(selector));
+    const Strings tick = oneTick();
+    EXPECT_EQ(tick[1], selector <= 1 ? "/t1/wt101" : "/t1/wt501") << selector;
+  }
+  // A failed selector read leaves 0: the first weight field, and the weight shows.
+  terminal.failReads("/t1/vek15", VEKX_NO_ANSWER);
+  EXPECT_EQ(oneTick()[1], "/t1/wt101");
+  EXPECT_EQ(text("txtWeight"), "G:    0.00 lb");
+}
+
+TEST_F(ConsoleTest, WeightTextOrTheStatusOfItsFailedRead) {
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2") << "before Start";
+  start();
+  terminal.setText("/t1/wt101", "ABCDEFGHIJKLMNOP");
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "G:ABCDEFGHIJKLM lb") << "13 characters";
+  terminal.set("/t1/wt101", {'1', '2', '.', '5', 0, 'x'});
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "G:12.5 lb") << "cut at the NUL";
+  terminal.failReads("/t1/wt101", 7);
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=7");
+  EXPECT_EQ(oneTick().back(), "/t1/bd001") << "the tick goes on to its end";
+}
+
+TEST_F(ConsoleTest, AnEventShowsItsMessageAndAsksForAcknowledge) {
+  const ControlId message = controlIdOf("MessageFromKtrv"), ack = controlIdOf("pc_acknowledge");
+  start();
+  window.runTicks(1);
+  EXPECT_EQ(window.backColour(ack), kGreen) << "no event: the button is left as it is";
+  for (auto [code, shown, colour] : {std::tuple{105, "Barriers Closed", kBlue}, std::tuple{52, "Unknown Command", kRed},
+                                     std::tuple{54, "POWER UP !", kGreen}}) {
+    terminal.setByte("/t1/bx298", static_cast<std::uint8_t>(code));
+    window.runTicks(1);
+    EXPECT_EQ(window.text(message), shown);
+    EXPECT_EQ(window.backColour(message), colour);
+    EXPECT_EQ(window.backColour(ack), kRed);
+    EXPECT_EQ(window.text(ack), "Waiting For Ack");
+  }
+  // The terminal clears its mailbox: the text stays on white, and only the
+  // operator's acknowledge gives the button its green look back.
+  terminal.setByte("/t1/bx298", 0);
+  window.runTicks(1);
+  EXPECT_EQ(window.text(message), "POWER UP !");
+  EXPECT_EQ(window.backColour(message), kWhite);
+  EXPECT_EQ(window.text(ack), "Waiting For Ack");
+}
+
+TEST_F(ConsoleTest, AFailedSecondMailboxReadTestsWhatTheSelectorHolds) {
+  const ControlId ack = controlIdOf("pc_acknowledge");
+  start();
+  for (int selector : {0, 1}) {
+    window.click(ack);  // green, and the mailbox cleared
+    terminal.setByte("/t1/bx298", 104);
+    terminal.setByte("/t1/vek15", static_cast<std::uint8_t>(selector));
+    terminal.scriptReads("/t1/bx298", {0, VEKX_NO_ANSWER});
+    window.runTicks(1);
+    EXPECT_EQ(window.backColour(ack), selector == 0 ? kGreen : kRed) << "selector " << selector;
+  }
+}
+
+TEST_F(ConsoleTest, OnlyAValueOfOneTicksAnInputAndAFailedReadCopiesItsNeighbour) {
+  start();
+  const std::uint8_t values[] = {1, 0, 2, 255, 1, 1, 0, 0, 0, 0, 0, 1};
+  for (int i = 0; i < 12; ++i) terminal.setByte(fields::kInputs[i], values[i]);
+  window.click(kInputBoxes[1]);  // an operator's click lasts until the next tick
+  window.runTicks(1);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(window.isChecked(kInputBoxes[i]), values[i] == 1) << "In" << i + 1;
+  terminal.failReads("/t1/p_101", VEKX_NO_ANSWER);
+  terminal.failReads("/t1/p_108", VEKX_NO_ANSWER);
+  window.runTicks(1);
+  EXPECT_TRUE(window.isChecked(kInputBoxes[1])) << "In2 copies In1";
+  EXPECT_FALSE(window.isChecked(kInputBoxes[4])) << "In5 copies In4";
+  terminal.failReads("/t1/p_100", VEKX_NO_ANSWER);
+  window.runTicks(1);
+  EXPECT_FALSE(window.isChecked(kInputBoxes[0])) << "the word is 0 for the first input";
+}
+
+TEST_F(ConsoleTest, ALiteralFillsTheBoxesOfItsSource) {
+  struct Row {
+    int source;
+    int terminator;
+    std::string literal;
+    const char *terminatorBox, *keyBox, *serialBox;
+  };
+  const char *noSerial = "VekX Serial Port Number Local Port # 1";
+  const Row rows[] = {
+      {0, 8, "00417", "Enter Key", "00417", noSerial},
+      {0, 5, "31", "Terminator", "31", noSerial},  // no name: the box keeps its text
+      {1, 0, "BADGE 0042", "Terminator", "Keyboard Buffer", "BADGE 0042"},
+      {1, 0, std::string("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ"), "Terminator", "Keyboard Buffer",
+       "0123456789abcdefghijklmnopqrstuvwxyzABCD"},
+      {2, 8, "77", "Terminator", "Keyboard Buffer", noSerial},
+  };
+  for (const Row &r : rows) {
+    FakeWindow w;
+    FakeTerminal t(w);
+    Console c(w, t);
+    w.attach(c);
+    w.type(controlIdOf("IPAddr"), "127.0.0.1");
+    w.click(controlIdOf("IPupdate"));
+    t.setByte("/t1/bx298", 51);
+    t.setText("/t1/Lit50", r.literal);
+    t.setByte("/t1/bx251", static_cast<std::uint8_t>(r.source));
+    t.setByte("/t1/bx252", static_cast<std::uint8_t>(r.terminator));
+    w.runTicks(1);
+    EXPECT_EQ(w.text(controlIdOf("VekTerminator")), r.terminatorBox) << r.literal;
+    EXPECT_EQ(w.text(controlIdOf("VekKeyBuffer")), r.keyBox) << r.literal;
+    EXPECT_EQ(w.text(controlIdOf("DisplayLine3")), r.source == 0 ? r.keyBox : "KTRV Display Line 3") << r.literal;
+    EXPECT_EQ(w.text(controlIdOf("VekSerial1")), r.serialBox) << r.literal;
+    EXPECT_EQ(w.backColour(controlIdOf("MessageFromKtrv")), kWhite);
+    EXPECT_EQ(w.text(controlIdOf("pc_acknowledge")), "Waiting For Ack");
+  }
+}
+
+TEST_F(ConsoleTest, AFailedLiteralReadGivesAnEmptyLiteral) {
+  start();
+  terminal.setByte("/t1/bx298", 51);
+  terminal.setByte("/t1/bx252", 8);
+  terminal.failReads("/t1/Lit50", VEKX_NO_ANSWER);
+  window.runTicks(1);
+  EXPECT_EQ(text("VekKeyBuffer"), "");
+  EXPECT_EQ(text("VekTerminator"), "Enter Key");
+}
+
+TEST_F(ConsoleTest, TheLowerDisplayShowsCharactersEightToTwentyFour) {
+  start();
+  terminal.setText("/t1/bd001", "GROSS  000123456789012345678 KG");
+  window.runTicks(1);
+  EXPECT_EQ(text("LowerDisplay"), "00012345678901234");
+  // Fewer than 8 bytes: nothing to show, unless a literal of this tick is
+  // still in the shared buffer behind them.
+  terminal.setText("/t1/bd001", "ABCD");
+  window.runTicks(1);
+  EXPECT_EQ(text("LowerDisplay"), "");
+  terminal.setByte("/t1/bx298", 51);
+  terminal.setByte("/t1/bx251", 1);
+  terminal.setText("/t1/Lit50", "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  window.runTicks(1);
+  EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
+  terminal.failReads("/t1/bd001", VEKX_NO_ANSWER);
+  window.runTicks(1);
+  EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
+}
+
+TEST_F(ConsoleTest, TerminalBytesAreShownSafely) {
+  start();
+  terminal.setByte("/t1/bx298", 51);
+  // A, BEL, B, LF, e-acute, euro sign, an undefined byte, NUL and a tail.
+  terminal.set("/t1/Lit50", {0x41, 0x07, 0x42, 0x0a, 0xe9, 0x80, 0x81, 0x00, 0x5a, 0x5a});
+  window.runTicks(1);
+  EXPECT_EQ(text("VekKeyBuffer"), "A\xEF\xBF\xBD"
+                                  "B\xEF\xBF\xBD\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD");
+}
+
+TEST_F(ConsoleTest, WithoutARegistrationTheTickShowsNothingOfTheTerminal) {
+  start();
+  terminal.setByte("/t1/p_100", 1);
+  terminal.setText("/t1/bd001", "1234567LOWER DISPLAY");
+  window.runTicks(1);
+  ASSERT_TRUE(window.isChecked(kInputBoxes[0]));
+  window.click(controlIdOf("StopEther"));
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2");
+  EXPECT_FALSE(window.isChecked(kInputBoxes[0]));
+  EXPECT_EQ(text("LowerDisplay"), "");
+  EXPECT_TRUE(window.timerRunning(TimerId::tmrVekPoll)) << "the poll goes on";
+}
+
+}  // namespace
+}  // namespace ktrv::test

@@ -1,0 +1,121 @@
+// The Qt window as an operator meets it: the controls built from the layout
+// table, the keyboard, the check boxes, and the look of a box or button the
+// console changes while a command waits.
+#include <QApplication>
+#include <QCheckBox>
+#include <QScreen>
+#include <QTest>
+
+#include "console_rig.h"
+
+using namespace ktrv;
+using ktrv::test::ConsoleRig;
+
+namespace {
+
+// What the window shows of a widget, as the screen has it.
+QImage onScreen(QWidget *window, QWidget *w) {
+  return window->screen()->grabWindow(window->winId(), w->x(), w->y(), w->width(), w->height()).toImage();
+}
+
+}  // namespace
+
+class tst_window : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+
+  void everyRowOfTheTableBecomesItsControl();
+  void tabOrderFollowsTheTableAndSpaceClosesAtStart();
+  void aClickAnywhereOnABoxTogglesIt();
+  void aBoxShowsItsNewStateWhileItsHandlingWaits();
+  void theAcknowledgeButtonIsFilledWithItsNewColour();
+};
+
+void tst_window::everyRowOfTheTableBecomesItsControl() {
+  ConsoleRig rig;
+  QCOMPARE(rig.window().windowTitle(), QStringLiteral("TEST KTRV"));
+  QCOMPARE(rig.window().size(), QSize(layout::kClientWidth, layout::kClientHeight));
+  for (const layout::Control &c : layout::kControls) {
+    QWidget *w = rig.window().findChild<QWidget *>(QString::fromLatin1(c.name));
+    QVERIFY2(w != nullptr, c.name);
+    QCOMPARE(w->geometry(), QRect(c.left, c.top, c.width, c.height));
+    QCOMPARE(w->property("text").toString(), QString::fromUtf8(c.text));
+    QCOMPARE(w->font().bold(), c.font.bold);
+    QCOMPARE(w->font().italic(), c.font.italic);
+  }
+}
+
+void tst_window::tabOrderFollowsTheTableAndSpaceClosesAtStart() {
+  ConsoleRig rig;
+  QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
+  QTRY_VERIFY(QApplication::focusWidget() == rig.button("ExitProg"));
+  for (const char *name : layout::kTabOrder) {
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  QCOMPARE(QApplication::focusWidget(), rig.button("ExitProg"));  // round again
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  QVERIFY(!rig.window().isVisible());
+  QVERIFY(rig.window().isClosing());
+}
+
+// An operator's mouse click anywhere on a box (caption, gap or tick square)
+// toggles it once. The In boxes have no handler, so the clicks stay local.
+void tst_window::aClickAnywhereOnABoxTogglesIt() {
+  ConsoleRig rig;
+  QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+  for (int i = 1; i <= 12; ++i) {
+    QCheckBox *box = rig.check(qPrintable(QStringLiteral("In%1").arg(i)));
+    const QRect area = box->rect();
+    for (const QPoint &spot : {QPoint(1, 1), QPoint(1, area.height() - 2), area.center(),
+                               QPoint(area.width() - 2, area.height() - 2), QPoint(area.width() - 20, 1)}) {
+      const bool before = box->isChecked();
+      QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, spot);
+      QVERIFY2(box->isChecked() != before, qPrintable(QStringLiteral("In%1 at %2,%3").arg(i).arg(spot.x()).arg(spot.y())));
+    }
+  }
+}
+
+// While a box's handling waits for the terminal, the screen shows the box's
+// new state: its copy on the screen equals a fresh rendering of it.
+void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
+  auto options = test::quietTerminal();
+  options.command_delay = std::chrono::milliseconds(600);
+  ConsoleRig rig(options);
+  rig.start();
+  QCheckBox *out5 = rig.check("Out5");
+  QCheckBox *out1 = rig.check("Out1");
+  out1->setChecked(true);
+  for (QCheckBox *box : {out5, out1}) {
+    bool checkedDuringWait = true, shownDuringWait = false;
+    // Out1 is unticked after Clear Outputs' own wait, and waits once more
+    // before its writes.
+    QTimer::singleShot(box == out5 ? 300 : 1100, &rig.window(), [&] {
+      checkedDuringWait = box->isChecked();
+      shownDuringWait = onScreen(&rig.window(), box).convertToFormat(QImage::Format_RGB32) ==
+                        box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    });
+    if (box == out5)
+      QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
+    else
+      rig.button("OutputsOff")->click();  // unticks Out1 by code, then waits in its handling
+    QCOMPARE(checkedDuringWait, box == out5);
+    QVERIFY(shownDuringWait);
+  }
+}
+
+void tst_window::theAcknowledgeButtonIsFilledWithItsNewColour() {
+  ConsoleRig rig;
+  rig.control("event 110");
+  rig.start();
+  CommandButton *ack = rig.button("pc_acknowledge");
+  QTRY_COMPARE(ack->text(), QStringLiteral("Waiting For Ack"));
+  QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(255, 0, 0));
+  ack->click();
+  QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(0, 255, 0));
+  QCOMPARE(ack->text(), QStringLiteral("PC Acknowledge"));
+}
+
+QTEST_MAIN(tst_window)
+#include "tst_window.moc"
