@@ -22,7 +22,9 @@ namespace {
 #if defined(_WIN32)
 constexpr const char *kLibraryFile = "vekxapi.dll";
 #else
-constexpr const char *kLibraryFile = "libvekxapi.so";
+// The run-time name (SONAME): installed systems carry the unversioned
+// libvekxapi.so link only with the development files.
+constexpr const char *kLibraryFile = "libvekxapi.so.1";
 #endif
 
 void *libraryHandle() {

@@ -2,7 +2,7 @@
 // every handler shares: LastResult (the result of the latest library call)
 // and ReadLength (the count the latest successful read delivered).
 //
-// The library is loaded by name ("libvekxapi.so", "vekxapi.dll" on Windows)
+// The library is loaded by name ("libvekxapi.so.1", "vekxapi.dll" on Windows)
 // at the first call of any of the four functions, through the platform's
 // usual search: the executable's run path ($ORIGIN/../lib) finds it in the
 // build tree and after installing. Each function is looked up on its own
