@@ -19,5 +19,5 @@ for option in $options; do
     missing=1
   fi
 done
-[ "$missing" -eq 0 ] && echo "$(basename "$page") names all of: $(echo $options)"
+[ "$missing" -eq 0 ] && echo "$(basename "$page") names all of: $(printf '%s ' $options)"
 exit "$missing"
