@@ -38,7 +38,10 @@ sim_pid=""
 cleanup() {
   if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
   if [ "$installed" = yes ]; then
-    $SUDO apt-get purge -y "${packages[@]}" >/dev/null 2>&1 || true
+    # apt-get refuses the whole purge when one name is unknown to dpkg.
+    local known=()
+    for p in "${packages[@]}"; do if known_to_dpkg "$p"; then known+=("$p"); fi; done
+    if [ "${#known[@]}" -gt 0 ]; then $SUDO apt-get purge -y "${known[@]}" >/dev/null 2>&1 || true; fi
   fi
   rm -rf "$work"
 }
@@ -136,8 +139,9 @@ sim_pid=""
 
 echo "-- bash completion is where bash-completion finds it"
 for program in vekx vekxsim; do
-  bash -c "source /usr/share/bash-completion/bash_completion && _completion_loader $program \
-    && complete -p $program" >/dev/null 2>&1 || fail "bash-completion does not load the completion of $program"
+  # _completion_loader returns 124 ("try again") when it has loaded one.
+  bash -c "source /usr/share/bash-completion/bash_completion; _completion_loader $program; complete -p $program" \
+    2>/dev/null | grep -q -- "-F _$program $program\$" || fail "bash-completion does not load the completion of $program"
 done
 echo "   vekx and vekxsim"
 
