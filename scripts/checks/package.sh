@@ -151,7 +151,8 @@ if command -v tshark >/dev/null; then
   # One read request; without -X tshark must find the dissector by itself.
   printf '0000 00 64 01 10 2f 77 31 2f 77 30 30 30 31 00 2f 74\n0010 31 2f 77 74 31 30 31 00 20 00 01 00 00 00\n' \
     >"$work/read.hex"
-  text2pcap -q -u 1701,1701 -4 127.0.0.2,127.0.0.1 "$work/read.hex" "$work/read.pcap" >/dev/null
+  text2pcap -q -u 1701,1701 -4 127.0.0.2,127.0.0.1 "$work/read.hex" "$work/read.pcap" >/dev/null 2>&1 \
+    || fail "text2pcap could not make the capture"
   HOME="$work" tshark -r "$work/read.pcap" >"$work/decoded" 2>/dev/null
   grep -q "VEKX .*Read /t1/wt101 seq=1" "$work/decoded" || { cat "$work/decoded"; fail "tshark does not load the installed dissector"; }
   echo "-- tshark decodes with the installed dissector: $(sed 's/^ *//' "$work/decoded")"
