@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package end to end: builds it with cpack from a fresh build
-# folder, installs it with apt-get, checks that the installed programs find
-# the installed library, compiles a C program against the installed header
-# with pkg-config, removes the package and checks that its files are gone.
+# The Debian packages end to end: builds them with dpkg-buildpackage from a
+# copy of the committed tree, has lintian check every .deb (no error, no
+# warning), installs them with apt-get, uses what they installed, purges
+# them and checks that nothing of them is left.
 # Needs root (or sudo) for apt-get; leaves the machine as it found it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -10,61 +10,106 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
-fail() { echo "package check FAILED: $*"; exit 1; }
+packages=(libvekxapi1 libvekxapi-dev ktrvtest vekx-tools)
+runtime=(libvekxapi1 ktrvtest vekx-tools)
 
-if dpkg -s ktrvtest 2>/dev/null | grep -q "^Status: install"; then
-  fail "ktrvtest is installed already; remove it first (apt-get remove ktrvtest)"
+fail() {
+  echo "package check FAILED: $*"
+  exit 1
+}
+
+known_to_dpkg() { dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null | grep -qv '^not-installed$'; }
+
+for p in "${packages[@]}"; do
+  if known_to_dpkg "$p"; then
+    fail "$p is installed already (or its configuration is left); remove it first: apt-get purge ${packages[*]}"
+  fi
+done
+if ldconfig -p | grep -q 'libvekxapi\.so\.1 '; then
+  fail "a libvekxapi.so.1 is in the loader cache already: $(ldconfig -p | grep libvekxapi)"
+fi
+if ! git diff --quiet HEAD 2>/dev/null; then
+  echo "note: uncommitted changes are not part of the packages; they are built from HEAD"
 fi
 
 work="$(mktemp -d /tmp/ktrvtest-package.XXXXXX)"
 installed=no
 sim_pid=""
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  if [ "$installed" = yes ]; then $SUDO apt-get purge -y ktrvtest >/dev/null 2>&1 || true; fi
+  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
+  if [ "$installed" = yes ]; then
+    # apt-get refuses the whole purge when one name is unknown to dpkg.
+    local known=()
+    for p in "${packages[@]}"; do if known_to_dpkg "$p"; then known+=("$p"); fi; done
+    if [ "${#known[@]}" -gt 0 ]; then $SUDO apt-get purge -y "${known[@]}" >/dev/null 2>&1 || true; fi
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-echo "-- building the package in $work/build"
-cmake -S . -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DVEKX_BUILD_TESTS=OFF >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; fail "configure"; }
-cmake --build "$work/build" -j2 >"$work/build.log" 2>&1 || { tail -50 "$work/build.log"; fail "build"; }
-(cd "$work/build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
-debs=("$work"/build/ktrvtest_*.deb)
-[ -f "${debs[0]}" ] || fail "cpack made no ktrvtest_*.deb"
-deb="${debs[0]}"
-echo "-- $(basename "$deb"): $(stat -c %s "$deb") bytes"
-depends="$(dpkg-deb -f "$deb" Depends)"
-echo "   Depends: $depends"
-for needed in libqt6widgets6 fonts-liberation libc6; do
-  grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed"
+echo "-- building the packages from HEAD in $work/src"
+mkdir "$work/src"
+git archive --format=tar HEAD | tar -x -C "$work/src"
+(cd "$work/src" && dpkg-buildpackage -us -uc -b -j2 >"$work/build.log" 2>&1) \
+  || { tail -40 "$work/build.log"; fail "dpkg-buildpackage"; }
+deb() { echo "$work/$1_"*.deb; }
+for p in "${packages[@]}"; do
+  [ -f "$(deb "$p")" ] || fail "dpkg-buildpackage made no $p package"
+  echo "   $(basename "$(deb "$p")"): $(stat -c %s "$(deb "$p")") bytes"
 done
-dpkg-deb -c "$deb" >"$work/contents"
-for path in ./usr/bin/KTRVtest ./usr/bin/vekx ./usr/bin/vekxsim ./usr/include/vekxapi.h \
-            ./usr/share/applications/ktrvtest.desktop ./usr/share/icons/hicolor/scalable/apps/ktrvtest.svg; do
-  grep -q " $path\$" "$work/contents" || fail "the package lacks $path"
-done
-grep -q "/libvekxapi.so.1 -> libvekxapi.so.1.0.0" "$work/contents" || fail "no libvekxapi.so.1 link"
 
-# The console's missing-library check must be able to fail: a copy of the
-# console in a folder without the library, before the library is installed.
-if ! ldconfig -p | grep -q libvekxapi; then
-  mkdir -p "$work/bare/bin"
-  cp "$work/build/bin/KTRVtest" "$work/bare/bin/"
-  status=0
-  QT_QPA_PLATFORM=offscreen timeout 10 "$work/bare/bin/KTRVtest" >"$work/bare.log" 2>&1 || status=$?
-  [ "$status" -eq 2 ] || fail "a console without the library ended with $status, not 2"
-  echo "-- without the library the console ends with 2: $(grep -m1 '^KTRVtest:' "$work/bare.log")"
+echo "-- lintian on every .deb"
+status=0
+lintian --fail-on error,warning --display-info "$work"/*.deb >"$work/lintian.txt" 2>&1 || status=$?
+sed 's/^/   /' "$work/lintian.txt"
+if [ "$status" -ne 0 ] || grep -q '^[EW]: ' "$work/lintian.txt"; then
+  fail "lintian reports $(grep -c '^E: ' "$work/lintian.txt") errors and $(grep -c '^W: ' "$work/lintian.txt") warnings"
 fi
+echo "   no error, no warning"
 
-echo "-- installing"
-# apt-get wants a path, not a bare file name, to install a local package.
-$SUDO apt-get install -y "$deb" >"$work/install.log" || { cat "$work/install.log"; fail "apt-get install"; }
+echo "-- what the packages hold and need"
+depends="$(dpkg-deb -f "$(deb ktrvtest)" Depends)"
+for needed in 'libvekxapi1 (= ' fonts-liberation libqt6widgets6; do
+  grep -qF "$needed" <<<"$depends" || fail "ktrvtest's Depends lacks $needed: $depends"
+done
+grep -q 'libvekxapi1 (>= ' <<<"$(dpkg-deb -f "$(deb vekx-tools)" Depends)" || fail "vekx-tools does not depend on libvekxapi1"
+[ "$(dpkg-deb -f "$(deb vekx-tools)" Suggests)" = "tshark | wireshark" ] || fail "vekx-tools lacks Suggests: tshark | wireshark"
+soname="$(dpkg-deb --ctrl-tarfile "$(deb libvekxapi1)" | tar -xO ./shlibs)"
+[ "$soname" = "libvekxapi 1 libvekxapi1 (>= 1.0.0)" ] || fail "libvekxapi1's shlibs file says '$soname'"
+echo "   ktrvtest Depends: $depends"
+echo "   libvekxapi1 shlibs: $soname"
+# Every path the packages hold, and those of them that exist already (the
+# folders they share with the system): the purge must leave exactly these.
+for p in "${packages[@]}"; do dpkg-deb -c "$(deb "$p")"; done \
+  | awk '{print $6}' | sed 's|^\./|/|; s|/$||' | grep -v '^$' | sort -u >"$work/paths"
+while read -r path; do
+  if [ -e "$path" ] || [ -L "$path" ]; then echo "$path"; fi
+done <"$work/paths" >"$work/paths-before"
+
+# The console's missing-library check must be able to fail: the packaged
+# console on its own, before the library is installed.
+mkdir "$work/bare"
+dpkg-deb -x "$(deb ktrvtest)" "$work/bare"
+status=0
+QT_QPA_PLATFORM=offscreen timeout 10 "$work/bare/usr/bin/KTRVtest" >"$work/bare.log" 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "the console without its library ended with $status, not 2"
+echo "-- without the library the console ends with 2: $(grep -m1 '^KTRVtest:' "$work/bare.log")"
+
+# Nothing but the packages may come and go: what they need is installed
+# beforehand (scripts/install-deps.sh), so the purge restores the machine.
+all_debs=()
+for p in "${packages[@]}"; do all_debs+=("$(deb "$p")"); done
+extra="$(apt-get install -s "${all_debs[@]}" 2>/dev/null | sed -n 's/^Inst \([^ ]*\).*/\1/p' \
+  | grep -v -x -e libvekxapi1 -e libvekxapi-dev -e ktrvtest -e vekx-tools || true)"
+[ -z "$extra" ] || fail "installing would also bring in: $(tr '\n' ' ' <<<"$extra")(run scripts/install-deps.sh first)"
+
+echo "-- installing the run-time packages: ${runtime[*]}"
+runtime_debs=()
+for p in "${runtime[@]}"; do runtime_debs+=("$(deb "$p")"); done
 installed=yes
-dpkg -L ktrvtest >"$work/files"
+$SUDO apt-get install -y "${runtime_debs[@]}" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "apt-get install"; }
 
-echo "-- the installed console finds the installed library"
+echo "-- the installed console finds the installed library (without the development package)"
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 /usr/bin/KTRVtest >"$work/console.log" 2>&1 || status=$?
 if [ "$status" -ne 124 ] || grep -q "^KTRVtest:" "$work/console.log"; then
@@ -75,21 +120,49 @@ echo "   ran 3 s until stopped, no missing-library report"
 
 echo "-- vekx against the installed simulator"
 used="$(ldd /usr/bin/vekx | sed -n 's/.*libvekxapi.so.1 => \([^ ]*\).*/\1/p')"
-[ -n "$used" ] && [ "$(readlink -f "$used")" = "$(readlink -f /usr/lib/*/libvekxapi.so.1)" ] \
-  || fail "vekx does not use the installed library ($used)"
+if [ -z "$used" ] || [ "$(readlink -f "$used")" != "$(readlink -f /usr/lib/*/libvekxapi.so.1)" ]; then
+  fail "vekx does not use the installed library ($used)"
+fi
 /usr/bin/vekx --version
-sim_port=$(( 20000 + RANDOM % 20000 ))
-/usr/bin/vekxsim --port "$sim_port" --quiet --weight 7.25 </dev/null >"$work/sim.log" 2>&1 &
+sim_port=$((20000 + RANDOM % 20000))
+/usr/bin/vekxsim --listen 127.0.0.1 --port "$sim_port" --quiet --weight 7.25 </dev/null >"$work/sim.log" 2>&1 &
 sim_pid=$!
 value=""
 for _ in $(seq 50); do
-  value="$(VEKX_TERMINAL_PORT=$sim_port VEKX_LOCAL_PORT=$(( sim_port + 100 )) \
+  value="$(VEKX_TERMINAL_PORT=$sim_port VEKX_LOCAL_PORT=$((sim_port + 100)) \
     /usr/bin/vekx read 127.0.0.1 /t1/wt101 2>/dev/null)" && break
   sleep 0.1
 done
 [ "$value" = "    7.25" ] || fail "vekx read gave '$value'"
 echo "   vekx read 127.0.0.1 /t1/wt101 -> '$value'"
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true; sim_pid=""
+kill "$sim_pid"
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=""
+
+echo "-- bash completion is where bash-completion finds it"
+for program in vekx vekxsim; do
+  # _completion_loader returns 124 ("try again") when it has loaded one.
+  bash -c "source /usr/share/bash-completion/bash_completion; _completion_loader $program; complete -p $program" \
+    2>/dev/null | grep -q -- "-F _$program $program\$" || fail "bash-completion does not load the completion of $program"
+done
+echo "   vekx and vekxsim"
+
+if command -v tshark >/dev/null; then
+  # One read request; without -X tshark must find the dissector by itself.
+  printf '0000 00 64 01 10 2f 77 31 2f 77 30 30 30 31 00 2f 74\n0010 31 2f 77 74 31 30 31 00 20 00 01 00 00 00\n' \
+    >"$work/read.hex"
+  text2pcap -q -u 1701,1701 -4 127.0.0.2,127.0.0.1 "$work/read.hex" "$work/read.pcap" >/dev/null 2>&1 \
+    || fail "text2pcap could not make the capture"
+  HOME="$work" tshark -r "$work/read.pcap" >"$work/decoded" 2>/dev/null
+  grep -q "VEKX .*Read /t1/wt101 seq=1" "$work/decoded" || { cat "$work/decoded"; fail "tshark does not load the installed dissector"; }
+  echo "-- tshark decodes with the installed dissector: $(sed 's/^ *//' "$work/decoded")"
+fi
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate /usr/share/applications/ktrvtest.desktop
+fi
+
+echo "-- installing the development package"
+$SUDO apt-get install -y "$(deb libvekxapi-dev)" >>"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "apt-get install"; }
 
 echo "-- a C program built with pkg-config against the installed header"
 cat >"$work/close.c" <<'C'
@@ -108,28 +181,30 @@ out="$("$work/close")"
 echo "   $out"
 [ "$out" = "VekCloseProcess() == -2" ] || fail "the C program printed '$out'"
 
-if command -v tshark >/dev/null; then
-  # One read request; without -X tshark must find the dissector by itself.
-  printf '0000 00 64 01 10 2f 77 31 2f 77 30 30 30 31 00 2f 74\n0010 31 2f 77 74 31 30 31 00 20 00 01 00 00 00\n' \
-    >"$work/read.hex"
-  text2pcap -q -u 1701,1701 -4 127.0.0.2,127.0.0.1 "$work/read.hex" "$work/read.pcap"
-  HOME="$work" tshark -r "$work/read.pcap" >"$work/decoded" 2>/dev/null
-  grep -q "VEKX .*Read /t1/wt101 seq=1" "$work/decoded" || { cat "$work/decoded"; fail "tshark does not load the installed dissector"; }
-  echo "-- tshark decodes with the installed dissector: $(sed 's/^ *//' "$work/decoded")"
-fi
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate /usr/share/applications/ktrvtest.desktop
-fi
+echo "-- manual pages: the programs, and every name the library exports"
+names="$(nm -D --defined-only /usr/lib/*/libvekxapi.so.1 | awk '{print $3}')"
+[ "$(wc -w <<<"$names")" -eq 19 ] || fail "the library exports $(wc -w <<<"$names") names, not 19"
+for page in vekx vekxsim KTRVtest; do
+  man -w "$page" >/dev/null 2>&1 || fail "man $page does not resolve (is /usr/share/man excluded in /etc/dpkg/dpkg.cfg.d?)"
+done
+for page in vekxapi $names; do
+  man -w 3 "$page" >/dev/null 2>&1 || fail "man 3 $page does not resolve"
+done
+echo "   man -w $(man -w vekx), man -w 3 VekRead: $(man -w 3 VekRead), and the 18 other names"
 
-echo "-- removing"
-$SUDO apt-get remove -y ktrvtest >"$work/remove.log"
+echo "-- purging"
+dpkg -L "${packages[@]}" >"$work/files"
+$SUDO apt-get purge -y "${packages[@]}" >"$work/remove.log" 2>&1 || { cat "$work/remove.log"; fail "apt-get purge"; }
 installed=no
-left=0
-while read -r f; do
-  if [ -f "$f" ] || [ -L "$f" ]; then echo "   left behind: $f"; left=1; fi
-done <"$work/files"
-[ "$left" -eq 0 ] || fail "files remain after removal"
-$SUDO apt-get purge -y ktrvtest >>"$work/remove.log" 2>&1
-if dpkg -s ktrvtest >/dev/null 2>&1; then fail "dpkg still knows ktrvtest after purge"; fi
-! ldconfig -p | grep -q libvekxapi || fail "libvekxapi is still in the loader cache"
-echo "package check passed: $(grep -c . "$work/files") paths installed and removed"
+for p in "${packages[@]}"; do
+  if known_to_dpkg "$p"; then fail "dpkg still knows $p after the purge"; fi
+done
+while read -r path; do
+  if [ -e "$path" ] || [ -L "$path" ]; then echo "$path"; fi
+done <"$work/paths" >"$work/paths-after"
+if ! cmp -s "$work/paths-before" "$work/paths-after"; then
+  diff "$work/paths-before" "$work/paths-after" | sed -n 's/^> /   left behind: /p'
+  fail "the purge left files of the packages behind"
+fi
+if ldconfig -p | grep -q libvekxapi; then fail "libvekxapi is still in the loader cache"; fi
+echo "package check passed: $(grep -c . "$work/files") paths installed and purged, none left behind"

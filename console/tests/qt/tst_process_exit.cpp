@@ -59,7 +59,7 @@ void tst_process_exit::missingLibraryEndsWithAMessage() {
 void tst_process_exit::missingFunctionEndsWithAMessage() {
   QTemporaryDir dir;
   QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("lib")));
-  QVERIFY(QFile::copy(QStringLiteral(STUB_LIBRARY_PATH), dir.filePath(QStringLiteral("lib/libvekxapi.so"))));
+  QVERIFY(QFile::copy(QStringLiteral(STUB_LIBRARY_PATH), dir.filePath(QStringLiteral("lib/libvekxapi.so.1"))));
   int status = 0;
   QString errors;
   qint64 elapsed = 0;
