@@ -21,8 +21,8 @@ std::string padded(const std::string &bytes, std::size_t length, std::size_t siz
 }  // namespace
 
 void Console::UpdateDisplay_Click() {
-  const std::string line1 = padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength,
-                                   kDisplayLineLength);
+  const std::string line1 =
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength, kDisplayLineLength);
   const std::string lines12 =
       padded(line1 + bytesForTerminal(view_.text(controlId("DisplayLine2"))).substr(0, kDisplayLineLength),
              kDisplayBlockLength, kDisplayBlockLength);

@@ -32,8 +32,8 @@ TEST_F(ConsoleTest, ACommandWritesItsCodeAndWaitsForTheTerminalToTakeIt) {
   terminal.setMailboxDelay(2);
   for (auto [button, code] : {std::pair{"SendReset", "6c"}, std::pair{"TransComplete", "6b"},
                               std::pair{"BufFlush", "0c"}, std::pair{"Command1", "0f"}}) {
-    EXPECT_EQ(clicked(controlIdOf(button)), (Strings{std::string("/t1/bx297=") + code, "/t1/bx297", "/t1/bx297",
-                                                     "/t1/bx297"}))
+    EXPECT_EQ(clicked(controlIdOf(button)),
+              (Strings{std::string("/t1/bx297=") + code, "/t1/bx297", "/t1/bx297", "/t1/bx297"}))
         << button;
     expectHandshake(terminal.calls(), 0);
   }
@@ -86,8 +86,8 @@ TEST_F(ConsoleTest, TheFourLineDisplayCommandSendsTwoBlocks) {
     std::string line1, line2, line3, lit01, lit02;
   };
   const Row rows[] = {
-      {"KTRV Display Line 1 ", "KTRV Display Line 2", "KTRV Display Line 3",
-       "KTRV Display Line 1 KTRV Display Line 2 ", "KTRV Display Line 3 "},
+      {"KTRV Display Line 1 ", "KTRV Display Line 2", "KTRV Display Line 3", "KTRV Display Line 1 KTRV Display Line 2 ",
+       "KTRV Display Line 3 "},
       {"", "", "", std::string(40, ' '), std::string(20, ' ')},
       {"ABCDEFGHIJKLMNOPQRSTUVWXY", "abcdefghijklmnopqrstuvwxy", "0123456789012345678901234",
        "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst", "01234567890123456789"},
@@ -110,8 +110,8 @@ TEST_F(ConsoleTest, TheSingleLineCommandBlanksLineTwoAndTakesOutput1sField) {
   start();
   window.click(kOutputBoxes[0]);
   window.type(controlIdOf("DisplayLine1"), "SHORT");
-  EXPECT_EQ(clicked(controlIdOf("SingleLineDisp")),
-            (Strings{"/t1/Lit01=" + hexOf("SHORT" + std::string(35, ' ')), "/t1/bx201=28", "/t1/bx297=01", "/t1/bx297"}));
+  EXPECT_EQ(clicked(controlIdOf("SingleLineDisp")), (Strings{"/t1/Lit01=" + hexOf("SHORT" + std::string(35, ' ')),
+                                                             "/t1/bx201=28", "/t1/bx297=01", "/t1/bx297"}));
   EXPECT_TRUE(window.isChecked(kOutputBoxes[0])) << "the box keeps its own state";
 }
 

@@ -11,8 +11,8 @@ namespace ktrv::test {
 FakeTerminal::FakeTerminal(const FakeWindow &clock) : clock_(clock) {
   // What a terminal holds when nothing has happened yet.
   setText(fields::kWeight1, "    0.00");
-  for (const char *f : {fields::kWeightSelector, fields::kCommandMailbox, fields::kEventMailbox,
-                        fields::kLiteralSource, fields::kTerminator})
+  for (const char *f : {fields::kWeightSelector, fields::kCommandMailbox, fields::kEventMailbox, fields::kLiteralSource,
+                        fields::kTerminator})
     setByte(f, 0);
   for (const char *f : fields::kInputs) setByte(f, 0);
   set(fields::kLiteral, Bytes(48, 0));

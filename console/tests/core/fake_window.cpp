@@ -34,7 +34,8 @@ void FakeWindow::requestClose() {
 }
 
 void FakeWindow::click(ControlId control) {
-  if (layout::kControls[control].kind == layout::Kind::CheckBox) controls_[control].checked = !controls_[control].checked;
+  if (layout::kControls[control].kind == layout::Kind::CheckBox)
+    controls_[control].checked = !controls_[control].checked;
   console_->click(control);
 }
 

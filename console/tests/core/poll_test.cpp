@@ -194,8 +194,9 @@ TEST_F(ConsoleTest, TerminalBytesAreShownSafely) {
   // A, BEL, B, LF, e-acute, euro sign, an undefined byte, NUL and a tail.
   terminal.set("/t1/Lit50", {0x41, 0x07, 0x42, 0x0a, 0xe9, 0x80, 0x81, 0x00, 0x5a, 0x5a});
   window.runTicks(1);
-  EXPECT_EQ(text("VekKeyBuffer"), "A\xEF\xBF\xBD"
-                                  "B\xEF\xBF\xBD\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD");
+  EXPECT_EQ(text("VekKeyBuffer"),
+            "A\xEF\xBF\xBD"
+            "B\xEF\xBF\xBD\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD");
 }
 
 TEST_F(ConsoleTest, WithoutARegistrationTheTickShowsNothingOfTheTerminal) {

@@ -72,7 +72,8 @@ void tst_window::aClickAnywhereOnABoxTogglesIt() {
                                QPoint(area.width() - 2, area.height() - 2), QPoint(area.width() - 20, 1)}) {
       const bool before = box->isChecked();
       QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, spot);
-      QVERIFY2(box->isChecked() != before, qPrintable(QStringLiteral("In%1 at %2,%3").arg(i).arg(spot.x()).arg(spot.y())));
+      QVERIFY2(box->isChecked() != before,
+               qPrintable(QStringLiteral("In%1 at %2,%3").arg(i).arg(spot.x()).arg(spot.y())));
     }
   }
 }
