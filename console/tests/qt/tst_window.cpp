@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QScreen>
+#include <QTimer>
 #include <QTest>
 
 #include "console_rig.h"
