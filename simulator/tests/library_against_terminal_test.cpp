@@ -48,8 +48,10 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   for (const char *one_byte :
        {"/t1/vek15", "/t1/bx297", "/t1/bx298", "/t1/bx251", "/t1/bx252", "/t1/p_100", "/t1/p_101", "/t1/p_102",
         "/t1/p_103", "/t1/p_108", "/t1/p_109", "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e",
-        "/t1/p_10f", "/t1/bx201", "/t1/bx212"})
+        "/t1/p_10f", "/t1/bx201", "/t1/bx212"}) {
     read(one_byte, 1);
+    ASSERT_FALSE(HasFailure()) << "stopped at the first field that failed";
+  }
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
   EXPECT_EQ(read("/t1/wt501", 13).substr(0, 8), " 1234.50");
   read("/t1/Lit50", 40);
@@ -81,15 +83,14 @@ TEST_F(LibraryAgainstTerminal, LongRunOfThousandsOfExchangesLosesNothing) {
   terminal->control("log off");
   terminal->service().traffic().clear();
   constexpr int rounds = 1000;
-  int failures = 0;
   for (int i = 0; i < rounds; ++i) {
     const std::string text = "value " + std::to_string(i);
-    if (VekWrite("/t1/Lit02", static_cast<std::int16_t>(text.size()), text.c_str()) != 0) ++failures;
+    ASSERT_EQ(VekWrite("/t1/Lit02", static_cast<std::int16_t>(text.size()), text.c_str()), 0) << "round " << i;
     char buffer[32] = {};
     std::int16_t count = 0;
-    if (VekRead("/t1/Lit02", sizeof buffer, buffer, &count) != 0 || std::string(buffer, count) != text) ++failures;
+    ASSERT_EQ(VekRead("/t1/Lit02", sizeof buffer, buffer, &count), 0) << "round " << i;
+    ASSERT_EQ(std::string(buffer, count), text);
   }
-  EXPECT_EQ(failures, 0);
   // Exactly one datagram each way per exchange: no resend was needed.
   const auto all = terminal->service().traffic().all();
   ASSERT_EQ(all.size(), 4u * rounds);

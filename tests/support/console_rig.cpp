@@ -20,6 +20,12 @@ ConsoleRig::ConsoleRig(const vekxsim::TerminalOptions &options)
     : terminal_(std::make_unique<vekxsim::Terminal>(options)) {
   // The library takes both ports from the environment when it registers.
   vekx_test::use_ports(terminal_->port(), vekx_test::free_local_port_pair());
+  // With a library that cannot talk to the terminal every poll tick would
+  // take half a minute; say so at once instead.
+  std::int16_t count = 0, value = 0;
+  if (library_.registerProcess(1, "127.0.0.1", 1) != 0 || library_.read("/t1/bx297", 1, &value, &count) != 0 ||
+      library_.closeProcess() != 0)
+    qFatal("the library gets no answer from the simulated terminal on 127.0.0.1:%d", terminal_->port());
   window_ = std::make_unique<frmMain>(library_);
   // Connected after the window's own handler, so this runs when a tick ends.
   QObject::connect(window_->findChild<QTimer *>(QStringLiteral("tmrVekPoll")), &QTimer::timeout, window_.get(),
@@ -45,6 +51,18 @@ CommandButton *ConsoleRig::button(const char *name) const { return window_->find
 void ConsoleRig::start(const QString &address) {
   box("IPAddr")->setText(address);
   button("IPupdate")->click();
+}
+
+void ConsoleRig::clickAndWait(const char *name, int limitMs) {
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [name, limitMs] {
+    qFatal("%s: the wait for the terminal did not end within %d ms: no read of /t1/bx297 completed with a "
+           "byte other than 255",
+           name, limitMs);
+  });
+  watchdog.start(limitMs);
+  button(name)->click();
 }
 
 bool ConsoleRig::waitTicks(int n, int timeoutMs) {

@@ -48,7 +48,7 @@ void tst_console::commandsAndTheAcknowledgeOnTheWire() {
   QCOMPARE(rig.requests(), Strings{"/t1/bx298=00"});
   // The poll goes on inside the wait, so only the command's own traffic counts.
   rig.clearTraffic();
-  rig.button("SendReset")->click();
+  rig.clickAndWait("SendReset");
   Strings command;
   for (const auto &r : rig.requests())
     if (r.rfind("/t1/bx297", 0) == 0) command.push_back(r);

@@ -101,7 +101,7 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
     if (box == out5)
       QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
     else
-      rig.button("OutputsOff")->click();  // unticks Out1 by code, then waits in its handling
+      rig.clickAndWait("OutputsOff");  // unticks Out1 by code, then waits in its handling
     QCOMPARE(checkedDuringWait, box == out5);
     QVERIFY(shownDuringWait);
   }
