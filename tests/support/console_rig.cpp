@@ -26,6 +26,7 @@ ConsoleRig::ConsoleRig(const vekxsim::TerminalOptions &options)
   if (library_.registerProcess(1, "127.0.0.1", 1) != 0 || library_.read("/t1/bx297", 1, &value, &count) != 0 ||
       library_.closeProcess() != 0)
     qFatal("the library gets no answer from the simulated terminal on 127.0.0.1:%d", terminal_->port());
+  clearTraffic();
   window_ = std::make_unique<frmMain>(library_);
   // Connected after the window's own handler, so this runs when a tick ends.
   QObject::connect(window_->findChild<QTimer *>(QStringLiteral("tmrVekPoll")), &QTimer::timeout, window_.get(),
