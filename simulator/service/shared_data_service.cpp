@@ -147,7 +147,8 @@ struct SharedDataService::Impl {
   }
 
   bool names_our_node(const std::uint8_t *slot) const {
-    return slot[0] == '/' && (slot[1] == 't' || slot[1] == 'T') && slot[2] == vekx::node_character(node - 1);
+    return slot[0] == '/' && (slot[1] == 't' || slot[1] == 'T') &&
+           slot[2] == static_cast<std::uint8_t>(vekx::node_character(node - 1));
   }
 
   void handle(std::span<const std::uint8_t> kept, std::size_t real_size, const platform::Endpoint &from) {

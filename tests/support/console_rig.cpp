@@ -58,9 +58,10 @@ void ConsoleRig::clickAndWait(const char *name, int limitMs) {
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [name, limitMs] {
-    qFatal("%s: the wait for the terminal did not end within %d ms: no read of /t1/bx297 completed with a "
-           "byte other than 255",
-           name, limitMs);
+    qFatal(
+        "%s: the wait for the terminal did not end within %d ms: no read of /t1/bx297 completed with a "
+        "byte other than 255",
+        name, limitMs);
   });
   watchdog.start(limitMs);
   button(name)->click();

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console.h"
@@ -99,7 +100,9 @@ class FakeTerminal : public Library {
   // Reads of the field fail with this result (0: they work again); or, for
   // the next reads only, one result each.
   void failReads(const std::string &field, std::int16_t result) { failing_[field] = result; }
-  void scriptReads(const std::string &field, std::vector<std::int16_t> results) { scripted_[field] = results; }
+  void scriptReads(const std::string &field, std::vector<std::int16_t> results) {
+    scripted_[field] = std::move(results);
+  }
   // From now and after each command, the command mailbox reads 255 this
   // many times before the command is taken.
   void setMailboxDelay(int reads) { mailboxDelay_ = mailboxBusy_ = reads; }
