@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "raw_udp.h"
 #include "shared_data_service.h"
@@ -73,6 +74,22 @@ TEST_F(ServiceFaults, TrafficRecordsBothDirectionsInOrderAndClears) {
   EXPECT_EQ(sequence_of(all[3].bytes), 2);
   service.traffic().clear();
   EXPECT_EQ(service.traffic().wait_inbound(1, 50ms), 0u);  // the timeout runs out with nothing seen
+}
+
+// start() and stop() may race each other from any threads; the service
+// ends in a definite state and still answers when started again.
+TEST(ServiceLifecycle, StartAndStopRaceFromManyThreads) {
+  SharedDataService service("127.0.0.1", 0, 1);
+  service.fields().set("/t1/x", {1});
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&] {
+      for (int i = 0; i < 200; ++i) (i % 2 ? service.stop() : service.start());
+    });
+  for (auto &t : threads) t.join();
+  service.start();
+  RawClient client;
+  EXPECT_TRUE(client.exchange(read_request("/t1/x", 1), service.port()));
 }
 
 TEST(TrafficLine, DecodesEachFieldAndNamesMalformedDatagramsWithoutOverreading) {
