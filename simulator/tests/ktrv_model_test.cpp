@@ -153,6 +153,8 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
   EXPECT_EQ(std::string(w5.begin(), w5.begin() + 8), "   -3.00");
   terminal.model().set_weight(-0.004);  // rounds to zero from below: never "-0.00"
   EXPECT_EQ(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())), "    0.00");
+  terminal.model().set_weight(1e9);  // what 8 characters can show
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())), "99999.99");
   EXPECT_EQ(terminal.control("select 2"), "weight selector 2 (wt501)");
   EXPECT_EQ(read_byte("/t1/vek15"), 2);
 }
