@@ -30,6 +30,7 @@ class tst_window : public QObject {
   void tabOrderFollowsTheTableAndSpaceClosesAtStart();
   void aClickAnywhereOnABoxTogglesIt();
   void aBoxShowsItsNewStateWhileItsHandlingWaits();
+  void aLongTextIsShownFromItsStart();
   void theAcknowledgeButtonIsFilledWithItsNewColour();
 };
 
@@ -105,6 +106,17 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
     QCOMPARE(checkedDuringWait, box == out5);
     QVERIFY(shownDuringWait);
   }
+}
+
+// A text the console writes is shown from its first character, as an edit
+// box shows a fresh text: a text longer than its box shows its start.
+void tst_window::aLongTextIsShownFromItsStart() {
+  ConsoleRig rig;
+  QLineEdit *box = rig.box("VekKeyBuffer");
+  box->setText(QStringLiteral("typed by the operator"));
+  rig.window().setText(controlId("VekKeyBuffer"), std::string(40, 'K'));
+  QCOMPARE(box->text(), QString(40, QLatin1Char('K')));
+  QCOMPARE(box->cursorPosition(), 0);
 }
 
 void tst_window::theAcknowledgeButtonIsFilledWithItsNewColour() {
