@@ -22,8 +22,8 @@ void Console::StopEther_Click() { vekCloseProcess(); }
 void Console::ExitProg_Click() { view_.requestClose(); }
 
 void Console::SerialClear_Click() {
-  for (ControlId box : {controlId("VekSerial1"), controlId("VekTerminator"), controlId("VekKeyBuffer"),
-                        controlId("MessageFromKtrv")})
+  for (ControlId box :
+       {controlId("VekSerial1"), controlId("VekTerminator"), controlId("VekKeyBuffer"), controlId("MessageFromKtrv")})
     view_.setText(box, kOneBlank);
 }
 

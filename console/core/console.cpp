@@ -53,8 +53,7 @@ void Console::timerTick(TimerId timer) {
     Delay1_Timer();
 }
 
-std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList,
-                                         std::int32_t count) {
+std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count) {
   const std::string copy = bytesForTerminal(addressList);  // zero-terminated by c_str()
   LastResult = library_.registerProcess(processType, copy.c_str(), count);
   return LastResult;

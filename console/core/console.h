@@ -88,11 +88,11 @@ class Console {
 
 // Out1..Out12 and In1..In12.
 inline constexpr std::array<ControlId, Console::kOutputCount> kOutputBoxes{
-    controlId("Out1"), controlId("Out2"), controlId("Out3"),  controlId("Out4"),  controlId("Out5"),  controlId("Out6"),
+    controlId("Out1"), controlId("Out2"), controlId("Out3"), controlId("Out4"),  controlId("Out5"),  controlId("Out6"),
     controlId("Out7"), controlId("Out8"), controlId("Out9"), controlId("Out10"), controlId("Out11"), controlId("Out12"),
 };
 inline constexpr std::array<ControlId, Console::kInputCount> kInputBoxes{
-    controlId("In1"), controlId("In2"), controlId("In3"),  controlId("In4"),  controlId("In5"),  controlId("In6"),
+    controlId("In1"), controlId("In2"), controlId("In3"), controlId("In4"),  controlId("In5"),  controlId("In6"),
     controlId("In7"), controlId("In8"), controlId("In9"), controlId("In10"), controlId("In11"), controlId("In12"),
 };
 

@@ -21,8 +21,8 @@ std::string padded(const std::string &bytes, std::size_t length, std::size_t siz
 }  // namespace
 
 void Console::UpdateDisplay_Click() {
-  const std::string line1 = padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength,
-                                   kDisplayLineLength);
+  const std::string line1 =
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength, kDisplayLineLength);
   const std::string lines12 =
       padded(line1 + bytesForTerminal(view_.text(controlId("DisplayLine2"))).substr(0, kDisplayLineLength),
              kDisplayBlockLength, kDisplayBlockLength);
@@ -33,7 +33,7 @@ void Console::UpdateDisplay_Click() {
   vekWrite(fields::kDisplayLine3, kDisplayLineLength, line3.data());
   const std::uint8_t parameter = fields::kFourLineParameter;
   vekWrite(fields::kDisplayParameter, fields::kOneByte, &parameter);
-  postCommand(codes::kFourLineDisplay);
+  postCommand(codes::four_line);
 }
 
 void Console::SingleLineDisp_Click() {
@@ -42,7 +42,7 @@ void Console::SingleLineDisp_Click() {
   vekWrite(fields::kDisplayLines12, kDisplayBlockLength, lines12.data());
   const std::uint8_t parameter = fields::kSingleLineParameter;
   vekWrite(fields::kDisplayParameter, fields::kOneByte, &parameter);
-  postCommand(codes::kSingleDisplayLine);
+  postCommand(codes::single_line);
 }
 
 }  // namespace ktrv

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "colours.h"
+#include "ktrv_codes.h"
 
 namespace ktrv {
 
@@ -15,11 +16,15 @@ struct EventMessage {
   std::uint32_t background;  // 0xRRGGBB
 };
 
+namespace event = vekx_common::ktrv::event;
 inline constexpr std::array kEventMessages{
-    EventMessage{54, "POWER UP !", kGreen},      EventMessage{102, "Scale at 0", kBlue},
-    EventMessage{104, "OK To Weigh", kGreen},    EventMessage{105, "Barriers Closed", kBlue},
-    EventMessage{108, "KTRV Reset", kRed},       EventMessage{109, "Sequence Error", kRed},
-    EventMessage{110, "Weigh Complete", kGreen},
+    EventMessage{event::power_up, "POWER UP !", kGreen},
+    EventMessage{event::scale_at_zero, "Scale at 0", kBlue},
+    EventMessage{event::ok_to_weigh, "OK To Weigh", kGreen},
+    EventMessage{event::barriers_closed, "Barriers Closed", kBlue},
+    EventMessage{event::ktrv_reset, "KTRV Reset", kRed},
+    EventMessage{event::sequence_error, "Sequence Error", kRed},
+    EventMessage{event::weigh_complete, "Weigh Complete", kGreen},
 };
 inline constexpr EventMessage kUnknownEvent{0, "Unknown Command", kRed};
 

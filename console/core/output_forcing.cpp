@@ -14,13 +14,13 @@ void Console::Out_Click(int box) {
   // counts.
   const std::uint8_t value = view_.isChecked(kOutputBoxes[box]) ? fields::kOutputForced : fields::kOutputReleased;
   vekWrite(fields::kOutputs[box], fields::kOneByte, &value);
-  postCommand(codes::kOutputForcing);
+  postCommand(codes::apply_forcing);
 }
 
 void Console::OutputsOff_Click() {
   const std::uint8_t released = fields::kOutputReleased;
   for (const char *field : fields::kOutputs) vekWrite(field, fields::kOneByte, &released);
-  postCommand(codes::kOutputForcing);
+  postCommand(codes::apply_forcing);
   // Each box that this unticks runs its own handling (writes, command and
   // wait) before the next box is unticked.
   for (int i = 0; i < kOutputCount && !closing_; ++i) {
@@ -30,6 +30,6 @@ void Console::OutputsOff_Click() {
   }
 }
 
-void Console::Command1_Click() { postCommand(codes::kClearForcing); }
+void Console::Command1_Click() { postCommand(codes::clear_forcing); }
 
 }  // namespace ktrv

@@ -7,11 +7,11 @@
 
 namespace ktrv {
 
-void Console::SendReset_Click() { postCommand(codes::kKtrvReset); }
+void Console::SendReset_Click() { postCommand(codes::ktrv_reset); }
 
-void Console::TransComplete_Click() { postCommand(codes::kTransactionComplete); }
+void Console::TransComplete_Click() { postCommand(codes::transaction_complete); }
 
-void Console::BufFlush_Click() { postCommand(codes::kFlushBuffer); }
+void Console::BufFlush_Click() { postCommand(codes::flush_buffer); }
 
 void Console::pc_acknowledge_Click() {
   const std::uint8_t acknowledged = codes::kAcknowledged;

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ktrv_codes.h"
+
 namespace ktrv::fields {
 
 // Poll: the weight and its selector.
@@ -45,8 +47,8 @@ inline constexpr std::array<const char *, 12> kOutputs{
     "/t1/bx201", "/t1/bx202", "/t1/bx203", "/t1/bx204", "/t1/bx205", "/t1/bx206",
     "/t1/bx207", "/t1/bx208", "/t1/bx209", "/t1/bx210", "/t1/bx211", "/t1/bx212",
 };
-inline constexpr std::uint8_t kOutputReleased = 1;  // box unticked; Clear Outputs
-inline constexpr std::uint8_t kOutputForced = 2;    // box ticked
+inline constexpr std::uint8_t kOutputReleased = vekx_common::ktrv::force_off;  // box unticked; Clear Outputs
+inline constexpr std::uint8_t kOutputForced = vekx_common::ktrv::force_on;     // box ticked
 
 // The display lines and their command parameter.
 inline constexpr const char *kDisplayLines12 = "/t1/Lit01";
@@ -63,21 +65,11 @@ inline constexpr std::int16_t kOneByte = 1;
 
 namespace ktrv::codes {
 
-// Command codes of the command mailbox.
-inline constexpr std::uint8_t kSingleDisplayLine = 1;
-inline constexpr std::uint8_t kFourLineDisplay = 2;
-inline constexpr std::uint8_t kFlushBuffer = 12;
-inline constexpr std::uint8_t kOutputForcing = 14;
-inline constexpr std::uint8_t kClearForcing = 15;
-inline constexpr std::uint8_t kTransactionComplete = 107;
-inline constexpr std::uint8_t kKtrvReset = 108;
-// The terminal leaves this in the command mailbox until it has taken a command.
-inline constexpr std::uint8_t kCommandNotYetTaken = 255;
-
-// The event mailbox.
-inline constexpr std::int16_t kNoEvent = 0;
-inline constexpr std::int16_t kLiteralEvent = 51;
-inline constexpr std::uint8_t kAcknowledged = 0;
+using namespace vekx_common::ktrv::command;
+inline constexpr std::uint8_t kCommandNotYetTaken = vekx_common::ktrv::command::pending;
+inline constexpr std::int16_t kNoEvent = vekx_common::ktrv::event::none;
+inline constexpr std::int16_t kLiteralEvent = vekx_common::ktrv::event::literal;
+inline constexpr std::uint8_t kAcknowledged = vekx_common::ktrv::event::none;
 
 }  // namespace ktrv::codes
 

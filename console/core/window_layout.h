@@ -36,7 +36,7 @@ inline constexpr Colour systemColour(std::uint32_t index) { return {Colour::Sour
 inline constexpr Colour byDefault() { return {Colour::Source::Default, 0}; }
 
 struct Font {
-  const char *family;  // as the window is designed; a front end may stand in a near face
+  const char *family;  // the window's face; a front end may stand in a near one
   double points;
   bool bold;
   bool italic;

@@ -1,5 +1,5 @@
 // The window's check boxes: a click anywhere on the box's area toggles it,
-// as the boxes are designed. A plain QCheckBox reacts only on its tick
+// as an operator expects of a box this small. A plain QCheckBox reacts only on its tick
 // square and on the caption's own text, so a click at the edge of a box, or
 // in the gap between caption and square, would do nothing.
 //

@@ -1,6 +1,6 @@
 // A command button drawn filled with its own background colour, with a
-// raised 3-D edge and a caption that wraps inside the button, as the
-// window's buttons are designed. Enter and the space bar click it when it
+// raised 3-D edge and a caption that wraps inside the button, so that each
+// button shows the colour the console gives it. Enter and the space bar click it when it
 // has the focus.
 #ifndef KTRV_COMMAND_BUTTON_H
 #define KTRV_COMMAND_BUTTON_H

@@ -10,7 +10,7 @@ namespace ktrv {
 namespace {
 
 struct StandIn {
-  const char *designed;
+  const char *family;  // as the layout names it
   const char *installed;
 };
 
@@ -28,10 +28,10 @@ int pixelsForPoints(double points) { return static_cast<int>(std::lround(points 
 QFont makeFont(const layout::Font &font) {
   QStringList families{QString::fromLatin1(font.family)};
   for (const StandIn &s : kStandIns) {
-    if (std::strcmp(s.designed, font.family) == 0) families.append(QString::fromLatin1(s.installed));
+    if (std::strcmp(s.family, font.family) == 0) families.append(QString::fromLatin1(s.installed));
   }
   // fontconfig answers MS Sans Serif with a wider face than the one chosen
-  // here, so the stand-in goes in front of the designed name.
+  // here, so the stand-in goes in front of the layout's name.
   if (std::strcmp(font.family, "MS Sans Serif") == 0) families.swapItemsAt(0, 1);
   QFont f;
   f.setFamilies(families);

@@ -1,4 +1,4 @@
-// Turns a designed font (family and points) into a QFont sized in pixels
+// Turns a layout font (family and points) into a QFont sized in pixels
 // for a 96-dpi screen, with the installed stand-ins for faces that Linux
 // does not have: Liberation Sans for MS Sans Serif (a sans face of the same
 // weight and nearly the same widths), and the metric-compatible Liberation

@@ -35,7 +35,7 @@ frmMain::frmMain(Library &library, QWidget *parent) : QWidget(parent) {
   setObjectName(QString::fromLatin1(layout::kWindowName));
   setWindowTitle(QString::fromUtf8(layout::kWindowTitle));
   // Nothing in the console reacts to a change of size, so the window keeps
-  // the size it was designed for.
+  // the size of its layout.
   setFixedSize(layout::kClientWidth, layout::kClientHeight);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, resolveColour(layout::kWindowBack, Qt::black));

@@ -24,7 +24,6 @@ class frmMain : public QWidget, public View {
 
   // True from the moment the window starts closing; every wait then ends.
   bool isClosing() const { return console_->isClosing(); }
-  std::int16_t lastResult() const { return console_->lastResult(); }
 
   // View.
   std::string text(ControlId control) const override;

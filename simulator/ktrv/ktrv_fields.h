@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ktrv_codes.h"
+
 namespace vekxsim::ktrv {
 
 inline constexpr std::string_view weight_selector = "vek15";  // 0/1: wt101 shown, else wt501
@@ -37,34 +39,11 @@ inline constexpr std::size_t literal_field_bytes = 48;
 inline constexpr std::size_t lower_display_bytes = 50;
 inline constexpr std::size_t display_line_chars = 20;
 
-// Command codes of the command mailbox.
-namespace command {
-inline constexpr std::uint8_t single_line = 1;
-inline constexpr std::uint8_t four_line = 2;
-inline constexpr std::uint8_t flush_buffer = 12;
-inline constexpr std::uint8_t apply_forcing = 14;
-inline constexpr std::uint8_t clear_forcing = 15;
-inline constexpr std::uint8_t transaction_complete = 107;
-inline constexpr std::uint8_t ktrv_reset = 108;
-// The mailbox reads this while a command has not been taken yet.
-inline constexpr std::uint8_t pending = 255;
-}  // namespace command
-
-// Event codes of the event mailbox.
-namespace event {
-inline constexpr std::uint8_t literal = 51;
-inline constexpr std::uint8_t power_up = 54;
-inline constexpr std::uint8_t scale_at_zero = 102;
-inline constexpr std::uint8_t ok_to_weigh = 104;
-inline constexpr std::uint8_t barriers_closed = 105;
-inline constexpr std::uint8_t ktrv_reset = 108;
-inline constexpr std::uint8_t sequence_error = 109;
-inline constexpr std::uint8_t weigh_complete = 110;
-}  // namespace event
-
-// Values of a forcing field.
-inline constexpr std::uint8_t force_off = 1;
-inline constexpr std::uint8_t force_on = 2;
+// The mailboxes' codes and the forcing values.
+namespace command = vekx_common::ktrv::command;
+namespace event = vekx_common::ktrv::event;
+using vekx_common::ktrv::force_off;
+using vekx_common::ktrv::force_on;
 
 }  // namespace vekxsim::ktrv
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "code_page.h"
 #include "ktrv_fields.h"
 #include "vekx_wire.h"
 
@@ -11,10 +12,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A text typed as UTF-8, in the terminal's Windows-1252, cut to size and
+// filled up.
 Bytes fixed_text(const std::string &text, std::size_t size, char fill) {
-  Bytes bytes(size, static_cast<std::uint8_t>(fill));
-  std::copy_n(text.begin(), std::min(text.size(), size), bytes.begin());
-  return bytes;
+  const std::string bytes = vekx_common::cp1252_from_utf8(text);
+  Bytes out(size, static_cast<std::uint8_t>(fill));
+  std::copy_n(bytes.begin(), std::min(bytes.size(), size), out.begin());
+  return out;
 }
 
 std::string command_name(std::uint8_t code) {
@@ -163,12 +167,13 @@ void KtrvModel::take_due_command_locked() {
   set_byte(ktrv::command_mailbox, 0);
 }
 
+// Texts travel in Windows-1252; the model keeps and shows them as UTF-8.
 std::string KtrvModel::field_text_locked(std::string_view own_name, std::size_t from, std::size_t count) const {
   const auto value = fields_.get(field_name(own_name)).value_or(Bytes{});
-  std::string text;
-  for (std::size_t i = from; i < value.size() && i < from + count && value[i] != 0; ++i)
-    text.push_back(static_cast<char>(value[i]));
-  return text;
+  std::size_t end = from;
+  while (end < value.size() && end < from + count && value[end] != 0) ++end;
+  if (end <= from) return {};
+  return vekx_common::utf8_from_cp1252(std::span(value).subspan(from, end - from));
 }
 
 void KtrvModel::carry_out_locked(std::uint8_t code) {

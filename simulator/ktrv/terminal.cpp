@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "code_page.h"
 #include "control_text.h"
 #include "hex_bytes.h"
 #include "ktrv_fields.h"
@@ -73,11 +74,14 @@ const std::vector<Terminal::Command> &Terminal::commands() {
          t.model_->refresh_weight();
          return t.describe_field(t.full_name(arg.word));
        }},
-      {"set", "NAME TEXT", "field := TEXT (the rest of the line, blanks kept); creates the field",
+      {"set", "NAME TEXT",
+       "field := TEXT (the rest of the line, blanks kept, in Windows-1252);\n"
+       "creates the field",
        [](Terminal &t, const std::string &args) {
          const Split arg = first_word(args);
          if (arg.word.empty()) return error("usage: set NAME TEXT");
-         return t.set_value(arg.word, Bytes(arg.rest.begin(), arg.rest.end()));
+         const std::string bytes = vekx_common::cp1252_from_utf8(arg.rest);
+         return t.set_value(arg.word, Bytes(bytes.begin(), bytes.end()));
        }},
       {"sethex", "NAME HEX", "field := bytes in hex (\"ff 00 1a\" or \"ff001a\"; empty allowed)",
        [](Terminal &t, const std::string &args) {

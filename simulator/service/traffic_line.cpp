@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "code_page.h"
 #include "datagram_check.h"
 #include "hex_bytes.h"
 #include "time_of_day.h"
@@ -46,9 +47,16 @@ std::string operation_name(std::uint8_t operation) {
 }
 
 std::string printable_text(std::span<const std::uint8_t> data) {
+  constexpr char32_t undefined = 0xFFFD;
   std::string out;
   out.reserve(data.size());
-  for (std::uint8_t b : data) out.push_back(b >= 0x20 && b < 0x7f ? static_cast<char>(b) : '.');
+  for (std::uint8_t b : data) {
+    const char32_t c = vekx_common::cp1252_character(b);
+    if (b < 0x20 || b == 0x7f || c == undefined || (c >= 0x80 && c < 0xA0))
+      out.push_back('.');
+    else
+      vekx_common::append_utf8(out, c);
+  }
   return out;
 }
 

@@ -30,7 +30,8 @@ std::string describe_datagram(std::span<const std::uint8_t> kept, std::size_t re
 //   14:02:11.347 IN  :1701 field-access read /w1/w0001 -> /t1/bx297 seq=5 ...
 std::string traffic_line(const TrafficRecord &record, std::chrono::system_clock::time_point wall_time);
 
-// Data bytes as text: printable ASCII as is, every other byte as '.'.
+// Data bytes as UTF-8 text: each byte as the Windows-1252 character it
+// stands for, control bytes and undefined ones as '.'.
 std::string printable_text(std::span<const std::uint8_t> data);
 
 }  // namespace vekxsim

@@ -1,7 +1,8 @@
 // The shared-data service on the wire: replies checked against bytes written
-// out by hand.
+// out by hand, the statuses it answers with, and what it never answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 #include <system_error>
 
@@ -12,12 +13,18 @@
 
 using namespace vekx_test;
 using vekxsim::SharedDataService;
+namespace status = vekxsim::status;
 
 namespace {
 
 class ServiceWire : public ::testing::Test {
  protected:
   void SetUp() override { service.start(); }
+  // The status the service answers a request with; -1 when no answer comes.
+  int status_for(const Bytes &request) {
+    const auto reply = client.exchange(request, service.port());
+    return reply ? status_of(*reply) : -1;
+  }
   // Declared before the service so that they outlive its thread.
   std::mutex log_mutex;
   std::vector<std::string> log_lines;
@@ -25,145 +32,92 @@ class ServiceWire : public ::testing::Test {
   RawClient client;
 };
 
-TEST_F(ServiceWire, ReadOfOneByteFieldGivesTheGoldenReply) {
+TEST_F(ServiceWire, ReadAndWriteRepliesByteForByte) {
   service.fields().set("/t1/bx297", {0xAB});
   const Bytes request = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w',  '0',  '0',  '0',  '1',  0x00, '/',
                          't',  '1',  '/',  'b',  'x', '2', '9', '7', 0x00, 0x20, 0x00, 0x05, 0x00, 0x00, 0x00};
   ASSERT_EQ(request, read_request("/t1/bx297", 5));  // the helper builds the same bytes
-  const auto reply = client.exchange(request, service.port());
-  ASSERT_TRUE(reply);
-  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/',  'b',  'x',  '2',  '9',  '7',  0x00, '/', 'w',
-                          '1',  '/',  'w',  '0',  '0', '0', '1', 0x00, 0x20, 0x00, 0x05, 0x01, 0x00, 0xAB, 0x00};
-  EXPECT_EQ(*reply, expected);
-}
+  const Bytes read_reply = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/',  'b',  'x',  '2',  '9',  '7',  0x00, '/', 'w',
+                            '1',  '/',  'w',  '0',  '0', '0', '1', 0x00, 0x20, 0x00, 0x05, 0x01, 0x00, 0xAB, 0x00};
+  EXPECT_EQ(client.exchange(request, service.port()), read_reply);
 
-TEST_F(ServiceWire, WriteIsAnsweredWithoutDataAndReplacesTheValue) {
-  service.fields().set("/t1/Lit01", {});
-  const auto reply = client.exchange(write_request("/t1/Lit01", {'1', '2', '3'}, 200), service.port());
-  ASSERT_TRUE(reply);
-  const Bytes expected = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/', 'L',  'i',  't',  '0', '1',  0x00, '/',
-                          'w',  '1',  '/',  'w',  '0', '0', '0', '1', 0x00, 0x10, 0x00, 200, 0x00, 0x00, 0x00};
-  EXPECT_EQ(*reply, expected);
-  EXPECT_EQ(service.fields().get("/t1/Lit01"), (Bytes{'1', '2', '3'}));
-
-  // A second write replaces the bytes whole, also with fewer of them.
-  ASSERT_TRUE(client.exchange(write_request("/t1/Lit01", {'9'}, 201), service.port()));
-  const auto read = client.exchange(read_request("/t1/Lit01", 202), service.port());
+  const Bytes write_reply = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/', 'b',  'x',  '2',  '9', '7',  0x00, '/',
+                             'w',  '1',  '/',  'w',  '0', '0', '0', '1', 0x00, 0x10, 0x00, 200, 0x00, 0x00, 0x00};
+  EXPECT_EQ(client.exchange(write_request("/t1/bx297", {'1', '2', '3'}, 200), service.port()), write_reply);
+  // A write replaces the bytes whole, also with fewer of them; a formatted
+  // one acts as a plain one and the reply repeats its operation.
+  ASSERT_TRUE(client.exchange(record(4097, 18, "/t1/bx297", 201, {'9'}), service.port()));
+  const auto read = client.exchange(record(4097, 34, "/t1/bx297", 202), service.port());
   ASSERT_TRUE(read);
-  EXPECT_EQ(status_of(*read), 0);
+  EXPECT_EQ(read->at(24), 34);
   EXPECT_EQ(value_of(*read), Bytes{'9'});
   EXPECT_EQ(read->size(), 31u);
 }
 
-TEST_F(ServiceWire, FormattedOperationsActLikePlainOnes) {
-  service.fields().set("/t1/f1", {});
-  ASSERT_TRUE(client.exchange(record(4097, 18, "/t1/f1", 7, {'x', 'y'}), service.port()));
-  const auto read = client.exchange(record(4097, 34, "/t1/f1", 8), service.port());
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->at(24), 34);  // the operation comes back as asked
-  EXPECT_EQ(text_of(*read), "xy");
-
-  service.fields().set("/t1/empty", {});
-  const auto empty = client.exchange(read_request("/t1/empty", 9), service.port());
-  ASSERT_TRUE(empty);
-  EXPECT_EQ(status_of(*empty), 0);
-  EXPECT_EQ(empty->size(), 30u);  // header, no data, the closing zero
-}
-
-TEST_F(ServiceWire, MissingFieldOtherNodeAndBadOperationHaveTheirStatus) {
-  auto reply = client.exchange(read_request("/t1/nothere", 1), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::no_such_field);
-  EXPECT_EQ(length_of(*reply), 0);
+TEST_F(ServiceWire, StatusesOfMissingFieldsOtherNodesAndUnknownOperations) {
+  EXPECT_EQ(status_for(read_request("/t1/nothere", 1)), status::no_such_field);
   // A terminal has a fixed set of fields: a write does not make one.
-  reply = client.exchange(write_request("/t1/nothere", {1}, 9), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::no_such_field);
+  EXPECT_EQ(status_for(write_request("/t1/nothere", {1}, 2)), status::no_such_field);
   EXPECT_FALSE(service.fields().get("/t1/nothere"));
-
   service.fields().set("/t1/bx298", {1});
-  reply = client.exchange(read_request("/t2/bx298", 2), service.port());
+  EXPECT_EQ(status_for(read_request("/t2/bx298", 3)), status::other_node);
+  EXPECT_EQ(status_for(write_request("/t2/bx298", {5}, 4)), status::other_node);
+  EXPECT_EQ(status_for(record(4097, 99, "/t1/bx298", 5)), status::bad_operation);
+  service.fields().set_status("/t1/bx298", 9);
+  const auto reply = client.exchange(read_request("/t1/bx298", 6), service.port());
   ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::other_node);
-  reply = client.exchange(write_request("/t2/bx298", {5}, 3), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::other_node);
-  EXPECT_FALSE(service.fields().get("/t2/bx298"));  // nothing created for another node
-
-  reply = client.exchange(record(4097, 99, "/t1/bx298", 4), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::bad_operation);
+  EXPECT_EQ(status_of(*reply), 9);
+  EXPECT_EQ(value_of(*reply), Bytes{1}) << "a field's own status comes with its value";
 }
 
-TEST(ServiceNode, NodeTenAnswersToColonAndRefusesNodeOne) {
+TEST(ServiceNode, NodeTenAnswersToColonInEitherCaseAndRefusesNodeOne) {
   SharedDataService service("127.0.0.1", 0, 10);
   service.start();
   service.fields().set("/t:/bx297", {3});
   RawClient client;
-  auto reply = client.exchange(read_request("/t:/bx297", 1), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), 0);
-  EXPECT_EQ(value_of(*reply), Bytes{3});
-  reply = client.exchange(read_request("/t1/bx297", 2), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::other_node);
-  // An upper-case node letter names the same field; the reply repeats it as sent.
-  reply = client.exchange(read_request("/T:/bx297", 3), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(value_of(*reply), Bytes{3});
-  EXPECT_EQ(reply->at(5), 'T');
+  EXPECT_EQ(value_of(*client.exchange(read_request("/t:/bx297", 1), service.port())), Bytes{3});
+  EXPECT_EQ(status_of(*client.exchange(read_request("/t1/bx297", 2), service.port())), status::other_node);
+  const auto upper = client.exchange(read_request("/T:/bx297", 3), service.port());
+  ASSERT_TRUE(upper);
+  EXPECT_EQ(value_of(*upper), Bytes{3});
+  EXPECT_EQ(upper->at(5), 'T') << "the reply repeats the name as sent";
 }
 
 TEST_F(ServiceWire, TenCharacterNameWithoutTerminatorIsEchoedWhole) {
-  service.fields().set("/t1/abcdefghij", vekx_test::text_bytes("v"));  // stored under its first 10 characters
+  service.fields().set("/t1/abcdefghij", text_bytes("v"));  // stored under its first 10 characters
   const Bytes request = record(4097, 32, "/t1/abcdef", 255);
   const auto reply = client.exchange(request, service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(Bytes(reply->begin() + 4, reply->begin() + 14), Bytes(request.begin() + 14, request.begin() + 24));
-  EXPECT_EQ(sequence_of(*reply), 255);
   EXPECT_EQ(text_of(*reply), "v");
 }
 
-TEST_F(ServiceWire, LargestFieldFillsAReplyOf600Bytes) {
+// The largest field fills a 600-byte reply. What no reply could carry back
+// is refused on the way in: a write of 571 bytes (a 601-byte datagram) and
+// a much longer one get "too large", as does a write beyond a field the
+// owner made smaller.
+TEST_F(ServiceWire, TheLargestFieldAndWritesTooLargeForIt) {
   service.fields().set("/t1/big", Bytes(570, 'z'));
   const auto reply = client.exchange(read_request("/t1/big", 1), service.port());
   ASSERT_TRUE(reply);
-  EXPECT_EQ(reply->size(), 600u);  // 29 + 570 + the closing zero
+  EXPECT_EQ(reply->size(), 600u);
   EXPECT_EQ(length_of(*reply), 570);
   EXPECT_THROW(service.fields().set("/t1/big", Bytes(571, 'z')), std::length_error);
-  EXPECT_EQ(service.fields().get("/t1/big")->size(), 570u);
-}
-
-// What no reply could carry back is refused on the way in: a write of 571
-// bytes (a 601-byte datagram) and a much longer one get "too large".
-TEST_F(ServiceWire, WriteLongerThanTheLargestFieldIsTooLarge) {
   service.fields().set_lenient(true);
-  service.fields().set("/t1/big", {'a'});
-  for (std::size_t length : {std::size_t{571}, std::size_t{5000}}) {
-    const auto reply = client.exchange(write_request("/t1/big", Bytes(length, 'z'), 1), service.port());
-    ASSERT_TRUE(reply) << length;
-    EXPECT_EQ(status_of(*reply), vekxsim::status::too_large) << length;
-    EXPECT_EQ(service.fields().get("/t1/big"), Bytes{'a'});
-  }
-  // A field the owner made smaller takes no more than its size.
+  for (std::size_t length : {std::size_t{571}, std::size_t{5000}})
+    EXPECT_EQ(status_for(write_request("/t1/big", Bytes(length, 'y'), 2)), status::too_large) << length;
+  EXPECT_EQ(service.fields().get("/t1/big"), Bytes(570, 'z'));
   service.fields().set("/t1/small", {0}, 1);
-  const auto reply = client.exchange(write_request("/t1/small", {1, 2}, 2), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::too_large);
+  EXPECT_EQ(status_for(write_request("/t1/small", {1, 2}, 3)), status::too_large);
 }
 
 TEST_F(ServiceWire, LenientWritesCreateFieldsUpToTheFieldCount) {
   service.fields().set_lenient(true);
-  ASSERT_TRUE(client.exchange(write_request("/t1/new", {7}, 1), service.port()));
+  EXPECT_EQ(status_for(write_request("/t1/new", {7}, 1)), status::ok);
   EXPECT_EQ(service.fields().get("/t1/new"), Bytes{7});
   for (std::size_t i = 1; i < vekxsim::limits::fields; ++i) service.fields().set("/t1/f" + std::to_string(i), {});
-  auto reply = client.exchange(write_request("/t1/onemore", {1}, 1), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), vekxsim::status::store_full);
-  EXPECT_FALSE(service.fields().get("/t1/onemore"));
-  reply = client.exchange(write_request("/t1/f7", {1}, 2), service.port());  // existing fields still take writes
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), 0);
+  EXPECT_EQ(status_for(write_request("/t1/onemore", {1}, 2)), status::store_full);
+  EXPECT_EQ(status_for(write_request("/t1/f7", {1}, 3)), status::ok) << "existing fields still take writes";
 }
 
 TEST_F(ServiceWire, DisplayAndKeystrokeMessagesAreRecordedButNeverAnswered) {
@@ -193,26 +147,18 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   long_claim[27] = 0xFF;  // 255 data bytes claimed, none there
   Bytes oversized = read_request("/t1/bx297", 3);
   oversized.resize(700, 0);  // a read is never longer than 30 bytes
-  const Bytes short_one(Bytes{0, 100, 1, 16, '/', 't', '1'});
-  client.send(short_one, service.port());
-  client.send(Bytes{}, service.port());
-  client.send(wrong_marker, service.port());
-  client.send(long_claim, service.port());
-  client.send(oversized, service.port());
+  for (const Bytes &bad : {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized})
+    client.send(bad, service.port());
   const auto reply = client.exchange(read_request("/t1/bx297", 6), service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(sequence_of(*reply), 6);      // none of the bad ones was answered
   EXPECT_EQ(value_of(*reply), Bytes{0});  // and none changed the field
-  const auto in = service.traffic().inbound();
-  ASSERT_EQ(in.size(), 6u);
-  EXPECT_EQ(in[4].bytes.size(), 700u);
+  EXPECT_EQ(service.traffic().inbound().at(4).bytes.size(), 700u);
   std::lock_guard lock(log_mutex);
-  int ignored = 0;
-  for (const auto &l : log_lines) ignored += l.rfind("ignored: ", 0) == 0;
-  EXPECT_EQ(ignored, 5);
+  EXPECT_EQ(std::count_if(log_lines.begin(), log_lines.end(), [](auto &l) { return l.rfind("ignored: ", 0) == 0; }), 5);
 }
 
-TEST(ServiceBind, PortInUseThrowsSystemError) {
+TEST(ServiceBind, PortInUseAndBadArgumentsThrow) {
   SharedDataService first("127.0.0.1", 0, 1);
   try {
     SharedDataService second("127.0.0.1", first.port(), 1);

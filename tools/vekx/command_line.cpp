@@ -171,8 +171,10 @@ ParseResult parse_command_line(const std::vector<std::string> &args) {
     if (operands.size() < 2) return refuse("watch takes ADDR FIELD...");
     misplaced = only_options(false, true, false, true, true);
     if (opt.interval) {
-      auto n = parse_number(*opt.interval, 1, 600000);
-      if (!n) return refuse("--interval must be a number of ms from 1 to 600000, not " + *opt.interval);
+      auto n = parse_number(*opt.interval, 1, longest_interval_ms);
+      if (!n)
+        return refuse("--interval must be a number of ms from 1 to " + std::to_string(longest_interval_ms) + ", not " +
+                      *opt.interval);
       c.interval_ms = static_cast<int>(*n);
     }
     for (auto it = operands.begin() + 1; it != operands.end(); ++it) {

@@ -30,7 +30,7 @@ enum class ResultOrigin {
 struct CallContext {
   std::string address_list = {};  // as registered
   std::string field = {};         // the field read or written; empty for other calls
-  int node = 0;              // the node of a display or keystroke request; 0 otherwise
+  int node = 0;                   // the node of a display or keystroke request; 0 otherwise
 };
 
 struct ResultDescription {

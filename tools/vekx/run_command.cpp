@@ -44,9 +44,9 @@ int read_command(const Command &c, std::FILE *out, std::FILE *err) {
   const FieldRead read = read_field(field.name, c.formatted, c.buffer_size);
   if (read.answered && (read.result == VEKX_OK || !read.value.empty()))
     std::fprintf(out, "%s\n", format_value(read.value, field.form).c_str());
-  const int status =
-      report_result(err, std::string(c.formatted ? "VekFormattedRead " : "VekRead ") + field.name, read.result,
-                    read.answered ? ResultOrigin::terminal : ResultOrigin::library, {.address_list = c.address_list, .field = field.name});
+  const int status = report_result(err, std::string(c.formatted ? "VekFormattedRead " : "VekRead ") + field.name,
+                                   read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
+                                   {.address_list = c.address_list, .field = field.name});
   if (read.filled)
     std::fprintf(err, "vekx: the value filled the %d-byte buffer and may be longer (--size)\n", c.buffer_size);
   return status;
@@ -120,7 +120,8 @@ int run_command(const Command &command, std::FILE *out, std::FILE *err) {
       break;
   }
   if (const std::int16_t closed = VekCloseProcess(); closed != VEKX_OK && status == exit_status::success)
-    status = report_result(err, "VekCloseProcess", closed, ResultOrigin::library, {.address_list = command.address_list});
+    status =
+        report_result(err, "VekCloseProcess", closed, ResultOrigin::library, {.address_list = command.address_list});
   return status;
 }
 

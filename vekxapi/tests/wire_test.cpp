@@ -23,7 +23,7 @@ Bytes header(std::uint8_t mode, std::uint16_t type, const char (&target)[11], st
              '0',
              '1',
              0};
-  h.insert(h.end(), target, target + 10);
+  for (int i = 0; i < 10; ++i) h.push_back(static_cast<std::uint8_t>(target[i]));
   h.push_back(op);
   h.push_back(0);
   return h;
@@ -135,16 +135,24 @@ TEST_F(LibraryTest, DisplayGuardsComeInOrder) {
   EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
 }
 
-TEST_F(LibraryTest, DisplayObjectNameCarriesTheNodeCharacter) {
-  // Node 12 sends from local port base + 11; only its own address is used.
-  const std::uint16_t base = static_cast<std::uint16_t>(free_local_port_pair() - 11);
+// Node 16, the last, is written '@'; it sends from local port base + 15 to
+// its own address, the 16th of the list.
+TEST_F(LibraryTest, DisplayAndKeystrokesReachNodeSixteen) {
+  const std::uint16_t base = static_cast<std::uint16_t>(free_local_port_pair() - 15);
   use_ports(peer->port(), base);
-  ASSERT_EQ(VekRegisterProcess(1, "1.1,1.1,1.1,1.1,1.1,1.1,1.1,1.1,1.1,1.1,1.1,127.0.0.1", 12), 0);
-  ASSERT_EQ(VekResetDisplay(12), 0);
-  ASSERT_EQ(peer->traffic().wait_inbound(1, 1s), 1u);
-  const Bytes d = received_bytes(0);
-  EXPECT_EQ((Bytes{d.begin() + 14, d.begin() + 24}), (Bytes{'/', 't', '<', '/', 'c', 'n', 'p', 'l', '1', 0}));
-  EXPECT_EQ(received()[0].peer_port, base + 11);
+  std::string list;
+  for (int i = 1; i < 16; ++i) list += "1.1,";
+  ASSERT_EQ(VekRegisterProcess(1, (list + "127.0.0.1").c_str(), 16), 0);
+  const char text[16] = {'N', 'O', 'D', 'E', ' ', '1', '6'};
+  ASSERT_EQ(VekDisplayText(16, text), 0);
+  ASSERT_EQ(VekSendKeystroke(16, 2, 'A'), 0);
+  ASSERT_EQ(peer->traffic().wait_inbound(3, 1s), 3u);
+  for (const auto &d : received()) {
+    EXPECT_EQ((Bytes{d.bytes.begin() + 14, d.bytes.begin() + 24}),
+              (Bytes{'/', 't', '@', '/', 'c', 'n', 'p', 'l', '1', 0}));
+    EXPECT_EQ(d.peer_port, base + 15);
+  }
+  EXPECT_EQ(received()[2].bytes.at(29), 'A');
 }
 
 TEST_F(LibraryTest, SequenceCountsEveryDatagramAndWraps) {

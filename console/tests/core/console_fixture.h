@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "console.h"
-#include "fake_terminal.h"
-#include "fake_window.h"
+#include "fakes.h"
 
 namespace ktrv::test {
 
@@ -22,7 +21,7 @@ class ConsoleTest : public ::testing::Test {
 
   // Types the address into IPAddr and presses Start.
   void start(const std::string &address = "127.0.0.1") {
-    window.type(controlId("IPAddr"), address);
+    window.setText(controlId("IPAddr"), address);
     window.click(controlId("IPupdate"));
   }
   // What one poll tick did at the terminal.

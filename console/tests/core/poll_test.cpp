@@ -8,19 +8,9 @@
 namespace ktrv::test {
 namespace {
 
-const Strings kInputsAndLowerDisplay{"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108",
-                                     "/t1/p_109", "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d",
-                                     "/t1/p_10e", "/t1/p_10f", "/t1/bd001"};
-
-Strings tickOf(Strings head) {
-  head.insert(head.end(), kInputsAndLowerDisplay.begin(), kInputsAndLowerDisplay.end());
-  return head;
-}
-
 TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
   struct Row {
-    int event;
-    int source;
+    int event, source;
     Strings head;
   };
   const Row rows[] = {
@@ -31,41 +21,35 @@ TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
       {51, 2, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx298"}},
   };
   start();
-  for (const Row &r : rows) {
+  for (Row r : rows) {
     terminal.setByte("/t1/bx298", static_cast<std::uint8_t>(r.event));
     terminal.setByte("/t1/bx251", static_cast<std::uint8_t>(r.source));
-    EXPECT_EQ(oneTick(), tickOf(r.head)) << "event " << r.event << " source " << r.source;
+    r.head.insert(r.head.end(), fields::kInputs.begin(), fields::kInputs.end());
+    r.head.push_back("/t1/bd001");
+    EXPECT_EQ(oneTick(), r.head) << "event " << r.event << " source " << r.source;
   }
 }
 
-TEST_F(ConsoleTest, TheSelectorChoosesTheWeightField) {
-  start();
-  terminal.setText("/t1/wt501", "  501.00");
-  for (int selector : {0, 1, 2, 255}) {
-    terminal.setByte("/t1/vek15", static_cast<std::uint8_t>(selector));
-    const Strings tick = oneTick();
-    EXPECT_EQ(tick[1], selector <= 1 ? "/t1/wt101" : "/t1/wt501") << selector;
-  }
-  // A failed selector read leaves 0: the first weight field, and the weight shows.
-  terminal.failReads("/t1/vek15", VEKX_NO_ANSWER);
-  EXPECT_EQ(oneTick()[1], "/t1/wt101");
-  EXPECT_EQ(text("txtWeight"), "G:    0.00 lb");
-}
-
-TEST_F(ConsoleTest, WeightTextOrTheStatusOfItsFailedRead) {
+TEST_F(ConsoleTest, TheWeightFromTheFieldItsSelectorChoosesOrTheStatusOfItsRead) {
   window.runTicks(1);
   EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2") << "before Start";
   start();
-  terminal.setText("/t1/wt101", "ABCDEFGHIJKLMNOP");
-  window.runTicks(1);
+  terminal.set("/t1/wt501", "  501.00");
+  for (int selector : {0, 1, 2, 255}) {
+    terminal.setByte("/t1/vek15", static_cast<std::uint8_t>(selector));
+    EXPECT_EQ(oneTick()[1], selector <= 1 ? "/t1/wt101" : "/t1/wt501") << selector;
+  }
+  // A failed selector read leaves 0: the first weight field.
+  terminal.failReads("/t1/vek15", VEKX_NO_ANSWER);
+  terminal.set("/t1/wt101", "ABCDEFGHIJKLMNOP");
+  EXPECT_EQ(oneTick()[1], "/t1/wt101");
   EXPECT_EQ(text("txtWeight"), "G:ABCDEFGHIJKLM lb") << "13 characters";
-  terminal.set("/t1/wt101", {'1', '2', '.', '5', 0, 'x'});
+  terminal.set("/t1/wt101", std::string("12.5\0x", 6));
   window.runTicks(1);
   EXPECT_EQ(text("txtWeight"), "G:12.5 lb") << "cut at the NUL";
   terminal.failReads("/t1/wt101", 7);
-  window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=7");
   EXPECT_EQ(oneTick().back(), "/t1/bd001") << "the tick goes on to its end";
+  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=7");
 }
 
 TEST_F(ConsoleTest, AnEventShowsItsMessageAndAsksForAcknowledge) {
@@ -89,13 +73,9 @@ TEST_F(ConsoleTest, AnEventShowsItsMessageAndAsksForAcknowledge) {
   EXPECT_EQ(window.text(message), "POWER UP !");
   EXPECT_EQ(window.backColour(message), kWhite);
   EXPECT_EQ(window.text(ack), "Waiting For Ack");
-}
-
-TEST_F(ConsoleTest, AFailedSecondMailboxReadTestsWhatTheSelectorHolds) {
-  const ControlId ack = controlIdOf("pc_acknowledge");
-  start();
+  // A failed second read of the mailbox tests what the selector holds.
   for (int selector : {0, 1}) {
-    window.click(ack);  // green, and the mailbox cleared
+    window.click(ack);
     terminal.setByte("/t1/bx298", 104);
     terminal.setByte("/t1/vek15", static_cast<std::uint8_t>(selector));
     terminal.scriptReads("/t1/bx298", {0, VEKX_NO_ANSWER});
@@ -123,29 +103,33 @@ TEST_F(ConsoleTest, OnlyAValueOfOneTicksAnInputAndAFailedReadCopiesItsNeighbour)
 
 TEST_F(ConsoleTest, ALiteralFillsTheBoxesOfItsSource) {
   struct Row {
-    int source;
-    int terminator;
+    int source, terminator;
     std::string literal;
     const char *terminatorBox, *keyBox, *serialBox;
   };
-  const char *noSerial = "VekX Serial Port Number Local Port # 1";
+  const char *noSerial = "VekX Serial Port Number Local Port # 1", *noKey = "Keyboard Buffer";
   const Row rows[] = {
       {0, 8, "00417", "Enter Key", "00417", noSerial},
       {0, 5, "31", "Terminator", "31", noSerial},  // no name: the box keeps its text
-      {1, 0, "BADGE 0042", "Terminator", "Keyboard Buffer", "BADGE 0042"},
-      {1, 0, std::string("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ"), "Terminator", "Keyboard Buffer",
-       "0123456789abcdefghijklmnopqrstuvwxyzABCD"},
-      {2, 8, "77", "Terminator", "Keyboard Buffer", noSerial},
+      {1, 0, "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ", "Terminator", noKey,
+       "0123456789abcdefghijklmnopqrstuvwxyzABCD"},  // cut at 40
+      {2, 8, "77", "Terminator", noKey, noSerial},
+      // Bytes without glyphs are shown safely: A, BEL, B, LF, e-acute, euro,
+      // an undefined byte, and nothing from the NUL on.
+      {0, 8,
+       std::string("A\x07"
+                   "B\x0a\xe9\x80\x81\0ZZ",
+                   10),
+       "Enter Key", "A\uFFFDB\uFFFD\u00E9\u20AC\uFFFD", noSerial},
   };
   for (const Row &r : rows) {
     FakeWindow w;
     FakeTerminal t(w);
     Console c(w, t);
     w.attach(c);
-    w.type(controlIdOf("IPAddr"), "127.0.0.1");
-    w.click(controlIdOf("IPupdate"));
+    w.click(controlIdOf("IPupdate"));  // registers whatever the address box holds
     t.setByte("/t1/bx298", 51);
-    t.setText("/t1/Lit50", r.literal);
+    t.set("/t1/Lit50", r.literal);
     t.setByte("/t1/bx251", static_cast<std::uint8_t>(r.source));
     t.setByte("/t1/bx252", static_cast<std::uint8_t>(r.terminator));
     w.runTicks(1);
@@ -154,33 +138,28 @@ TEST_F(ConsoleTest, ALiteralFillsTheBoxesOfItsSource) {
     EXPECT_EQ(w.text(controlIdOf("DisplayLine3")), r.source == 0 ? r.keyBox : "KTRV Display Line 3") << r.literal;
     EXPECT_EQ(w.text(controlIdOf("VekSerial1")), r.serialBox) << r.literal;
     EXPECT_EQ(w.backColour(controlIdOf("MessageFromKtrv")), kWhite);
-    EXPECT_EQ(w.text(controlIdOf("pc_acknowledge")), "Waiting For Ack");
   }
-}
-
-TEST_F(ConsoleTest, AFailedLiteralReadGivesAnEmptyLiteral) {
+  // A failed literal read leaves an empty literal.
   start();
   terminal.setByte("/t1/bx298", 51);
-  terminal.setByte("/t1/bx252", 8);
   terminal.failReads("/t1/Lit50", VEKX_NO_ANSWER);
   window.runTicks(1);
   EXPECT_EQ(text("VekKeyBuffer"), "");
-  EXPECT_EQ(text("VekTerminator"), "Enter Key");
 }
 
 TEST_F(ConsoleTest, TheLowerDisplayShowsCharactersEightToTwentyFour) {
   start();
-  terminal.setText("/t1/bd001", "GROSS  000123456789012345678 KG");
+  terminal.set("/t1/bd001", "GROSS  000123456789012345678 KG");
   window.runTicks(1);
   EXPECT_EQ(text("LowerDisplay"), "00012345678901234");
   // Fewer than 8 bytes: nothing to show, unless a literal of this tick is
-  // still in the shared buffer behind them.
-  terminal.setText("/t1/bd001", "ABCD");
+  // still in the shared buffer behind them, as it is after a failed read.
+  terminal.set("/t1/bd001", "ABCD");
   window.runTicks(1);
   EXPECT_EQ(text("LowerDisplay"), "");
   terminal.setByte("/t1/bx298", 51);
   terminal.setByte("/t1/bx251", 1);
-  terminal.setText("/t1/Lit50", "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  terminal.set("/t1/Lit50", "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
   window.runTicks(1);
   EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
   terminal.failReads("/t1/bd001", VEKX_NO_ANSWER);
@@ -188,28 +167,24 @@ TEST_F(ConsoleTest, TheLowerDisplayShowsCharactersEightToTwentyFour) {
   EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
 }
 
-TEST_F(ConsoleTest, TerminalBytesAreShownSafely) {
-  start();
-  terminal.setByte("/t1/bx298", 51);
-  // A, BEL, B, LF, e-acute, euro sign, an undefined byte, NUL and a tail.
-  terminal.set("/t1/Lit50", {0x41, 0x07, 0x42, 0x0a, 0xe9, 0x80, 0x81, 0x00, 0x5a, 0x5a});
-  window.runTicks(1);
-  EXPECT_EQ(text("VekKeyBuffer"), "A\xEF\xBF\xBD"
-                                  "B\xEF\xBF\xBD\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD");
-}
-
-TEST_F(ConsoleTest, WithoutARegistrationTheTickShowsNothingOfTheTerminal) {
+// The terminal stops answering: every read fails, the window says so and
+// shows nothing of the terminal, and all comes back with the answers.
+TEST_F(ConsoleTest, ATerminalThatStopsAnsweringAndComesBack) {
   start();
   terminal.setByte("/t1/p_100", 1);
-  terminal.setText("/t1/bd001", "1234567LOWER DISPLAY");
+  terminal.set("/t1/bd001", "1234567LOWER DISPLAY");
   window.runTicks(1);
-  ASSERT_TRUE(window.isChecked(kInputBoxes[0]));
-  window.click(controlIdOf("StopEther"));
+  const Strings everyRead = terminal.described();
+  for (const std::string &field : everyRead) terminal.failReads(field, VEKX_NO_ANSWER);
   window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2");
+  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=1");
   EXPECT_FALSE(window.isChecked(kInputBoxes[0]));
   EXPECT_EQ(text("LowerDisplay"), "");
-  EXPECT_TRUE(window.timerRunning(TimerId::tmrVekPoll)) << "the poll goes on";
+  for (const std::string &field : everyRead) terminal.failReads(field, 0);
+  window.runTicks(1);
+  EXPECT_EQ(text("txtWeight"), "G:    0.00 lb");
+  EXPECT_TRUE(window.isChecked(kInputBoxes[0]));
+  EXPECT_EQ(text("LowerDisplay"), "LOWER DISPLAY");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QScreen>
+#include <QTimer>
 #include <QTest>
 
 #include "console_rig.h"
@@ -72,7 +73,8 @@ void tst_window::aClickAnywhereOnABoxTogglesIt() {
                                QPoint(area.width() - 2, area.height() - 2), QPoint(area.width() - 20, 1)}) {
       const bool before = box->isChecked();
       QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, spot);
-      QVERIFY2(box->isChecked() != before, qPrintable(QStringLiteral("In%1 at %2,%3").arg(i).arg(spot.x()).arg(spot.y())));
+      QVERIFY2(box->isChecked() != before,
+               qPrintable(QStringLiteral("In%1 at %2,%3").arg(i).arg(spot.x()).arg(spot.y())));
     }
   }
 }
@@ -99,7 +101,7 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
     if (box == out5)
       QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
     else
-      rig.button("OutputsOff")->click();  // unticks Out1 by code, then waits in its handling
+      rig.clickAndWait("OutputsOff");  // unticks Out1 by code, then waits in its handling
     QCOMPARE(checkedDuringWait, box == out5);
     QVERIFY(shownDuringWait);
   }

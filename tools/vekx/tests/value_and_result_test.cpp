@@ -46,7 +46,8 @@ TEST(ResultText, TerminalStatusesAndTheAmbiguousWriteResults) {
 TEST(ResultText, FailuresNameTheirCause) {
   ::setenv("VEKX_TERMINAL_PORT", "11701", 1);
   ::setenv("VEKX_LOCAL_PORT", "abc", 1);
-  const ResultDescription silent = describe_result(1, ResultOrigin::library, {.address_list = "10.0.0.1,127.0.0.1", .field = "/t2/wt101"});
+  const ResultDescription silent =
+      describe_result(1, ResultOrigin::library, {.address_list = "10.0.0.1,127.0.0.1", .field = "/t2/wt101"});
   EXPECT_EQ(silent.text, "1 no usable answer from 127.0.0.1:11701");
   EXPECT_EQ(silent.exit_status, 1);
   EXPECT_EQ(describe_result(10038, ResultOrigin::library, {.address_list = "127.0.0.1", .field = "/t3/x"}).text,

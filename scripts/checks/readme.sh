@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The README's command blocks as a person uses them: each block marked
+#   <!-- readme check: prints "TEXT" -->
+# is pasted line by line into an interactive bash (with job control, as in
+# a terminal) under tmux, in a scratch folder that sees the build tree, and
+# must print TEXT; no job of it may be stopped by the shell. Needs the
+# normal build in build/.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+[ -x "$root/build/bin/vekxsim" ] || { echo "readme check: build/ has no programs; build first"; exit 1; }
+work="$(mktemp -d /tmp/ktrv-readme.XXXXXX)"
+session="readme-$$"
+cleanup() {
+  tmux kill-session -t "$session" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+ln -s "$root/build" "$work/build"
+ln -s "$root/vekxapi" "$work/vekxapi"
+
+# The marked blocks: the expected text, then the block's lines.
+mapfile -t marks < <(grep -n '^<!-- readme check: prints "' "$root/README.md" | cut -d: -f1)
+[ "${#marks[@]}" -gt 0 ] || { echo "readme check: no marked block in README.md"; exit 1; }
+checked=0
+for mark in "${marks[@]}"; do
+  expected="$(sed -n "${mark}p" "$root/README.md" | sed -e 's/^<!-- readme check: prints "//' -e 's/" -->$//')"
+  block="$(tail -n +"$((mark + 1))" "$root/README.md" | sed -n '/^    /!q; s/^    //p')"
+  tmux kill-session -t "$session" 2>/dev/null || true
+  tmux new-session -d -s "$session" -x 200 -y 60 -c "$work" "bash --norc --noprofile -i"
+  while IFS= read -r line; do
+    tmux send-keys -t "$session" -l "$line"
+    tmux send-keys -t "$session" Enter
+  done <<<"$block"
+  seen=no
+  for _ in $(seq 100); do
+    if tmux capture-pane -p -t "$session" | grep -qF -- "$expected"; then seen=yes; break; fi
+    sleep 0.1
+  done
+  screen="$(tmux capture-pane -p -t "$session")"
+  if [ "$seen" != yes ] || grep -q "Stopped" <<<"$screen"; then
+    echo "readme check FAILED at README.md line $mark: expected \"$expected\""
+    echo "$screen"
+    exit 1
+  fi
+  tmux send-keys -t "$session" 'kill $(jobs -p) 2>/dev/null; exit' Enter
+  checked=$((checked + 1))
+  echo "ok: README.md line $mark prints \"$expected\""
+done
+echo "readme check: $checked blocks passed"

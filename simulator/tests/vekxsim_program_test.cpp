@@ -1,0 +1,57 @@
+// The vekxsim program itself: fields from its command line, the strict and
+// the lenient store over the wire, commands on standard input, and a prompt
+// end on a signal while its standard input stays open.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "child_process.h"
+#include "raw_udp.h"
+
+using namespace vekx_test;
+
+namespace {
+
+// Starts vekxsim on a port the system picks and reads the port from its
+// first line.
+std::uint16_t started(RunningProgram &sim) {
+  std::uint16_t port = 0;
+  sim.wait_for_line(
+      [&](const std::string &l) {
+        const auto colon = l.rfind("127.0.0.1:");
+        if (colon != std::string::npos) port = static_cast<std::uint16_t>(std::stoi(l.substr(colon + 10)));
+        return port != 0;
+      },
+      5s);
+  return port;
+}
+
+TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
+  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO", "--field", "spare"},
+                     true);
+  const std::uint16_t port = started(sim);
+  ASSERT_NE(port, 0);
+  RawClient client;
+  EXPECT_EQ(text_of(*client.exchange(read_request("/t1/extra", 1), port)), "HELLO");
+  EXPECT_EQ(status_of(*client.exchange(read_request("/t1/spare", 2), port)), 0);
+  EXPECT_EQ(status_of(*client.exchange(write_request("/t1/wt10l", {'x'}, 3), port)), 3) << "no such field";
+  sim.write_line("setbyte spare 7");
+  EXPECT_TRUE(sim.wait_for_line([](const std::string &l) { return l.find("/t1/spare len=1") == 0; }, 5s));
+  // Its standard input stays open: the signal alone must end it.
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(sim.stop(SIGTERM), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+}
+
+TEST(VekxsimProgram, LenientWithoutStandardInput) {
+  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--lenient", "--no-stdin"}, true);
+  const std::uint16_t port = started(sim);
+  ASSERT_NE(port, 0);
+  RawClient client;
+  EXPECT_EQ(status_of(*client.exchange(write_request("/t1/made", {'x'}, 1), port)), 0);
+  EXPECT_EQ(text_of(*client.exchange(read_request("/t1/made", 2), port)), "x");
+  sim.write_line("quit");  // not read
+  EXPECT_FALSE(sim.wait_for_line([](const std::string &l) { return l == "bye"; }, 300ms));
+  EXPECT_EQ(sim.stop(SIGINT), 0);
+}
+
+}  // namespace
