@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build: the 32-bit VEKXAPI.dll with its exports, imports and
-# calling conventions checked, and the library's test suite built for 64-bit
-# Windows and run under Wine on the Winsock layer.
+# calling conventions checked, and the test suites of the library and of the
+# console's core built for 64-bit Windows and run under Wine on the Winsock
+# layer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 wine64=/usr/lib/wine/wine64

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the library and its test suite for 64-bit Windows with mingw-w64,
-# into build-win64/. GoogleTest has no mingw package, so it is built first
-# from the sources that Debian's googletest package ships.
+# Builds the library, the console and their tests for 64-bit Windows with
+# mingw-w64, into build-win64/. GoogleTest has no mingw package, so it is
+# built first from the sources that Debian's googletest package ships.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build-win64}"

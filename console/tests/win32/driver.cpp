@@ -1,0 +1,104 @@
+// Works a running KTRVtest.exe from outside, as an operator would: finds the
+// window by its class and title and the controls by their IDs, types with
+// WM_SETTEXT, clicks with BM_CLICK and reads texts back with WM_GETTEXT.
+// One action per run; exit status 0 when it succeeded, 1 when not.
+//
+//   ktrv_window_driver wait-window SECONDS
+//   ktrv_window_driver type CONTROL TEXT
+//   ktrv_window_driver click CONTROL      (returns when the click's handling has)
+//   ktrv_window_driver post-click CONTROL (returns at once)
+//   ktrv_window_driver wait-text CONTROL TEXT SECONDS
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "window_ids.h"
+
+namespace {
+
+using namespace ktrv;
+
+constexpr UINT kSendTimeoutMs = 10000;
+constexpr DWORD kPollMs = 100;
+
+HWND findWindow() { return FindWindowW(win32::kWindowClass, L"TEST KTRV"); }
+
+HWND waitForWindow(double seconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  for (;;) {
+    if (const HWND hwnd = findWindow(); hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(kPollMs);
+  }
+}
+
+HWND control(HWND window, std::string_view name) {
+  for (ControlId row = 0; row < layout::kControls.size(); ++row) {
+    if (name == layout::kControls[row].name) return GetDlgItem(window, win32::controlIdFor(row));
+  }
+  return nullptr;
+}
+
+std::wstring wide(const char *utf8) {
+  std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), static_cast<int>(out.size()));
+  out.pop_back();
+  return out;
+}
+
+bool send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR &result) {
+  return SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0;
+}
+
+bool readText(HWND hwnd, std::wstring &text) {
+  DWORD_PTR length = 0;
+  if (!send(hwnd, WM_GETTEXTLENGTH, 0, 0, length)) return false;
+  text.assign(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!send(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), got)) return false;
+  text.resize(got);
+  return true;
+}
+
+int fail(const char *what) {
+  std::fprintf(stderr, "driver: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const std::string action = argc > 1 ? argv[1] : "";
+  if (action == "wait-window" && argc == 3)
+    return waitForWindow(std::atof(argv[2])) != nullptr ? 0 : fail("no window TEST KTRV");
+
+  const HWND window = findWindow();
+  if (window == nullptr) return fail("no window TEST KTRV");
+  const HWND target = argc > 2 ? control(window, argv[2]) : nullptr;
+  if (target == nullptr) return fail("usage: driver ACTION CONTROL ..., with a control of the window");
+  DWORD_PTR result = 0;
+
+  if (action == "type" && argc == 4) {
+    const std::wstring text = wide(argv[3]);
+    return send(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), result) ? 0 : fail("WM_SETTEXT");
+  }
+  if (action == "click" && argc == 3) return send(target, BM_CLICK, 0, 0, result) ? 0 : fail("BM_CLICK timed out");
+  if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
+  if (action == "wait-text" && argc == 5) {
+    const std::wstring want = wide(argv[3]);
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(argv[4]) * 1000);
+    std::wstring text;
+    while (!readText(target, text) || text != want) {
+      if (GetTickCount64() >= end) {
+        std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], text.c_str(), want.c_str());
+        return 1;
+      }
+      Sleep(kPollMs);
+    }
+    return 0;
+  }
+  return fail("unknown action or wrong number of arguments");
+}

@@ -1,0 +1,7 @@
+// Resources of KTRVtest.exe.
+#ifndef KTRV_WIN32_RESOURCES_H
+#define KTRV_WIN32_RESOURCES_H
+
+#define KTRV_PICTURE1 101
+
+#endif

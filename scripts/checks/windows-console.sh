@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# The Windows console end to end: the 64-bit KTRVtest.exe under wine64 on a
+# virtual X display, against the native vekxsim on loopback (Wine's sockets
+# are the host's). A driver program works the window with window messages as
+# an operator would: it types the address, presses Start, waits for the
+# simulator's weight and power-up event, sends a KTRV reset (whose handshake
+# the simulator's traffic log must show), presses Stop, starts a command that
+# can only wait, and presses Close Program: the console must exit with 0.
+# Screenshots of the window are saved in build-win64/: stopped, as the Linux
+# window's screenshot test takes it (and sampled at the same points), and
+# running before Stop (ktrv-console-windows.png).
+# Then KTRVtest.exe without VEKXAPI.dll, and beside one that lacks VekRead,
+# must end with status 2 and name what is missing.
+#
+# Wine's font replacements stand the Liberation faces in for Courier New,
+# Arial, Arial Narrow and MS Sans Serif, so that text metrics come close to
+# Windows'; the prefix gets the classic scheme's values for the system
+# colours the window uses.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+wine64=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+win64="$root/build-win64"
+shot="$win64/ktrv-console-windows.png"
+stopped_shot="$win64/ktrv-console-windows-stopped.png"
+
+self="$root/scripts/checks/$(basename "$0")"
+driver=("$wine64" "$win64/ktrv_window_driver.exe")
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+# One step of the operator's: a bounded command; the run ends at the first
+# step that fails.
+step() {
+  local what=$1
+  shift
+  if timeout 60 "$@"; then pass "$what"; else echo "FAIL: $what" >&2; exit 1; fi
+}
+# The window as it is now, to a PNG file; it must be 708 x 443.
+screenshot() {
+  if xwd -silent -name "TEST KTRV" -out "$work/window.xwd" && convert "xwd:$work/window.xwd" "$1" &&
+    [ "$(identify -format %wx%h "$1")" = 708x443 ]; then
+    pass "screenshot $1 (708x443)"
+  else
+    fail "no screenshot of 708x443 in $1"
+  fi
+}
+# Waits up to $2 seconds for process $1 to end; its exit status in `status`.
+wait_for_exit() {
+  local pid=$1 seconds=$2
+  for _ in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    status="none, still running after ${seconds} s"
+    return
+  fi
+  status=0
+  wait "$pid" || status=$?
+}
+
+# --- on the virtual display ----------------------------------------------------
+if [ "${1:-}" = --on-display ]; then
+  "$wine64" "$win64/KTRVtest.exe" 2>"$work/console.err" &
+  console=$!
+  trap 'kill "$console" 2>/dev/null || true' EXIT
+
+  step "the window opens" "${driver[@]}" wait-window 50
+  # As the Linux window's screenshot test sees it: stopped, after a few polls.
+  sleep 1
+  screenshot "$stopped_shot"
+  while read -r x y colour what; do
+    got="$(convert "$stopped_shot" -format "%[hex:p{$x,$y}]" info: | cut -c1-6)"
+    if [ "${got^^}" = "$colour" ]; then pass "$what at ($x,$y) is #$colour"; else
+      fail "$what at ($x,$y) is #$got, not #$colour"
+    fi
+  done <<'POINTS'
+700 435 C04000 window background
+604 52 80FF80 Start button
+532 52 FF0000 Stop button
+4 120 D4D0C8 frame line Line1
+299 120 D4D0C8 frame line Line3
+285 178 FFFF80 weight box
+270 212 000000 lower display
+470 160 FFFFFF Picture1 box
+380 160 C04000 Picture1 image (the lorry)
+9 321 00C0C0 Out1 box
+337 321 FF8000 In1 box
+572 372 FF8080 Close Program button
+POINTS
+  step "types 127.0.0.1 into IPAddr" "${driver[@]}" type IPAddr 127.0.0.1
+  step "Start" "${driver[@]}" click IPupdate
+  step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
+  step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
+  step "the acknowledge button asks for it" "${driver[@]}" wait-text pc_acknowledge "Waiting For Ack" 10
+  sleep 0.5
+  screenshot "$shot"
+
+  # The reset's handshake on the wire: the write of 108 to the command
+  # mailbox, then its reads until the terminal answers one with 0 (taken);
+  # the click returns after that.
+  step "Send KTRV Reset" "${driver[@]}" click SendReset
+  handshake="$(awk '/ IN +:[0-9]+ field-access write [^ ]+ -> \/t1\/bx297 .* hex=6c$/ {written = 1; reads = 0; next}
+    written && / IN +:[0-9]+ field-access read [^ ]+ -> \/t1\/bx297 / {reads++}
+    written && / OUT +:[0-9]+ field-access read \/t1\/bx297 -> / {last = $NF}
+    END {if (written) print reads, last}' "$work/traffic.log")"
+  read -r reads last <<<"${handshake:-0 none}"
+  if [ "$reads" -ge 1 ] && [ "$last" = hex=00 ]; then
+    pass "on the wire: 108 written to /t1/bx297, then $reads reads of it, the last answered 0"
+  else
+    fail "the handshake on the wire: '$handshake' (reads after the write of 108, last answer)"
+  fi
+
+  step "Stop" "${driver[@]}" click StopEther
+  step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
+  # Unregistered, a command waits for ever; Close Program ends the wait.
+  step "a command that waits" "${driver[@]}" post-click TransComplete
+  # It waits in GetMessage: a second of waiting takes next to no CPU.
+  sleep 0.5
+  before=$(awk '{print $14 + $15}' "/proc/$console/stat")
+  sleep 1
+  used=$(($(awk '{print $14 + $15}' "/proc/$console/stat") - before))
+  if [ "$used" -le $(($(getconf CLK_TCK) / 10)) ]; then pass "the waiting console used $used ticks of CPU in 1 s"; else
+    fail "the waiting console used $used ticks of CPU in 1 s"
+  fi
+  step "Close Program" "${driver[@]}" click ExitProg
+  wait_for_exit "$console" 20
+  if [ "$status" = 0 ]; then pass "KTRVtest.exe exits with 0"; else
+    fail "KTRVtest.exe exits with $status: $(cat "$work/console.err")"
+  fi
+
+  # Without its library, and with a library that lacks a function.
+  mkdir "$work/alone" "$work/without_read"
+  cp "$win64/KTRVtest.exe" "$work/alone/"
+  cp "$win64/KTRVtest.exe" "$win64/console/tests/win32/without_read/VEKXAPI.dll" "$work/without_read/"
+  for case in "alone VEKXAPI.dll" "without_read VekRead"; do
+    set -- $case
+    "$wine64" "$work/$1/KTRVtest.exe" 2>"$work/$1.err" &
+    wait_for_exit $! 30
+    if [ "$status" = 2 ] && grep -q "$2" "$work/$1.err"; then pass "$1: exits with 2: $(cat "$work/$1.err")"; else
+      fail "$1: exits with $status, says: $(cat "$work/$1.err")"
+    fi
+  done
+  exit $((failures != 0))
+fi
+
+# --- setting up ------------------------------------------------------------------
+for tool in xvfb-run xwd convert identify; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
+done
+if [ ! -x "$root/build/bin/vekxsim" ]; then
+  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$root/build" -j2 --target vekxsim
+fi
+
+work="$(mktemp -d)"
+WINEPREFIX="$work/prefix"
+export work WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+simulator=""
+cleanup() {
+  [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "-- a Wine prefix of its own"
+timeout 600 "$wine64" wineboot --init >/dev/null 2>&1 || true
+for face in "Courier New=Liberation Mono" "Arial=Liberation Sans" "Arial Narrow=Liberation Sans Narrow" \
+  "MS Sans Serif=Liberation Sans"; do
+  "$wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ /d "${face#*=}" /f >/dev/null
+done
+for colour in "Background=58 110 165" "InactiveBorder=212 208 200" "ButtonText=0 0 0" "ButtonHilight=255 255 255"; do
+  "$wine64" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
+done
+timeout 120 "$wineserver" -w || true
+
+echo "-- KTRVtest.exe and the driver for 64-bit Windows"
+bash "$root/tools/windows/build-win64.sh" "$win64"
+
+echo "-- vekxsim on 127.0.0.1"
+"$root/build/bin/vekxsim" --listen 127.0.0.1 --port 0 --no-stdin --weight 12.5 --log "$work/traffic.log" \
+  >"$work/simulator.out" 2>&1 &
+simulator=$!
+for _ in $(seq 50); do
+  VEKX_TERMINAL_PORT="$(sed -n 's/.* serving 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/simulator.out")"
+  [ -z "$VEKX_TERMINAL_PORT" ] || break
+  sleep 0.1
+done
+[ -n "$VEKX_TERMINAL_PORT" ] || { echo "FAIL: vekxsim did not start: $(cat "$work/simulator.out")" >&2; exit 1; }
+# The library's local port: one no UDP socket holds.
+VEKX_LOCAL_PORT=""
+for port in $(shuf -i 20000-60000 -n 50); do
+  if [ -z "$(ss -Hlun "sport = :$port")" ]; then VEKX_LOCAL_PORT=$port; break; fi
+done
+[ -n "$VEKX_LOCAL_PORT" ] || { echo "FAIL: no free local UDP port found" >&2; exit 1; }
+export VEKX_TERMINAL_PORT VEKX_LOCAL_PORT
+echo "vekxsim serves 127.0.0.1:$VEKX_TERMINAL_PORT; the console's library uses local port $VEKX_LOCAL_PORT"
+
+echo "-- the console under wine64 on a virtual display"
+rm -f "$shot" "$stopped_shot"
+status=0
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$self" --on-display || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "Windows console check: failed" >&2
+  exit 1
+fi
+echo "Windows console check: all passed (screenshot: $shot)"
