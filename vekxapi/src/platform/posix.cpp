@@ -1,10 +1,9 @@
 // POSIX sockets under the platform interface.
+#include "native_sockets.h"
 #include "platform.h"
 
 #if !defined(_WIN32)
-#  include <arpa/inet.h>
 #  include <fcntl.h>
-#  include <netinet/in.h>
 #  include <poll.h>
 #  include <sys/socket.h>
 #  include <unistd.h>
@@ -16,21 +15,6 @@
 namespace vekx::platform {
 
 namespace {
-
-sockaddr_in to_sockaddr(const Endpoint &e) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  std::memcpy(&a.sin_addr.s_addr, e.address.data(), 4);  // already in network order
-  a.sin_port = htons(e.port);
-  return a;
-}
-
-Endpoint from_sockaddr(const sockaddr_in &a) {
-  Endpoint e;
-  std::memcpy(e.address.data(), &a.sin_addr.s_addr, 4);
-  e.port = ntohs(a.sin_port);
-  return e;
-}
 
 int failed() { return wsa_error_from_errno(errno); }
 
@@ -51,14 +35,6 @@ int open_udp(Socket &out) {
 int bind_to(Socket s, const Endpoint &local) {
   const sockaddr_in a = to_sockaddr(local);
   if (::bind(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) return failed();
-  return 0;
-}
-
-int local_endpoint(Socket s, Endpoint &out) {
-  sockaddr_in a{};
-  socklen_t size = sizeof a;
-  if (::getsockname(s, reinterpret_cast<sockaddr *>(&a), &size) != 0) return failed();
-  out = from_sockaddr(a);
   return 0;
 }
 
@@ -109,14 +85,6 @@ long send_datagram(Socket s, const std::uint8_t *data, std::size_t size) {
   return static_cast<long>(n);
 }
 
-long send_to(Socket s, const std::uint8_t *data, std::size_t size, const Endpoint &to) {
-  const sockaddr_in a = to_sockaddr(to);
-  ssize_t n;
-  do n = ::sendto(s, data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr *>(&a), sizeof a);
-  while (n < 0 && errno == EINTR);
-  return static_cast<long>(n);
-}
-
 long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
   ssize_t n;
   // MSG_TRUNC makes recv report the datagram's real length, so a datagram
@@ -124,16 +92,6 @@ long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
   do n = ::recv(s, buf, capacity, MSG_TRUNC);
   while (n < 0 && errno == EINTR);
   if (n > static_cast<ssize_t>(capacity)) return -1;
-  return static_cast<long>(n);
-}
-
-long receive_from(Socket s, std::uint8_t *buf, std::size_t capacity, Endpoint &from) {
-  sockaddr_in a{};
-  socklen_t size = sizeof a;
-  ssize_t n;
-  do n = ::recvfrom(s, buf, capacity, MSG_TRUNC, reinterpret_cast<sockaddr *>(&a), &size);
-  while (n < 0 && errno == EINTR);
-  if (n >= 0) from = from_sockaddr(a);
   return static_cast<long>(n);
 }
 

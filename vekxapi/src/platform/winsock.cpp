@@ -1,5 +1,6 @@
 // Windows Sockets 1.1 (wsock32) under the platform interface. Every failure
 // already comes as a Windows Sockets error number, so nothing is mapped.
+#include "native_sockets.h"
 #include "platform.h"
 
 #if defined(_WIN32)
@@ -11,23 +12,6 @@ namespace vekx::platform {
 
 namespace {
 constexpr WORD sockets_version_1_1 = 0x0101;
-
-SOCKET native(Socket s) { return static_cast<SOCKET>(s); }
-
-sockaddr_in to_sockaddr(const Endpoint &e) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  std::memcpy(&a.sin_addr.s_addr, e.address.data(), 4);  // already in network order
-  a.sin_port = ::htons(e.port);
-  return a;
-}
-
-Endpoint from_sockaddr(const sockaddr_in &a) {
-  Endpoint e;
-  std::memcpy(e.address.data(), &a.sin_addr.s_addr, 4);
-  e.port = ::ntohs(a.sin_port);
-  return e;
-}
 
 timeval timeout_from_us(int timeout_us) {
   timeval t{};
@@ -73,14 +57,6 @@ int bind_to(Socket s, const Endpoint &local) {
   return 0;
 }
 
-int local_endpoint(Socket s, Endpoint &out) {
-  sockaddr_in a{};
-  int size = sizeof a;
-  if (::getsockname(native(s), reinterpret_cast<sockaddr *>(&a), &size) == SOCKET_ERROR) return last_error();
-  out = from_sockaddr(a);
-  return 0;
-}
-
 int set_nonblocking(Socket s, bool on) {
   u_long value = on ? 1 : 0;
   if (::ioctlsocket(native(s), FIONBIO, &value) == SOCKET_ERROR) return last_error();
@@ -103,34 +79,11 @@ long send_datagram(Socket s, const std::uint8_t *data, std::size_t size) {
   return n == SOCKET_ERROR ? -1 : n;
 }
 
-long send_to(Socket s, const std::uint8_t *data, std::size_t size, const Endpoint &to) {
-  const sockaddr_in a = to_sockaddr(to);
-  const int n = ::sendto(native(s), reinterpret_cast<const char *>(data), static_cast<int>(size), 0,
-                         reinterpret_cast<const sockaddr *>(&a), sizeof a);
-  return n == SOCKET_ERROR ? -1 : n;
-}
-
 long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
   // A datagram longer than the buffer fails with WSAEMSGSIZE (its first
   // capacity bytes are in buf, the rest is lost): a failed receive.
   const int n = ::recv(native(s), reinterpret_cast<char *>(buf), static_cast<int>(capacity), 0);
   return n == SOCKET_ERROR ? -1 : n;
-}
-
-long receive_from(Socket s, std::uint8_t *buf, std::size_t capacity, Endpoint &from) {
-  sockaddr_in a{};
-  int size = sizeof a;
-  const int n = ::recvfrom(native(s), reinterpret_cast<char *>(buf), static_cast<int>(capacity), 0,
-                           reinterpret_cast<sockaddr *>(&a), &size);
-  // A longer datagram fails with WSAEMSGSIZE and leaves its first bytes: its
-  // real length is unknown, but more than what was kept.
-  if (n == SOCKET_ERROR && last_error() == WSAEMSGSIZE) {
-    from = from_sockaddr(a);
-    return static_cast<long>(capacity) + 1;
-  }
-  if (n == SOCKET_ERROR) return -1;
-  from = from_sockaddr(a);
-  return n;
 }
 
 std::int64_t now_ms() {
