@@ -1,8 +1,7 @@
-// Name slots and reply matching, byte by byte. What whole requests look like
+// Reply matching, byte by byte. What whole requests look like
 // on the wire is checked against bytes written by hand in wire_test.cpp.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <vector>
 
 #include "message_record.h"
@@ -17,18 +16,6 @@ Bytes request_bytes(vekx::RequestHeader h, Bytes data = {}) {
   std::copy(data.begin(), data.end(), rec.begin() + vekx::offset::data);
   rec.back() = 0;
   return rec;
-}
-
-TEST(MessageRecord, NamesAreCutToTenCharactersWithoutTerminator) {
-  std::array<std::uint8_t, 12> slot;
-  slot.fill(0xEE);
-  vekx::put_name(slot, 1, "/t1/abcdefgh");  // 12 characters
-  EXPECT_EQ(slot[0], 0xEE);
-  EXPECT_EQ((Bytes{slot.begin() + 1, slot.begin() + 11}), (Bytes{'/', 't', '1', '/', 'a', 'b', 'c', 'd', 'e', 'f'}));
-  EXPECT_EQ(slot[11], 0xEE) << "the slot must not spill";
-
-  vekx::put_name(slot, 1, "ab");
-  EXPECT_EQ((Bytes{slot.begin() + 1, slot.begin() + 11}), (Bytes{'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(MessageRecord, NameComparisonStopsAtASharedZeroOrAfterTenBytes) {
