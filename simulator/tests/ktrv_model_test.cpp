@@ -25,7 +25,7 @@ TerminalOptions immediate() {
 
 class KtrvModelTest : public ::testing::Test {
  protected:
-  explicit KtrvModelTest(const TerminalOptions &o = immediate()) : terminal(o) {}
+  KtrvModelTest() : terminal(immediate()) {}
 
   Bytes read(const std::string &field) {
     const auto reply = client.exchange(read_request(field, ++sequence), terminal.port());
@@ -67,17 +67,8 @@ TEST_F(KtrvModelTest, PowerUpAndQueuedEventsStayUntilEachAcknowledge) {
   EXPECT_EQ(read_byte("/t1/bx298"), 0);
 }
 
-class KtrvDelayedMailbox : public KtrvModelTest {
- protected:
-  static TerminalOptions delayed() {
-    TerminalOptions o;
-    o.command_delay = 300ms;
-    return o;
-  }
-  KtrvDelayedMailbox() : KtrvModelTest(delayed()) {}
-};
-
-TEST_F(KtrvDelayedMailbox, MailboxReads255WhilePendingThenZeroAndStays) {
+TEST_F(KtrvModelTest, MailboxReads255WhilePendingThenZeroAndStays) {
+  terminal.control("delay 300");
   const auto written = std::chrono::steady_clock::now();
   write("/t1/bx297", {15});
   EXPECT_EQ(read_byte("/t1/bx297"), 255);

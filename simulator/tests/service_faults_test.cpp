@@ -1,8 +1,7 @@
 // The fault settings whose failure would let the library's tests pass
-// without exercising anything, and the traffic record and its log lines.
+// without exercising anything, a start/stop race, and the traffic log lines.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "raw_udp.h"
@@ -63,17 +62,6 @@ TEST_F(ServiceFaults, OversizeAndClaimedLengthApplyToTheNextReplyOnly) {
   reply = client.exchange(read_request("/t1/bx297", 3), service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(length_of(*reply), 1);
-}
-
-TEST_F(ServiceFaults, TrafficRecordsBothDirectionsInOrderAndClears) {
-  ASSERT_TRUE(client.exchange(read_request("/t1/bx297", 1), service.port()));
-  ASSERT_TRUE(client.exchange(write_request("/t1/bx297", {1}, 2), service.port()));
-  const auto all = service.traffic().all();
-  ASSERT_EQ(all.size(), 4u);
-  EXPECT_TRUE(all[0].inbound && !all[1].inbound);
-  EXPECT_EQ(sequence_of(all[3].bytes), 2);
-  service.traffic().clear();
-  EXPECT_EQ(service.traffic().wait_inbound(1, 50ms), 0u);  // the timeout runs out with nothing seen
 }
 
 // start() and stop() may race each other from any threads; the service

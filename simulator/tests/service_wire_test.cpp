@@ -83,15 +83,6 @@ TEST(ServiceNode, NodeTenAnswersToColonInEitherCaseAndRefusesNodeOne) {
   EXPECT_EQ(upper->at(5), 'T') << "the reply repeats the name as sent";
 }
 
-TEST_F(ServiceWire, TenCharacterNameWithoutTerminatorIsEchoedWhole) {
-  service.fields().set("/t1/abcdefghij", text_bytes("v"));  // stored under its first 10 characters
-  const Bytes request = record(4097, 32, "/t1/abcdef", 255);
-  const auto reply = client.exchange(request, service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(Bytes(reply->begin() + 4, reply->begin() + 14), Bytes(request.begin() + 14, request.begin() + 24));
-  EXPECT_EQ(text_of(*reply), "v");
-}
-
 // The largest field fills a 600-byte reply. What no reply could carry back
 // is refused on the way in: a write of 571 bytes (a 601-byte datagram) and
 // a much longer one get "too large", as does a write beyond a field the

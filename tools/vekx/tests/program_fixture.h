@@ -4,7 +4,6 @@
 #define VEKX_TOOL_TESTS_PROGRAM_FIXTURE_H
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <memory>
 
@@ -29,9 +28,8 @@ class VekxProgram : public ::testing::Test {
     options.power_up = false;
     options.weight = 12.5;  // settled from the start
     terminal = std::make_unique<vekxsim::Terminal>(options);
-    local_port = vekx_test::free_local_port_pair();
     // The child inherits these; the library reads them when it registers.
-    vekx_test::use_ports(terminal->port(), local_port);
+    vekx_test::use_ports(terminal->port(), vekx_test::free_local_port_pair());
   }
 
   Finished vekx(const std::vector<std::string> &args) { return vekx_test::run_program(VEKX_PROGRAM, args); }
@@ -39,7 +37,6 @@ class VekxProgram : public ::testing::Test {
   std::vector<vekxsim::TrafficRecord> received() const { return terminal->service().traffic().inbound(); }
 
   std::unique_ptr<vekxsim::Terminal> terminal;
-  std::uint16_t local_port = 0;
 };
 
 using vekx_test::type_of;

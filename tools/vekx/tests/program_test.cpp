@@ -75,6 +75,8 @@ TEST_F(VekxProgram, DisplayResetAndKeystrokesAreOneWay) {
   EXPECT_EQ(data_of(got[4].bytes), Bytes{0x0d});
 }
 
+// Each cause's wording is checked on result_text; here, that the program
+// gives it what it needs and exits with its status.
 TEST_F(VekxProgram, FailuresNameTheirCause) {
   struct Case {
     std::vector<std::string> args;
@@ -92,22 +94,12 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
        "vekx: VekWrite /x1/abc: 4 bad node or terminal status 4 (vekxsim: another node's field; a terminal's status "
        "bytes are its own)\n",
        4},
-      {{"read", "127.0.0.300", "/t1/wt101"}, "vekx: VekRegisterProcess 127.0.0.300: 5 bad address\n", 4},
-      {{"read", "127.0.0.1", "/t2/wt101"}, "vekx: VekRead /t2/wt101: 10038 node 2 has no address in 127.0.0.1\n", 5},
   };
   for (const Case &c : cases) {
     const Finished f = vekx(c.args);
     EXPECT_EQ(f.err, c.err);
     EXPECT_EQ(f.exit_status, c.exit) << c.err;
   }
-
-  vekx_test::set_environment("VEKX_LOCAL_PORT", "abc");
-  const Finished variable = vekx({"read", "127.0.0.1", "/t1/wt101"});
-  EXPECT_EQ(variable.err,
-            "vekx: VekRegisterProcess 127.0.0.1: 2 bad argument: VEKX_LOCAL_PORT=abc is not a port number from 1 to "
-            "65520\n");
-  EXPECT_EQ(variable.exit_status, 4);
-  vekx_test::set_environment("VEKX_LOCAL_PORT", std::to_string(local_port));
 
   terminal->service().faults().set_silent(true);
   const Finished silent = vekx({"read", "127.0.0.1", "/t1/bx297"});
