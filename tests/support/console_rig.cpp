@@ -83,11 +83,8 @@ std::vector<std::string> ConsoleRig::requests() const {
     for (std::size_t i = 0; i < vekx::name_slot_size && b[vekx::offset::target_name + i] != 0; ++i)
       name.push_back(static_cast<char>(b[vekx::offset::target_name + i]));
     const std::size_t length = vekx::get_u16(b, vekx::offset::data_length);
-    if (b[vekx::offset::operation] == vekx::operation::write) {
-      std::string hex = vekx_common::hex_text(std::span(b).subspan(vekx::offset::data, length));
-      std::erase(hex, ' ');
-      name += "=" + hex;
-    }
+    if (b[vekx::offset::operation] == vekx::operation::write)
+      name += "=" + vekx_common::hex_text(std::span(b).subspan(vekx::offset::data, length));
     out.push_back(name);
   }
   return out;

@@ -6,6 +6,7 @@
 
 #include "colours.h"
 #include "console_fixture.h"
+#include "hex_bytes.h"
 #include "terminal_fields.h"
 #include "vekxapi.h"
 
@@ -70,13 +71,7 @@ TEST_F(ConsoleTest, ClearOutputsUnticksTickedBoxesOneByOne) {
 }
 
 std::string hexOf(const std::string &bytes) {
-  std::string out;
-  char hex[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(hex, sizeof hex, "%02x", c);
-    out += hex;
-  }
-  return out;
+  return vekx_common::hex_text(Bytes(bytes.begin(), bytes.end()));
 }
 
 // The boxes go out as a 40-byte and a 20-byte block, each line cut at 20

@@ -141,11 +141,7 @@ std::vector<std::string> FakeTerminal::described(bool withPoll) const {
   for (const Call &c : calls_) {
     if (c.result == VEKX_NOT_REGISTERED) continue;  // nothing reached the terminal
     if (c.kind == Call::read && (withPoll || c.field == fields::kCommandMailbox)) out.push_back(c.field);
-    if (c.kind == Call::write) {
-      std::string hex = vekx_common::hex_text(c.data);
-      std::erase(hex, ' ');
-      out.push_back(c.field + "=" + hex);
-    }
+    if (c.kind == Call::write) out.push_back(c.field + "=" + vekx_common::hex_text(c.data));
   }
   return out;
 }

@@ -7,64 +7,32 @@
 # usage: screenshot_test.sh PATH/TO/KTRVtest OUTPUT_DIR
 set -u
 console=$1
-outdir=$2
+shot=$2/ktrv-window.png
 for tool in xvfb-run xwd convert identify; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (needs xvfb, x11-apps and imagemagick)"
-    exit 77
-  fi
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (needs xvfb, x11-apps and imagemagick)"; exit 77; }
 done
-mkdir -p "$outdir"
-shot="$outdir/ktrv-window.png"
+mkdir -p "$2"
 rm -f "$shot"
 
-inner=$(mktemp)
-trap 'rm -f "$inner"' EXIT
-cat >"$inner" <<'INNER'
-#!/bin/bash
-console=$1; shot=$2
-"$console" &
-pid=$!
-# Wait (at most 10 s) for the window to be mapped, then for a few poll
-# ticks so that the first one has replaced the initial weight text.
-dump="$shot.xwd"
-for _ in $(seq 100); do
-  xwd -silent -name "TEST KTRV" -out "$dump" 2>/dev/null && break
-  sleep 0.1
-done
-sleep 1
-xwd -silent -name "TEST KTRV" -out "$dump" && convert "xwd:$dump" "$shot"
-rm -f "$dump"
-kill "$pid" 2>/dev/null
-wait "$pid" 2>/dev/null
-exit 0
-INNER
-chmod +x "$inner"
+# On the virtual display: wait (at most 10 s) for the window to be mapped,
+# then a second more so that the first poll tick has replaced the initial
+# weight text, and dump it.
+# shellcheck disable=SC2016  # expanded by the inner shell
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$1" & pid=$!
+  for _ in $(seq 100); do xwd -silent -name "TEST KTRV" -out /dev/null 2>/dev/null && break; sleep 0.1; done
+  sleep 1
+  xwd -silent -name "TEST KTRV" -out "$2.xwd" && convert "xwd:$2.xwd" "$2"
+  rm -f "$2.xwd"; kill "$pid"; wait "$pid"' inner "$console" "$shot" >/dev/null 2>&1
+[[ -s "$shot" ]] || { echo "FAIL: no screenshot taken"; exit 1; }
 
-xvfb-run -a -s "-screen 0 1024x768x24" "$inner" "$console" "$shot" >/dev/null 2>&1
-if [[ ! -s "$shot" ]]; then
-  echo "FAIL: no screenshot taken"
-  exit 1
-fi
 fail=0
 size=$(identify -format "%wx%h" "$shot")
-if [[ "$size" != "708x443" ]]; then
-  echo "FAIL: the window is $size, not 708x443"
-  fail=1
-else
-  echo "ok: the window is 708x443"
-fi
-
+if [[ "$size" == "708x443" ]]; then echo "ok: the window is 708x443"; else echo "FAIL: the window is $size, not 708x443"; fail=1; fi
 check() {  # x y expected-#RRGGBB what
-  local x=$1 y=$2
   local got
-  got=$(convert "$shot" -format "%[hex:p{$x,$y}]" info: 2>/dev/null | cut -c1-6)
-  if [[ "${got^^}" != "${3#\#}" ]]; then
-    echo "FAIL: $4 at ($1,$2): expected $3, got #$got"
-    fail=1
-  else
-    echo "ok: $4 at ($1,$2) is $3"
-  fi
+  got=$(convert "$shot" -format "%[hex:p{$1,$2}]" info: 2>/dev/null | cut -c1-6)
+  if [[ "${got^^}" == "${3#\#}" ]]; then echo "ok: $4 at ($1,$2) is $3"; else echo "FAIL: $4 at ($1,$2): expected $3, got #$got"; fail=1; fi
 }
 check 700 435 "#C04000" "window background"
 check 604 52  "#80FF80" "Start button"

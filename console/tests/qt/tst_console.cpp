@@ -14,12 +14,13 @@ class tst_console : public QObject {
  private slots:
   void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
 
-  void afterStartTheWindowShowsTheTerminal();
-  void commandsAndTheAcknowledgeOnTheWire();
+  void afterStartTheWindowShowsTheTerminalAndCommandsReachIt();
   void aFieldThatStopsAnsweringIsShownAndRecovers();
 };
 
-void tst_console::afterStartTheWindowShowsTheTerminal() {
+// What the window shows after Start, then the acknowledge and a command
+// as the terminal receives them.
+void tst_console::afterStartTheWindowShowsTheTerminalAndCommandsReachIt() {
   auto options = test::quietTerminal();
   options.weight = 12.5;
   options.power_up = true;
@@ -35,18 +36,12 @@ void tst_console::afterStartTheWindowShowsTheTerminal() {
   QCOMPARE(rig.box("MessageFromKtrv")->text(), QStringLiteral("POWER UP !"));
   QCOMPARE(rig.button("pc_acknowledge")->text(), QStringLiteral("Waiting For Ack"));
   QVERIFY(rig.check("In3")->isChecked());
-}
 
-void tst_console::commandsAndTheAcknowledgeOnTheWire() {
-  ConsoleRig rig;
-  rig.control("delay 350");
-  rig.control("event 104");
-  rig.start();
-  QVERIFY(rig.waitTicks(1));
   rig.clearTraffic();
   rig.button("pc_acknowledge")->click();
   QCOMPARE(rig.requests(), Strings{"/t1/bx298=00"});
   // The poll goes on inside the wait, so only the command's own traffic counts.
+  rig.control("delay 350");
   rig.clearTraffic();
   rig.clickAndWait("SendReset");
   Strings command;

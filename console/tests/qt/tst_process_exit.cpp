@@ -10,72 +10,58 @@
 class tst_process_exit : public QObject {
   Q_OBJECT
  private slots:
-  void missingLibraryEndsWithAMessage();
-  void missingFunctionEndsWithAMessage();
+  void withoutItsLibraryItEndsWithAMessage_data();
+  void withoutItsLibraryItEndsWithAMessage();
   void closingDuringAWaitExitsWithZero();
-
- private:
-  // Runs KTRVtest copied into dir/bin, so it finds dir/lib and nothing else.
-  void runCopiedConsole(const QTemporaryDir &dir, int &status, QString &errors, qint64 &elapsedMs);
 };
 
 namespace {
 
-QProcessEnvironment headless() {
+// Runs program headless and without LD_LIBRARY_PATH, so that a console
+// finds only the library beside it; returns its exit status (-1: crashed
+// or still running after 10 s) and what it wrote on stderr.
+int run(const QString &program, QString &errors) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.remove(QStringLiteral("LD_LIBRARY_PATH"));
-  return env;
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(program, {});
+  const bool ended = p.waitForFinished(10000);
+  errors = QString::fromLocal8Bit(p.readAllStandardError());
+  return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 }  // namespace
 
-void tst_process_exit::runCopiedConsole(const QTemporaryDir &dir, int &status, QString &errors, qint64 &elapsedMs) {
-  QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
+// KTRVtest copied into dir/bin finds dir/lib and nothing else; the first
+// poll tick, about 300 ms after start, ends it.
+void tst_process_exit::withoutItsLibraryItEndsWithAMessage_data() {
+  QTest::addColumn<QString>("library");
+  QTest::addColumn<QString>("named");
+  QTest::newRow("no library") << QString() << QStringLiteral("libvekxapi.so");
+  QTest::newRow("no VekRead") << QStringLiteral(STUB_LIBRARY_PATH) << QStringLiteral("VekRead");
+}
+
+void tst_process_exit::withoutItsLibraryItEndsWithAMessage() {
+  QFETCH(QString, library);
+  QFETCH(QString, named);
+  QTemporaryDir dir;
+  QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")) && QDir(dir.path()).mkpath(QStringLiteral("lib")));
   const QString program = dir.filePath(QStringLiteral("bin/KTRVtest"));
   QVERIFY(QFile::copy(QStringLiteral(KTRVTEST_PATH), program));
-  QProcess p;
-  p.setProcessEnvironment(headless());
+  if (!library.isEmpty()) QVERIFY(QFile::copy(library, dir.filePath(QStringLiteral("lib/libvekxapi.so.1"))));
   QElapsedTimer clock;
   clock.start();
-  p.start(program, {});
-  QVERIFY(p.waitForFinished(10000));
-  elapsedMs = clock.elapsed();
-  status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  errors = QString::fromLocal8Bit(p.readAllStandardError());
-}
-
-void tst_process_exit::missingLibraryEndsWithAMessage() {
-  QTemporaryDir dir;
-  int status = 0;
   QString errors;
-  qint64 elapsed = 0;
-  runCopiedConsole(dir, status, errors, elapsed);
-  QCOMPARE(status, 2);
-  QVERIFY2(errors.contains(QStringLiteral("libvekxapi.so")), qPrintable(errors));
-  QVERIFY2(elapsed < 3000, "the first poll tick, about 300 ms after start, ends it");
-}
-
-void tst_process_exit::missingFunctionEndsWithAMessage() {
-  QTemporaryDir dir;
-  QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("lib")));
-  QVERIFY(QFile::copy(QStringLiteral(STUB_LIBRARY_PATH), dir.filePath(QStringLiteral("lib/libvekxapi.so.1"))));
-  int status = 0;
-  QString errors;
-  qint64 elapsed = 0;
-  runCopiedConsole(dir, status, errors, elapsed);
-  QCOMPARE(status, 2);
-  QVERIFY2(errors.contains(QStringLiteral("VekRead")), qPrintable(errors));
+  QCOMPARE(run(program, errors), 2);
+  QVERIFY2(errors.contains(named), qPrintable(errors));
+  QVERIFY2(clock.elapsed() < 3000, "it ends at the first poll tick");
 }
 
 void tst_process_exit::closingDuringAWaitExitsWithZero() {
-  QProcess p;
-  p.setProcessEnvironment(headless());
-  p.start(QStringLiteral(CLOSE_DRIVER_PATH), {});
-  QVERIFY(p.waitForFinished(20000));
-  const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
-  QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-  QVERIFY2(p.exitCode() == 0, qPrintable(errors));
+  QString errors;
+  QCOMPARE(run(QStringLiteral(CLOSE_DRIVER_PATH), errors), 0);
   QVERIFY2(errors.contains(QStringLiteral("closed once")), qPrintable(errors));
 }
 
