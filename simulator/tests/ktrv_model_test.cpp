@@ -167,15 +167,4 @@ TEST(KtrvModelLifetime, MadeAndDestroyedUnderARunningService) {
   EXPECT_EQ(service.fields().get("/t1/bx297")->size(), 1u);
 }
 
-TEST_F(KtrvModelTest, InputsAndLowerDisplay) {
-  terminal.model().set_input(12, true);
-  EXPECT_EQ(read_byte("/t1/p_10f"), 1);
-  EXPECT_EQ(read_byte("/t1/p_108"), 0);
-  terminal.model().set_lower_display("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-  const Bytes lower = read("/t1/bd001");
-  ASSERT_EQ(lower.size(), 50u);
-  EXPECT_EQ(std::string(lower.begin() + 7, lower.begin() + 24), "HIJKLMNOPQRSTUVWX");
-  EXPECT_EQ(lower[49], ' ');
-}
-
 }  // namespace

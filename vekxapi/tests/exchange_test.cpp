@@ -45,7 +45,9 @@ TEST_F(Exchange, ALostReplyIsMadeGoodByAResendWithTheNextSequence) {
 
 TEST_F(Exchange, AReplyWithinFiveHundredMillisecondsNeedsNoResend) {
   peer->faults().set_reply_delay(400ms);
+  const auto start = Clock::now();
   EXPECT_EQ(read_weight(), 0);
+  EXPECT_GE(Clock::now() - start, 400ms) << "the reply was held back";
   EXPECT_EQ(received().size(), 1u);
 }
 

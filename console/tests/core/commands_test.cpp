@@ -110,21 +110,6 @@ TEST_F(ConsoleTest, TheSingleLineCommandBlanksLineTwoAndTakesOutput1sField) {
   EXPECT_TRUE(window.isChecked(kOutputBoxes[0])) << "the box keeps its own state";
 }
 
-TEST_F(ConsoleTest, AcknowledgeWritesOnlyTheEventMailboxAndTurnsGreen) {
-  const ControlId ack = controlIdOf("pc_acknowledge");
-  start();
-  terminal.setByte("/t1/bx298", 110);
-  window.runTicks(1);
-  ASSERT_EQ(window.backColour(ack), kRed);
-  terminal.clearCalls();
-  const std::int64_t before = window.now();
-  window.click(ack);
-  EXPECT_EQ(terminal.described(), Strings{"/t1/bx298=00"});
-  EXPECT_EQ(window.now(), before) << "no wait";
-  EXPECT_EQ(window.backColour(ack), kGreen);
-  EXPECT_EQ(window.text(ack), "PC Acknowledge");
-}
-
 // Start closes and registers the address as typed; Stop closes; Clear
 // Message Windows blanks four boxes and calls nothing.
 TEST_F(ConsoleTest, ConnectionControl) {
