@@ -26,8 +26,7 @@ std::uint16_t started(RunningProgram &sim) {
 }
 
 TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
-  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO", "--field", "spare"},
-                     true);
+  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO", "--field", "spare"});
   const std::uint16_t port = started(sim);
   ASSERT_NE(port, 0);
   RawClient client;
@@ -43,7 +42,7 @@ TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
 }
 
 TEST(VekxsimProgram, LenientWithoutStandardInput) {
-  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--lenient", "--no-stdin"}, true);
+  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--lenient", "--no-stdin"});
   const std::uint16_t port = started(sim);
   ASSERT_NE(port, 0);
   RawClient client;

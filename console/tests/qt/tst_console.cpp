@@ -15,7 +15,6 @@ class tst_console : public QObject {
   void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
 
   void afterStartTheWindowShowsTheTerminalAndCommandsReachIt();
-  void aFieldThatStopsAnsweringIsShownAndRecovers();
 };
 
 // What the window shows after Start, then the acknowledge and a command
@@ -51,21 +50,6 @@ void tst_console::afterStartTheWindowShowsTheTerminalAndCommandsReachIt() {
   QCOMPARE(command.front(), std::string("/t1/bx297=6c"));
   QCOMPARE(std::count(command.begin(), command.end(), "/t1/bx297"), static_cast<long>(command.size() - 1));
   QCOMPARE(rig.terminal().control("events"), std::string("mailbox 108, queued: none"));
-}
-
-// The terminal stops answering the weight's reads: the library gives up
-// after its three attempts, the window says so, and the weight comes back
-// with the answers.
-void tst_console::aFieldThatStopsAnsweringIsShownAndRecovers() {
-  auto options = test::quietTerminal();
-  options.weight = 7.25;
-  ConsoleRig rig(options);
-  rig.start();
-  QVERIFY(rig.waitTicks(1));
-  rig.control("fieldsilent wt101 on");
-  QTRY_COMPARE_WITH_TIMEOUT(rig.box("txtWeight")->text(), QStringLiteral("STOPPED, STATUS=1"), 10000);
-  rig.control("fieldsilent wt101 off");
-  QTRY_COMPARE_WITH_TIMEOUT(rig.box("txtWeight")->text(), QStringLiteral("G:    7.25 lb"), 10000);
 }
 
 QTEST_MAIN(tst_console)
