@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
-#include <thread>
 
 #include "raw_udp.h"
 #include "terminal.h"
@@ -148,23 +146,6 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
   EXPECT_EQ(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())), "99999.99");
   EXPECT_EQ(terminal.control("select 2"), "weight selector 2 (wt501)");
   EXPECT_EQ(read_byte("/t1/vek15"), 2);
-}
-
-// The model takes its hooks back from a service that keeps answering: it
-// may be made and destroyed under a running service and a busy client.
-TEST(KtrvModelLifetime, MadeAndDestroyedUnderARunningService) {
-  vekxsim::SharedDataService service("127.0.0.1", 0, 1);
-  service.start();
-  std::atomic<bool> reading{true};
-  std::thread client([&] {
-    RawClient raw;
-    const Bytes command = write_request("/t1/bx297", {14});
-    while (reading) raw.send(command, service.port());  // replies are not awaited
-  });
-  for (int i = 0; i < 300; ++i) vekxsim::KtrvModel model(service, vekxsim::KtrvOptions{});
-  reading = false;
-  client.join();
-  EXPECT_EQ(service.fields().get("/t1/bx297")->size(), 1u);
 }
 
 }  // namespace

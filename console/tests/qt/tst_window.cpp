@@ -26,27 +26,12 @@ class tst_window : public QObject {
  private slots:
   void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
 
-  void everyRowOfTheTableBecomesItsControl();
   void tabOrderFollowsTheTableAndSpaceClosesAtStart();
   void aClickAnywhereOnABoxTogglesIt();
   void aBoxShowsItsNewStateWhileItsHandlingWaits();
   void aLongTextIsShownFromItsStart();
   void theAcknowledgeButtonIsFilledWithItsNewColour();
 };
-
-void tst_window::everyRowOfTheTableBecomesItsControl() {
-  ConsoleRig rig;
-  QCOMPARE(rig.window().windowTitle(), QStringLiteral("TEST KTRV"));
-  QCOMPARE(rig.window().size(), QSize(layout::kClientWidth, layout::kClientHeight));
-  for (const layout::Control &c : layout::kControls) {
-    QWidget *w = rig.window().findChild<QWidget *>(QString::fromLatin1(c.name));
-    QVERIFY2(w != nullptr, c.name);
-    QCOMPARE(w->geometry(), QRect(c.left, c.top, c.width, c.height));
-    QCOMPARE(w->property("text").toString(), QString::fromUtf8(c.text));
-    QCOMPARE(w->font().bold(), c.font.bold);
-    QCOMPARE(w->font().italic(), c.font.italic);
-  }
-}
 
 void tst_window::tabOrderFollowsTheTableAndSpaceClosesAtStart() {
   ConsoleRig rig;
