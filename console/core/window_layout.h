@@ -224,10 +224,18 @@ using ControlId = std::size_t;
 
 // The row of the control with this name; naming a control the table lacks
 // does not compile.
+// The row of the control called name; kControls.size() when there is none.
+constexpr ControlId rowNamed(std::string_view name) {
+  ControlId row = 0;
+  while (row < layout::kControls.size() && name != layout::kControls[row].name) ++row;
+  return row;
+}
+
+// The same where the name is known when compiling: a name the table lacks
+// does not compile.
 consteval ControlId controlId(std::string_view name) {
-  for (std::size_t i = 0; i < layout::kControls.size(); ++i)
-    if (name == layout::kControls[i].name) return i;
-  throw "the window has no control of this name";
+  const ControlId row = rowNamed(name);
+  return row < layout::kControls.size() ? row : throw "the window has no control of this name";
 }
 
 }  // namespace ktrv

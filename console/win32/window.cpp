@@ -19,12 +19,6 @@ constexpr UINT_PTR timerNumber(TimerId timer) { return timer == TimerId::tmrVekP
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-constexpr ControlId rowNamed(std::string_view name) {
-  ControlId row = 0;
-  while (row < layout::kControls.size() && name != layout::kControls[row].name) ++row;
-  return row;
-}
-
 // The rows of kTabOrder: the order Tab moves the focus in. The controls are
 // stacked in the table's order (a later row above an earlier one where they
 // overlap), so the window moves the focus itself instead of leaving it to

@@ -36,10 +36,8 @@ HWND waitForWindow(double seconds) {
 }
 
 HWND control(HWND window, std::string_view name) {
-  for (ControlId row = 0; row < layout::kControls.size(); ++row) {
-    if (name == layout::kControls[row].name) return GetDlgItem(window, win32::controlIdFor(row));
-  }
-  return nullptr;
+  const ControlId row = rowNamed(name);
+  return row < layout::kControls.size() ? GetDlgItem(window, win32::controlIdFor(row)) : nullptr;
 }
 
 std::wstring wide(const char *utf8) {

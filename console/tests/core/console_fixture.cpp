@@ -1,6 +1,5 @@
-#include "fakes.h"
+#include "console_fixture.h"
 
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
@@ -11,9 +10,7 @@
 
 namespace ktrv::test {
 
-namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
-}
 
 FakeWindow::FakeWindow() {
   for (ControlId id = 0; id < layout::kControls.size(); ++id) {
