@@ -88,10 +88,7 @@ TEST(ServiceNode, NodeTenAnswersToColonInEitherCaseAndRefusesNodeOne) {
 // owner made smaller.
 TEST_F(ServiceWire, TheLargestFieldAndWritesTooLargeForIt) {
   service.fields().set("/t1/big", Bytes(570, 'z'));
-  const auto reply = client.exchange(read_request("/t1/big", 1), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(reply->size(), 600u);
-  EXPECT_EQ(length_of(*reply), 570);
+  EXPECT_EQ(client.exchange(read_request("/t1/big", 1), service.port())->size(), 600u);
   EXPECT_THROW(service.fields().set("/t1/big", Bytes(571, 'z')), std::length_error);
   service.fields().set_lenient(true);
   for (std::size_t length : {std::size_t{571}, std::size_t{5000}})
@@ -131,11 +128,10 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
     log_lines.push_back(l);
   });
   service.fields().set("/t1/bx297", {0});
-  Bytes wrong_marker = read_request("/t1/bx297", 1);
+  Bytes wrong_marker = read_request("/t1/bx297", 1), long_claim = read_request("/t1/bx297", 2),
+        oversized = read_request("/t1/bx297", 3);
   wrong_marker[1] = 99;
-  Bytes long_claim = read_request("/t1/bx297", 2);
-  long_claim[27] = 0xFF;  // 255 data bytes claimed, none there
-  Bytes oversized = read_request("/t1/bx297", 3);
+  long_claim[27] = 0xFF;     // 255 data bytes claimed, none there
   oversized.resize(700, 0);  // a read is never longer than 30 bytes
   for (const Bytes &bad : {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized})
     client.send(bad, service.port());
