@@ -62,10 +62,7 @@ TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {
   EXPECT_GE(took, 1400ms) << "three waits of 500 ms";
   EXPECT_EQ(buffer[0], 0x5A) << "a failed read leaves the buffer untouched";
   EXPECT_EQ(count, -7) << "and the count";
-  ASSERT_EQ(received().size(), 4u);
-  const std::uint8_t s1 = sequence_of(received_bytes(1));
-  EXPECT_EQ(sequence_of(received_bytes(2)), static_cast<std::uint8_t>(s1 + 1));
-  EXPECT_EQ(sequence_of(received_bytes(3)), static_cast<std::uint8_t>(s1 + 2));
+  EXPECT_EQ(received().size(), 4u) << "the first read and three sends of this one";
   EXPECT_FALSE(udp_port_free(local_port)) << "the node keeps its socket";
 
   peer->faults().set_silent(false);
