@@ -1,8 +1,47 @@
-// Each vekx command against the simulated terminal: what it sends, what it
-// prints, and the cause and exit status it gives for each kind of result.
-#include "program_fixture.h"
+// The vekx program against a simulated terminal in this process, on
+// loopback ports of the test's own: what each command sends, what it
+// prints, the cause and exit status it gives for each kind of result, and
+// watch following fields the terminal changes.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <memory>
+
+#include "child_process.h"
+#include "free_ports.h"
+#include "raw_udp.h"
+#include "terminal.h"
 
 namespace vekx_tool_test {
+
+using namespace std::chrono_literals;
+using vekx_test::Bytes;
+using vekx_test::Finished;
+using vekx_test::RunningProgram;
+
+class VekxProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vekxsim::TerminalOptions options;
+    options.port = 0;
+    options.command_delay = 0ms;
+    options.power_up = false;
+    options.weight = 12.5;  // settled from the start
+    terminal = std::make_unique<vekxsim::Terminal>(options);
+    // The child inherits these; the library reads them when it registers.
+    vekx_test::use_ports(terminal->port(), vekx_test::free_local_port_pair());
+  }
+
+  Finished vekx(const std::vector<std::string> &args) { return vekx_test::run_program(VEKX_PROGRAM, args); }
+
+  std::vector<vekxsim::TrafficRecord> received() const { return terminal->service().traffic().inbound(); }
+
+  std::unique_ptr<vekxsim::Terminal> terminal;
+};
+
+using vekx_test::type_of;
+using vekx_test::value_of;
+
 namespace {
 
 TEST_F(VekxProgram, ReadShowsTheValueInTheChosenForm) {
@@ -55,7 +94,7 @@ TEST_F(VekxProgram, WritesTextAndBytesAsGiven) {
   EXPECT_EQ(vekx({"write", "127.0.0.1", "/t1/bx205", "02", "--hex", "--formatted"}).exit_status, 0);
   ASSERT_EQ(received().size(), 1u);
   EXPECT_EQ(received()[0].bytes.at(24), 18);  // formatted write
-  EXPECT_EQ(data_of(received()[0].bytes), Bytes{2});
+  EXPECT_EQ(value_of(received()[0].bytes), Bytes{2});
 }
 
 TEST_F(VekxProgram, DisplayResetAndKeystrokesAreOneWay) {
@@ -66,9 +105,9 @@ TEST_F(VekxProgram, DisplayResetAndKeystrokesAreOneWay) {
   EXPECT_EQ(vekx({"key", "127.0.0.1", "1", "2", "0x0d"}).exit_status, 0);
   ASSERT_EQ(terminal->service().traffic().wait_inbound(4, 2s), 4u);
   const auto got = received();
-  EXPECT_EQ(data_of(got[1].bytes), vekx_test::text_bytes("\x01HELLO           "));
+  EXPECT_EQ(value_of(got[1].bytes), vekx_test::text_bytes("\x01HELLO           "));
   EXPECT_EQ(type_of(got[3].bytes), 1024);
-  EXPECT_EQ(data_of(got[3].bytes), Bytes{0x0d});
+  EXPECT_EQ(value_of(got[3].bytes), Bytes{0x0d});
 }
 
 // Each cause's wording is checked on result_text; here, that the program
@@ -117,6 +156,49 @@ TEST_F(VekxProgram, BadArgumentsGiveOneLineAndTheUsageAndSendNothing) {
   const Finished version = vekx({"--version"});
   EXPECT_EQ(version.exit_status, 0);
   EXPECT_EQ(version.out.rfind("vekx 1.", 0), 0u) << version.out;
+}
+
+bool line_has(const std::string &line, const std::string &text) { return line.find(text) != std::string::npos; }
+
+TEST_F(VekxProgram, WatchPrintsFirstValuesThenEachChangeInEachFieldsForm) {
+  RunningProgram watch(VEKX_PROGRAM, {"watch", "127.0.0.1", "/t1/wt101:hex", "/t1/bx298", "--interval", "50"});
+  ASSERT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 0"); }, 5s));
+  // The first round shows every field, in the order given.
+  ASSERT_EQ(watch.lines().size(), 2u);
+  EXPECT_TRUE(line_has(watch.lines()[0], " /t1/wt101 20 20 20 31 32 2e 35 30")) << watch.lines()[0];
+
+  terminal->control("event 104");
+  EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 104 'h'"); }, 5s));
+  terminal->control("sethex bx298");  // an empty value
+  EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 \"\""); }, 5s));
+  terminal->control("ack");
+  EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 0"); }, 5s));
+  EXPECT_EQ(watch.stop(SIGTERM), 0);
+
+  // Each line is a change: the mailbox went 0, 104, empty, 0; nothing repeats.
+  int mailbox_lines = 0;
+  for (const auto &l : watch.lines()) mailbox_lines += line_has(l, "/t1/bx298");
+  EXPECT_EQ(mailbox_lines, 4);
+}
+
+TEST_F(VekxProgram, WatchWritesCsvWithEmptyValuesAndFailures) {
+  terminal->control("set Lit50 FIRST");
+  RunningProgram watch(VEKX_PROGRAM, {"watch", "127.0.0.1", "/t1/Lit50", "--interval", "20", "--csv"});
+  ASSERT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, ",/t1/Lit50,FIRST,0 success"); }, 5s));
+  EXPECT_EQ(watch.lines()[0], "time,field,value,result");
+  terminal->control("sethex Lit50");
+  EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, ",/t1/Lit50,,0 success"); }, 5s));
+  terminal->control("fieldstatus Lit50 7");
+  EXPECT_TRUE(watch.wait_for_line(
+      [](auto &l) { return line_has(l, ",/t1/Lit50,,terminal status 7 (vekxsim: store full; a terminal"); }, 5s));
+  EXPECT_EQ(watch.stop(SIGINT), 0);
+}
+
+TEST_F(VekxProgram, WatchEndsAtOnceWhenRegistrationIsRefused) {
+  const Finished f = vekx({"watch", "1.2.3.4.5", "/t1/wt101", "--interval", "10"});
+  EXPECT_EQ(f.err, "vekx: VekRegisterProcess 1.2.3.4.5: 5 bad address\n");
+  EXPECT_EQ(f.exit_status, 4);
+  EXPECT_EQ(f.out, "");
 }
 
 }  // namespace
