@@ -78,20 +78,7 @@ if [ "${1:-}" = --on-display ]; then
     if [ "${got^^}" = "$colour" ]; then pass "$what at ($x,$y) is #$colour"; else
       fail "$what at ($x,$y) is #$got, not #$colour"
     fi
-  done <<'POINTS'
-700 435 C04000 window background
-604 52 80FF80 Start button
-532 52 FF0000 Stop button
-4 120 D4D0C8 frame line Line1
-299 120 D4D0C8 frame line Line3
-285 178 FFFF80 weight box
-270 212 000000 lower display
-470 160 FFFFFF Picture1 box
-380 160 C04000 Picture1 image (the lorry)
-9 321 00C0C0 Out1 box
-337 321 FF8000 In1 box
-572 372 FF8080 Close Program button
-POINTS
+  done <"$root/console/tests/window_samples.txt"
   step "types 127.0.0.1 into IPAddr" "${driver[@]}" type IPAddr 127.0.0.1
   step "Start" "${driver[@]}" click IPupdate
   step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20

@@ -176,11 +176,5 @@ TEST_F(Exchange, TerminalStatusIsPassedThroughWithTheValue) {
   EXPECT_EQ(VekRead("/t1/nosuch", 20, buffer, &count), 3) << "the service's status for an unknown field";
 }
 
-TEST_F(Exchange, BadFieldNamesAreRefusedWithoutSending) {
-  EXPECT_EQ(VekRead("/t1bx297", 20, buffer, &count), 2);
-  EXPECT_EQ(VekWrite("/tA/bx297", 1, "1"), 4);
-  EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
-}
-
 }  // namespace
 }  // namespace vekx_test

@@ -79,8 +79,6 @@ TEST_F(ConsoleTest, TheFourLineDisplayCommandSendsTwoBlocks) {
     std::string line1, line2, line3, lit01, lit02;
   };
   const Row rows[] = {
-      {"KTRV Display Line 1 ", "KTRV Display Line 2", "KTRV Display Line 3", "KTRV Display Line 1 KTRV Display Line 2 ",
-       "KTRV Display Line 3 "},
       {"", "", "", std::string(40, ' '), std::string(20, ' ')},
       {"ABCDEFGHIJKLMNOPQRSTUVWXY", "abcdefghijklmnopqrstuvwxy", "0123456789012345678901234",
        "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst", "01234567890123456789"},

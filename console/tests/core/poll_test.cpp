@@ -17,7 +17,6 @@ TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
       {0, 0, {"/t1/vek15", "/t1/wt101", "/t1/bx298"}},
       {104, 0, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/bx298"}},
       {51, 0, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx252", "/t1/bx298"}},
-      {51, 1, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx298"}},
       {51, 2, {"/t1/vek15", "/t1/wt101", "/t1/bx298", "/t1/Lit50", "/t1/bx251", "/t1/bx298"}},
   };
   start();

@@ -29,22 +29,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 fail=0
 size=$(identify -format "%wx%h" "$shot")
 if [[ "$size" == "708x443" ]]; then echo "ok: the window is 708x443"; else echo "FAIL: the window is $size, not 708x443"; fail=1; fi
-check() {  # x y expected-#RRGGBB what
-  local got
-  got=$(convert "$shot" -format "%[hex:p{$1,$2}]" info: 2>/dev/null | cut -c1-6)
-  if [[ "${got^^}" == "${3#\#}" ]]; then echo "ok: $4 at ($1,$2) is $3"; else echo "FAIL: $4 at ($1,$2): expected $3, got #$got"; fail=1; fi
-}
-check 700 435 "#C04000" "window background"
-check 604 52  "#80FF80" "Start button"
-check 532 52  "#FF0000" "Stop button"
-check 4   120 "#D4D0C8" "frame line Line1"
-check 299 120 "#D4D0C8" "frame line Line3"
-check 285 178 "#FFFF80" "weight box"
-check 270 212 "#000000" "lower display"
-check 470 160 "#FFFFFF" "Picture1 box"
-check 380 160 "#C04000" "Picture1 image (the lorry)"
-check 9   321 "#00C0C0" "Out1 box"
-check 337 321 "#FF8000" "In1 box"
-check 572 372 "#FF8080" "Close Program button"
+# x y RRGGBB what: the colours of the window at sampled points, shared with
+# the Windows console's check.
+while read -r x y colour what; do
+  got=$(convert "$shot" -format "%[hex:p{$x,$y}]" info: 2>/dev/null | cut -c1-6)
+  if [[ "${got^^}" == "$colour" ]]; then echo "ok: $what at ($x,$y) is #$colour"; else echo "FAIL: $what at ($x,$y): expected #$colour, got #$got"; fail=1; fi
+done <"$(dirname "$0")/../window_samples.txt"
 echo "screenshot: $shot"
 exit $fail

@@ -30,13 +30,6 @@ TEST(CommandLine, WriteValueIsTextOrHexBytes) {
   EXPECT_EQ(dashes.command->value, (Bytes{'-', '-', 'x'}));
 }
 
-TEST(CommandLine, DisplayTextIsPaddedToSixteenWithSpaces) {
-  auto p = parse({"display", "a", "16", "HELLO"});
-  ASSERT_TRUE(p.command);
-  EXPECT_EQ(p.command->node, 16);
-  EXPECT_EQ(p.command->display_text, "HELLO           ");
-}
-
 TEST(CommandLine, KeyCodeIsANumberOrOneCharacter) {
   EXPECT_EQ(parse({"key", "a", "1", "2", "0x41"}).command->key_code, 0x41);
   EXPECT_EQ(parse({"key", "a", "1", "1", "A"}).command->key_code, 'A');

@@ -28,10 +28,6 @@ TEST(ValueText, NumbersWithinRange) {
 }
 
 TEST(ResultText, TerminalStatusesAndTheAmbiguousWriteResults) {
-  EXPECT_EQ(describe_result(1, ResultOrigin::terminal).text, "terminal status 1");
-  EXPECT_EQ(describe_result(1, ResultOrigin::terminal).exit_status, 3);
-  EXPECT_EQ(describe_result(3, ResultOrigin::terminal).text,
-            "terminal status 3 (vekxsim: no such field; a terminal's status bytes are its own)");
   EXPECT_EQ(describe_result(200, ResultOrigin::read_or_write).text, "terminal status 200");
   const ResultDescription either = describe_result(2, ResultOrigin::read_or_write);
   EXPECT_EQ(either.text, "2 bad argument or terminal status 2");
