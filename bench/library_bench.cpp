@@ -7,8 +7,7 @@
 
 #include "raw_udp_client.h"
 #include "shared_data_service.h"
-#include "free_ports.h"
-#include "raw_udp.h"
+#include "loopback_udp.h"
 #include "vekxapi.h"
 
 namespace {

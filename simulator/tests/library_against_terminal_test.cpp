@@ -7,8 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "free_ports.h"
-#include "raw_udp.h"
+#include "loopback_udp.h"
 #include "terminal.h"
 #include "vekxapi.h"
 

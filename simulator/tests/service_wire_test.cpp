@@ -7,7 +7,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "raw_udp.h"
+#include "loopback_udp.h"
 #include "service_limits.h"
 #include "shared_data_service.h"
 #include "traffic_line.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <thread>
 
-#include "raw_udp.h"
+#include "loopback_udp.h"
 #include "terminal.h"
 
 using namespace vekx_test;

@@ -5,7 +5,7 @@
 #include <signal.h>
 
 #include "child_process.h"
-#include "raw_udp.h"
+#include "loopback_udp.h"
 
 using namespace vekx_test;
 

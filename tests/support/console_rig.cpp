@@ -3,7 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "free_ports.h"
+#include "loopback_udp.h"
 #include "hex_bytes.h"
 #include "vekx_wire.h"
 

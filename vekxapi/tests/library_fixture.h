@@ -9,8 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "free_ports.h"
-#include "raw_udp.h"
+#include "loopback_udp.h"
 #include "shared_data_service.h"
 #include "vekxapi.h"
 

@@ -8,8 +8,7 @@
 #include <memory>
 
 #include "child_process.h"
-#include "free_ports.h"
-#include "raw_udp.h"
+#include "loopback_udp.h"
 #include "terminal.h"
 
 namespace vekx_tool_test {

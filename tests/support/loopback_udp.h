@@ -1,8 +1,9 @@
-// A plain UDP socket on loopback and message records assembled byte by byte
+// Loopback UDP for the tests: ports that tests running in parallel do not
+// share, a plain UDP socket, and message records assembled byte by byte
 // here, independent of the protocol code, so that a mistake shared by the
 // service and the library cannot hide.
-#ifndef VEKX_TEST_RAW_UDP_H
-#define VEKX_TEST_RAW_UDP_H
+#ifndef VEKX_TEST_LOOPBACK_UDP_H
+#define VEKX_TEST_LOOPBACK_UDP_H
 
 #include <chrono>
 #include <cstdint>
@@ -18,6 +19,24 @@ namespace vekx_test {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
+// Each test binds its terminal to a port the system picks and points the
+// library at it, and takes a free pair of local ports for node indexes 0
+// and 1.
+
+// A UDP socket bound to 0.0.0.0:port, or no_socket when the port is taken;
+// close it with vekx::platform::close_socket.
+vekx::platform::Socket hold_udp_port(std::uint16_t port);
+bool udp_port_free(std::uint16_t port);
+// A port p, free on all interfaces, with p + 1 free too.
+std::uint16_t free_local_port_pair();
+
+// Points the library at a terminal on terminal_port and local ports from
+// local_base; read when the library registers.
+void use_ports(std::uint16_t terminal_port, std::uint16_t local_base);
+// Sets an environment variable of this process.
+void set_environment(const char *name, const std::string &value);
+
+// A plain UDP socket on loopback.
 class RawClient {
  public:
   RawClient();  // bound to 127.0.0.1 on a port the system picks
