@@ -1,7 +1,7 @@
 // The protocol code's pure parts: reply matching byte by byte, the node a
 // target name selects, and the address texts a caller registers with. What
 // whole requests look like on the wire is checked against bytes written by
-// hand in wire_test.cpp.
+// hand in library_test.cpp.
 #include <gtest/gtest.h>
 
 #include <string>
