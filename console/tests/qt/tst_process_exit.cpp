@@ -1,5 +1,5 @@
-// The console as a whole program: what happens without its library, with a
-// library that lacks a function, and when its window closes during a wait.
+// The console as a whole program: what happens without its library, and
+// with a library that lacks a function.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,7 +12,6 @@ class tst_process_exit : public QObject {
  private slots:
   void withoutItsLibraryItEndsWithAMessage_data();
   void withoutItsLibraryItEndsWithAMessage();
-  void closingDuringAWaitExitsWithZero();
 };
 
 namespace {
@@ -57,12 +56,6 @@ void tst_process_exit::withoutItsLibraryItEndsWithAMessage() {
   QCOMPARE(run(program, errors), 2);
   QVERIFY2(errors.contains(named), qPrintable(errors));
   QVERIFY2(clock.elapsed() < 3000, "it ends at the first poll tick");
-}
-
-void tst_process_exit::closingDuringAWaitExitsWithZero() {
-  QString errors;
-  QCOMPARE(run(QStringLiteral(CLOSE_DRIVER_PATH), errors), 0);
-  QVERIFY2(errors.contains(QStringLiteral("closed once")), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(tst_process_exit)

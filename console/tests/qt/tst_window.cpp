@@ -34,6 +34,7 @@ class tst_window : public QObject {
   void aBoxShowsItsNewStateWhileItsHandlingWaits();
   void aLongTextIsShownFromItsStart();
   void theAcknowledgeButtonIsFilledWithItsNewColour();
+  void closingDuringNestedWaitsEndsThem();
 };
 
 void tst_window::tabOrderFollowsTheTableAndSpaceClosesAtStart() {
@@ -149,6 +150,19 @@ void tst_window::afterStartTheWindowShowsTheTerminalAndCommandsReachIt() {
   QCOMPARE(command.front(), std::string("/t1/bx297=6c"));
   QCOMPARE(std::count(command.begin(), command.end(), "/t1/bx297"), static_cast<long>(command.size() - 1));
   QCOMPARE(rig.terminal().control("events"), std::string("mailbox 108, queued: none"));
+}
+
+// The operator closes the window while two commands wait for a mailbox
+// that does not answer: both waits end and the window closes.
+void tst_window::closingDuringNestedWaitsEndsThem() {
+  ConsoleRig rig;
+  rig.control("delay 600000");
+  rig.start();
+  QTimer::singleShot(300, &rig.window(), [&] { rig.button("BufFlush")->click(); });
+  QTimer::singleShot(600, &rig.window(), [&] { rig.button("ExitProg")->click(); });
+  rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
+  QVERIFY(rig.window().isClosing());
+  QVERIFY(!rig.window().isVisible());
 }
 
 QTEST_MAIN(tst_window)
