@@ -98,10 +98,9 @@ TEST_F(KtrvModelTest, EachCommandHasItsEffect) {
   write("/t1/bx205", {2});
   write("/t1/bx212", {1});
   command(14);
-  auto outs = terminal.model().outputs();
-  EXPECT_EQ(outs[0], OutputForce::none);
-  EXPECT_EQ(outs[4], OutputForce::on);
-  EXPECT_EQ(outs[11], OutputForce::off);
+  const auto outs = terminal.model().outputs();
+  EXPECT_EQ((std::array{outs[0], outs[4], outs[11]}),
+            (std::array{OutputForce::none, OutputForce::on, OutputForce::off}));
   command(15);
   EXPECT_EQ(terminal.model().outputs()[4], OutputForce::none);
 

@@ -56,14 +56,10 @@ void ConsoleRig::start(const QString &address) {
 
 void ConsoleRig::clickAndWait(const char *name, int limitMs) {
   QTimer watchdog;
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [name, limitMs] {
-    qFatal(
-        "%s: the wait for the terminal did not end within %d ms: no read of /t1/bx297 completed with a "
-        "byte other than 255",
-        name, limitMs);
+  watchdog.callOnTimeout([name, limitMs] {
+    qFatal("%s: the wait did not end within %d ms: no read of /t1/bx297 gave a byte other than 255", name, limitMs);
   });
-  watchdog.start(limitMs);
+  watchdog.start(limitMs);  // stopped when the click returns
   button(name)->click();
 }
 

@@ -110,8 +110,7 @@ class FakeTerminal : public Library {
   const std::vector<Call> &calls() const { return calls_; }
   void clearCalls() { calls_.clear(); }
   // What reached the terminal: reads as "field", writes as "field=hex";
-  // with withPoll false, of the reads only the command mailbox's (which only
-  // waits read).
+  // without the poll's reads, of the reads only the command mailbox's.
   Strings described(bool withPoll = true) const;
 
  private:

@@ -14,15 +14,6 @@ using namespace ktrv;
 using ktrv::test::ConsoleRig;
 using Strings = std::vector<std::string>;
 
-namespace {
-
-// What the window shows of a widget, as the screen has it.
-QImage onScreen(QWidget *window, QWidget *w) {
-  return window->screen()->grabWindow(window->winId(), w->x(), w->y(), w->width(), w->height()).toImage();
-}
-
-}  // namespace
-
 class tst_window : public QObject {
   Q_OBJECT
  private slots:
@@ -82,7 +73,9 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
     // before its writes.
     QTimer::singleShot(box == out5 ? 300 : 1100, &rig.window(), [&] {
       checkedDuringWait = box->isChecked();
-      shownDuringWait = onScreen(&rig.window(), box).convertToFormat(QImage::Format_RGB32) ==
+      const QPixmap onScreen =
+          rig.window().screen()->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height());
+      shownDuringWait = onScreen.toImage().convertToFormat(QImage::Format_RGB32) ==
                         box->grab().toImage().convertToFormat(QImage::Format_RGB32);
     });
     if (box == out5)

@@ -57,11 +57,8 @@ TEST_F(VekxProgram, ReadShowsTheValueInTheChosenForm) {
   EXPECT_EQ(cut.out, "AB\n");
   EXPECT_NE(cut.err.find("filled the 2-byte buffer and may be longer (--size)"), std::string::npos) << cut.err;
 
-  terminal->service().traffic().clear();
   EXPECT_EQ(vekx({"read", "127.0.0.1", "/t1/Lit50", "--formatted"}).err,
             "vekx: VekFormattedRead /t1/Lit50: 0 success\n");
-  ASSERT_EQ(received().size(), 1u);
-  EXPECT_EQ(received()[0].bytes.at(24), 34);  // formatted read
 }
 
 // An accepted reply without a value prints an empty line; a terminal status
@@ -90,10 +87,9 @@ TEST_F(VekxProgram, WritesTextAndBytesAsGiven) {
   EXPECT_EQ(terminal->service().fields().get("/t1/Lit01"), vekx_test::text_bytes("LINE ONE"));
 
   terminal->service().traffic().clear();
-  EXPECT_EQ(vekx({"write", "127.0.0.1", "/t1/bx205", "02", "--hex", "--formatted"}).exit_status, 0);
-  ASSERT_EQ(received().size(), 1u);
-  EXPECT_EQ(received()[0].bytes.at(24), 18);  // formatted write
-  EXPECT_EQ(value_of(received()[0].bytes), Bytes{2});
+  EXPECT_EQ(vekx({"write", "127.0.0.1", "/t1/bx205", "02", "--hex", "--formatted"}).err,
+            "vekx: VekFormattedWrite /t1/bx205: 0 success\n");
+  EXPECT_EQ(value_of(received().at(0).bytes), Bytes{2});
 }
 
 TEST_F(VekxProgram, DisplayResetAndKeystrokesAreOneWay) {
