@@ -60,6 +60,7 @@ FaultPlan::Outgoing FaultPlan::shape(Bytes reply) {
   }
   for (Decoy d : decoys_) {
     Bytes decoy = reply;
+    decoy[vekx::offset::status] = decoy_status;
     switch (d) {
       case Decoy::wrong_type:
         vekx::put_u16(decoy, vekx::offset::message_type, vekx::message_type::field_access - 1);

@@ -15,7 +15,10 @@
 
 namespace vekxsim {
 
-// Decoys the service sends just before the next real reply.
+// Decoys the service sends just before the next real reply. Each carries
+// decoy_status as its status byte, so that a client which takes one for the
+// reply shows it in its result.
+inline constexpr std::uint8_t decoy_status = 222;
 enum class Decoy {
   wrong_type,      // message_type 4096 instead of the request's
   wrong_sequence,  // sequence one below the request's

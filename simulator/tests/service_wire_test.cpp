@@ -157,6 +157,7 @@ TEST_F(ServiceWire, DecoysComeFirstThenTheRealReplyOnce) {
   const auto a = client.receive(), b = client.receive(), c = client.receive(), real = client.receive();
   ASSERT_TRUE(a && b && c && real);
   EXPECT_EQ(type_of(*a), 4096);
+  EXPECT_EQ(status_of(*b), vekxsim::decoy_status) << "a decoy taken for the reply shows";
   EXPECT_EQ(sequence_of(*b), 39);
   EXPECT_EQ(std::string(c->begin() + 4, c->begin() + 13), "/t1/zzzzz");
   EXPECT_EQ(type_of(*real), 4097);
