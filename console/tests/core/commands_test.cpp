@@ -39,7 +39,6 @@ TEST_F(ConsoleTest, ACommandWritesItsCodeAndWaitsForTheTerminalToTakeIt) {
   const std::int64_t before = window.now();
   EXPECT_EQ(clicked(controlIdOf("SendReset")), (Strings{"/t1/bx297=6c", "/t1/bx297"}));
   EXPECT_EQ(window.now() - before, 100);
-  EXPECT_FALSE(window.timerRunning(TimerId::Delay1));
 }
 
 TEST_F(ConsoleTest, AnOutputBoxWritesItsStateEachTimeAndOut1WaitsFirst) {
