@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time
-# from its seed corpus. Any crash, sanitizer report or guard-byte change fails.
+# from its seed corpus. Any crash or sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${VEKX_FUZZ_SECONDS:-30}
