@@ -48,7 +48,7 @@ def main():
     print("# Benchmark results\n")
     print(f"Measured {datetime.date.today().isoformat()} on {cpu_model()}, "
           f"{context.get('num_cpus', os.cpu_count())} cores, {platform.system()} {platform.release()}, "
-          f"with `bench/run.sh` (release build, median of 5 repetitions, all on loopback).\n")
+          f"with `bench/run.sh` (release build, median of 5 repetitions run interleaved, all on loopback).\n")
     print("## The library against the raw-UDP floor\n")
     print("The floor is a blocking send/recv of the same request bytes over a connected")
     print("socket against the same simulated terminal in the same run. Absolute loopback")

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j2 --target vekx_bench --target console_cpu_bench >/dev/null
 out=$(mktemp)
-build-bench/bin/vekx_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+build-bench/bin/vekx_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true \
   --benchmark_min_time=0.5 --benchmark_format=json --benchmark_out="$out" --benchmark_out_format=json >/dev/null
 console_cpu=""
 if [ -x build-bench/bin/console_cpu_bench ]; then

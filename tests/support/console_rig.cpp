@@ -80,7 +80,7 @@ std::vector<std::string> ConsoleRig::requests() const {
       name.push_back(static_cast<char>(b[vekx::offset::target_name + i]));
     const std::size_t length = vekx::get_u16(b, vekx::offset::data_length);
     if (b[vekx::offset::operation] == vekx::operation::write)
-      name += "=" + vekx_common::hex_text(std::span(b).subspan(vekx::offset::data, length));
+      name.append("=").append(vekx_common::hex_text(std::span(b).subspan(vekx::offset::data, length)));
     out.push_back(name);
   }
   return out;
