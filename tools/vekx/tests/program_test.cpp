@@ -120,6 +120,7 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
        "vekx: VekWrite /t1/wt10l: terminal status 3 (vekxsim: no such field; a terminal's status bytes are its own)\n",
        3},
       {{"read", "127.0.0.1", "/t1abc"}, "vekx: VekRead /t1abc: 2 bad argument\n", 4},
+      {{"read", "127.0.0.1", "/t2/wt101"}, "vekx: VekRead /t2/wt101: 10038 node 2 has no address in 127.0.0.1\n", 5},
       {{"write", "127.0.0.1", "/x1/abc", "1"},
        "vekx: VekWrite /x1/abc: 4 bad node or terminal status 4 (vekxsim: another node's field; a terminal's status "
        "bytes are its own)\n",
@@ -130,6 +131,11 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
     EXPECT_EQ(f.err, c.err);
     EXPECT_EQ(f.exit_status, c.exit) << c.err;
   }
+  vekx_test::set_environment("VEKX_LOCAL_PORT", "abc");
+  EXPECT_EQ(vekx({"read", "127.0.0.1", "/t1/wt101"}).err,
+            "vekx: VekRegisterProcess 127.0.0.1: 2 bad argument: VEKX_LOCAL_PORT=abc is not a port number from 1 to "
+            "65520\n");
+  vekx_test::use_ports(terminal->port(), vekx_test::free_local_port_pair());
 
   terminal->service().faults().set_silent(true);
   const Finished silent = vekx({"read", "127.0.0.1", "/t1/bx297"});
