@@ -167,11 +167,12 @@ struct SharedDataService::Impl {
       return;
     }
     if (operation == vekx::operation::read || operation == vekx::operation::formatted_read) {
+      std::optional<FieldStore::Answer> answer;
       {
         std::lock_guard lock(hook_mutex);
         if (read_hook) read_hook(FieldStore::key(name));
+        answer = answerer ? answerer(FieldStore::key(name), false) : fields.read(name);
       }
-      const auto answer = fields.read(name);
       if (!answer) {
         log("read of " + FieldStore::key(name) + " left unanswered on purpose");
         return;
@@ -180,6 +181,11 @@ struct SharedDataService::Impl {
       return;
     }
     if (operation == vekx::operation::write || operation == vekx::operation::formatted_write) {
+      if (std::lock_guard lock(hook_mutex); answerer) {
+        const auto answer = answerer(FieldStore::key(name), true);
+        if (answer) send_reply(make_reply(kept, answer->status, {}), from);
+        return;
+      }
       const std::size_t length = vekx::get_u16(kept, vekx::offset::data_length);
       // A datagram that was too long to keep whole brings no value.
       const auto value =
@@ -237,6 +243,7 @@ struct SharedDataService::Impl {
   std::mutex hook_mutex;
   WriteHook write_hook;
   ReadHook read_hook;
+  Answerer answerer;
 
   std::mutex log_mutex;
   std::function<void(const std::string &)> log_sink;
@@ -294,6 +301,11 @@ void SharedDataService::on_write(WriteHook hook) {
 void SharedDataService::on_read(ReadHook hook) {
   std::lock_guard lock(impl_->hook_mutex);
   impl_->read_hook = std::move(hook);
+}
+
+void SharedDataService::answer_from(Answerer answerer) {
+  std::lock_guard lock(impl_->hook_mutex);
+  impl_->answerer = std::move(answerer);
 }
 
 void SharedDataService::send_stray(const std::vector<std::uint8_t> &datagram, std::uint16_t to_port) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -55,6 +56,14 @@ class SharedDataService {
   using ReadHook = std::function<void(const std::string &name)>;
   void on_write(WriteHook hook);
   void on_read(ReadHook hook);
+
+  // Where set, answers the reads and writes of this node's fields instead of
+  // the field store (which then sees none of them): the reply's status and,
+  // for a read, its value; nothing leaves the request unanswered. key is
+  // FieldStore::key of the field name. Runs on the service thread; setting
+  // it waits as setting a hook does.
+  using Answerer = std::function<std::optional<FieldStore::Answer>(const std::string &key, bool write)>;
+  void answer_from(Answerer answerer);
 
   // Sends arbitrary bytes from the service's socket to 127.0.0.1:to_port.
   void send_stray(const std::vector<std::uint8_t> &datagram, std::uint16_t to_port);
