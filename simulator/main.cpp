@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "control_text.h"
+#include "replay_program.h"
 #include "terminal.h"
 
 namespace {
@@ -23,7 +24,8 @@ namespace {
 const char usage[] = R"(usage: vekxsim [options]
   --listen ADDR       IPv4 address to serve on (default 127.0.0.1)
   --port N            UDP port to serve on (default 1701; 0 lets the system pick)
-  --node N            node number 1..16 whose fields are served (default 1)
+  --node N            node number 1..16 whose fields are served (default 1); with
+                      --replay, the node of the capture to replay
   --weight W          weight on the scale at start (default 0)
   --delay MS          time the command mailbox reads 255 before a command is taken (default 200)
   --no-power-up       do not post event 54 at start
@@ -34,6 +36,12 @@ const char usage[] = R"(usage: vekxsim [options]
   --log FILE          write the traffic log to FILE instead of standard output
   --quiet             no traffic log lines (notes of the KTRV model still appear)
   --no-stdin          never read standard input
+  --replay FILE       answer as the terminal in FILE did: a pcap or pcapng capture or a
+                      traffic log of --log; the KTRV model and standard input are unused
+  --terminal ADDR     with --replay: the terminal address to replay when FILE holds several
+  --speed X           with --replay: replay time runs X times as fast (default 1)
+  --loop              with --replay: start over at the capture's end
+  --summary           with --replay: describe FILE instead of serving it
   --help              this text
 Control commands are read from standard input line by line while it runs in
 the foreground (type "help"); end of input does not stop it; "quit", Ctrl-C
@@ -51,6 +59,7 @@ struct Options {
   std::optional<std::string> log_file;
   bool quiet = false;
   bool read_stdin = true;
+  vekxsim::replay::ReplayOptions replay;
 };
 
 // Parses the command line; prints the problem and returns nothing on error.
@@ -81,6 +90,7 @@ std::optional<Options> parse(int argc, char **argv, bool &help) {
       o.terminal.port = static_cast<std::uint16_t>(*whole_number(*v, 0, 65535));
     } else if (arg == "--node" && (v = value()) && whole_number(*v, 1, vekxsim::limits::highest_node)) {
       o.terminal.node = static_cast<int>(*whole_number(*v, 1, vekxsim::limits::highest_node));
+      o.replay.choice.node = o.terminal.node;
     } else if (arg == "--weight" && (v = value()) && decimal_number(*v)) {
       o.terminal.weight = *decimal_number(*v);
     } else if (arg == "--delay" && (v = value()) && whole_number(*v, 0, vekxsim::longest_pause_ms)) {
@@ -91,10 +101,26 @@ std::optional<Options> parse(int argc, char **argv, bool &help) {
       o.script = *v;
     } else if (arg == "--log" && (v = value())) {
       o.log_file = *v;
+    } else if (arg == "--replay" && (v = value())) {
+      o.replay.file = *v;
+    } else if (arg == "--terminal" && (v = value())) {
+      o.replay.choice.terminal = *v;
+    } else if (arg == "--speed" && (v = value()) && decimal_number(*v) &&
+               *decimal_number(*v) >= vekxsim::replay::slowest_speed &&
+               *decimal_number(*v) <= vekxsim::replay::fastest_speed) {
+      o.replay.speed = *decimal_number(*v);
+    } else if (arg == "--loop") {
+      o.replay.loop = true;
+    } else if (arg == "--summary") {
+      o.replay.summary = true;
     } else {
       std::fprintf(stderr, "vekxsim: bad or incomplete option %s\n%s", arg.c_str(), usage);
       return std::nullopt;
     }
+  }
+  if (const std::string problem = vekxsim::replay::misuse(o.replay); !problem.empty()) {
+    std::fprintf(stderr, "vekxsim: %s\n%s", problem.c_str(), usage);
+    return std::nullopt;
   }
   return o;
 }
@@ -214,6 +240,18 @@ int main(int argc, char **argv) {
       std::fprintf(stderr, "vekxsim: cannot open log file %s\n", options->log_file->c_str());
       return 2;
     }
+  }
+
+  if (options->replay.file) {
+    std::mutex out_mutex;
+    std::function<void(const std::string &)> traffic;
+    if (!options->quiet)
+      traffic = [&](const std::string &line) {
+        std::lock_guard lock(out_mutex);
+        (log_file.is_open() ? static_cast<std::ostream &>(log_file) : std::cout) << line << std::endl;
+      };
+    return vekxsim::replay::run_replay(options->replay, options->terminal.listen_address, options->terminal.port,
+                                       traffic);
   }
 
   std::unique_ptr<vekxsim::Terminal> terminal;

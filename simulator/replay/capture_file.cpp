@@ -1,0 +1,29 @@
+#include "capture_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "packet_capture.h"
+#include "traffic_log_capture.h"
+
+namespace vekxsim::replay {
+
+std::vector<CapturedDatagram> read_capture(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::uint8_t first[4] = {};
+  if (!in || !in.read(reinterpret_cast<char *>(first), sizeof first)) {
+    if (in.is_open() && in.eof()) throw CaptureError(path + ": not a capture: the file is empty or nearly so");
+    throw CaptureError(path + ": cannot be read: " + std::strerror(errno));
+  }
+  if (!is_packet_capture(first)) {
+    in.seekg(0);
+    return read_traffic_log(in, path);
+  }
+  in.close();
+  std::FILE *file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw CaptureError(path + ": cannot be read: " + std::strerror(errno));
+  return read_packet_capture(file, path);
+}
+
+}  // namespace vekxsim::replay

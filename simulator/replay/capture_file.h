@@ -1,0 +1,19 @@
+// A capture file of either kind, told apart by its first bytes, not by its
+// name: a pcap or pcapng file, or else a traffic log of vekxsim --log.
+#ifndef VEKXSIM_CAPTURE_FILE_H
+#define VEKXSIM_CAPTURE_FILE_H
+
+#include <string>
+#include <vector>
+
+#include "captured_datagram.h"
+
+namespace vekxsim::replay {
+
+// Throws CaptureError, its text led by path, for a file that cannot be
+// opened or read as either kind.
+std::vector<CapturedDatagram> read_capture(const std::string &path);
+
+}  // namespace vekxsim::replay
+
+#endif

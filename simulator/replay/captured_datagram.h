@@ -1,0 +1,40 @@
+// One datagram to or from UDP port 1701 as a capture holds it, whichever
+// form the capture has: a packet capture or vekxsim's traffic log.
+#ifndef VEKXSIM_CAPTURED_DATAGRAM_H
+#define VEKXSIM_CAPTURED_DATAGRAM_H
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vekxsim::replay {
+
+// The terminal's side of the conversation: its UDP port.
+inline constexpr std::uint16_t terminal_port = 1701;
+
+struct CapturedDatagram {
+  std::chrono::microseconds time{0};  // from an origin of the capture's own
+  // Dotted IPv4 addresses; empty where the capture does not record them (a
+  // traffic log records only the client's port).
+  std::string from_address, to_address;
+  std::uint16_t from_port = 0, to_port = 0;
+  // A traffic log says which way a datagram went; a packet capture leaves
+  // it to the record's content.
+  std::optional<bool> to_terminal;
+  std::vector<std::uint8_t> bytes;  // the datagram, or its first bytes when size says more
+  std::size_t size = 0;             // the datagram's real length
+  std::string where;                // "packet 12", "line 40": for messages
+};
+
+// A capture that cannot be replayed; what() names the file and the problem.
+class CaptureError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace vekxsim::replay
+
+#endif

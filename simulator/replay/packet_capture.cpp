@@ -1,0 +1,166 @@
+#include "packet_capture.h"
+
+#include <arpa/inet.h>
+#include <pcap/pcap.h>
+
+#include <memory>
+#include <optional>
+
+namespace vekxsim::replay {
+
+namespace {
+
+constexpr std::uint32_t pcap_magics[] = {0xa1b2c3d4, 0xd4c3b2a1, 0xa1b23c4d, 0x4d3cb2a1};
+constexpr std::uint32_t pcapng_magic = 0x0a0d0d0a;  // the section header block, the same both ways round
+
+constexpr std::uint16_t ethertype_ipv4 = 0x0800;
+constexpr std::uint16_t ethertype_vlan = 0x8100;
+constexpr std::uint16_t ethertype_qinq = 0x88a8;
+constexpr std::uint32_t family_inet = 2;  // AF_INET in a loopback header
+constexpr std::uint8_t protocol_udp = 17;
+constexpr std::size_t udp_header = 8;
+constexpr std::uint16_t more_fragments = 0x2000, fragment_offset = 0x1fff;
+
+std::uint16_t be16(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] << 8 | b[at + 1]);
+}
+std::uint32_t be32(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::uint32_t>(be16(b, at)) << 16 | be16(b, at + 2);
+}
+
+// The IPv4 packet a frame of this link type carries, or nothing when it
+// carries something else (or is too short to tell).
+std::optional<std::span<const std::uint8_t>> ipv4_packet(int link_type, std::span<const std::uint8_t> frame) {
+  std::size_t at = 0;
+  bool ipv4 = false;
+  switch (link_type) {
+    case DLT_EN10MB: {
+      if (frame.size() < 14) return std::nullopt;
+      std::uint16_t type = be16(frame, 12);
+      at = 14;
+      for (; (type == ethertype_vlan || type == ethertype_qinq) && frame.size() >= at + 4; at += 4)
+        type = be16(frame, at + 2);
+      ipv4 = type == ethertype_ipv4;
+      break;
+    }
+    case DLT_LINUX_SLL:
+      at = 16;
+      ipv4 = frame.size() >= at && be16(frame, 14) == ethertype_ipv4;
+      break;
+    case DLT_LINUX_SLL2:
+      at = 20;
+      ipv4 = frame.size() >= at && be16(frame, 0) == ethertype_ipv4;
+      break;
+    case DLT_NULL:  // the family in the capturing machine's byte order
+    case DLT_LOOP:  // the family in network byte order
+      at = 4;
+      ipv4 = frame.size() >= at && (be32(frame, 0) == family_inet ||
+                                    (link_type == DLT_NULL && be32(frame, 0) == family_inet << 24));
+      break;
+    default:
+      return std::nullopt;
+  }
+  if (!ipv4) return std::nullopt;
+  return frame.subspan(at);
+}
+
+bool link_type_known(int link_type) {
+  for (int known : {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL, DLT_LOOP})
+    if (link_type == known) return true;
+  return false;
+}
+
+std::string dotted(std::span<const std::uint8_t> ip, std::size_t at) {
+  char text[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, ip.data() + at, text, sizeof text);
+  return text;
+}
+
+struct UdpDatagram {
+  CapturedDatagram datagram;
+  bool fragmented = false;
+};
+
+// The UDP datagram of an IPv4 packet, as far as the packet holds it; the
+// size it claims is datagram.size. Nothing for another protocol, a later
+// fragment or a packet cut before the end of its UDP header.
+std::optional<UdpDatagram> udp_datagram(std::span<const std::uint8_t> ip) {
+  if (ip.size() < 20 || ip[0] >> 4 != 4 || ip[9] != protocol_udp) return std::nullopt;
+  const std::size_t header = static_cast<std::size_t>(ip[0] & 0x0f) * 4;
+  const std::uint16_t fragment = be16(ip, 6);
+  if (header < 20 || (fragment & fragment_offset) != 0 || ip.size() < header + udp_header) return std::nullopt;
+  const std::size_t ip_end = std::min<std::size_t>(ip.size(), std::max<std::size_t>(be16(ip, 2), header));
+  const auto udp = ip.subspan(header, ip_end - header);
+  UdpDatagram out;
+  out.fragmented = (fragment & more_fragments) != 0;
+  CapturedDatagram &d = out.datagram;
+  d.from_address = dotted(ip, 12);
+  d.to_address = dotted(ip, 16);
+  d.from_port = be16(ip, header);
+  d.to_port = be16(ip, header + 2);
+  const std::size_t claimed = be16(ip, header + 4);
+  d.size = claimed >= udp_header ? claimed - udp_header : 0;
+  if (udp.size() > udp_header) {
+    const auto payload = udp.subspan(udp_header, std::min(d.size, udp.size() - udp_header));
+    d.bytes.assign(payload.begin(), payload.end());
+  }
+  return out;
+}
+
+struct PcapClose {
+  void operator()(pcap_t *p) const { pcap_close(p); }
+};
+struct FileClose {
+  void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+bool is_packet_capture(std::span<const std::uint8_t> first_bytes) {
+  if (first_bytes.size() < 4) return false;
+  const std::uint32_t magic = be32(first_bytes, 0);
+  for (std::uint32_t m : pcap_magics)
+    if (magic == m) return true;
+  return magic == pcapng_magic;
+}
+
+std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::string &name) {
+  std::unique_ptr<std::FILE, FileClose> owned(file);
+  char error[PCAP_ERRBUF_SIZE] = {};
+  std::unique_ptr<pcap_t, PcapClose> pcap(pcap_fopen_offline(owned.get(), error));
+  if (!pcap) throw CaptureError(name + ": not a readable pcap or pcapng file: " + error);
+  static_cast<void>(owned.release());  // pcap_close closes it now
+  const int link_type = pcap_datalink(pcap.get());
+  if (!link_type_known(link_type)) {
+    const char *link_name = pcap_datalink_val_to_name(link_type);
+    throw CaptureError(name + ": link type " + std::to_string(link_type) + " (" +
+                       (link_name ? link_name : "unknown") +
+                       ") is not supported; capture on an Ethernet interface, on \"any\" or on loopback");
+  }
+  std::vector<CapturedDatagram> out;
+  pcap_pkthdr *header = nullptr;
+  const std::uint8_t *frame = nullptr;
+  for (long number = 1;; ++number) {
+    const int got = pcap_next_ex(pcap.get(), &header, &frame);
+    if (got == PCAP_ERROR_BREAK) break;
+    const std::string where = "packet " + std::to_string(number);
+    if (got != 1) throw CaptureError(name + ": " + where + ": " + pcap_geterr(pcap.get()));
+    const auto ip = ipv4_packet(link_type, {frame, header->caplen});
+    auto udp = ip ? udp_datagram(*ip) : std::nullopt;
+    if (!udp || (udp->datagram.from_port != terminal_port && udp->datagram.to_port != terminal_port)) continue;
+    CapturedDatagram &d = udp->datagram;
+    if (udp->fragmented)
+      throw CaptureError(name + ": " + where + ": a fragmented datagram on UDP port 1701; reassemble the capture first");
+    if (d.bytes.size() < d.size)
+      throw CaptureError(name + ": " + where + ": truncated: the UDP datagram has " + std::to_string(d.size) +
+                         " bytes, the capture holds " + std::to_string(d.bytes.size()) +
+                         "; capture without a snapshot length (dumpcap -s 0)");
+    d.time = std::chrono::seconds(header->ts.tv_sec) + std::chrono::microseconds(header->ts.tv_usec);
+    d.where = where;
+    out.push_back(std::move(d));
+  }
+  if (out.empty()) throw CaptureError(name + ": no traffic on UDP port 1701");
+  return out;
+}
+
+}  // namespace vekxsim::replay

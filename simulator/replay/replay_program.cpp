@@ -1,0 +1,56 @@
+#include "replay_program.h"
+
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "capture_file.h"
+#include "replay_clock.h"
+
+namespace vekxsim::replay {
+
+std::string misuse(const ReplayOptions &options) {
+  if (options.file) return {};
+  const char *needs = options.summary          ? "--summary"
+                      : options.loop           ? "--loop"
+                      : options.speed != 1.0   ? "--speed"
+                      : options.choice.terminal ? "--terminal"
+                                               : nullptr;
+  return needs ? std::string(needs) + " needs --replay FILE" : std::string();
+}
+
+int run_replay(const ReplayOptions &options, const std::string &listen_address, std::uint16_t port,
+               const std::function<void(const std::string &)> &log) {
+  try {
+    const TerminalHistory history(read_capture(*options.file), options.choice, *options.file);
+    if (options.summary) {
+      std::cout << history.summary() << std::flush;
+      return 0;
+    }
+    const ReplayClock clock(options.speed, options.loop, history.span());
+    SharedDataService service(listen_address, port, history.node());
+    if (log) service.set_log(log);
+    service.answer_from(history.answerer([&clock] { return clock.capture_time(); }));
+    std::cout << "vekxsim: replaying " << *options.file << " as node " << history.node() << ", serving "
+              << listen_address << ":" << service.port() << std::endl;
+    service.start();
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    int sig = 0;
+    sigwait(&signals, &sig);
+    std::cout << "vekxsim: " << (sig == SIGINT ? "interrupted" : "terminated") << ", stopping" << std::endl;
+    service.stop();
+    return 0;
+  } catch (const CaptureError &e) {
+    std::fprintf(stderr, "vekxsim: %s\n", e.what());
+    return 2;
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "vekxsim: %s\n", e.what());
+    return 1;
+  }
+}
+
+}  // namespace vekxsim::replay

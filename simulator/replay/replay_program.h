@@ -1,0 +1,37 @@
+// vekxsim --replay FILE: serves the terminal of a capture, or describes it.
+#ifndef VEKXSIM_REPLAY_PROGRAM_H
+#define VEKXSIM_REPLAY_PROGRAM_H
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "terminal_history.h"
+
+namespace vekxsim::replay {
+
+struct ReplayOptions {
+  std::optional<std::string> file;  // --replay FILE
+  Choice choice;                    // --terminal ADDR, --node N
+  double speed = 1.0;               // --speed X
+  bool loop = false;                // --loop
+  bool summary = false;             // --summary
+};
+inline constexpr double slowest_speed = 0.001, fastest_speed = 1000000;
+
+// Why the options make no sense together ("--loop needs --replay FILE"),
+// or empty.
+std::string misuse(const ReplayOptions &options);
+
+// Reads the capture and prints its summary, or serves its terminal on
+// listen_address:port until SIGINT or SIGTERM, which the caller has
+// blocked; log takes the traffic log lines (none when empty). Returns the
+// exit status: 0, 2 for a capture that cannot be replayed (the message
+// names the file and the problem), 1 when the service cannot start.
+int run_replay(const ReplayOptions &options, const std::string &listen_address, std::uint16_t port,
+               const std::function<void(const std::string &)> &log);
+
+}  // namespace vekxsim::replay
+
+#endif
