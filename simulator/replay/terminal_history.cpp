@@ -70,9 +70,14 @@ std::string seconds(Time t) {
   return text;
 }
 
+// Text in quotes (without the zeros that pad it) where it is printable,
+// else hex.
 std::string shown_value(const Bytes &v) {
-  const bool text = std::all_of(v.begin(), v.end(), [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; });
-  return text ? "\"" + std::string(v.begin(), v.end()) + "\"" : vekx_common::hex_text(v);
+  auto end = v.end();
+  while (end != v.begin() && end[-1] == 0) --end;
+  const bool text =
+      end != v.begin() && std::all_of(v.begin(), end, [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; });
+  return text ? "\"" + std::string(v.begin(), end) + "\"" : vekx_common::hex_text(v);
 }
 
 std::string joined(const std::set<int> &numbers) {
