@@ -126,7 +126,7 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
   }
   for (auto &[terminal, nodes] : answered)
     if (nodes.empty()) nodes = asked[terminal];
-  if (answered.empty()) throw CaptureError(file + ": no terminal answers from UDP port 1701");
+  if (answered.empty()) throw CaptureError(file + ": no traffic to or from a terminal on UDP port 1701");
   if (choice.terminal ? !answered.contains(*choice.terminal) : answered.size() > 1)
     throw CaptureError(file + ": " + (choice.terminal ? "no terminal " + *choice.terminal + "; it holds " : "it holds ") +
                        listed(answered) + "; choose one with --terminal ADDR");
