@@ -54,8 +54,8 @@ std::optional<std::span<const std::uint8_t>> ipv4_packet(int link_type, std::spa
     case DLT_NULL:  // the family in the capturing machine's byte order
     case DLT_LOOP:  // the family in network byte order
       at = 4;
-      ipv4 = frame.size() >= at && (be32(frame, 0) == family_inet ||
-                                    (link_type == DLT_NULL && be32(frame, 0) == family_inet << 24));
+      ipv4 = frame.size() >= at &&
+             (be32(frame, 0) == family_inet || (link_type == DLT_NULL && be32(frame, 0) == family_inet << 24));
       break;
     default:
       return std::nullopt;
@@ -133,8 +133,7 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
   const int link_type = pcap_datalink(pcap.get());
   if (!link_type_known(link_type)) {
     const char *link_name = pcap_datalink_val_to_name(link_type);
-    throw CaptureError(name + ": link type " + std::to_string(link_type) + " (" +
-                       (link_name ? link_name : "unknown") +
+    throw CaptureError(name + ": link type " + std::to_string(link_type) + " (" + (link_name ? link_name : "unknown") +
                        ") is not supported; capture on an Ethernet interface, on \"any\" or on loopback");
   }
   std::vector<CapturedDatagram> out;
@@ -150,7 +149,8 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
     if (!udp || (udp->datagram.from_port != terminal_port && udp->datagram.to_port != terminal_port)) continue;
     CapturedDatagram &d = udp->datagram;
     if (udp->fragmented)
-      throw CaptureError(name + ": " + where + ": a fragmented datagram on UDP port 1701; reassemble the capture first");
+      throw CaptureError(name + ": " + where +
+                         ": a fragmented datagram on UDP port 1701; reassemble the capture first");
     if (d.bytes.size() < d.size)
       throw CaptureError(name + ": " + where + ": truncated: the UDP datagram has " + std::to_string(d.size) +
                          " bytes, the capture holds " + std::to_string(d.bytes.size()) +

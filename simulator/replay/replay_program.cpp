@@ -12,11 +12,11 @@ namespace vekxsim::replay {
 
 std::string misuse(const ReplayOptions &options) {
   if (options.file) return {};
-  const char *needs = options.summary          ? "--summary"
-                      : options.loop           ? "--loop"
-                      : options.speed != 1.0   ? "--speed"
+  const char *needs = options.summary           ? "--summary"
+                      : options.loop            ? "--loop"
+                      : options.speed != 1.0    ? "--speed"
                       : options.choice.terminal ? "--terminal"
-                                               : nullptr;
+                                                : nullptr;
   return needs ? std::string(needs) + " needs --replay FILE" : std::string();
 }
 

@@ -128,12 +128,14 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
     if (nodes.empty()) nodes = asked[terminal];
   if (answered.empty()) throw CaptureError(file + ": no traffic to or from a terminal on UDP port 1701");
   if (choice.terminal ? !answered.contains(*choice.terminal) : answered.size() > 1)
-    throw CaptureError(file + ": " + (choice.terminal ? "no terminal " + *choice.terminal + "; it holds " : "it holds ") +
+    throw CaptureError(file + ": " +
+                       (choice.terminal ? "no terminal " + *choice.terminal + "; it holds " : "it holds ") +
                        listed(answered) + "; choose one with --terminal ADDR");
   terminal_ = choice.terminal ? *choice.terminal : answered.begin()->first;
   const std::set<int> &nodes = answered[terminal_];
   if (choice.node ? !nodes.contains(*choice.node) : nodes.size() != 1)
-    throw CaptureError(file + ": " + (choice.node ? "no node " + std::to_string(*choice.node) + "; it holds " : "it holds ") +
+    throw CaptureError(file + ": " +
+                       (choice.node ? "no node " + std::to_string(*choice.node) + "; it holds " : "it holds ") +
                        listed({{terminal_, nodes}}) + "; choose one with --node N");
   node_ = choice.node ? *choice.node : *nodes.begin();
   head_ = "terminals found: " + listed(answered) + "\n";
@@ -182,9 +184,11 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
     }
   }
   for (auto &[key, field] : fields_)
-    std::stable_sort(field.writes.begin(), field.writes.end(), [](const Reply &a, const Reply &b) { return a.at < b.at; });
+    std::stable_sort(field.writes.begin(), field.writes.end(),
+                     [](const Reply &a, const Reply &b) { return a.at < b.at; });
   head_ += "replaying " + (terminal_.empty() ? std::string("the logged terminal") : "terminal " + terminal_) +
-           ", node " + std::to_string(node_) + ": " + std::to_string(count) + " datagrams over " + seconds(span_) + "\n";
+           ", node " + std::to_string(node_) + ": " + std::to_string(count) + " datagrams over " + seconds(span_) +
+           "\n";
 }
 
 std::optional<FieldStore::Answer> TerminalHistory::answer(const std::string &key, bool write, Time t) const {

@@ -38,8 +38,8 @@ std::optional<milliseconds> time_of_day(std::string_view s) {
 // The code whose name the traffic log gives, from the log's own naming
 // function: one of the known codes, or "<prefix>N".
 template <class Code>
-std::optional<Code> code_named(std::string_view word, std::initializer_list<Code> known,
-                               std::string (*name_of)(Code), std::string_view prefix, long high) {
+std::optional<Code> code_named(std::string_view word, std::initializer_list<Code> known, std::string (*name_of)(Code),
+                               std::string_view prefix, long high) {
   for (Code c : known)
     if (name_of(c) == word) return c;
   if (word.substr(0, prefix.size()) != prefix) return std::nullopt;
@@ -65,9 +65,9 @@ std::optional<CapturedDatagram> record_of(std::string_view text) {
       head.substr(0, first_space),
       {type::field_access, type::display_text, type::display_control, type::keystroke_kind1, type::keystroke_kind2},
       message_type_name, "type-", 65535);
-  const auto operation = code_named<std::uint8_t>(head.substr(first_space + 1, second_space - first_space - 1),
-                                                  {op::read, op::formatted_read, op::write, op::formatted_write, op::none},
-                                                  operation_name, "op-", 255);
+  const auto operation = code_named<std::uint8_t>(
+      head.substr(first_space + 1, second_space - first_space - 1),
+      {op::read, op::formatted_read, op::write, op::formatted_write, op::none}, operation_name, "op-", 255);
   const auto sequence = number<std::uint8_t>(head.substr(seq_at + 5, status_at - seq_at - 5), 255);
   const auto status = number<std::uint8_t>(head.substr(status_at + 8, len_at - status_at - 8), 255);
   const auto length = number<std::uint16_t>(head.substr(len_at + 5), 65535);

@@ -1,32 +1,72 @@
-// Packet captures made by the tests with libpcap's dump functions, as a
-// capture at a site would hold them: each datagram in an IPv4/UDP frame of
-// the chosen link type.
+// Packet captures that tests write with libpcap's dump functions, as a site
+// would capture them: each datagram in an IPv4/UDP frame of a link type
+// (DLT_: Ethernet with a VLAN tag, Linux cooked SLL/SLL2, loopback).
 #ifndef VEKXSIM_TEST_CAPTURE_WRITER_H
 #define VEKXSIM_TEST_CAPTURE_WRITER_H
 
-#include <chrono>
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <arpa/inet.h>
+#include <pcap/pcap.h>
+
+#include <map>
+#include <stdexcept>
 
 #include "traffic_recorder.h"
 
 namespace vekx_test {
 
+using Bytes = std::vector<std::uint8_t>;
 struct Frame {
   std::chrono::microseconds time;
   std::string from, to;  // dotted IPv4 addresses
   std::uint16_t from_port, to_port;
-  std::vector<std::uint8_t> payload;
+  Bytes payload;
   std::size_t cut = 0;  // keep only this many bytes of the frame (0: all)
 };
+template <class T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T> &b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 
-// link_type: a DLT_ value (Ethernet, Linux cooked SLL/SLL2, loopback).
-void write_pcap(const std::string &path, const std::vector<Frame> &frames, int link_type = 1);
+inline void write_pcap(const std::string &path, const std::vector<Frame> &frames, int link_type = DLT_EN10MB) {
+  static const std::map<int, Bytes> link_headers = {{DLT_EN10MB, Bytes(12, 2) + Bytes{0x81, 0, 0, 7, 8, 0}},
+                                                    {DLT_LINUX_SLL, Bytes(14) + Bytes{8, 0}},
+                                                    {DLT_LINUX_SLL2, Bytes{8, 0} + Bytes(18)},
+                                                    {DLT_NULL, {2, 0, 0, 0}},
+                                                    {DLT_LOOP, {0, 0, 0, 2}}};
+  pcap_t *dead = pcap_open_dead(link_type, 65535);
+  pcap_dumper_t *dump = pcap_dump_open(dead, path.c_str());
+  if (dump == nullptr) throw std::runtime_error(pcap_geterr(dead));
+  for (const Frame &f : frames) {
+    const auto hi = [](std::size_t v) { return static_cast<std::uint8_t>(v >> 8); };
+    const auto lo = [](std::size_t v) { return static_cast<std::uint8_t>(v); };
+    const std::size_t udp = 8 + f.payload.size(), ip = link_headers.at(link_type).size();
+    Bytes b = link_headers.at(link_type) + Bytes{0x45, 0, hi(udp + 20), lo(udp + 20), 0, 0, 0x40, 0, 64, 17};
+    b.resize(ip + 20);
+    inet_pton(AF_INET, f.from.c_str(), &b[ip + 12]);
+    inet_pton(AF_INET, f.to.c_str(), &b[ip + 16]);
+    b = b + Bytes{hi(f.from_port), lo(f.from_port), hi(f.to_port), lo(f.to_port), hi(udp), lo(udp), 0, 0} + f.payload;
+    pcap_pkthdr header{
+        {static_cast<time_t>(f.time.count() / 1000000), static_cast<suseconds_t>(f.time.count() % 1000000)},
+        static_cast<bpf_u_int32>(f.cut ? f.cut : b.size()),
+        static_cast<bpf_u_int32>(b.size())};
+    pcap_dump(reinterpret_cast<u_char *>(dump), &header, b.data());
+  }
+  pcap_dump_close(dump);
+  pcap_close(dead);
+}
 
-// The frames of a terminal's traffic record: the terminal at 10.1.2.3:1701,
-// its clients at 10.1.2.100 on their own ports.
-std::vector<Frame> frames_of(const std::vector<vekxsim::TrafficRecord> &traffic);
+// A terminal's traffic record as frames: the terminal at 10.1.2.3:1701, its
+// clients at 10.1.2.100 on their own ports.
+inline std::vector<Frame> frames_of(const std::vector<vekxsim::TrafficRecord> &traffic) {
+  std::vector<Frame> frames;
+  for (const vekxsim::TrafficRecord &r : traffic) {
+    const auto time = std::chrono::duration_cast<std::chrono::microseconds>(r.when.time_since_epoch());
+    frames.push_back(r.inbound ? Frame{time, "10.1.2.100", "10.1.2.3", r.peer_port, 1701, r.bytes}
+                               : Frame{time, "10.1.2.3", "10.1.2.100", 1701, r.peer_port, r.bytes});
+  }
+  return frames;
+}
 
 }  // namespace vekx_test
 
