@@ -34,6 +34,10 @@ class CaptureError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+// "FILE: packet 12: what".
+inline CaptureError located(const std::string &file, const std::string &where, const std::string &what) {
+  return CaptureError(file + ": " + where + ": " + what);
+}
 
 }  // namespace vekxsim::replay
 

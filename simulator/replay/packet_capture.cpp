@@ -143,18 +143,17 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
     const int got = pcap_next_ex(pcap.get(), &header, &frame);
     if (got == PCAP_ERROR_BREAK) break;
     const std::string where = "packet " + std::to_string(number);
-    if (got != 1) throw CaptureError(name + ": " + where + ": " + pcap_geterr(pcap.get()));
+    if (got != 1) throw located(name, where, pcap_geterr(pcap.get()));
     const auto ip = ipv4_packet(link_type, {frame, header->caplen});
     auto udp = ip ? udp_datagram(*ip) : std::nullopt;
     if (!udp || (udp->datagram.from_port != terminal_port && udp->datagram.to_port != terminal_port)) continue;
     CapturedDatagram &d = udp->datagram;
     if (udp->fragmented)
-      throw CaptureError(name + ": " + where +
-                         ": a fragmented datagram on UDP port 1701; reassemble the capture first");
+      throw located(name, where, "a fragmented datagram on UDP port 1701; reassemble the capture first");
     if (d.bytes.size() < d.size)
-      throw CaptureError(name + ": " + where + ": truncated: the UDP datagram has " + std::to_string(d.size) +
-                         " bytes, the capture holds " + std::to_string(d.bytes.size()) +
-                         "; capture without a snapshot length (dumpcap -s 0)");
+      throw located(name, where,
+                    "truncated: the UDP datagram has " + std::to_string(d.size) + " bytes, the capture holds " +
+                        std::to_string(d.bytes.size()) + "; capture without a snapshot length (dumpcap -s 0)");
     d.time = std::chrono::seconds(header->ts.tv_sec) + std::chrono::microseconds(header->ts.tv_usec);
     d.where = where;
     out.push_back(std::move(d));

@@ -73,11 +73,12 @@ std::string seconds(Time t) {
 // Text in quotes (without the zeros that pad it) where it is printable,
 // else hex.
 std::string shown_value(const Bytes &v) {
-  auto end = v.end();
-  while (end != v.begin() && end[-1] == 0) --end;
+  std::size_t n = v.size();
+  while (n > 0 && v[n - 1] == 0) --n;
+  const Bytes shown(v.begin(), v.begin() + static_cast<long>(n));
   const bool text =
-      end != v.begin() && std::all_of(v.begin(), end, [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; });
-  return text ? "\"" + std::string(v.begin(), end) + "\"" : vekx_common::hex_text(v);
+      n > 0 && std::all_of(shown.begin(), shown.end(), [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; });
+  return text ? "\"" + std::string(shown.begin(), shown.end()) + "\"" : vekx_common::hex_text(v);
 }
 
 std::string joined(const std::set<int> &numbers) {
@@ -107,10 +108,9 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
   // First pass: the faults, the terminals and their nodes. A node counts
   // where the terminal answered for it, else where it was asked.
   std::map<std::string, std::set<int>> answered, asked;
-  std::vector<const CapturedDatagram *> ours;
   for (const CapturedDatagram &d : datagrams) {
     if (std::string fault = dissector_fault(d); !fault.empty())
-      throw CaptureError(file + ": " + d.where + ": malformed record: " + fault);
+      throw located(file, d.where, "malformed record: " + fault);
     const bool request = from_client(d);
     if ((request ? d.to_port : d.from_port) != terminal_port) continue;
     const std::string &terminal = request ? d.to_address : d.from_address;
@@ -172,14 +172,14 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
       continue;
     }
     // The latest request still waiting, within the library's reply wait.
-    for (auto it = waiting.rbegin(); it != waiting.rend(); ++it) {
-      Request &r = it->field->requests[it->request];
+    for (std::size_t i = waiting.size(); i-- > 0;) {
+      Request &r = waiting[i].field->requests[waiting[i].request];
       if (r.answered || at - r.at > reply_window) continue;
       r.answered = true;
       if (r.write)
-        it->field->writes.push_back({r.at, d.bytes[vekx::offset::status], std::move(it->value)});
+        waiting[i].field->writes.push_back({r.at, d.bytes[vekx::offset::status], std::move(waiting[i].value)});
       else
-        it->field->reads.push_back({at, d.bytes[vekx::offset::status], value_of(d)});
+        waiting[i].field->reads.push_back({at, d.bytes[vekx::offset::status], value_of(d)});
       break;
     }
   }

@@ -109,20 +109,21 @@ std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::stri
     const std::size_t port_end = rest.find(' ');
     const auto port = number<std::uint16_t>(rest.substr(0, port_end), 65535);
     if (!port || port_end == std::string_view::npos) continue;
-    const std::string where = name + ": line " + std::to_string(number_of_line);
+    const std::string where = "line " + std::to_string(number_of_line);
     const std::string_view text = rest.substr(port_end + 1);
     if (text.substr(0, malformed.size()) == malformed)
-      throw CaptureError(where + ": the terminal logged a malformed datagram (" +
-                         std::string(text.substr(malformed.size(), text.find(" hex=") - malformed.size())) + ")");
+      throw located(name, where,
+                    "the terminal logged a malformed datagram (" +
+                        std::string(text.substr(malformed.size(), text.find(" hex=") - malformed.size())) + ")");
     auto d = record_of(text);
-    if (!d) throw CaptureError(where + ": not a traffic line as vekxsim --log writes it: " + line);
+    if (!d) throw located(name, where, "not a traffic line as vekxsim --log writes it: " + line);
     if (*stamp + days < previous - day / 2) days += day;  // past midnight
     previous = *stamp + days;
     d->time = previous;
     d->to_terminal = direction == inbound;
     (*d->to_terminal ? d->from_port : d->to_port) = *port;
     (*d->to_terminal ? d->to_port : d->from_port) = terminal_port;
-    d->where = "line " + std::to_string(number_of_line);
+    d->where = where;
     out.push_back(std::move(*d));
   }
   if (out.empty())

@@ -102,7 +102,8 @@ TEST_P(Replay, TheConsoleAndTheLibraryGetWhatTheTerminalSaidThen) {
   const auto since_first = [&](Clock::time_point t) {
     return std::chrono::duration_cast<Time>(t - traffic.front().when);
   };
-  const Time mid_silence = since_first(silence + 750ms), after_end = since_first(Clock::now() + 10s);
+  const Time mid_silence = since_first(silence + 750ms),
+             after_end = since_first(Clock::now() + std::chrono::seconds(10));
 
   const std::string file = GetParam() ? pcap : log;
   const vekxsim::replay::TerminalHistory history(vekxsim::replay::read_capture(file), {}, file);
