@@ -39,7 +39,8 @@ const char usage[] = R"(usage: vekxsim [options]
   --replay FILE       answer as the terminal in FILE did: a pcap or pcapng capture or a
                       traffic log of --log; the KTRV model and standard input are unused
   --terminal ADDR     with --replay: the terminal address to replay when FILE holds several
-  --speed X           with --replay: replay time runs X times as fast (default 1)
+  --speed X           with --replay: replay time runs X times as fast, 0.001 to 1000000
+                      (default 1)
   --loop              with --replay: start over at the capture's end
   --summary           with --replay: describe FILE instead of serving it
   --help              this text

@@ -76,8 +76,8 @@ std::string shown_value(const Bytes &v) {
   std::size_t n = v.size();
   while (n > 0 && v[n - 1] == 0) --n;
   const Bytes shown(v.begin(), v.begin() + static_cast<long>(n));
-  const bool text =
-      n > 0 && std::all_of(shown.begin(), shown.end(), [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; });
+  const bool text = v.empty() || (n > 0 && std::all_of(shown.begin(), shown.end(),
+                                                       [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; }));
   return text ? "\"" + std::string(shown.begin(), shown.end()) + "\"" : vekx_common::hex_text(v);
 }
 
