@@ -13,6 +13,7 @@ namespace vekxsim {
 
 using namespace control_text;
 using Bytes = std::vector<std::uint8_t>;
+namespace field = vekx_common::ktrv::field;
 
 namespace {
 
@@ -190,12 +191,13 @@ const std::vector<Terminal::Command> &Terminal::commands() {
          const Split arg = first_word(args);
          const auto on = on_off(arg.rest);
          int number = static_cast<int>(whole_number(arg.word, 1, 12).value_or(0));
-         for (std::size_t i = 0; number == 0 && i < ktrv::input_fields.size(); ++i)
-           if (t.full_name(arg.word) == t.model_->field_name(ktrv::input_fields[i])) number = static_cast<int>(i) + 1;
+         for (std::size_t i = 0; number == 0 && i < field::inputs.size(); ++i)
+           if (t.full_name(arg.word) == t.full_name(std::string(field::own_name(field::inputs[i]))))
+             number = static_cast<int>(i) + 1;
          if (number == 0 || !on) return error("usage: input 1..12|p_1xx 0|1");
          t.model_->set_input(number, *on);
-         return "input " + std::to_string(number) + " (" + std::string(ktrv::input_fields[number - 1]) + ") " +
-                (*on ? "on" : "off");
+         return "input " + std::to_string(number) + " (" + std::string(field::own_name(field::inputs[number - 1])) +
+                ") " + (*on ? "on" : "off");
        }},
       {"inputs", "", "the twelve inputs",
        [](Terminal &t, const std::string &) {
@@ -208,7 +210,7 @@ const std::vector<Terminal::Command> &Terminal::commands() {
       {"lower", "TEXT", "lower display bd001 (50 characters; the console shows 8 to 24)",
        [](Terminal &t, const std::string &args) {
          t.model_->set_lower_display(args);
-         return "lower display \"" + args.substr(0, ktrv::lower_display_bytes) + "\"";
+         return "lower display \"" + args.substr(0, field::lower_display_length) + "\"";
        }},
       {"display", "", "the KTRV display lines that commands 1 and 2 set",
        [](Terminal &t, const std::string &) {
