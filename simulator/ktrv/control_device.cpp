@@ -1,9 +1,10 @@
 // Control commands on what the KTRV device sees of the terminal: its twelve
-// inputs and outputs, the lower display and the display lines, and the
-// command mailbox.
+// inputs and outputs, the lower display, the display lines and the text
+// display requests put on the display, and the command mailbox.
 #include "control_commands.h"
 #include "control_text.h"
 #include "ktrv_fields.h"
+#include "traffic_line.h"
 
 namespace vekxsim::control {
 
@@ -42,10 +43,15 @@ ControlReply lower(Terminal &t, const std::string &args) {
   return ControlReply::done("lower display \"" + shown + "\"", {{"text", shown}});
 }
 
+// The data holds display_text only while a text from the PC is shown.
 ControlReply display(Terminal &t, const std::string &) {
   const auto lines = t.model().display_lines();
-  return ControlReply::done("line 1 \"" + lines[0] + "\"\nline 2 \"" + lines[1] + "\"\nline 3 \"" + lines[2] + "\"",
-                            {{"lines", ReplyList(lines.begin(), lines.end())}});
+  const auto text = t.service().display().text();
+  ReplyItems data = {{"lines", ReplyList(lines.begin(), lines.end())}};
+  if (text) data.emplace_back("display_text", *text);
+  return ControlReply::done("line 1 \"" + lines[0] + "\"\nline 2 \"" + lines[1] + "\"\nline 3 \"" + lines[2] +
+                                "\"\ndisplay text " + (text ? "\"" + printable_text(*text) + "\"" : "none"),
+                            std::move(data));
 }
 
 ControlReply outputs(Terminal &t, const std::string &) {

@@ -39,7 +39,10 @@ constexpr ControlCommand table[] = {
     {"input", "N 0|1", "input N (1..12 = In1..In12, or its field p_100..p_10f) off or on", control::input},
     {"inputs", "", "the twelve inputs", control::inputs},
     {"lower", "TEXT", "lower display bd001 (50 characters; the console shows 8 to 24)", control::lower},
-    {"display", "", "the KTRV display lines that commands 1 and 2 set", control::display},
+    {"display", "",
+     "the KTRV display lines that commands 1 and 2 set, and the text that\n"
+     "display requests put on the display (none after a reset)",
+     control::display},
     {"outputs", "", "the twelve outputs' forcing state (commands 14 and 15)", control::outputs},
     {"command", "N", "carry out command N at once, as if the console had posted it", control::command},
     {"delay", "MS", "how long the command mailbox reads 255 before a command is taken", control::delay},

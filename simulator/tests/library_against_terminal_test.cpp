@@ -64,6 +64,20 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   EXPECT_EQ(VekWrite("/t1/Lit02", 20, twenty.data()), 0);
 }
 
+// What VekDisplayText puts on the display shows, in Windows-1252, beside
+// the KTRV display lines, until VekResetDisplay gives the display back.
+TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
+  const auto shown = [&] {
+    const std::string reply = terminal->control("display");
+    return reply.substr(reply.rfind('\n') + 1);
+  };
+  EXPECT_EQ(shown(), "display text none");
+  ASSERT_EQ(VekDisplayText(1, "GROSS \xD6L   42 kg"), 0);
+  EXPECT_TRUE(eventually([&] { return shown() == "display text \"GROSS \xC3\x96L   42 kg\""; })) << shown();
+  ASSERT_EQ(VekResetDisplay(1), 0);
+  EXPECT_TRUE(eventually([&] { return shown() == "display text none"; })) << shown();
+}
+
 // The largest field that a 600-byte reply can carry reads whole; a write of
 // one byte more is refused as too large (status 6) and changes nothing.
 TEST_F(LibraryAgainstTerminal, TheLargestFieldBothWays) {

@@ -101,14 +101,16 @@ TEST_F(ServiceWire, LenientWritesCreateFieldsUpToTheFieldCount) {
 TEST_F(ServiceWire, DisplayAndKeystrokeMessagesAreRecordedButNeverAnswered) {
   const std::uint16_t types[] = {1073, 1072, 1027, 1024};
   for (std::uint8_t i = 0; i < 4; ++i) client.send(record(types[i], 0, "/t1/cnpl1", i, {1, 'A'}, 2), service.port());
+  client.send(record(1072, 0, "/t2/cnpl1", 4, Bytes(17, 1), 2), service.port());  // another node's display text
   service.fields().set("/t1/bx298", {0});
   // Datagrams from one socket arrive in order: the first answer must be the read's.
   const auto reply = client.exchange(read_request("/t1/bx298", 5), service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(sequence_of(*reply), 5);
   EXPECT_FALSE(client.receive(100ms));
+  EXPECT_FALSE(service.display().text()) << "none of them a display text for node 1";
   const auto in = service.traffic().inbound();
-  ASSERT_EQ(in.size(), 5u);
+  ASSERT_EQ(in.size(), 6u);
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(type_of(in[i].bytes), types[i]);
   EXPECT_EQ(in[0].peer_port, client.port());
 }
