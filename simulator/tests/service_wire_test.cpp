@@ -65,6 +65,7 @@ TEST_F(ServiceWire, StatusesOfMissingFieldsOtherNodesAndUnknownOperations) {
   service.fields().set("/t1/bx298", {1});
   EXPECT_EQ(status_for(read_request("/t2/bx298", 3)), 4);
   EXPECT_EQ(status_for(write_request("/t2/bx298", {5}, 4)), 4);
+  EXPECT_EQ(status_for(read_request("/T1/bx298", 7)), 0) << "an upper-case T names this node too";
   EXPECT_EQ(status_for(record(4097, 99, "/t1/bx298", 5)), 5);
   service.fields().set_status("/t1/bx298", 9);
   const auto reply = client.exchange(read_request("/t1/bx298", 6), service.port());
