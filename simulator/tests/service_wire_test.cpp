@@ -123,11 +123,13 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   });
   service.fields().set("/t1/bx297", {0});
   Bytes wrong_marker = read_request("/t1/bx297", 1), long_claim = read_request("/t1/bx297", 2),
-        oversized = read_request("/t1/bx297", 3);
+        oversized = read_request("/t1/bx297", 3), no_closing_zero = write_request("/t1/bx297", {7}, 4);
   wrong_marker[1] = 99;
-  long_claim[27] = 0xFF;     // 255 data bytes claimed, none there
-  oversized.resize(700, 0);  // a read is never longer than 30 bytes
-  for (const Bytes &bad : {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized})
+  long_claim[27] = 0xFF;       // 255 data bytes claimed, none there
+  oversized.resize(700, 0);    // a read is never longer than 30 bytes
+  no_closing_zero.pop_back();  // its length claims one byte more than it carries
+  for (const Bytes &bad :
+       {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized, no_closing_zero})
     client.send(bad, service.port());
   const auto reply = client.exchange(read_request("/t1/bx297", 6), service.port());
   ASSERT_TRUE(reply);
@@ -135,7 +137,7 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   EXPECT_EQ(value_of(*reply), Bytes{0});  // and none changed the field
   EXPECT_EQ(service.traffic().inbound().at(4).bytes.size(), 700u);
   std::lock_guard lock(log_mutex);
-  EXPECT_EQ(std::count_if(log_lines.begin(), log_lines.end(), [](auto &l) { return l.rfind("ignored: ", 0) == 0; }), 5);
+  EXPECT_EQ(std::count_if(log_lines.begin(), log_lines.end(), [](auto &l) { return l.rfind("ignored: ", 0) == 0; }), 6);
 }
 
 TEST(ServiceBind, PortInUseAndBadArgumentsThrow) {
