@@ -31,7 +31,7 @@ inline constexpr const char *event_mailbox = "/t1/bx298";
 inline constexpr const char *literal = "/t1/Lit50";
 inline constexpr const char *literal_source = "/t1/bx251";
 inline constexpr const char *literal_terminator = "/t1/bx252";
-inline constexpr std::size_t literal_bytes = 48;
+inline constexpr std::size_t literal_bytes = 48;  // the text filled up with zero bytes
 enum class LiteralSource : std::uint8_t { keyboard = 0, serial_port = 1 };
 
 // The display lines that commands 1 and 2 take: lines 1 and 2 as one block,

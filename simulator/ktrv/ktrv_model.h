@@ -118,9 +118,10 @@ class KtrvModel {
   };
 
   void create_fields();
-  // A field of the map under the node served: "/t1/bx297" -> "/t2/bx297"
+  // A field of the map ("/t1/bx297") under the node served: "/t2/bx297"
   // for node 2.
   std::string served(const char *map_name) const;
+  // Sets such a field to one byte.
   void set_byte(const char *map_name, std::uint8_t value);
   void on_write(const std::string &name, const std::vector<std::uint8_t> &value);
   void on_read(const std::string &name);
