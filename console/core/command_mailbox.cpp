@@ -16,7 +16,7 @@ constexpr std::uint8_t kPausing = 255;
 }  // namespace
 
 void Console::postCommand(std::uint8_t code) {
-  vekWrite(fields::kCommandMailbox, fields::kOneByte, &code);
+  vekWrite(fields::command_mailbox, fields::kOneByte, &code);
   Wait_For_Vek();
 }
 
@@ -26,7 +26,7 @@ void Console::Wait_For_Vek() {
   // all ones whatever the terminal sends.
   std::int16_t waitValue = -1;
   while (waitValue == -1 && !closing_) {
-    vekRead(fields::kCommandMailbox, fields::kOneByte, &waitValue);
+    vekRead(fields::command_mailbox, fields::kOneByte, &waitValue);
     Delay_Me(kMailboxPollPauseMs);
   }
 }

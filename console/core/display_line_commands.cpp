@@ -8,8 +8,8 @@ namespace ktrv {
 
 namespace {
 
-using fields::kDisplayBlockLength;
-using fields::kDisplayLineLength;
+using fields::display_block_length;
+using fields::display_line_length;
 
 // Up to `length` characters of a box's text, padded with spaces to `size`.
 std::string padded(const std::string &bytes, std::size_t length, std::size_t size) {
@@ -22,26 +22,26 @@ std::string padded(const std::string &bytes, std::size_t length, std::size_t siz
 
 void Console::UpdateDisplay_Click() {
   const std::string line1 =
-      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength, kDisplayLineLength);
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), display_line_length, display_line_length);
   const std::string lines12 =
-      padded(line1 + bytesForTerminal(view_.text(controlId("DisplayLine2"))).substr(0, kDisplayLineLength),
-             kDisplayBlockLength, kDisplayBlockLength);
-  vekWrite(fields::kDisplayLines12, kDisplayBlockLength, lines12.data());
+      padded(line1 + bytesForTerminal(view_.text(controlId("DisplayLine2"))).substr(0, display_line_length),
+             display_block_length, display_block_length);
+  vekWrite(fields::display_lines_12, display_block_length, lines12.data());
   // Line 3 is taken only once the first write has returned.
   const std::string line3 =
-      padded(bytesForTerminal(view_.text(controlId("DisplayLine3"))), kDisplayLineLength, kDisplayBlockLength);
-  vekWrite(fields::kDisplayLine3, kDisplayLineLength, line3.data());
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine3"))), display_line_length, display_block_length);
+  vekWrite(fields::display_line_3, display_line_length, line3.data());
   const std::uint8_t parameter = fields::kFourLineParameter;
-  vekWrite(fields::kDisplayParameter, fields::kOneByte, &parameter);
+  vekWrite(fields::display_parameter, fields::kOneByte, &parameter);
   postCommand(codes::four_line);
 }
 
 void Console::SingleLineDisp_Click() {
   const std::string lines12 =
-      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), kDisplayLineLength, kDisplayBlockLength);
-  vekWrite(fields::kDisplayLines12, kDisplayBlockLength, lines12.data());
+      padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), display_line_length, display_block_length);
+  vekWrite(fields::display_lines_12, display_block_length, lines12.data());
   const std::uint8_t parameter = fields::kSingleLineParameter;
-  vekWrite(fields::kDisplayParameter, fields::kOneByte, &parameter);
+  vekWrite(fields::display_parameter, fields::kOneByte, &parameter);
   postCommand(codes::single_line);
 }
 

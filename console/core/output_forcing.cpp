@@ -13,13 +13,13 @@ void Console::Out_Click(int box) {
   // The state is read after Out1's first wait: a click during that wait
   // counts.
   const std::uint8_t value = view_.isChecked(kOutputBoxes[box]) ? fields::kOutputForced : fields::kOutputReleased;
-  vekWrite(fields::kOutputs[box], fields::kOneByte, &value);
+  vekWrite(fields::outputs[box], fields::kOneByte, &value);
   postCommand(codes::apply_forcing);
 }
 
 void Console::OutputsOff_Click() {
   const std::uint8_t released = fields::kOutputReleased;
-  for (const char *field : fields::kOutputs) vekWrite(field, fields::kOneByte, &released);
+  for (const char *field : fields::outputs) vekWrite(field, fields::kOneByte, &released);
   postCommand(codes::apply_forcing);
   // Each box that this unticks runs its own handling (writes, command and
   // wait) before the next box is unticked.

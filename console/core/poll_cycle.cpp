@@ -17,8 +17,8 @@ void Console::tmrVekPoll_Timer() {
   TickScratch s;
 
   // A failed selector read leaves 0, which selects the first weight field.
-  vekRead(kWeightSelector, kOneByte, &s.selector);
-  const char *weightField = s.selector <= kHighestSelectorOfWeight1 ? kWeight1 : kWeight5;
+  vekRead(weight_selector, kOneByte, &s.selector);
+  const char *weightField = s.selector <= highest_selector_of_weight_1 ? weight_1 : weight_5;
   const std::int16_t weightResult = vekRead(weightField, kWeightCount, s.weight.data());
   if (weightResult != 0)
     view_.setText(controlId("txtWeight"), "STOPPED, STATUS=" + std::to_string(weightResult));
@@ -27,7 +27,7 @@ void Console::tmrVekPoll_Timer() {
 
   view_.setBackColour(MessageFromKtrv, kWhite);
 
-  vekRead(kEventMailbox, kOneByte, &s.eventCode);
+  vekRead(event_mailbox, kOneByte, &s.eventCode);
   if (s.eventCode != codes::kNoEvent) {
     if (s.eventCode == codes::kLiteralEvent) {
       Literal_Handler(s);
@@ -38,7 +38,7 @@ void Console::tmrVekPoll_Timer() {
     }
     // A failed second read leaves the selector from the first step in place,
     // and that is what gets tested.
-    vekRead(kEventMailbox, kOneByte, &s.selector);
+    vekRead(event_mailbox, kOneByte, &s.selector);
     if (s.selector != 0) {
       view_.setBackColour(pc_acknowledge, kRed);
       view_.setText(pc_acknowledge, "Waiting For Ack");
@@ -49,7 +49,7 @@ void Console::tmrVekPoll_Timer() {
 
   // After event 51 the buffer still holds the literal where this read
   // delivers less or fails.
-  vekRead(kLowerDisplay, kLowerDisplayCount, s.text.data());
+  vekRead(lower_display, kLowerDisplayCount, s.text.data());
   view_.setText(controlId("LowerDisplay"),
                 textForDisplay(std::span<const char>(s.text).subspan(kLowerDisplayFirst, kLowerDisplayLength)));
 }

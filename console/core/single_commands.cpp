@@ -15,7 +15,7 @@ void Console::BufFlush_Click() { postCommand(codes::flush_buffer); }
 
 void Console::pc_acknowledge_Click() {
   const std::uint8_t acknowledged = codes::kAcknowledged;
-  vekWrite(fields::kEventMailbox, fields::kOneByte, &acknowledged);
+  vekWrite(fields::event_mailbox, fields::kOneByte, &acknowledged);
   view_.setBackColour(controlId("pc_acknowledge"), kGreen);
   view_.setText(controlId("pc_acknowledge"), "PC Acknowledge");
 }

@@ -9,7 +9,7 @@ void Console::Update_Inputs() {
   // read before it, so that indicator copies its neighbour's state.
   std::int16_t value = 0;
   for (int i = 0; i < kInputCount; ++i) {
-    vekRead(fields::kInputs[i], fields::kOneByte, &value);
+    vekRead(fields::inputs[i], fields::kOneByte, &value);
     view_.setChecked(kInputBoxes[i], value == 1);
   }
 }

@@ -11,6 +11,8 @@ namespace vekxsim {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+namespace ktrv = vekx_common::ktrv;
+namespace field = vekx_common::ktrv::field;
 
 // A text typed as UTF-8, in the terminal's Windows-1252, cut to size and
 // filled up.
@@ -71,31 +73,33 @@ KtrvModel::~KtrvModel() {
 
 std::string KtrvModel::field_name(std::string_view own_name) const { return prefix_ + std::string(own_name); }
 
+std::string KtrvModel::served(const char *map_name) const { return field_name(field::own_name(map_name)); }
+
 // Every field takes values of up to its own size, as the application
 // program declares it.
 void KtrvModel::create_fields() {
   std::lock_guard lock(mutex_);
-  const auto one_byte = [&](std::string_view name) { fields_.set(field_name(name), {0}, 1); };
-  const auto sized = [&](std::string_view name, Bytes value) {
+  const auto one_byte = [&](const char *name) { fields_.set(served(name), {0}, 1); };
+  const auto sized = [&](const char *name, Bytes value) {
     const std::size_t size = value.size();
-    fields_.set(field_name(name), std::move(value), size);
+    fields_.set(served(name), std::move(value), size);
   };
-  one_byte(ktrv::weight_selector);
-  sized(ktrv::weight_1, Bytes(ktrv::weight_field_bytes, 0));
-  sized(ktrv::weight_5, Bytes(ktrv::weight_field_bytes, 0));
+  one_byte(field::weight_selector);
+  sized(field::weight_1, Bytes(field::weight_bytes, 0));
+  sized(field::weight_5, Bytes(field::weight_bytes, 0));
   update_weight_locked();
-  one_byte(ktrv::command_mailbox);
-  one_byte(ktrv::event_mailbox);
-  sized(ktrv::literal, Bytes(ktrv::literal_field_bytes, 0));
-  one_byte(ktrv::literal_source);
-  one_byte(ktrv::literal_terminator);
-  sized(ktrv::display_text_1, fixed_text("", 2 * ktrv::display_line_chars, ' '));
-  sized(ktrv::display_text_2, fixed_text("", ktrv::display_line_chars, ' '));
+  one_byte(field::command_mailbox);
+  one_byte(field::event_mailbox);
+  sized(field::literal, Bytes(field::literal_bytes, 0));
+  one_byte(field::literal_source);
+  one_byte(field::literal_terminator);
+  sized(field::display_lines_12, fixed_text("", field::display_block_length, ' '));
+  sized(field::display_line_3, fixed_text("", field::display_line_length, ' '));
   // 0 in a forcing field leaves its output alone when command 14 comes.
-  for (auto name : ktrv::output_fields) one_byte(name);
-  for (auto name : ktrv::input_fields) one_byte(name);
-  sized(ktrv::lower_display,
-        fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", ktrv::lower_display_bytes, ' '));
+  for (auto name : field::outputs) one_byte(name);
+  for (auto name : field::inputs) one_byte(name);
+  sized(field::lower_display,
+        fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", field::lower_display_length, ' '));
 }
 
 void KtrvModel::note(const std::string &line) {
@@ -108,14 +112,14 @@ void KtrvModel::set_log(std::function<void(const std::string &line)> sink) {
   log_sink_ = std::move(sink);
 }
 
-void KtrvModel::set_byte(std::string_view own_name, std::uint8_t value) { fields_.set(field_name(own_name), {value}); }
+void KtrvModel::set_byte(const char *map_name, std::uint8_t value) { fields_.set(served(map_name), {value}); }
 
 // ---- service hooks (service thread) ----
 
 void KtrvModel::on_write(const std::string &name, const Bytes &value) {
   std::lock_guard lock(mutex_);
   const std::uint8_t first = value.empty() ? 0 : value[0];
-  if (name == field_name(ktrv::command_mailbox)) {
+  if (name == served(field::command_mailbox)) {
     if (first == 0 || first == ktrv::command::pending) {
       note("command mailbox set to " + std::to_string(first) + ": nothing to carry out");
       pending_.reset();
@@ -129,10 +133,10 @@ void KtrvModel::on_write(const std::string &name, const Bytes &value) {
     if (command_delay_.count() == 0) {
       take_due_command_locked();
     } else {
-      set_byte(ktrv::command_mailbox, ktrv::command::pending);
+      set_byte(field::command_mailbox, ktrv::command::pending);
       wake_.notify_all();
     }
-  } else if (name == field_name(ktrv::event_mailbox)) {
+  } else if (name == served(field::event_mailbox)) {
     advance_events_locked();
   }
 }
@@ -142,7 +146,7 @@ void KtrvModel::on_read(const std::string &name) {
   // A read at or after the due time never sees 255, even if the worker has
   // not woken yet.
   take_due_command_locked();
-  if (name == field_name(ktrv::weight_1) || name == field_name(ktrv::weight_5)) update_weight_locked();
+  if (name == served(field::weight_1) || name == served(field::weight_5)) update_weight_locked();
 }
 
 void KtrvModel::worker() {
@@ -164,12 +168,12 @@ void KtrvModel::take_due_command_locked() {
   const std::uint8_t code = *pending_;
   pending_.reset();
   carry_out_locked(code);
-  set_byte(ktrv::command_mailbox, 0);
+  set_byte(field::command_mailbox, 0);
 }
 
 // Texts travel in Windows-1252; the model keeps and shows them as UTF-8.
-std::string KtrvModel::field_text_locked(std::string_view own_name, std::size_t from, std::size_t count) const {
-  const auto value = fields_.get(field_name(own_name)).value_or(Bytes{});
+std::string KtrvModel::field_text_locked(const char *map_name, std::size_t from, std::size_t count) const {
+  const auto value = fields_.get(served(map_name)).value_or(Bytes{});
   std::size_t end = from;
   while (end < value.size() && end < from + count && value[end] != 0) ++end;
   if (end <= from) return {};
@@ -178,28 +182,29 @@ std::string KtrvModel::field_text_locked(std::string_view own_name, std::size_t 
 
 void KtrvModel::carry_out_locked(std::uint8_t code) {
   std::string detail;
-  const auto parameter = fields_.get(field_name(ktrv::output_fields[0])).value_or(Bytes{0});
+  const auto parameter = fields_.get(served(field::display_parameter)).value_or(Bytes{0});
   const int parameter_byte = parameter.empty() ? 0 : parameter[0];
   switch (code) {
     case ktrv::command::single_line:
-      display_lines_[0] = field_text_locked(ktrv::display_text_1, 0, ktrv::display_line_chars);
+      display_lines_[0] = field_text_locked(field::display_lines_12, 0, field::display_line_length);
       detail = "line 1 \"" + display_lines_[0] + "\" (parameter " + std::to_string(parameter_byte) + ")";
       break;
     case ktrv::command::four_line:
-      display_lines_[0] = field_text_locked(ktrv::display_text_1, 0, ktrv::display_line_chars);
-      display_lines_[1] = field_text_locked(ktrv::display_text_1, ktrv::display_line_chars, ktrv::display_line_chars);
-      display_lines_[2] = field_text_locked(ktrv::display_text_2, 0, ktrv::display_line_chars);
+      display_lines_[0] = field_text_locked(field::display_lines_12, 0, field::display_line_length);
+      display_lines_[1] =
+          field_text_locked(field::display_lines_12, field::display_line_length, field::display_line_length);
+      display_lines_[2] = field_text_locked(field::display_line_3, 0, field::display_line_length);
       detail = "lines \"" + display_lines_[0] + "\" \"" + display_lines_[1] + "\" \"" + display_lines_[2] +
                "\" (parameter " + std::to_string(parameter_byte) + ")";
       break;
     case ktrv::command::flush_buffer:
       ++flushes_;
-      fields_.set(field_name(ktrv::literal), Bytes(ktrv::literal_field_bytes, 0));
+      fields_.set(served(field::literal), Bytes(field::literal_bytes, 0));
       detail = "keyboard/serial literal cleared";
       break;
     case ktrv::command::apply_forcing:
       for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        const auto value = fields_.get(field_name(ktrv::output_fields[i])).value_or(Bytes{0});
+        const auto value = fields_.get(served(field::outputs[i])).value_or(Bytes{0});
         const int v = value.empty() ? 0 : value[0];
         // 1 forces off, 2 forces on; any other value leaves the output as it is.
         if (v == ktrv::force_off) outputs_[i] = OutputForce::off;
@@ -279,11 +284,11 @@ bool KtrvModel::advance_events_locked() {
 
 void KtrvModel::put_event_locked(const QueuedEvent &event) {
   if (event.has_literal) {
-    fields_.set(field_name(ktrv::literal), fixed_text(event.text, ktrv::literal_field_bytes, '\0'));
-    set_byte(ktrv::literal_source, event.source);
-    set_byte(ktrv::literal_terminator, event.terminator);
+    fields_.set(served(field::literal), fixed_text(event.text, field::literal_bytes, '\0'));
+    set_byte(field::literal_source, event.source);
+    set_byte(field::literal_terminator, event.terminator);
   }
-  set_byte(ktrv::event_mailbox, event.code);
+  set_byte(field::event_mailbox, event.code);
   note("event " + std::to_string(event.code) + " posted");
 }
 
@@ -294,21 +299,23 @@ bool KtrvModel::post_event(std::uint8_t code) {
 
 bool KtrvModel::key_literal(const std::string &text, std::uint8_t terminator) {
   std::lock_guard lock(mutex_);
-  return queue_event({ktrv::event::literal, true, text, 0, terminator});
+  return queue_event(
+      {ktrv::event::literal, true, text, static_cast<std::uint8_t>(field::LiteralSource::keyboard), terminator});
 }
 
 bool KtrvModel::serial_literal(const std::string &text) {
   std::lock_guard lock(mutex_);
-  return queue_event({ktrv::event::literal, true, text, 1, 0});
+  return queue_event(
+      {ktrv::event::literal, true, text, static_cast<std::uint8_t>(field::LiteralSource::serial_port), 0});
 }
 
 void KtrvModel::acknowledge_event() {
-  set_byte(ktrv::event_mailbox, 0);
-  on_write(field_name(ktrv::event_mailbox), Bytes{0});
+  set_byte(field::event_mailbox, 0);
+  on_write(served(field::event_mailbox), Bytes{0});
 }
 
 std::uint8_t KtrvModel::event_in_mailbox() const {
-  const auto value = fields_.get(field_name(ktrv::event_mailbox)).value_or(Bytes{0});
+  const auto value = fields_.get(served(field::event_mailbox)).value_or(Bytes{0});
   return value.empty() ? 0 : value[0];
 }
 
@@ -323,9 +330,9 @@ std::vector<std::uint8_t> KtrvModel::queued_events() const {
 
 void KtrvModel::update_weight_locked() {
   const auto text =
-      fixed_text(Scale::weight_text(scale_.reading(std::chrono::steady_clock::now())), ktrv::weight_field_bytes, '\0');
-  fields_.set(field_name(ktrv::weight_1), text);
-  fields_.set(field_name(ktrv::weight_5), text);
+      fixed_text(Scale::weight_text(scale_.reading(std::chrono::steady_clock::now())), field::weight_bytes, '\0');
+  fields_.set(served(field::weight_1), text);
+  fields_.set(served(field::weight_5), text);
 }
 
 void KtrvModel::set_weight(double weight) {
@@ -356,25 +363,25 @@ double KtrvModel::target_weight() const {
   return scale_.target();
 }
 
-void KtrvModel::set_weight_selector(std::uint8_t value) { set_byte(ktrv::weight_selector, value); }
+void KtrvModel::set_weight_selector(std::uint8_t value) { set_byte(field::weight_selector, value); }
 
 bool KtrvModel::set_input(int number, bool on) {
-  if (number < 1 || number > static_cast<int>(ktrv::input_fields.size())) return false;
-  set_byte(ktrv::input_fields[number - 1], on ? 1 : 0);
+  if (number < 1 || number > static_cast<int>(field::inputs.size())) return false;
+  set_byte(field::inputs[number - 1], on ? 1 : 0);
   return true;
 }
 
 std::array<bool, 12> KtrvModel::inputs() const {
   std::array<bool, 12> states{};
   for (std::size_t i = 0; i < states.size(); ++i) {
-    const auto value = fields_.get(field_name(ktrv::input_fields[i])).value_or(Bytes{0});
+    const auto value = fields_.get(served(field::inputs[i])).value_or(Bytes{0});
     states[i] = !value.empty() && value[0] == 1;
   }
   return states;
 }
 
 void KtrvModel::set_lower_display(const std::string &text) {
-  fields_.set(field_name(ktrv::lower_display), fixed_text(text, ktrv::lower_display_bytes, ' '));
+  fields_.set(served(field::lower_display), fixed_text(text, field::lower_display_length, ' '));
 }
 
 std::array<OutputForce, 12> KtrvModel::outputs() const {

@@ -118,8 +118,11 @@ class KtrvModel {
   };
 
   void create_fields();
-  // A one-byte field of the node served: "bx297" -> "/t1/bx297".
-  void set_byte(std::string_view own_name, std::uint8_t value);
+  // A field of the map ("/t1/bx297") under the node served: "/t2/bx297"
+  // for node 2.
+  std::string served(const char *map_name) const;
+  // Sets such a field to one byte.
+  void set_byte(const char *map_name, std::uint8_t value);
   void on_write(const std::string &name, const std::vector<std::uint8_t> &value);
   void on_read(const std::string &name);
   bool queue_event(QueuedEvent event);
@@ -128,7 +131,7 @@ class KtrvModel {
   void take_due_command_locked();
   void carry_out_locked(std::uint8_t code);
   void update_weight_locked();
-  std::string field_text_locked(std::string_view own_name, std::size_t from, std::size_t count) const;
+  std::string field_text_locked(const char *map_name, std::size_t from, std::size_t count) const;
   void note(const std::string &line);
   void worker();
 

@@ -1,6 +1,7 @@
 // A simulated VekX terminal node running the KTRV application program: the
-// shared-data service and the KTRV model together, and the control command
-// language that vekxsim reads from standard input and script files.
+// shared-data service and the KTRV model together, driven by the control
+// command language (control_language.h) that vekxsim reads from standard
+// input and script files.
 //
 // In-process use (tests of the console and of the library):
 //
@@ -25,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "control_reply.h"
 #include "ktrv_model.h"
 #include "shared_data_service.h"
 
@@ -61,19 +63,28 @@ class Terminal {
   KtrvModel &model();
   std::uint16_t port() const;
 
-  // Executes one control command line and returns its reply: one or more
-  // lines separated by '\n', no trailing newline. A reply that starts with
-  // "error: " means the command was refused and changed nothing. Blank lines
-  // and lines starting with '#' reply with an empty text. "help" lists the
-  // language; help_text() gives the same text.
+  // Executes one control command line and returns its reply's text form:
+  // one or more lines separated by '\n', no trailing newline. A reply that
+  // starts with "error: " means the command was refused and changed
+  // nothing. Blank lines and lines starting with '#' reply with an empty
+  // text. "help" lists the language.
   std::string control(const std::string &line);
-  static std::string help_text();
+  // The same, with the data the command returns.
+  ControlReply control_reply(const std::string &line);
+
+  // "bx297" -> "/t1/bx297" for the node served; a name starting with '/'
+  // stays as it is.
+  std::string full_name(const std::string &name) const;
+  // Traffic lines to the log sink on or off (the model's notes always go).
+  void set_traffic_log(bool on);
 
   // True once "quit" has been executed or interrupt() called.
   bool quit_requested() const;
   // Ends a "sleep" in progress at once, and every later one: the program is
   // stopping.
   void interrupt();
+  // Waits this long, or until interrupt().
+  void sleep(std::chrono::milliseconds pause);
 
   // Receives the traffic log (one decoded line per datagram) and the model's
   // notes ("command 14 (output forcing) carried out: ..."); "log off" and
@@ -81,15 +92,6 @@ class Terminal {
   void set_log(std::function<void(const std::string &line)> sink);
 
  private:
-  struct Command;
-  static const std::vector<Command> &commands();
-
-  std::string full_name(const std::string &name) const;
-  std::string describe_field(const std::string &name) const;
-  std::string set_value(const std::string &name, std::vector<std::uint8_t> value);
-  std::string pause(long ms);
-
-  TerminalOptions options_;
   std::unique_ptr<SharedDataService> service_;
   std::unique_ptr<KtrvModel> model_;
   std::atomic<bool> traffic_log_on_{true};

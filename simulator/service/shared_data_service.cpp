@@ -157,11 +157,14 @@ struct SharedDataService::Impl {
       log("ignored: " + reason);
       return;
     }
-    if (vekx::get_u16(kept, vekx::offset::message_type) != vekx::message_type::field_access)
-      return;  // display, keystroke and unknown types: never answered
+    const std::string name = slot_name(&kept[vekx::offset::target_name]);
+    // Display, keystroke and unknown types are never answered.
+    if (vekx::get_u16(kept, vekx::offset::message_type) != vekx::message_type::field_access) {
+      if (FieldStore::key(name) == vekx::display_object_name(node - 1).data()) display.take(kept);
+      return;
+    }
 
     const std::uint8_t operation = kept[vekx::offset::operation];
-    const std::string name = slot_name(&kept[vekx::offset::target_name]);
     if (!names_our_node(&kept[vekx::offset::target_name])) {
       send_reply(make_reply(kept, status::other_node, {}), from);
       return;
@@ -238,6 +241,7 @@ struct SharedDataService::Impl {
   FieldStore fields;
   FaultPlan faults;
   TrafficRecorder traffic;
+  DisplayObject display;
 
   // Held while a hook runs, so that replacing a hook waits for it.
   std::mutex hook_mutex;
@@ -292,6 +296,7 @@ const FieldStore &SharedDataService::fields() const { return impl_->fields; }
 FaultPlan &SharedDataService::faults() { return impl_->faults; }
 TrafficRecorder &SharedDataService::traffic() { return impl_->traffic; }
 const TrafficRecorder &SharedDataService::traffic() const { return impl_->traffic; }
+const DisplayObject &SharedDataService::display() const { return impl_->display; }
 
 void SharedDataService::on_write(WriteHook hook) {
   std::lock_guard lock(impl_->hook_mutex);

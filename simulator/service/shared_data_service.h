@@ -1,5 +1,6 @@
 // The terminal's shared-data service: one UDP socket on the terminal's
-// address and port, answering field reads and writes from its field store.
+// address and port, answering field reads and writes from its field store
+// and taking display requests into its display object.
 // Tests drive it in-process; vekxsim wraps it in a program.
 //
 // Thread model: start() runs the receive loop on a thread of its own until
@@ -16,6 +17,7 @@
 #include <system_error>
 #include <vector>
 
+#include "display_object.h"
 #include "fault_plan.h"
 #include "field_store.h"
 #include "traffic_recorder.h"
@@ -47,6 +49,8 @@ class SharedDataService {
   // Every datagram received and sent, in order.
   TrafficRecorder &traffic();
   const TrafficRecorder &traffic() const;
+  // What display requests to the node's display object put on its display.
+  const DisplayObject &display() const;
 
   // The hooks run on the service thread: on_write after a write was applied
   // and before it is answered, on_read before a read is answered (so that

@@ -42,12 +42,15 @@ class LibraryAgainstTerminal : public ::testing::Test {
   std::unique_ptr<vekxsim::Terminal> terminal;
 };
 
-// The one place that checks the console's fields against the terminal.
+// The one place that checks the console's fields against the terminal: the
+// names as they travel, spelled out here and nowhere else, so that a wrong
+// name in the field map both sides share fails.
 TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   for (const char *one_byte :
        {"/t1/vek15", "/t1/bx297", "/t1/bx298", "/t1/bx251", "/t1/bx252", "/t1/p_100", "/t1/p_101", "/t1/p_102",
         "/t1/p_103", "/t1/p_108", "/t1/p_109", "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e",
-        "/t1/p_10f", "/t1/bx201", "/t1/bx212"}) {
+        "/t1/p_10f", "/t1/bx201", "/t1/bx202", "/t1/bx203", "/t1/bx204", "/t1/bx205", "/t1/bx206", "/t1/bx207",
+        "/t1/bx208", "/t1/bx209", "/t1/bx210", "/t1/bx211", "/t1/bx212"}) {
     read(one_byte, 1);
     ASSERT_FALSE(HasFailure()) << "stopped at the first field that failed";
   }
@@ -59,6 +62,20 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   const std::string forty(40, 'x'), twenty(20, 'y');
   EXPECT_EQ(VekWrite("/t1/Lit01", 40, forty.data()), 0);
   EXPECT_EQ(VekWrite("/t1/Lit02", 20, twenty.data()), 0);
+}
+
+// What VekDisplayText puts on the display shows, in Windows-1252, beside
+// the KTRV display lines, until VekResetDisplay gives the display back.
+TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
+  const auto shown = [&] {
+    const std::string reply = terminal->control("display");
+    return reply.substr(reply.rfind('\n') + 1);
+  };
+  EXPECT_EQ(shown(), "display text none");
+  ASSERT_EQ(VekDisplayText(1, "GROSS \xD6L   42 kg"), 0);
+  EXPECT_TRUE(eventually([&] { return shown() == "display text \"GROSS \xC3\x96L   42 kg\""; })) << shown();
+  ASSERT_EQ(VekResetDisplay(1), 0);
+  EXPECT_TRUE(eventually([&] { return shown() == "display text none"; })) << shown();
 }
 
 // The largest field that a 600-byte reply can carry reads whole; a write of

@@ -15,7 +15,6 @@
 
 using namespace vekx_test;
 using vekxsim::SharedDataService;
-namespace status = vekxsim::status;
 
 namespace {
 
@@ -56,15 +55,18 @@ TEST_F(ServiceWire, ReadAndWriteRepliesByteForByte) {
   EXPECT_EQ(read->size(), 31u);
 }
 
+// The status bytes as they travel: 3 no such field, 4 another node's field,
+// 5 unknown operation, 6 too large, 7 store full.
 TEST_F(ServiceWire, StatusesOfMissingFieldsOtherNodesAndUnknownOperations) {
-  EXPECT_EQ(status_for(read_request("/t1/nothere", 1)), status::no_such_field);
+  EXPECT_EQ(status_for(read_request("/t1/nothere", 1)), 3);
   // A terminal has a fixed set of fields: a write does not make one.
-  EXPECT_EQ(status_for(write_request("/t1/nothere", {1}, 2)), status::no_such_field);
+  EXPECT_EQ(status_for(write_request("/t1/nothere", {1}, 2)), 3);
   EXPECT_FALSE(service.fields().get("/t1/nothere"));
   service.fields().set("/t1/bx298", {1});
-  EXPECT_EQ(status_for(read_request("/t2/bx298", 3)), status::other_node);
-  EXPECT_EQ(status_for(write_request("/t2/bx298", {5}, 4)), status::other_node);
-  EXPECT_EQ(status_for(record(4097, 99, "/t1/bx298", 5)), status::bad_operation);
+  EXPECT_EQ(status_for(read_request("/t2/bx298", 3)), 4);
+  EXPECT_EQ(status_for(write_request("/t2/bx298", {5}, 4)), 4);
+  EXPECT_EQ(status_for(read_request("/T1/bx298", 7)), 0) << "an upper-case T names this node too";
+  EXPECT_EQ(status_for(record(4097, 99, "/t1/bx298", 5)), 5);
   service.fields().set_status("/t1/bx298", 9);
   const auto reply = client.exchange(read_request("/t1/bx298", 6), service.port());
   ASSERT_TRUE(reply);
@@ -82,32 +84,34 @@ TEST_F(ServiceWire, TheLargestFieldAndWritesTooLargeForIt) {
   EXPECT_THROW(service.fields().set("/t1/big", Bytes(571, 'z')), std::length_error);
   service.fields().set_lenient(true);
   for (std::size_t length : {std::size_t{571}, std::size_t{5000}})
-    EXPECT_EQ(status_for(write_request("/t1/big", Bytes(length, 'y'), 2)), status::too_large) << length;
+    EXPECT_EQ(status_for(write_request("/t1/big", Bytes(length, 'y'), 2)), 6) << length;
   EXPECT_EQ(service.fields().get("/t1/big"), Bytes(570, 'z'));
   service.fields().set("/t1/small", {0}, 1);
-  EXPECT_EQ(status_for(write_request("/t1/small", {1, 2}, 3)), status::too_large);
+  EXPECT_EQ(status_for(write_request("/t1/small", {1, 2}, 3)), 6);
 }
 
 TEST_F(ServiceWire, LenientWritesCreateFieldsUpToTheFieldCount) {
   service.fields().set_lenient(true);
-  EXPECT_EQ(status_for(write_request("/t1/new", {7}, 1)), status::ok);
+  EXPECT_EQ(status_for(write_request("/t1/new", {7}, 1)), 0);
   EXPECT_EQ(service.fields().get("/t1/new"), Bytes{7});
   for (std::size_t i = 1; i < vekxsim::limits::fields; ++i) service.fields().set("/t1/f" + std::to_string(i), {});
-  EXPECT_EQ(status_for(write_request("/t1/onemore", {1}, 2)), status::store_full);
-  EXPECT_EQ(status_for(write_request("/t1/f7", {1}, 3)), status::ok) << "existing fields still take writes";
+  EXPECT_EQ(status_for(write_request("/t1/onemore", {1}, 2)), 7);
+  EXPECT_EQ(status_for(write_request("/t1/f7", {1}, 3)), 0) << "existing fields still take writes";
 }
 
 TEST_F(ServiceWire, DisplayAndKeystrokeMessagesAreRecordedButNeverAnswered) {
   const std::uint16_t types[] = {1073, 1072, 1027, 1024};
   for (std::uint8_t i = 0; i < 4; ++i) client.send(record(types[i], 0, "/t1/cnpl1", i, {1, 'A'}, 2), service.port());
+  client.send(record(1072, 0, "/t2/cnpl1", 4, Bytes(17, 1), 2), service.port());  // another node's display text
   service.fields().set("/t1/bx298", {0});
   // Datagrams from one socket arrive in order: the first answer must be the read's.
   const auto reply = client.exchange(read_request("/t1/bx298", 5), service.port());
   ASSERT_TRUE(reply);
   EXPECT_EQ(sequence_of(*reply), 5);
   EXPECT_FALSE(client.receive(100ms));
+  EXPECT_FALSE(service.display().text()) << "none of them a display text for node 1";
   const auto in = service.traffic().inbound();
-  ASSERT_EQ(in.size(), 5u);
+  ASSERT_EQ(in.size(), 6u);
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(type_of(in[i].bytes), types[i]);
   EXPECT_EQ(in[0].peer_port, client.port());
 }
@@ -119,11 +123,13 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   });
   service.fields().set("/t1/bx297", {0});
   Bytes wrong_marker = read_request("/t1/bx297", 1), long_claim = read_request("/t1/bx297", 2),
-        oversized = read_request("/t1/bx297", 3);
+        oversized = read_request("/t1/bx297", 3), no_closing_zero = write_request("/t1/bx297", {7}, 4);
   wrong_marker[1] = 99;
-  long_claim[27] = 0xFF;     // 255 data bytes claimed, none there
-  oversized.resize(700, 0);  // a read is never longer than 30 bytes
-  for (const Bytes &bad : {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized})
+  long_claim[27] = 0xFF;       // 255 data bytes claimed, none there
+  oversized.resize(700, 0);    // a read is never longer than 30 bytes
+  no_closing_zero.pop_back();  // its length claims one byte more than it carries
+  for (const Bytes &bad :
+       {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized, no_closing_zero})
     client.send(bad, service.port());
   const auto reply = client.exchange(read_request("/t1/bx297", 6), service.port());
   ASSERT_TRUE(reply);
@@ -131,7 +137,7 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   EXPECT_EQ(value_of(*reply), Bytes{0});  // and none changed the field
   EXPECT_EQ(service.traffic().inbound().at(4).bytes.size(), 700u);
   std::lock_guard lock(log_mutex);
-  EXPECT_EQ(std::count_if(log_lines.begin(), log_lines.end(), [](auto &l) { return l.rfind("ignored: ", 0) == 0; }), 5);
+  EXPECT_EQ(std::count_if(log_lines.begin(), log_lines.end(), [](auto &l) { return l.rfind("ignored: ", 0) == 0; }), 6);
 }
 
 TEST(ServiceBind, PortInUseAndBadArgumentsThrow) {

@@ -11,7 +11,11 @@
 #include "terminal.h"
 
 using namespace vekx_test;
+using vekxsim::ControlReply;
 using vekxsim::OutputForce;
+using vekxsim::ReplyItems;
+using vekxsim::ReplyList;
+using vekxsim::ReplyValue;
 using vekxsim::Terminal;
 using vekxsim::TerminalOptions;
 
@@ -150,9 +154,16 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
 }
 
 // The control command language of Terminal::control: what its commands
-// reply and what they refuse (the fault commands are one-line calls into the
-// fault plan, which the library's tests drive).
+// reply and what they refuse, the data its replies carry, and what its fault
+// words do on the wire.
 bool is_error(const std::string &reply) { return reply.rfind("error: ", 0) == 0; }
+
+// A named value of a reply's data.
+ReplyValue item(const ReplyItems &items, const std::string &name) {
+  for (const auto &[n, v] : items)
+    if (n == name) return v;
+  return "no " + name;
+}
 
 TEST(Control, FieldsKeysAndInputsWithTheirLimits) {
   Terminal t;
@@ -198,6 +209,58 @@ TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
   std::lock_guard lock(m);
   EXPECT_EQ(lines, std::vector<std::string>{"ktrv: event 102 queued behind the unacknowledged event 54"})
       << "with the log off, the model's notes and no traffic";
+}
+
+// A program reads a reply's data, not its text: a field's bytes, the
+// events waiting, the traffic as records, and why a command was refused.
+TEST(Control, RepliesCarryTheirDataBesideTheirText) {
+  Terminal t;
+  t.control("sethex raw ff 00");
+  EXPECT_EQ(item(t.control_reply("get raw").data, "bytes"), ReplyValue(Bytes{0xff, 0x00}));
+  t.control("event 104");
+  EXPECT_EQ(item(t.control_reply("events").data, "queued"), ReplyValue(ReplyList{104}));
+  RawClient client;
+  const auto reply = client.exchange(read_request("/t1/bx298", 7), t.port());
+  ASSERT_TRUE(reply);
+  const ReplyValue traffic = item(t.control_reply("traffic 1").data, "traffic");
+  const auto *records = std::get_if<ReplyList>(&traffic.value);
+  ASSERT_TRUE(records && records->size() == 1);
+  const auto &last = std::get<ReplyItems>(records->front().value);
+  EXPECT_EQ(item(last, "bytes"), ReplyValue(*reply)) << "the reply that went out";
+  EXPECT_EQ(item(last, "inbound"), ReplyValue(false));
+  const ControlReply refused = t.control_reply("get nothere");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.text, "no field /t1/nothere");
+}
+
+// Each fault word as an operator types it, seen on the wire.
+TEST(Control, FaultWordsActOnTheWire) {
+  Terminal t;
+  RawClient client;
+  std::uint8_t sequence = 0;
+  // The first datagram back after a read of the field, if one comes in time.
+  const auto answer = [&](const std::string &field, std::chrono::milliseconds wait = 2000ms) {
+    client.send(read_request(field, ++sequence), t.port());
+    return client.receive(wait);
+  };
+  EXPECT_EQ(t.control("silent on"), "silent: nothing is answered");
+  EXPECT_FALSE(answer("/t1/bx298", 200ms));
+  EXPECT_EQ(t.control("silent off"), "answering again");
+  EXPECT_TRUE(answer("/t1/bx298"));
+  EXPECT_EQ(t.control("drop 1"), "dropping the next 1 replies");
+  EXPECT_FALSE(answer("/t1/bx298", 200ms));
+  EXPECT_TRUE(answer("/t1/bx298")) << "only one dropped";
+  EXPECT_EQ(t.control("fieldsilent bx297 on"), "reads of /t1/bx297 go unanswered");
+  EXPECT_FALSE(answer("/t1/bx297", 200ms));
+  EXPECT_TRUE(answer("/t1/bx298")) << "other fields are answered";
+  EXPECT_EQ(t.control("decoy sequence"), "a wrong-sequence reply goes before the next reply");
+  const auto decoy = answer("/t1/bx298"), real = client.receive();
+  ASSERT_TRUE(decoy && real);
+  EXPECT_EQ(sequence_of(*decoy), sequence - 1);
+  EXPECT_EQ(sequence_of(*real), sequence);
+  EXPECT_EQ(t.control("replydelay 1000"), "replydelay 1000 ms");
+  EXPECT_FALSE(answer("/t1/bx298", 300ms)) << "not before its time";
+  EXPECT_TRUE(client.receive()) << "but after it";
 }
 
 TEST(Control, QuitAndSleepEndTogether) {

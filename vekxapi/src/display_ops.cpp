@@ -12,14 +12,7 @@ namespace vekx {
 
 namespace {
 
-constexpr std::size_t display_text_bytes = 16;
-constexpr std::size_t largest_one_way = record_overhead + 1 + display_text_bytes;  // 47
-
-// The data bytes the terminal's display object takes. What they mean lies
-// with the terminal; the library only sends them.
-constexpr std::uint8_t display_object = 1;  // leads every display message's data
-constexpr std::uint8_t open_text = 7;       // display control: a text follows
-constexpr std::uint8_t reset = 0;           // display control: back to the terminal's own display
+constexpr std::size_t largest_one_way = record_overhead + 1 + display::text_bytes;  // 47
 
 // Guards shared by the three operations, in this order.
 int check_node(std::int16_t node) {
@@ -28,16 +21,9 @@ int check_node(std::int16_t node) {
   return VEKX_OK;
 }
 
-// "/tx/cnpl1" with the node's character in place of the x.
-std::array<char, name_slot_size> display_object_name(std::int16_t node) {
-  std::array<char, name_slot_size> name{'/', 't', 'x', '/', 'c', 'n', 'p', 'l', '1', '\0'};
-  name[2] = node_character(node - 1);
-  return name;
-}
-
 int send_one_way(std::int16_t node, std::uint16_t type, const std::uint8_t *data, std::size_t length) {
   std::array<std::uint8_t, largest_one_way> record{};
-  const std::array<char, name_slot_size> name = display_object_name(node);
+  const std::array<char, name_slot_size> name = display_object_name(node - 1);
   put_request_header(record, {ReplyMode::one_way, type, state().process_name, name.data(), operation::none,
                               static_cast<std::uint16_t>(length)});
   std::memcpy(record.data() + offset::data, data, length);
@@ -49,18 +35,18 @@ int send_one_way(std::int16_t node, std::uint16_t type, const std::uint8_t *data
 std::int16_t display_text(std::int16_t node, const char *text) {
   if (int refused = check_node(node)) return static_cast<std::int16_t>(refused);
   if (text == nullptr) return VEKX_BAD_ARGUMENT;
-  const std::uint8_t control[2] = {display_object, open_text};
+  const std::uint8_t control[2] = {display::object, display::open_text};
   if (int result = send_one_way(node, message_type::display_control, control, sizeof control))
     return static_cast<std::int16_t>(result);
-  std::uint8_t line[1 + display_text_bytes];
-  line[0] = display_object;
-  std::memcpy(line + 1, text, display_text_bytes);  // a zero byte does not end the copy
+  std::uint8_t line[1 + display::text_bytes];
+  line[0] = display::object;
+  std::memcpy(line + 1, text, display::text_bytes);  // a zero byte does not end the copy
   return static_cast<std::int16_t>(send_one_way(node, message_type::display_text, line, sizeof line));
 }
 
 std::int16_t reset_display(std::int16_t node) {
   if (int refused = check_node(node)) return static_cast<std::int16_t>(refused);
-  const std::uint8_t control[2] = {display_object, reset};
+  const std::uint8_t control[2] = {display::object, display::reset};
   return static_cast<std::int16_t>(send_one_way(node, message_type::display_control, control, sizeof control));
 }
 

@@ -44,6 +44,17 @@ inline constexpr std::uint16_t keystroke_kind1 = 1027;  // 0x0403
 inline constexpr std::uint16_t keystroke_kind2 = 1024;  // 0x0400
 }  // namespace message_type
 
+// The data of the display messages. Each starts with display::object; a
+// display control's second byte opens a text or gives the display back to
+// the terminal's own program; a display text carries text_bytes characters.
+// What the bytes mean lies with the terminal.
+namespace display {
+inline constexpr std::uint8_t object = 1;
+inline constexpr std::uint8_t open_text = 7;
+inline constexpr std::uint8_t reset = 0;
+inline constexpr std::size_t text_bytes = 16;
+}  // namespace display
+
 namespace operation {
 inline constexpr std::uint8_t none = 0;
 inline constexpr std::uint8_t write = 16;

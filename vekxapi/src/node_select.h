@@ -2,8 +2,11 @@
 #ifndef VEKX_NODE_SELECT_H
 #define VEKX_NODE_SELECT_H
 
+#include <array>
 #include <cstdint>
 #include <span>
+
+#include "message_record.h"
 
 namespace vekx {
 
@@ -24,6 +27,15 @@ NodeSelection select_node(std::span<const std::uint8_t> request);
 inline constexpr char node_character(int node_index) { return static_cast<char>('1' + node_index); }
 // The node index a node character names; outside 0..15 for any other byte.
 inline constexpr int node_index_of(char c) { return c - node_character(0); }
+
+// The name of node index i's display object, which display and keystroke
+// messages address: "/tx/cnpl1" with the node's character for the x, and a
+// closing zero.
+inline constexpr std::array<char, name_slot_size> display_object_name(int node_index) {
+  std::array<char, name_slot_size> name{'/', 't', 'x', '/', 'c', 'n', 'p', 'l', '1', '\0'};
+  name[2] = node_character(node_index);
+  return name;
+}
 
 }  // namespace vekx
 

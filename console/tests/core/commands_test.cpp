@@ -17,7 +17,7 @@ namespace {
 std::vector<std::pair<std::int64_t, Bytes>> mailboxReads(const std::vector<Call> &calls) {
   std::vector<std::pair<std::int64_t, Bytes>> reads;
   for (const Call &c : calls)
-    if (c.kind == Call::read && c.field == fields::kCommandMailbox) reads.emplace_back(c.when, c.data);
+    if (c.kind == Call::read && c.field == fields::command_mailbox) reads.emplace_back(c.when, c.data);
   return reads;
 }
 
@@ -51,9 +51,9 @@ TEST_F(ConsoleTest, AnOutputBoxWritesItsStateEachTimeAndOut1WaitsFirst) {
 
 TEST_F(ConsoleTest, ClearOutputsUnticksTickedBoxesOneByOne) {
   start();
-  Strings expected;
-  for (const char *f : fields::kOutputs) expected.push_back(std::string(f) + "=01");
-  expected.insert(expected.end(), {"/t1/bx297=0e", "/t1/bx297"});
+  Strings expected = {"/t1/bx201=01", "/t1/bx202=01", "/t1/bx203=01", "/t1/bx204=01", "/t1/bx205=01",
+                      "/t1/bx206=01", "/t1/bx207=01", "/t1/bx208=01", "/t1/bx209=01", "/t1/bx210=01",
+                      "/t1/bx211=01", "/t1/bx212=01", "/t1/bx297=0e", "/t1/bx297"};
   EXPECT_EQ(clicked(controlIdOf("OutputsOff")), expected) << "none ticked";
 
   window.click(kOutputBoxes[0]);
@@ -141,7 +141,7 @@ TEST_F(ConsoleTest, StopDuringAWaitWaitsForTheNextStart) {
   window.at(1000, [&] {
     EXPECT_EQ(terminal.calls().back().result, VEKX_NOT_REGISTERED) << "the reads fail while stopped";
     terminal.setMailboxDelay(0);
-    terminal.setByte(fields::kCommandMailbox, 0);
+    terminal.setByte(fields::command_mailbox, 0);
     terminal.clearCalls();
     start();
   });

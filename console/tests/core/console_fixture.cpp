@@ -72,13 +72,13 @@ void FakeWindow::runFor(std::int64_t ms) {
 
 FakeTerminal::FakeTerminal(const FakeWindow &clock) : clock_(clock) {
   // What a terminal holds when nothing has happened yet.
-  set(fields::kWeight1, "    0.00");
-  for (const char *f : {fields::kWeightSelector, fields::kCommandMailbox, fields::kEventMailbox, fields::kLiteralSource,
-                        fields::kTerminator})
+  set(fields::weight_1, "    0.00");
+  for (const char *f : {fields::weight_selector, fields::command_mailbox, fields::event_mailbox, fields::literal_source,
+                        fields::literal_terminator})
     setByte(f, 0);
-  for (const char *f : fields::kInputs) setByte(f, 0);
-  set(fields::kLiteral, std::string(48, '\0'));
-  set(fields::kLowerDisplay, std::string(50, ' '));
+  for (const char *f : fields::inputs) setByte(f, 0);
+  set(fields::literal, std::string(48, '\0'));
+  set(fields::lower_display, std::string(50, ' '));
 }
 
 std::int16_t FakeTerminal::record(Call::Kind kind, const std::string &field, Bytes data, std::int16_t result) {
@@ -108,7 +108,7 @@ std::int16_t FakeTerminal::read(const char *fieldName, std::int16_t bufferSize, 
   }
   if (failure != 0) return record(Call::read, name, {}, failure);
   Bytes value = fields_[name];
-  if (name == fields::kCommandMailbox && mailboxBusy_ > 0) {
+  if (name == fields::command_mailbox && mailboxBusy_ > 0) {
     --mailboxBusy_;
     value = {codes::kCommandNotYetTaken};
   }
@@ -126,7 +126,7 @@ std::int16_t FakeTerminal::write(const char *fieldName, std::int16_t dataLength,
   const Bytes value(bytes, bytes + dataLength);
   if (!registered_) return record(Call::write, name, value, VEKX_NOT_REGISTERED);
   fields_[name] = value;
-  if (name == fields::kCommandMailbox) {
+  if (name == fields::command_mailbox) {
     mailboxBusy_ = mailboxDelay_;
     setByte(name, 0);  // what it reads once the command is taken
   }
@@ -137,7 +137,7 @@ std::vector<std::string> FakeTerminal::described(bool withPoll) const {
   std::vector<std::string> out;
   for (const Call &c : calls_) {
     if (c.result == VEKX_NOT_REGISTERED) continue;  // nothing reached the terminal
-    if (c.kind == Call::read && (withPoll || c.field == fields::kCommandMailbox)) out.push_back(c.field);
+    if (c.kind == Call::read && (withPoll || c.field == fields::command_mailbox)) out.push_back(c.field);
     if (c.kind == Call::write) out.push_back(c.field + "=" + vekx_common::hex_text(c.data));
   }
   return out;

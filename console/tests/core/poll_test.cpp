@@ -2,11 +2,14 @@
 // what it shows of them, and what failed reads leave behind.
 #include "colours.h"
 #include "console_fixture.h"
-#include "terminal_fields.h"
 #include "vekxapi.h"
 
 namespace ktrv::test {
 namespace {
+
+// The inputs as In1..In12 show them: p_103 is followed by p_108.
+const Strings kInputFields = {"/t1/p_100", "/t1/p_101", "/t1/p_102", "/t1/p_103", "/t1/p_108", "/t1/p_109",
+                              "/t1/p_10a", "/t1/p_10b", "/t1/p_10c", "/t1/p_10d", "/t1/p_10e", "/t1/p_10f"};
 
 // A tick every 300 ms reads its fields in order and writes none.
 TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
@@ -24,7 +27,7 @@ TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
   for (Row r : rows) {
     terminal.setByte("/t1/bx298", static_cast<std::uint8_t>(r.event));
     terminal.setByte("/t1/bx251", static_cast<std::uint8_t>(r.source));
-    r.head.insert(r.head.end(), fields::kInputs.begin(), fields::kInputs.end());
+    r.head.insert(r.head.end(), kInputFields.begin(), kInputFields.end());
     r.head.push_back("/t1/bd001");
     const std::int64_t before = window.now();
     EXPECT_EQ(oneTick(), r.head) << "event " << r.event << " source " << r.source;
@@ -89,7 +92,7 @@ TEST_F(ConsoleTest, AnEventShowsItsMessageAndAsksForAcknowledge) {
 TEST_F(ConsoleTest, OnlyAValueOfOneTicksAnInputAndAFailedReadCopiesItsNeighbour) {
   start();
   const std::uint8_t values[] = {1, 0, 2, 255, 1, 1, 0, 0, 0, 0, 0, 1};
-  for (int i = 0; i < 12; ++i) terminal.setByte(fields::kInputs[i], values[i]);
+  for (int i = 0; i < 12; ++i) terminal.setByte(kInputFields[i], values[i]);
   window.click(kInputBoxes[1]);  // an operator's click lasts until the next tick
   window.runTicks(1);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(window.isChecked(kInputBoxes[i]), values[i] == 1) << "In" << i + 1;

@@ -1,0 +1,61 @@
+// Control commands on the event mailbox: post events, show those waiting,
+// acknowledge as the console does, and literals keyed in on the terminal or
+// received on its serial port.
+#include "control_commands.h"
+#include "control_text.h"
+
+namespace vekxsim::control {
+
+using namespace control_text;
+
+namespace {
+
+constexpr const char *queue_full = "event queue full";
+
+}  // namespace
+
+ControlReply event(Terminal &t, const std::string &args) {
+  const auto n = whole_number(args, 1, 255);
+  if (!n) return ControlReply::refused("usage: event 1..255");
+  if (!t.model().post_event(static_cast<std::uint8_t>(*n))) return ControlReply::refused(queue_full);
+  const bool posted = t.model().event_in_mailbox() == *n && t.model().queued_events().empty();
+  return ControlReply::done("event " + std::to_string(*n) + (posted ? " posted" : " queued"),
+                            {{"event", *n}, {"posted", posted}});
+}
+
+ControlReply events(Terminal &t, const std::string &) {
+  const std::uint8_t mailbox = t.model().event_in_mailbox();
+  const auto queued = t.model().queued_events();
+  std::string out = "mailbox " + std::to_string(mailbox) + ", queued:";
+  if (queued.empty()) out += " none";
+  for (auto code : queued) out += ' ' + std::to_string(code);
+  return ControlReply::done(out, {{"mailbox", mailbox}, {"queued", number_list(queued)}});
+}
+
+ControlReply ack(Terminal &t, const std::string &) {
+  t.model().acknowledge_event();
+  const std::uint8_t mailbox = t.model().event_in_mailbox();
+  return ControlReply::done("event mailbox cleared, now " + std::to_string(mailbox), {{"mailbox", mailbox}});
+}
+
+ControlReply key(Terminal &t, const std::string &args) {
+  // The terminator is the last word; everything before it is the text.
+  const std::string all = trim(args);
+  const std::size_t cut = all.find_last_of(" \t");
+  const std::string key_word = cut == std::string::npos ? all : all.substr(cut + 1);
+  const std::string text = cut == std::string::npos ? std::string() : trim(all.substr(0, cut));
+  const auto code = terminator_code(key_word);
+  if (all.empty() || !code) return ControlReply::refused("usage: key TEXT TERMINATOR (code 0..255 or a key name)");
+  if (!t.model().key_literal(text, *code)) return ControlReply::refused(queue_full);
+  const std::string name = terminator_name(*code);
+  return ControlReply::done(
+      "keyed \"" + text + "\" ended by " + std::to_string(*code) + (name.empty() ? "" : " (" + name + ")"),
+      {{"text", text}, {"terminator", *code}, {"terminator_name", name}});
+}
+
+ControlReply serial(Terminal &t, const std::string &args) {
+  if (!t.model().serial_literal(args)) return ControlReply::refused(queue_full);
+  return ControlReply::done("serial \"" + args + "\"", {{"text", args}});
+}
+
+}  // namespace vekxsim::control

@@ -1,0 +1,108 @@
+// Control commands about the simulator as a whole: the help list, its
+// status, the recorded traffic, the traffic log, pauses and quitting.
+#include <sstream>
+
+#include "control_commands.h"
+#include "control_language.h"
+#include "control_text.h"
+#include "traffic_line.h"
+#include "vekx_wire.h"
+
+namespace vekxsim::control {
+
+using namespace control_text;
+
+namespace {
+
+// The field a datagram is about: a request names it as its target, a reply
+// as its source.
+std::string field_name_of(const TrafficRecord &r) {
+  const std::size_t slot = r.inbound ? vekx::offset::target_name : vekx::offset::source_name;
+  std::string name;
+  for (std::size_t i = slot; i < slot + vekx::name_slot_size && i < r.bytes.size() && r.bytes[i] != 0; ++i)
+    name.push_back(static_cast<char>(r.bytes[i]));
+  return name;
+}
+
+ReplyItems traffic_record(const TrafficRecord &r, const std::string &line) {
+  return {{"inbound", r.inbound},
+          {"peer_port", r.peer_port},
+          {"size", r.received_size ? r.received_size : r.bytes.size()},
+          {"field", field_name_of(r)},
+          {"bytes", r.bytes},
+          {"line", line}};
+}
+
+}  // namespace
+
+ControlReply help(Terminal &, const std::string &) { return ControlReply::done(control_help()); }
+
+ControlReply status(Terminal &t, const std::string &) {
+  KtrvModel &model = t.model();
+  const auto queued = model.queued_events();
+  const auto pending = model.pending_command();
+  const std::string faults = t.service().faults().summary();
+  std::ostringstream out;
+  out << "port " << t.port() << ", node " << t.service().node() << ", weight " << weight_text(model.target_weight())
+      << ", event mailbox " << int(model.event_in_mailbox()) << ", queued events " << queued.size()
+      << ", command delay " << model.command_delay().count() << " ms";
+  if (pending) out << ", command " << int(*pending) << " pending";
+  out << ", faults: " << faults;
+  ReplyItems data = {{"port", t.port()},
+                     {"node", t.service().node()},
+                     {"weight", model.target_weight()},
+                     {"event_mailbox", model.event_in_mailbox()},
+                     {"queued_events", number_list(queued)},
+                     {"command_delay_ms", model.command_delay().count()},
+                     {"faults", faults}};
+  if (pending) data.emplace_back("pending_command", *pending);
+  return ControlReply::done(out.str(), std::move(data));
+}
+
+ControlReply traffic(Terminal &t, const std::string &args) {
+  Split arg = first_word(args);
+  long n = 20;
+  if (const auto count = whole_number(arg.word, 1, 100000)) {
+    n = *count;
+    arg = first_word(arg.rest);
+  }
+  const std::string pattern = arg.word;
+  if (!arg.rest.empty()) return ControlReply::refused("usage: traffic [N] [FIELD-PATTERN]");
+  std::vector<TrafficRecord> shown;
+  for (auto &r : t.service().traffic().all())
+    if (pattern.empty() || field_name_of(r).find(pattern) != std::string::npos) shown.push_back(std::move(r));
+  const std::size_t from = shown.size() > static_cast<std::size_t>(n) ? shown.size() - n : 0;
+  std::string out;
+  ReplyList records;
+  for (std::size_t i = from; i < shown.size(); ++i) {
+    // The record keeps the monotonic time; the line shows the time of day.
+    const auto age = std::chrono::steady_clock::now() - shown[i].when;
+    const auto wall =
+        std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(age);
+    const std::string line = traffic_line(shown[i], wall);
+    out += (out.empty() ? "" : "\n") + line;
+    records.emplace_back(traffic_record(shown[i], line));
+  }
+  return ControlReply::done(out.empty() ? "no traffic" : out, {{"traffic", std::move(records)}});
+}
+
+ControlReply log(Terminal &t, const std::string &args) {
+  const auto on = on_off(args);
+  if (!on) return ControlReply::refused("usage: log on|off");
+  t.set_traffic_log(*on);
+  return ControlReply::done(*on ? "traffic log on" : "traffic log off", {{"log", *on}});
+}
+
+ControlReply sleep(Terminal &t, const std::string &args) {
+  const auto ms = whole_number(args, 0, longest_pause_ms);
+  if (!ms) return ControlReply::refused(usage_ms("sleep"));
+  t.sleep(std::chrono::milliseconds(*ms));
+  return ControlReply::done({});
+}
+
+ControlReply quit(Terminal &t, const std::string &) {
+  t.interrupt();
+  return ControlReply::done("bye");
+}
+
+}  // namespace vekxsim::control
