@@ -26,11 +26,14 @@ constexpr DWORD kPollMs = 100;
 
 HWND findWindow() { return FindWindowW(win32::kWindowClass, L"TEST KTRV"); }
 
+// Whether `seconds` have passed since the tick count `start`.
+bool passed(DWORD start, double seconds) { return GetTickCount() - start >= static_cast<DWORD>(seconds * 1000); }
+
 HWND waitForWindow(double seconds) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  const DWORD start = GetTickCount();
   for (;;) {
     if (const HWND hwnd = findWindow(); hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
-    if (GetTickCount64() >= end) return nullptr;
+    if (passed(start, seconds)) return nullptr;
     Sleep(kPollMs);
   }
 }
@@ -87,10 +90,10 @@ int main(int argc, char **argv) {
   if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
   if (action == "wait-text" && argc == 5) {
     const std::wstring want = wide(argv[3]);
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(argv[4]) * 1000);
+    const DWORD start = GetTickCount();
     std::wstring text;
     while (!readText(target, text) || text != want) {
-      if (GetTickCount64() >= end) {
+      if (passed(start, std::atof(argv[4]))) {
         std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], text.c_str(), want.c_str());
         return 1;
       }
