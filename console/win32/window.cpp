@@ -53,7 +53,7 @@ MainWindow::MainWindow(HINSTANCE instance, Library &library) : instance_(instanc
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(KTRV_ICON));
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = windowBrush_;
   wc.lpszClassName = kWindowClass;
