@@ -116,7 +116,7 @@ void MainWindow::silence() {
 }
 
 void MainWindow::dispatch(MSG &msg) {
-  if (tabbed(msg)) return;
+  if (tabbed(msg) || selectedAll(msg)) return;
   // The dialog manager gives the controls the keyboard as in a dialog box:
   // the space bar clicks a button or ticks a box, Enter comes as IDOK.
   if (hwnd_ != nullptr && IsDialogMessageW(hwnd_, &msg)) return;
@@ -129,6 +129,18 @@ bool MainWindow::tabbed(const MSG &msg) {
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
   moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+  return true;
+}
+
+// Ctrl+A in a text box selects its whole text, on every Windows version:
+// the edit controls of Windows 10 and later do so themselves, older ones
+// (and Wine's) ignore the key. With Alt held it is AltGr+A, a character.
+bool MainWindow::selectedAll(const MSG &msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != 'A') return false;
+  if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+  ControlId row = 0;
+  if (!rowOf(msg.hwnd, row) || layout::kControls[row].kind != Kind::TextBox) return false;
+  SendMessageW(msg.hwnd, EM_SETSEL, 0, -1);
   return true;
 }
 
