@@ -151,7 +151,10 @@ void MainWindow::moveFocus(int step) {
   for (int i = 0; i < count; ++i) {
     if (controls_[kTabRows[static_cast<std::size_t>(i)]].hwnd == focus) at = i;
   }
-  const ControlId next = kTabRows[static_cast<std::size_t>((at + step + count) % count)];
+  int to = at + step;
+  if (to < 0) to = count - 1;
+  if (to >= count) to = 0;
+  const ControlId next = kTabRows[static_cast<std::size_t>(to)];
   SetFocus(controls_[next].hwnd);
   // A text box entered with Tab has its whole text selected.
   if (layout::kControls[next].kind == Kind::TextBox) SendMessageW(controls_[next].hwnd, EM_SETSEL, 0, -1);

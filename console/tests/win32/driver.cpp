@@ -93,9 +93,12 @@ bool keyboard(HWND window, HWND target, const std::wstring &text) {
   RECT r{};
   GetWindowRect(target, &r);
   const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-  std::vector<INPUT> in = {mouseInput(x, y, MOUSEEVENTF_MOVE), mouseInput(x, y, MOUSEEVENTF_LEFTDOWN),
-                           mouseInput(x, y, MOUSEEVENTF_LEFTUP),  keyInput(VK_CONTROL, 0, 0),
-                           keyInput('A', 0, 0),                   keyInput('A', 0, KEYEVENTF_KEYUP),
+  std::vector<INPUT> in = {mouseInput(x, y, MOUSEEVENTF_MOVE),
+                           mouseInput(x, y, MOUSEEVENTF_LEFTDOWN),
+                           mouseInput(x, y, MOUSEEVENTF_LEFTUP),
+                           keyInput(VK_CONTROL, 0, 0),
+                           keyInput('A', 0, 0),
+                           keyInput('A', 0, KEYEVENTF_KEYUP),
                            keyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP)};
   for (const wchar_t c : text) {
     in.push_back(keyInput(0, c, KEYEVENTF_UNICODE));
