@@ -142,13 +142,7 @@ done
 
 work="$(mktemp -d)"
 export work
-simulator=""
-cleanup() {
-  [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
-  wine_prefix_remove
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'vekxsim_stop; wine_prefix_remove; rm -rf "$work"' EXIT
 
 echo "-- a Wine prefix of its own"
 wine_prefix_create

@@ -79,13 +79,7 @@ xp_allowed() {
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
 work="$(mktemp -d)"
-simulator=""
-cleanup() {
-  [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
-  wine_prefix_remove
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'vekxsim_stop; wine_prefix_remove; rm -rf "$work"' EXIT
 
 echo "-- the kits, built twice"
 bash "$root/tools/windows/bundle.sh"

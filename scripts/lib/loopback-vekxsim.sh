@@ -4,7 +4,14 @@
 # it on 127.0.0.1 on a port the system picks, with its traffic log in
 # FOLDER/traffic.log, and points the library at it: exports
 # VEKX_TERMINAL_PORT (the simulator's port) and VEKX_LOCAL_PORT (one that
-# no UDP socket holds). $simulator is its process id: the caller stops it.
+# no UDP socket holds). vekxsim_stop stops it (call it from the caller's
+# EXIT trap).
+simulator=""
+
+vekxsim_stop() {
+  [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
+}
+
 vekxsim_start() {
   local folder=$1 port
   shift
