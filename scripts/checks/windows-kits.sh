@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The two Windows kits as a Windows user gets them (tools/windows/bundle.sh):
 #   - two builds, the second in another folder, give the same zips;
-#   - each zip holds exactly its folder's eleven files; its text files end
+#   - each zip holds exactly its folder's ten files; its text files end
 #     their lines as Windows does, and README.txt fits one screen;
 #   - KTRVtest.exe and VEKXAPI.dll: images of the kit's architecture for
 #     Windows XP (5.1; 5.2 for 64 bits), without debug sections, symbols or
