@@ -153,10 +153,13 @@ for arch in x86 x64; do
   if grep -q 'Type: GROUP_ICON' <<<"$(llvm-readobj --coff-resources "$kit/KTRVtest.exe")"; then pass "KTRVtest.exe has its icon"; else
     fail "KTRVtest.exe has no icon"
   fi
-  # Not a path of this machine: the checkout's, as text or as dlltool
-  # spells it in symbol names.
+  # No path of this machine (the checkout's, as text or as dlltool spells it
+  # in symbol names), nor a source file's path from the toolchain's
+  # libraries (their debug information, or an assertion's text).
   for file in KTRVtest.exe VEKXAPI.dll VEKXAPI.lib libVEKXAPI.dll.a; do
     if grep -a -q -e "$root" -e "$(tr '/.-' '___' <<<"$root")" "$kit/$file"; then fail "$file holds the path $root"; fi
+    sources="$(strings -a "$kit/$file" | grep -E '/[^ ]*\.(c|cc|cpp|h)$' || true)"
+    [ -z "$sources" ] || fail "$file names source files: $(echo $sources | cut -c1-200)"
   done
 
   bash "$root/tools/windows/check-dll.sh" --symbols "$root/build-windows-$arch/$name-debug/VEKXAPI.dll.debug" \
