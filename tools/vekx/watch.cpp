@@ -56,14 +56,6 @@ Seen observe(const Command &c, const FieldSpec &field) {
   return seen;
 }
 
-// A CSV cell: quoted when it holds a comma, a quote or a line break.
-std::string csv_cell(const std::string &text) {
-  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char ch : text) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-  return out + "\"";
-}
-
 void print(std::FILE *out, const Command &c, const std::string &field, const Seen &seen) {
   const std::string when = vekx_common::time_of_day(std::chrono::system_clock::now());
   if (c.csv)
