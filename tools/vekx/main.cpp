@@ -6,7 +6,7 @@
 
 #include "command_line.h"
 #include "refusal_text.h"
-#include "result_text.h"
+#include "exit_status.h"
 #include "run_command.h"
 
 int main(int argc, char **argv) {

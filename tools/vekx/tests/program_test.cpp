@@ -28,7 +28,8 @@ class VekxProgram : public ::testing::Test {
     options.weight = 12.5;  // settled from the start
     terminal = std::make_unique<vekxsim::Terminal>(options);
     // The child inherits these; the library reads them when it registers.
-    vekx_test::use_ports(terminal->port(), vekx_test::free_local_port_pair());
+    local_port = vekx_test::free_local_port_pair();
+    vekx_test::use_ports(terminal->port(), local_port);
   }
 
   Finished vekx(const std::vector<std::string> &args) { return vekx_test::run_program(VEKX_PROGRAM, args); }
@@ -36,6 +37,7 @@ class VekxProgram : public ::testing::Test {
   std::vector<vekxsim::TrafficRecord> received() const { return terminal->service().traffic().inbound(); }
 
   std::unique_ptr<vekxsim::Terminal> terminal;
+  std::uint16_t local_port = 0;
 };
 
 using vekx_test::type_of;
@@ -123,12 +125,17 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
       {{"write", "127.0.0.1", "/t1/wt10l", "x"},
        "vekx: VekWrite /t1/wt10l: terminal status 3 (vekxsim: no such field; a terminal's status bytes are its own)\n",
        3},
-      {{"read", "127.0.0.1", "/t1abc"}, "vekx: VekRead /t1abc: 2 bad argument\n", 4},
+      // Results 2 and 4 name the rule the field name breaks.
+      {{"read", "127.0.0.1", "t1/wt101"},
+       "vekx: VekRead t1/wt101: 2 bad argument: t1/wt101 has one '/'; a field name looks like /t1/wt101\n", 4},
+      {{"write", "127.0.0.1", "/x1/wt101", "1"},
+       "vekx: VekWrite /x1/wt101: 4 bad node: /x1/wt101 has the node letter 'x' where t or T belongs\n", 4},
       {{"read", "127.0.0.1", "/t2/wt101"}, "vekx: VekRead /t2/wt101: 10038 node 2 has no address in 127.0.0.1\n", 5},
-      {{"write", "127.0.0.1", "/x1/abc", "1"},
-       "vekx: VekWrite /x1/abc: 4 bad node or terminal status 4 (vekxsim: another node's field; a terminal's status "
-       "bytes are its own)\n",
-       4},
+      // A short form of an address reaches the host it stands for, with a note.
+      {{"write", "127.0.01", "/t1/wt10l", "x"},
+       "vekx: note: 127.0.01 is 127.0.0.1\nvekx: VekWrite /t1/wt10l: terminal status 3 (vekxsim: no such field; a "
+       "terminal's status bytes are its own)\n",
+       3},
   };
   for (const Case &c : cases) {
     const Finished f = vekx(c.args);
@@ -146,6 +153,29 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
   EXPECT_EQ(silent.err, "vekx: VekRead /t1/bx297: 1 no usable answer from 127.0.0.1:" + port + "\n");
   EXPECT_EQ(silent.exit_status, 1);
   EXPECT_EQ(silent.out, "");
+}
+
+// Two programs on one local port: the second is told which port and which
+// variable moves it.
+TEST_F(VekxProgram, APortInUseNamesThePortAndTheVariable) {
+  const vekx::platform::Socket holder = vekx_test::hold_udp_port(local_port);
+  ASSERT_NE(holder, vekx::platform::no_socket);
+  const Finished f = vekx({"write", "127.0.0.1", "/t1/Lit01", "x"});
+  vekx::platform::close_socket(holder);
+  EXPECT_EQ(f.err, "vekx: VekWrite /t1/Lit01: 10048 local UDP port " + std::to_string(local_port) +
+                       " is in use by another program (a console, vekx or vekxsim?); set VEKX_LOCAL_PORT to a free "
+                       "port\n");
+  EXPECT_EQ(f.exit_status, 5);
+}
+
+// A one-way request the socket would not take is "not sent": nothing
+// listens on the port, so the system refuses the display's second datagram.
+TEST_F(VekxProgram, AOneWayRequestThatFailsIsNotSent) {
+  const std::uint16_t nobody = vekx_test::free_local_port_pair();
+  vekx_test::use_ports(nobody, local_port);
+  const Finished f = vekx({"display", "127.0.0.1", "1", "hi"});
+  EXPECT_EQ(f.err, "vekx: VekDisplayText 1: 1 not sent to 127.0.0.1:" + std::to_string(nobody) + "\n");
+  EXPECT_EQ(f.exit_status, 1);
 }
 
 TEST_F(VekxProgram, BadArgumentsGiveOneLineAndAPointerToHelpAndSendNothing) {
@@ -204,12 +234,18 @@ TEST_F(VekxProgram, WatchWritesCsvWithEmptyValuesAndFailures) {
   terminal->control("fieldstatus Lit50 7");
   EXPECT_TRUE(watch.wait_for_line(
       [](auto &l) { return line_has(l, ",/t1/Lit50,,terminal status 7 (vekxsim: store full; a terminal"); }, 5s));
-  EXPECT_EQ(watch.stop(SIGINT), 0);
+  EXPECT_EQ(watch.stop(SIGINT), 0);  // a read succeeded
+}
+
+TEST_F(VekxProgram, WatchWithoutASuccessfulReadEndsWithTheLastFailure) {
+  RunningProgram watch(VEKX_PROGRAM, {"watch", "127.0.0.1", "/t1/nosuch", "--interval", "20"});
+  ASSERT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, "(terminal status 3"); }, 5s));
+  EXPECT_EQ(watch.stop(SIGTERM), 3);
 }
 
 TEST_F(VekxProgram, WatchEndsAtOnceWhenRegistrationIsRefused) {
   const Finished f = vekx({"watch", "1.2.3.4.5", "/t1/wt101", "--interval", "10"});
-  EXPECT_EQ(f.err, "vekx: VekRegisterProcess 1.2.3.4.5: 5 bad address\n");
+  EXPECT_EQ(f.err, "vekx: VekRegisterProcess 1.2.3.4.5: 5 the address breaks the rules\n");
   EXPECT_EQ(f.exit_status, 4);
   EXPECT_EQ(f.out, "");
 }

@@ -1,9 +1,7 @@
-// Values as vekx shows them, and results with the cause each one names.
+// Values as vekx shows them, and the exit status each result leads to.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "result_text.h"
+#include "exit_status.h"
 #include "value_text.h"
 
 namespace vekx_tool {
@@ -34,20 +32,26 @@ TEST(ValueText, CsvCellsQuoteWhatWouldSplitThem) {
   EXPECT_EQ(csv_cell("a\nb"), "\"a\nb\"");
 }
 
-TEST(ResultText, TerminalStatusesAndTheAmbiguousWriteResults) {
-  EXPECT_EQ(describe_result(200, ResultOrigin::read_or_write).text, "terminal status 200");
-  const ResultDescription either = describe_result(2, ResultOrigin::read_or_write);
-  EXPECT_EQ(either.text, "2 bad argument or terminal status 2");
-  EXPECT_EQ(either.exit_status, 4);
-}
-
-// The address and port of a call that got no answer: the node's own entry
-// of the list, and the terminal port 1701 when no variable sets another.
-// (Each cause through the program itself: VekxProgram.FailuresNameTheirCause.)
-TEST(ResultText, NoAnswerNamesTheNodesAddressAndPort) {
-  ::unsetenv("VEKX_TERMINAL_PORT");
-  EXPECT_EQ(describe_result(1, ResultOrigin::library, {.address_list = "10.0.0.1,127.0.0.1", .field = "/t2/x"}).text,
-            "1 no usable answer from 127.0.0.1:1701");
+TEST(ExitStatus, FollowsWhoseResultItIs) {
+  const struct {
+    std::int16_t result;
+    ResultOrigin origin;
+    const char *field;
+    int exit;
+  } rows[] = {
+      {0, ResultOrigin::library, "", exit_status::success},
+      {1, ResultOrigin::one_way, "", exit_status::no_answer},
+      {1, ResultOrigin::read_or_write, "/t1/x", exit_status::no_answer},
+      {-2, ResultOrigin::library, "", exit_status::refused},
+      {4, ResultOrigin::read_or_write, "/x1/x", exit_status::refused},          // the library checks the name first
+      {4, ResultOrigin::read_or_write, "/t1/x", exit_status::terminal_status},  // so this 4 is the terminal's
+      {200, ResultOrigin::read_or_write, "/t1/x", exit_status::terminal_status},
+      {4, ResultOrigin::terminal, "/t1/x", exit_status::terminal_status},
+      {10048, ResultOrigin::read_or_write, "/t1/x", exit_status::sockets_error},
+  };
+  for (const auto &row : rows)
+    EXPECT_EQ(describe_call_result(row.result, row.origin, {.field = row.field}).exit_status, row.exit)
+        << row.result << " " << row.field;
 }
 
 }  // namespace
