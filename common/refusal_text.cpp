@@ -22,7 +22,8 @@ std::size_t typing_distance(std::string_view a, std::string_view b) {
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::size_t replaced = d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
       d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, replaced});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
     }
   }
   return d[a.size()][b.size()];
@@ -62,7 +63,8 @@ std::string nearest_word(std::string_view typed, std::span<const std::string_vie
 
 std::string unknown_word(std::string_view kind, std::string_view typed, std::span<const std::string_view> known) {
   std::string text = "unknown " + std::string(kind) + " " + shown(typed);
-  if (const std::string nearest = nearest_word(typed, known); !nearest.empty()) text += " (did you mean " + nearest + "?)";
+  if (const std::string nearest = nearest_word(typed, known); !nearest.empty())
+    text += " (did you mean " + nearest + "?)";
   return text;
 }
 

@@ -211,9 +211,8 @@ int main(int argc, char **argv) {
   // The prompt only where a person types the commands: standard input read,
   // a terminal, and this program in its foreground.
   const bool typed = options.read_stdin && ::isatty(STDIN_FILENO) && stdin_is_ours();
-  runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " +
-             options.terminal.listen_address + ":" + std::to_string(terminal->port()) +
-             (typed ? " (type help for commands)" : ""));
+  runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " + options.terminal.listen_address +
+             ":" + std::to_string(terminal->port()) + (typed ? " (type help for commands)" : ""));
 
   std::thread script_thread;
   if (options.script) script_thread = std::thread([&] { runner.run_script(*options.script, script); });

@@ -78,7 +78,8 @@ const std::array option_rows{
 // clang-format on
 
 const OptionRow *row_named(std::string_view name) {
-  const auto row = std::find_if(option_rows.begin(), option_rows.end(), [&](const OptionRow &r) { return r.name == name; });
+  const auto row =
+      std::find_if(option_rows.begin(), option_rows.end(), [&](const OptionRow &r) { return r.name == name; });
   return row == option_rows.end() ? nullptr : &*row;
 }
 

@@ -20,7 +20,8 @@ void note_short_forms(const std::string &address_list, std::FILE *err) {
     const std::string text = address_list.substr(start, end - start);
     vekx::Address address{};
     if (std::count(text.begin(), text.end(), '.') < 3 && vekx::parse_address(text.c_str(), address))
-      std::fprintf(err, "vekx: note: %s is %d.%d.%d.%d\n", text.c_str(), address[0], address[1], address[2], address[3]);
+      std::fprintf(err, "vekx: note: %s is %d.%d.%d.%d\n", text.c_str(), address[0], address[1], address[2],
+                   address[3]);
     start = end + 1;
   }
 }

@@ -16,8 +16,8 @@ enum class ValueForm {
   // bytes, DEL and the code page's undefined bytes escaped as \xNN, a
   // backslash doubled.
   text,
-  dec,        // every byte as a decimal number, separated by spaces
-  hex,        // every byte as two hex digits, separated by spaces
+  dec,  // every byte as a decimal number, separated by spaces
+  hex,  // every byte as two hex digits, separated by spaces
 };
 
 // "text", "dec" or "hex"; nothing for another word.

@@ -51,8 +51,9 @@ Seen observe(const Command &c, const FieldSpec &field) {
   Seen seen;
   seen.has_value = read.answered && read.result == VEKX_OK;
   if (seen.has_value) seen.value = format_value(read.value, field.form);
-  const ResultDescription d = describe_call_result(read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
-                                              {.address_list = c.address_list, .field = field.name});
+  const ResultDescription d =
+      describe_call_result(read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
+                           {.address_list = c.address_list, .field = field.name});
   seen.result = d.text;
   seen.exit_status = d.exit_status;
   return seen;

@@ -17,7 +17,8 @@ std::int16_t register_process(std::int16_t process_type, const char *address_lis
   if (address_list == nullptr && address_count > 0) return VEKX_BAD_ARGUMENT;
   // A simulated terminal on the same PC cannot share port 1701 with the
   // library, so the ports can be moved with two environment variables.
-  const std::optional<std::uint16_t> terminal_port = port_from_environment(terminal_port_variable, highest_terminal_port);
+  const std::optional<std::uint16_t> terminal_port =
+      port_from_environment(terminal_port_variable, highest_terminal_port);
   const std::optional<std::uint16_t> local_port_base = port_from_environment(local_port_variable, highest_local_port);
   if (!terminal_port || !local_port_base) return VEKX_BAD_ARGUMENT;
 
