@@ -10,6 +10,7 @@
 
 #include "command_button.h"
 #include "control_factory.h"
+#include "fatal_message.h"
 #include "fonts.h"
 
 namespace ktrv {
@@ -153,6 +154,14 @@ void frmMain::stopTimer(TimerId which) { timer(which)->stop(); }
 void frmMain::waitForEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
 
 void frmMain::requestClose() { close(); }
+
+void frmMain::setToolTip(ControlId control, const std::string &text) {
+  controls_[control]->setToolTip(QString::fromStdString(text));
+}
+
+void frmMain::showFatalMessage(const std::string &title, const std::string &message) {
+  ktrv::showFatalMessage(QString::fromStdString(title), QString::fromStdString(message));
+}
 
 void frmMain::closeEvent(QCloseEvent *event) {
   console_->closing();

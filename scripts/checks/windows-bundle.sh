@@ -3,7 +3,8 @@
 # and checks that it holds exactly the six files, that both binaries are
 # 32-bit Windows images, and that each imports only the DLLs it should:
 # VEKXAPI.dll the sockets, the kernel and the C runtime; KTRVtest.exe the
-# kernel, the window and drawing APIs and the C runtime (no mingw DLL).
+# kernel, the window and drawing APIs, the common controls (its tooltip)
+# and the C runtime (no mingw DLL).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 zip="$root/build-win32/ktrvtest-windows-x86.zip"
@@ -39,7 +40,7 @@ check_binary() {
   fi
 }
 check_binary VEKXAPI.dll DLL "KERNEL32.dll msvcrt.dll WSOCK32.dll"
-check_binary KTRVtest.exe GUI "GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll"
+check_binary KTRVtest.exe GUI "COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll USER32.dll"
 
 if cmp -s "$work/$folder/README.md" "$root/README.md" && cmp -s "$work/$folder/LICENSE" "$root/LICENSE"; then
   pass "README.md and LICENSE are the repository's"
