@@ -80,8 +80,9 @@ function(result_meanings_cpp table out_file)
   file(REMOVE "${out_file}.new")
 endfunction()
 
-# An scdoc table of the rows of the given origins: the result, then its
-# words and details.
+# An scdoc table of the rows of the given origins: the result (marked when
+# it is a one-way request's or the simulator's), then its words, the
+# constant of vekxapi.h that holds it, and its details.
 function(result_meanings_scdoc table origins out)
   result_meanings_rows("${table}" rows)
   set(text "[[ *Result*\n:< *Meaning*\n")
@@ -90,11 +91,19 @@ function(result_meanings_scdoc table origins out)
     if(NOT origin IN_LIST origins)
       continue()
     endif()
-    foreach(cell words details)
+    foreach(cell words details name)
       string(REPLACE "\\" "\\\\" ${cell} "${${cell}}")
       string(REPLACE "*" "\\*" ${cell} "${${cell}}")
       string(REPLACE "_" "\\_" ${cell} "${${cell}}")
     endforeach()
+    if(origin STREQUAL "one-way")
+      string(APPEND code " (display, key)")
+    elseif(origin STREQUAL "vekxsim")
+      string(APPEND code " (vekxsim)")
+    endif()
+    if(name MATCHES "^VEKX")
+      string(APPEND words " (*${name}*)")
+    endif()
     string(APPEND text "|  ${code}\n:  ${words}. ${details}\n")
   endforeach()
   set(${out} "${text}" PARENT_SCOPE)
