@@ -69,8 +69,9 @@ void Console::libraryMissing(const std::string &message) {
   view_.showFatalMessage(layout::kWindowTitle, message);
 }
 
+// A registration or close names no node; a field names node 1.
 vekx_common::CallContext Console::context(const char *field) const {
-  return {.address_list = addressList_, .field = field, .node = kNode};
+  return {.address_list = addressList_, .field = field, .node = *field != '\0' ? kNode : 0};
 }
 
 std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count) {

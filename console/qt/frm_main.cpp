@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "command_button.h"
@@ -155,8 +156,10 @@ void frmMain::waitForEvents() { QCoreApplication::processEvents(QEventLoop::Wait
 
 void frmMain::requestClose() { close(); }
 
+// As rich text, a tip breaks its long lines instead of running off the screen.
 void frmMain::setToolTip(ControlId control, const std::string &text) {
-  controls_[control]->setToolTip(QString::fromStdString(text));
+  const QString plain = QString::fromStdString(text);
+  controls_[control]->setToolTip(plain.isEmpty() ? plain : Qt::convertFromPlainText(plain, Qt::WhiteSpaceNormal));
 }
 
 void frmMain::showFatalMessage(const std::string &title, const std::string &message) {

@@ -31,6 +31,10 @@ TEST_F(OperatorMessages, TheStatusBoxsToolTipSaysWhatItsCodeMeans) {
 // or one that comes back, is said again. -2 before Start is the idle state.
 TEST_F(OperatorMessages, FailingCallsAreToldOnStandardErrorOnceWithTheirCause) {
   window.runTicks(2);  // -2: no report
+  vekx_test::set_environment("VEKX_LOCAL_PORT", "abc");
+  terminal.setRegistrationResult(VEKX_BAD_ARGUMENT);
+  start();
+  vekx_test::set_environment("VEKX_LOCAL_PORT", "1701");
   terminal.setRegistrationResult(VEKX_BAD_ADDRESS);
   start("127.0.0.l");
   terminal.setRegistrationResult(VEKX_OK);
@@ -45,6 +49,8 @@ TEST_F(OperatorMessages, FailingCallsAreToldOnStandardErrorOnceWithTheirCause) {
   window.runTicks(2);
   const std::string weightRead = "KTRVtest: poll: VekRead(\"/t1/wt101\"): ";
   EXPECT_EQ(errors, (Strings{
+                        "KTRVtest: Start: VekRegisterProcess(\"127.0.0.1\"): 2 bad argument: VEKX_LOCAL_PORT=abc is "
+                        "not a port number from 1 to 65520",
                         "KTRVtest: Start: VekRegisterProcess(\"127.0.0.l\"): 5 the address breaks the rules",
                         weightRead + "1 no usable answer from 127.0.0.1:1701 or terminal status 1",
                         weightRead + "10048 local UDP port 1701 is in use by another program (a console, vekx or "
