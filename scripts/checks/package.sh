@@ -79,10 +79,10 @@ soname="$(dpkg-deb --ctrl-tarfile "$(deb libvekxapi1)" | tar -xO ./shlibs)"
 # The README beside the programs it describes, and the scenario the
 # simulator's manual page names.
 for p in ktrvtest vekx-tools; do
-  dpkg-deb -c "$(deb "$p")" | grep -q " \./usr/share/doc/$p/README\.md" || fail "$p does not carry README.md"
+  grep -q " \./usr/share/doc/$p/README\.md" <<<"$(dpkg-deb -c "$(deb "$p")")" || fail "$p does not carry README.md"
 done
 example="$(grep -o '/usr/share/doc/vekx-tools/examples/[a-z_]*\.vsim' doc/man/vekxsim.1.scd)"
-dpkg-deb -c "$(deb vekx-tools)" | grep -q " \.$example\$" || fail "vekx-tools lacks $example, which vekxsim(1) names"
+grep -q " \.$example\$" <<<"$(dpkg-deb -c "$(deb vekx-tools)")" || fail "vekx-tools lacks $example, which vekxsim(1) names"
 echo "   README.md in ktrvtest and vekx-tools; $example"
 echo "   ktrvtest Depends: $depends"
 echo "   libvekxapi1 shlibs: $soname"
