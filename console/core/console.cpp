@@ -74,32 +74,35 @@ vekx_common::CallContext Console::context(const char *field) const {
   return {.address_list = addressList_, .field = field, .node = *field != '\0' ? kNode : 0};
 }
 
+void Console::report(const char *function, const std::string &argument, vekx_common::ResultOrigin origin,
+                     const char *field) {
+  if (FailureReports::isFailure(LastResult))
+    reports_.after(std::string(function) + "(" + argument + ")", LastResult, origin, context(field));
+}
+
 std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count) {
   const std::string copy = bytesForTerminal(addressList);  // zero-terminated by c_str()
   LastResult = library_.registerProcess(processType, copy.c_str(), count);
   addressList_ = addressList;
-  reports_.after("VekRegisterProcess(\"" + addressList + "\")", LastResult, vekx_common::ResultOrigin::library,
-                 context());
+  report("VekRegisterProcess", "\"" + addressList + "\"", vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekCloseProcess() {
   LastResult = library_.closeProcess();
-  reports_.after("VekCloseProcess()", LastResult, vekx_common::ResultOrigin::library, context());
+  report("VekCloseProcess", "", vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer) {
   LastResult = library_.read(fieldName, bufferSize, buffer, &ReadLength);
-  reports_.after(std::string("VekRead(\"") + fieldName + "\")", LastResult, vekx_common::ResultOrigin::read_or_write,
-                 context(fieldName));
+  report("VekRead", std::string("\"") + fieldName + "\"", vekx_common::ResultOrigin::read_or_write, fieldName);
   return LastResult;
 }
 
 std::int16_t Console::vekWrite(const char *fieldName, std::int16_t dataLength, const void *data) {
   LastResult = library_.write(fieldName, dataLength, data);
-  reports_.after(std::string("VekWrite(\"") + fieldName + "\")", LastResult, vekx_common::ResultOrigin::read_or_write,
-                 context(fieldName));
+  report("VekWrite", std::string("\"") + fieldName + "\"", vekx_common::ResultOrigin::read_or_write, fieldName);
   return LastResult;
 }
 

@@ -94,6 +94,8 @@ class Console {
   std::int16_t vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer);
   std::int16_t vekWrite(const char *fieldName, std::int16_t dataLength, const void *data);
 
+  // A failed call's line on standard error, once (FailureReports).
+  void report(const char *function, const std::string &argument, vekx_common::ResultOrigin origin, const char *field);
   vekx_common::CallContext context(const char *field = "") const;
 
   View &view_;

@@ -18,9 +18,11 @@ FailureReports::Run::Run(FailureReports &reports, const std::string &handler, bo
   reports_.running_.push_back(handler);
 }
 
+bool FailureReports::isFailure(std::int16_t result) { return result != VEKX_OK && result != VEKX_NOT_REGISTERED; }
+
 void FailureReports::after(const std::string &call, std::int16_t result, vekx_common::ResultOrigin origin,
                            const vekx_common::CallContext &context) {
-  if (result == VEKX_OK || result == VEKX_NOT_REGISTERED || running_.empty()) return;
+  if (!isFailure(result) || running_.empty()) return;
   Met &met = met_[running_.back()];
   if (!met.current.insert(result).second || met.previous.count(result) != 0) return;
   say(running_.back() + ": " + call + ": " + vekx_common::describe_result(result, origin, context));

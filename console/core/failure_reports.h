@@ -44,6 +44,8 @@ class FailureReports {
     FailureReports &reports_;
   };
 
+  // A result that is reported: not 0, and not -2.
+  static bool isFailure(std::int16_t result);
   // After a library call: "VekRead(\"/t1/wt101\")", its result, and what
   // the call was about.
   void after(const std::string &call, std::int16_t result, vekx_common::ResultOrigin origin,
