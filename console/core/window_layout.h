@@ -1,13 +1,15 @@
 // Everything the window looks like, in one place: the controls with their
 // kinds, captions, colours, fonts and places, the frame lines, the tab order
-// and the timers. Both front ends build the window from it. Places are
-// pixels of the 708 x 443 client area of a 96-dpi screen; fonts are given in
-// points and sized in pixels (pt * 96 / 72) so the layout does not depend on
-// the display's DPI. Texts are UTF-8.
+// and the timers, and how the front ends draw what the platform does not.
+// Both front ends build the window from it. Places are pixels of the client
+// area of a 96-dpi screen; fonts are given in points and sized in pixels
+// (pixelsForPoints) so the layout does not depend on the display's DPI.
+// Texts are UTF-8.
 #ifndef KTRV_WINDOW_LAYOUT_H
 #define KTRV_WINDOW_LAYOUT_H
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -41,6 +43,10 @@ struct Font {
   bool bold;
   bool italic;
 };
+
+// The pixel height of a font of this many points on the 96-dpi screen the
+// layout is drawn for, rounded to whole pixels.
+inline int pixelsForPoints(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
 
 inline constexpr Font kWindowFont{"Courier New", 12, true, false};
 inline constexpr Font kSansSmall{"MS Sans Serif", 8.25, false, false};
@@ -162,6 +168,20 @@ inline constexpr std::array kLines = std::to_array<Line>({
 
 inline constexpr int kPictureImageWidth = 138;
 inline constexpr int kPictureImageHeight = 73;
+// The picture box shows its image at the top left inside a sunken frame.
+inline constexpr int kPictureFrameWidth = 2;
+
+// A command button is filled with its own colour inside a raised edge: light
+// at the top and left, dark at the bottom and right, the two swapped while
+// it is pressed. Its caption is centred and wrapped inside a margin, one
+// pixel right and down while pressed; the focus rectangle lies just inside
+// the edge.
+inline constexpr int kButtonEdgeWidth = 2;
+inline constexpr std::uint32_t kButtonEdgeLight = 0xFFFFFF;
+inline constexpr std::uint32_t kButtonEdgeDark = 0x404040;
+inline constexpr int kButtonCaptionMargin = 1;
+inline constexpr int kButtonPressedShift = 1;
+inline constexpr int kButtonFocusInset = kButtonEdgeWidth + 1;
 
 // Controls that take the keyboard focus, in tab order; the first one has the
 // focus when the window opens.
@@ -237,6 +257,9 @@ consteval ControlId controlId(std::string_view name) {
   const ControlId row = rowNamed(name);
   return row < layout::kControls.size() ? row : throw "the window has no control of this name";
 }
+
+// The control that has the focus when the window opens.
+inline constexpr ControlId kInitialFocus = controlId(layout::kTabOrder.front());
 
 }  // namespace ktrv
 

@@ -3,12 +3,9 @@
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
-namespace ktrv {
+#include "window_layout.h"
 
-namespace {
-constexpr int kEdge = 2;
-constexpr int kCaptionMargin = 1;
-}  // namespace
+namespace ktrv {
 
 CommandButton::CommandButton(const QString &caption, QColor back, QWidget *parent)
     : QPushButton(caption, parent), back_(back) {
@@ -37,9 +34,11 @@ void CommandButton::paintEvent(QPaintEvent *) {
   p.fillRect(r, back_);
 
   const bool sunken = isDown();
-  const QColor light = sunken ? QColor(64, 64, 64) : QColor(255, 255, 255);
-  const QColor dark = sunken ? QColor(255, 255, 255) : QColor(64, 64, 64);
-  for (int i = 0; i < kEdge; ++i) {
+  const QColor edgeLight = QColor::fromRgb(layout::kButtonEdgeLight);
+  const QColor edgeDark = QColor::fromRgb(layout::kButtonEdgeDark);
+  const QColor light = sunken ? edgeDark : edgeLight;
+  const QColor dark = sunken ? edgeLight : edgeDark;
+  for (int i = 0; i < layout::kButtonEdgeWidth; ++i) {
     const QRect e = r.adjusted(i, i, -i - 1, -i - 1);
     p.setPen(light);
     p.drawLine(e.topLeft(), e.topRight());
@@ -49,8 +48,9 @@ void CommandButton::paintEvent(QPaintEvent *) {
     p.drawLine(e.topRight(), e.bottomRight());
   }
 
-  QRect captionArea = r.adjusted(kCaptionMargin, kCaptionMargin, -kCaptionMargin, -kCaptionMargin);
-  if (sunken) captionArea.translate(1, 1);
+  constexpr int margin = layout::kButtonCaptionMargin;
+  QRect captionArea = r.adjusted(margin, margin, -margin, -margin);
+  if (sunken) captionArea.translate(layout::kButtonPressedShift, layout::kButtonPressedShift);
   p.setFont(font());
   p.setPen(palette().color(QPalette::ButtonText));
   p.drawText(captionArea, Qt::AlignCenter | Qt::TextWordWrap, text());
@@ -58,7 +58,8 @@ void CommandButton::paintEvent(QPaintEvent *) {
   if (hasFocus()) {
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
-    focus.rect = r.adjusted(kEdge + 1, kEdge + 1, -kEdge - 1, -kEdge - 1);
+    constexpr int inset = layout::kButtonFocusInset;
+    focus.rect = r.adjusted(inset, inset, -inset, -inset);
     focus.backgroundColor = back_;
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
   }

@@ -22,8 +22,6 @@ namespace ktrv {
 
 namespace {
 
-constexpr int kPictureFrameWidth = 2;
-
 // A control without a colour of its own takes the platform's default for
 // its kind, not the window's colours.
 QPalette defaultPalette() { return QApplication::style()->standardPalette(); }
@@ -77,7 +75,7 @@ QWidget *makeCheckBox(const layout::Control &row, QWidget *parent) {
 QWidget *makePictureBox(const layout::Control &row, QWidget *parent) {
   auto *picture = new QLabel(parent);
   picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  picture->setLineWidth(kPictureFrameWidth);
+  picture->setLineWidth(layout::kPictureFrameWidth);
   picture->setAutoFillBackground(true);
   picture->setPalette(paletteFor(row, QPalette::Window, QPalette::WindowText));
   picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);

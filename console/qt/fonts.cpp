@@ -2,7 +2,6 @@
 
 #include <QStringList>
 
-#include <cmath>
 #include <cstring>
 
 namespace ktrv {
@@ -23,8 +22,6 @@ constexpr StandIn kStandIns[] = {
 
 }  // namespace
 
-int pixelsForPoints(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
-
 QFont makeFont(const layout::Font &font) {
   QStringList families{QString::fromLatin1(font.family)};
   for (const StandIn &s : kStandIns) {
@@ -35,7 +32,7 @@ QFont makeFont(const layout::Font &font) {
   if (std::strcmp(font.family, "MS Sans Serif") == 0) families.swapItemsAt(0, 1);
   QFont f;
   f.setFamilies(families);
-  f.setPixelSize(pixelsForPoints(font.points));
+  f.setPixelSize(layout::pixelsForPoints(font.points));
   f.setBold(font.bold);
   f.setItalic(font.italic);
   f.setStyleStrategy(QFont::PreferAntialias);

@@ -12,9 +12,6 @@
 
 namespace ktrv {
 
-// Pixel size of a point size on a 96-dpi screen, rounded to whole pixels.
-int pixelsForPoints(double points);
-
 QFont makeFont(const layout::Font &font);
 
 }  // namespace ktrv

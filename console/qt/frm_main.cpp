@@ -63,7 +63,7 @@ frmMain::frmMain(Library &library, QWidget *parent) : QWidget(parent) {
     if (auto *button = qobject_cast<QAbstractButton *>(controls_[id]))
       connect(button, &QAbstractButton::clicked, this, [this, id] { console_->click(id); });
   }
-  controls_[controlId("ExitProg")]->setFocus(Qt::OtherFocusReason);
+  controls_[kInitialFocus]->setFocus(Qt::OtherFocusReason);
 }
 
 frmMain::~frmMain() = default;

@@ -1,7 +1,6 @@
 #include "controls.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -33,10 +32,6 @@ std::uint32_t resolve(const layout::Colour &colour, int defaultIndex) {
   }
   return rgbOf(GetSysColor(defaultIndex));
 }
-
-// The window is laid out for a 96-dpi screen: a font of p points is
-// p * 96 / 72 pixels high (the character height, hence negative).
-int heightForPoints(double points) { return -static_cast<int>(std::lround(points * 96.0 / 72.0)); }
 
 struct ClassAndStyle {
   const wchar_t *className;
@@ -72,12 +67,8 @@ void fill(HDC dc, int left, int top, int right, int bottom, HBRUSH brush) {
   FillRect(dc, &r, brush);
 }
 
-constexpr int kButtonEdge = 2;
-constexpr int kCaptionMargin = 1;
-constexpr int kFocusInset = kButtonEdge + 1;
-constexpr COLORREF kEdgeLight = RGB(255, 255, 255);
-constexpr COLORREF kEdgeDark = RGB(64, 64, 64);
-constexpr int kPictureFrame = 2;
+constexpr COLORREF kEdgeLight = colorRefOf(layout::kButtonEdgeLight);
+constexpr COLORREF kEdgeDark = colorRefOf(layout::kButtonEdgeDark);
 // Between a text box's sunken edge and its text, on either side.
 constexpr int kTextMargin = 2;
 
@@ -100,9 +91,10 @@ HFONT FontSet::font(const layout::Font &font) {
       return m.handle;
   }
   const HFONT handle =
-      CreateFontW(heightForPoints(font.points), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
-                  FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                  DEFAULT_PITCH | FF_DONTCARE, widen(font.family).c_str());
+      // A negative height asks for the character height, not the cell's.
+      CreateFontW(-layout::pixelsForPoints(font.points), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                  font.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(font.family).c_str());
   made_.push_back({font, handle});
   return handle;
 }
@@ -141,7 +133,7 @@ void drawCommandButton(const DRAWITEMSTRUCT &item, std::uint32_t back, std::uint
   const HBRUSH dark = CreateSolidBrush(pressed ? kEdgeLight : kEdgeDark);
   // Each ring of the edge: top and left light, then bottom and right dark,
   // one pixel inside the control's last column and row.
-  for (int i = 0; i < kButtonEdge; ++i) {
+  for (int i = 0; i < layout::kButtonEdgeWidth; ++i) {
     const int x0 = r.left + i, y0 = r.top + i;
     const int x1 = r.left + w - 2 - i, y1 = r.top + h - 2 - i;
     fill(dc, x0, y0, x1 + 1, y0 + 1, light);
@@ -157,8 +149,9 @@ void drawCommandButton(const DRAWITEMSTRUCT &item, std::uint32_t back, std::uint
   GetWindowTextW(item.hwndItem, caption.data(), length + 1);
   caption.resize(static_cast<std::size_t>(length));
 
-  RECT area{r.left + kCaptionMargin, r.top + kCaptionMargin, r.right - kCaptionMargin, r.bottom - kCaptionMargin};
-  if (pressed) OffsetRect(&area, 1, 1);
+  constexpr int margin = layout::kButtonCaptionMargin;
+  RECT area{r.left + margin, r.top + margin, r.right - margin, r.bottom - margin};
+  if (pressed) OffsetRect(&area, layout::kButtonPressedShift, layout::kButtonPressedShift);
   const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
   constexpr UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
   RECT measured = area;
@@ -174,7 +167,7 @@ void drawCommandButton(const DRAWITEMSTRUCT &item, std::uint32_t back, std::uint
 
   if ((item.itemState & ODS_FOCUS) != 0) {
     RECT focus = r;
-    InflateRect(&focus, -kFocusInset, -kFocusInset);
+    InflateRect(&focus, -layout::kButtonFocusInset, -layout::kButtonFocusInset);
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &focus);
@@ -198,9 +191,9 @@ void drawPicture(const DRAWITEMSTRUCT &item, std::uint32_t back, HBITMAP picture
     GetObjectW(picture, sizeof size, &size);
     const HDC source = CreateCompatibleDC(dc);
     const HGDIOBJ old = SelectObject(source, picture);
-    const int inner = kPictureFrame * 2;
-    BitBlt(dc, r.left + kPictureFrame, r.top + kPictureFrame, std::min<int>(size.bmWidth, w - inner),
-           std::min<int>(size.bmHeight, h - inner), source, 0, 0, SRCCOPY);
+    constexpr int frame = layout::kPictureFrameWidth;
+    BitBlt(dc, r.left + frame, r.top + frame, std::min<int>(size.bmWidth, w - 2 * frame),
+           std::min<int>(size.bmHeight, h - 2 * frame), source, 0, 0, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
   }
@@ -209,7 +202,7 @@ void drawPicture(const DRAWITEMSTRUCT &item, std::uint32_t back, HBITMAP picture
   // the highlight colour, which takes the corners they share.
   const HBRUSH shadow = GetSysColorBrush(COLOR_BTNSHADOW);
   const HBRUSH highlight = GetSysColorBrush(COLOR_BTNHIGHLIGHT);
-  for (int i = 0; i < kPictureFrame; ++i) {
+  for (int i = 0; i < layout::kPictureFrameWidth; ++i) {
     const int x0 = r.left + i, y0 = r.top + i;
     const int x1 = r.left + w - 1 - i, y1 = r.top + h - 1 - i;
     fill(dc, x0, y0, x1, y0 + 1, shadow);

@@ -32,8 +32,6 @@ static_assert(std::none_of(kTabRows.begin(), kTabRows.end(),
                            [](ControlId row) { return row == layout::kControls.size(); }),
               "every control in the tab order is in the table");
 
-constexpr ControlId kExitProg = controlId("ExitProg");
-
 // A frame line, horizontal or vertical, with square ends: the rectangle it
 // covers, half its width on either side of its axis and beyond its ends.
 RECT lineRect(const layout::Line &line) {
@@ -95,7 +93,7 @@ void MainWindow::createControls() {
 void MainWindow::show(int showCommand) {
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
-  SetFocus(controls_[kExitProg].hwnd);
+  SetFocus(controls_[kInitialFocus].hwnd);
 }
 
 int MainWindow::run() {
@@ -196,7 +194,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;  // activation sets the focus on the window, which passes it on
     case WM_SETFOCUS:
-      SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : controls_[kExitProg].hwnd);
+      SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : controls_[kInitialFocus].hwnd);
       return 0;
     case WM_CLOSE:
       // The close is never refused: the console ends every wait, closes the

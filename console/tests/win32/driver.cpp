@@ -28,7 +28,17 @@ using namespace ktrv;
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr DWORD kPollMs = 100;
 
-HWND findWindow() { return FindWindowW(win32::kWindowClass, L"TEST KTRV"); }
+std::wstring wide(const char *utf8) {
+  std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), static_cast<int>(out.size()));
+  out.pop_back();
+  return out;
+}
+
+// The console's window and its message boxes carry the window's title.
+const std::wstring kTitle = wide(layout::kWindowTitle);
+
+HWND findWindow() { return FindWindowW(win32::kWindowClass, kTitle.c_str()); }
 
 // Whether `seconds` have passed since the tick count `start`.
 bool passed(DWORD start, double seconds) { return GetTickCount() - start >= static_cast<DWORD>(seconds * 1000); }
@@ -45,13 +55,6 @@ HWND waitForWindow(double seconds) {
 HWND control(HWND window, std::string_view name) {
   const ControlId row = rowNamed(name);
   return row < layout::kControls.size() ? GetDlgItem(window, win32::controlIdFor(row)) : nullptr;
-}
-
-std::wstring wide(const char *utf8) {
-  std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), static_cast<int>(out.size()));
-  out.pop_back();
-  return out;
 }
 
 bool send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR &result) {
@@ -113,6 +116,11 @@ int fail(const char *what) {
   return 1;
 }
 
+int failNoWindow(const char *kind) {
+  std::fprintf(stderr, "driver: no %s titled \"%s\"\n", kind, layout::kWindowTitle);
+  return 1;
+}
+
 }  // namespace
 
 // The operator reads the message box for longer than the console's old box
@@ -121,8 +129,8 @@ int closeMessage(double seconds) {
   constexpr DWORD kReadingMs = 1500;
   const DWORD start = GetTickCount();
   HWND box = nullptr;
-  while ((box = FindWindowW(L"#32770", L"TEST KTRV")) == nullptr) {
-    if (passed(start, seconds)) return fail("no message box TEST KTRV");
+  while ((box = FindWindowW(L"#32770", kTitle.c_str())) == nullptr) {
+    if (passed(start, seconds)) return failNoWindow("message box");
     Sleep(kPollMs);
   }
   Sleep(kReadingMs);
@@ -133,11 +141,11 @@ int closeMessage(double seconds) {
 int main(int argc, char **argv) {
   const std::string action = argc > 1 ? argv[1] : "";
   if (action == "wait-window" && argc == 3)
-    return waitForWindow(std::atof(argv[2])) != nullptr ? 0 : fail("no window TEST KTRV");
+    return waitForWindow(std::atof(argv[2])) != nullptr ? 0 : failNoWindow("window");
   if (action == "close-message" && argc == 3) return closeMessage(std::atof(argv[2]));
 
   const HWND window = findWindow();
-  if (window == nullptr) return fail("no window TEST KTRV");
+  if (window == nullptr) return failNoWindow("window");
   const HWND target = argc > 2 ? control(window, argv[2]) : nullptr;
   if (target == nullptr) return fail("usage: driver ACTION CONTROL ..., with a control of the window");
   DWORD_PTR result = 0;
