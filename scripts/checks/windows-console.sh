@@ -18,11 +18,11 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
 source "$root/scripts/lib/loopback-vekxsim.sh"
+source "$root/scripts/lib/x-display.sh"
 win64="$root/build-win64"
 shot="$win64/ktrv-console-windows.png"
 stopped_shot="$win64/ktrv-console-windows-stopped.png"
 
-self="$root/scripts/checks/$(basename "$0")"
 driver=("$wine64" "$win64/ktrv_window_driver.exe")
 
 failures=0
@@ -34,15 +34,6 @@ step() {
   local what=$1
   shift
   if timeout 60 "$@"; then pass "$what"; else echo "FAIL: $what" >&2; exit 1; fi
-}
-# The window as it is now, to a PNG file; it must be 708 x 443.
-screenshot() {
-  if xwd -silent -name "TEST KTRV" -out "$work/window.xwd" && convert "xwd:$work/window.xwd" "$1" &&
-    [ "$(identify -format %wx%h "$1")" = 708x443 ]; then
-    pass "screenshot $1 (708x443)"
-  else
-    fail "no screenshot of 708x443 in $1"
-  fi
 }
 # Waits up to $2 seconds for process $1 to end; its exit status in `status`.
 wait_for_exit() {
@@ -61,94 +52,19 @@ wait_for_exit() {
   wait "$pid" || status=$?
 }
 
-# --- on the virtual display ----------------------------------------------------
-if [ "${1:-}" = --on-display ]; then
-  "$wine64" "$win64/KTRVtest.exe" 2>"$work/console.err" &
-  console=$!
-  trap 'kill "$console" 2>/dev/null || true' EXIT
-
-  step "the window opens" "${driver[@]}" wait-window 50
-  # As the Linux window's screenshot test sees it: stopped, after a few polls.
-  sleep 1
-  screenshot "$stopped_shot"
-  while read -r x y colour what; do
-    got="$(convert "$stopped_shot" -format "%[hex:p{$x,$y}]" info: | cut -c1-6)"
-    if [ "${got^^}" = "$colour" ]; then pass "$what at ($x,$y) is #$colour"; else
-      fail "$what at ($x,$y) is #$got, not #$colour"
-    fi
-  done <"$root/console/tests/window_samples.txt"
-  # A click into the address box, Ctrl+A and the new address typed over the
-  # old one, as an operator replaces it.
-  step "Ctrl+A and 127.0.0.1 typed into IPAddr" "${driver[@]}" keyboard IPAddr 127.0.0.1
-  step "IPAddr reads 127.0.0.1" "${driver[@]}" wait-text IPAddr 127.0.0.1 10
-  step "Start" "${driver[@]}" click IPupdate
-  step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
-  step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
-  step "the acknowledge button asks for it" "${driver[@]}" wait-text pc_acknowledge "Waiting For Ack" 10
-  sleep 0.5
-  screenshot "$shot"
-
-  # The reset's handshake on the wire: the write of 108 to the command
-  # mailbox, then its reads until the terminal answers one with 0 (taken);
-  # the click returns after that.
-  step "Send KTRV Reset" "${driver[@]}" click SendReset
-  handshake="$(awk '/ IN +:[0-9]+ field-access write [^ ]+ -> \/t1\/bx297 .* hex=6c$/ {written = 1; reads = 0; next}
-    written && / IN +:[0-9]+ field-access read [^ ]+ -> \/t1\/bx297 / {reads++}
-    written && / OUT +:[0-9]+ field-access read \/t1\/bx297 -> / {last = $NF}
-    END {if (written) print reads, last}' "$work/traffic.log")"
-  read -r reads last <<<"${handshake:-0 none}"
-  if [ "$reads" -ge 1 ] && [ "$last" = hex=00 ]; then
-    pass "on the wire: 108 written to /t1/bx297, then $reads reads of it, the last answered 0"
-  else
-    fail "the handshake on the wire: '$handshake' (reads after the write of 108, last answer)"
-  fi
-
-  step "Stop" "${driver[@]}" click StopEther
-  step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
-  # Unregistered, a command waits for ever; Close Program ends the wait.
-  step "a command that waits" "${driver[@]}" post-click TransComplete
-  # It waits in GetMessage: a second of waiting takes next to no CPU.
-  sleep 0.5
-  before=$(awk '{print $14 + $15}' "/proc/$console/stat")
-  sleep 1
-  used=$(($(awk '{print $14 + $15}' "/proc/$console/stat") - before))
-  if [ "$used" -le $(($(getconf CLK_TCK) / 10)) ]; then pass "the waiting console used $used ticks of CPU in 1 s"; else
-    fail "the waiting console used $used ticks of CPU in 1 s"
-  fi
-  step "Close Program" "${driver[@]}" click ExitProg
-  wait_for_exit "$console" 20
-  if [ "$status" = 0 ]; then pass "KTRVtest.exe exits with 0"; else
-    fail "KTRVtest.exe exits with $status: $(cat "$work/console.err")"
-  fi
-
-  # Without its library, and with a library that lacks a function.
-  mkdir "$work/alone" "$work/without_read"
-  cp "$win64/KTRVtest.exe" "$work/alone/"
-  cp "$win64/KTRVtest.exe" "$win64/console/tests/win32/without_read/VEKXAPI.dll" "$work/without_read/"
-  for case in "alone VEKXAPI.dll" "without_read VekRead"; do
-    set -- $case
-    "$wine64" "$work/$1/KTRVtest.exe" 2>"$work/$1.err" &
-    pid=$!
-    # The message stays until the operator closes it.
-    if "${driver[@]}" close-message 30; then pass "$1: the message stays until OK is pressed"; else
-      fail "$1: the message box"
-    fi
-    wait_for_exit $pid 30
-    if [ "$status" = 2 ] && grep -q "$2" "$work/$1.err"; then pass "$1: exits with 2: $(cat "$work/$1.err")"; else
-      fail "$1: exits with $status, says: $(cat "$work/$1.err")"
-    fi
-  done
-  exit $((failures != 0))
-fi
-
-# --- setting up ------------------------------------------------------------------
-for tool in xvfb-run xwd convert identify; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
-done
+missing="$(x_missing_tool)"
+[ -z "$missing" ] || { echo "FAIL: $missing is missing (scripts/install-deps.sh)" >&2; exit 1; }
 
 work="$(mktemp -d)"
-export work
-trap 'vekxsim_stop; wine_prefix_remove; rm -rf "$work"' EXIT
+console=""
+finish() {
+  [ -z "$console" ] || kill "$console" 2>/dev/null || true
+  vekxsim_stop
+  wine_prefix_remove
+  x_display_stop
+  rm -rf "$work"
+}
+trap finish EXIT
 
 echo "-- a Wine prefix of its own"
 wine_prefix_create
@@ -156,15 +72,88 @@ wine_prefix_create
 echo "-- KTRVtest.exe and the driver for 64-bit Windows"
 bash "$root/tools/windows/build-win64.sh" "$win64"
 
-echo "-- vekxsim on 127.0.0.1"
+echo "-- the window's facts and vekxsim on 127.0.0.1"
+[ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" -j2 --target window_facts_sh vekxsim >/dev/null
+window_facts "$root/build/console/window_facts.sh"
 vekxsim_start "$work" --weight 12.5
 
 echo "-- the console under wine64 on a virtual display"
 rm -f "$shot" "$stopped_shot"
-status=0
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$self" --on-display || status=$?
-if [ "$status" -ne 0 ]; then
-  echo "Windows console check: failed" >&2
+x_display_start
+"$wine64" "$win64/KTRVtest.exe" 2>"$work/console.err" &
+console=$!
+
+step "the window opens" "${driver[@]}" wait-window 50
+# As the Linux window's screenshot test sees it: stopped, after a few polls.
+sleep 1
+window_screenshot "$stopped_shot" || failures=$((failures + 1))
+window_sample_colours "$stopped_shot" || failures=$((failures + 1))
+# A click into the address box, Ctrl+A and the new address typed over the
+# old one, as an operator replaces it.
+step "Ctrl+A and 127.0.0.1 typed into IPAddr" "${driver[@]}" keyboard IPAddr 127.0.0.1
+step "IPAddr reads 127.0.0.1" "${driver[@]}" wait-text IPAddr 127.0.0.1 10
+step "Start" "${driver[@]}" click IPupdate
+step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
+step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
+step "the acknowledge button asks for it" "${driver[@]}" wait-text pc_acknowledge "Waiting For Ack" 10
+sleep 0.5
+window_screenshot "$shot" || failures=$((failures + 1))
+
+# The reset's handshake on the wire: the write of 108 to the command
+# mailbox, then its reads until the terminal answers one with 0 (taken);
+# the click returns after that.
+step "Send KTRV Reset" "${driver[@]}" click SendReset
+handshake="$(awk '/ IN +:[0-9]+ field-access write [^ ]+ -> \/t1\/bx297 .* hex=6c$/ {written = 1; reads = 0; next}
+  written && / IN +:[0-9]+ field-access read [^ ]+ -> \/t1\/bx297 / {reads++}
+  written && / OUT +:[0-9]+ field-access read \/t1\/bx297 -> / {last = $NF}
+  END {if (written) print reads, last}' "$work/traffic.log")"
+read -r reads last <<<"${handshake:-0 none}"
+if [ "$reads" -ge 1 ] && [ "$last" = hex=00 ]; then
+  pass "on the wire: 108 written to /t1/bx297, then $reads reads of it, the last answered 0"
+else
+  fail "the handshake on the wire: '$handshake' (reads after the write of 108, last answer)"
+fi
+
+step "Stop" "${driver[@]}" click StopEther
+step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
+# Unregistered, a command waits for ever; Close Program ends the wait.
+step "a command that waits" "${driver[@]}" post-click TransComplete
+# It waits in GetMessage: a second of waiting takes next to no CPU.
+sleep 0.5
+before=$(awk '{print $14 + $15}' "/proc/$console/stat")
+sleep 1
+used=$(($(awk '{print $14 + $15}' "/proc/$console/stat") - before))
+if [ "$used" -le $(($(getconf CLK_TCK) / 10)) ]; then pass "the waiting console used $used ticks of CPU in 1 s"; else
+  fail "the waiting console used $used ticks of CPU in 1 s"
+fi
+step "Close Program" "${driver[@]}" click ExitProg
+wait_for_exit "$console" 20
+console=""
+if [ "$status" = 0 ]; then pass "KTRVtest.exe exits with 0"; else
+  fail "KTRVtest.exe exits with $status: $(cat "$work/console.err")"
+fi
+
+# Without its library, and with a library that lacks a function.
+mkdir "$work/alone" "$work/without_read"
+cp "$win64/KTRVtest.exe" "$work/alone/"
+cp "$win64/KTRVtest.exe" "$win64/console/tests/win32/without_read/VEKXAPI.dll" "$work/without_read/"
+for case in "alone VEKXAPI.dll" "without_read VekRead"; do
+  set -- $case
+  "$wine64" "$work/$1/KTRVtest.exe" 2>"$work/$1.err" &
+  pid=$!
+  # The message stays until the operator closes it.
+  if "${driver[@]}" close-message 30; then pass "$1: the message stays until OK is pressed"; else
+    fail "$1: the message box"
+  fi
+  wait_for_exit $pid 30
+  if [ "$status" = 2 ] && grep -q "$2" "$work/$1.err"; then pass "$1: exits with 2: $(cat "$work/$1.err")"; else
+    fail "$1: exits with $status, says: $(cat "$work/$1.err")"
+  fi
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "Windows console check: $failures failure(s)" >&2
   exit 1
 fi
 echo "Windows console check: all passed (screenshot: $shot)"
