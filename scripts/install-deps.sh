@@ -6,7 +6,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
-  build-essential cmake pkg-config git ca-certificates \
+  build-essential cmake pkg-config git ca-certificates python3 \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   qt6-base-dev libgl-dev fonts-liberation fontconfig \
   xvfb xauth x11-apps xdotool imagemagick \

@@ -1,26 +1,33 @@
-# Sourced by the scripts that run Windows programs under Wine against the
-# native vekxsim (Wine's sockets are the host's).
-# vekxsim_start FOLDER [OPTION...] builds vekxsim if build/ lacks it, starts
-# it on 127.0.0.1 on a port the system picks, with its traffic log in
-# FOLDER/traffic.log, and points the library at it: exports
-# VEKX_TERMINAL_PORT (the simulator's port) and VEKX_LOCAL_PORT (one that
-# no UDP socket holds). vekxsim_stop stops it (call it from the caller's
-# EXIT trap).
+# shellcheck shell=bash
+# Sourced by the scripts that run a console, vekx or the Windows programs
+# under Wine against vekxsim on loopback (Wine's sockets are the host's).
+# vekxsim_start FOLDER [OPTION...] starts vekxsim on 127.0.0.1 on a port the
+# system picks, with its traffic log in FOLDER/traffic.log, and points the
+# library at it: exports VEKX_TERMINAL_PORT (the simulator's port) and
+# VEKX_LOCAL_PORT (one that no UDP socket holds, as the system picks it).
+# It runs $vekxsim_program when set (an installed vekxsim), else
+# $root/build/bin/vekxsim, which it builds when build/ lacks it.
+# vekxsim_stop stops it (call it from the caller's EXIT trap).
 simulator=""
 
 vekxsim_stop() {
   [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
 }
 
+# A UDP port no socket holds now: the system picks it for a socket bound to
+# port 0, which lets it go again.
+free_udp_port() {
+  python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])'
+}
+
 vekxsim_start() {
-  local folder=$1 port
+  local folder=$1 program=${vekxsim_program:-$root/build/bin/vekxsim}
   shift
-  if [ ! -x "$root/build/bin/vekxsim" ]; then
+  if [ ! -x "$program" ]; then
     cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$root/build" -j2 --target vekxsim >/dev/null
   fi
-  "$root/build/bin/vekxsim" --listen 127.0.0.1 --port 0 --no-stdin --log "$folder/traffic.log" "$@" \
-    >"$folder/simulator.out" 2>&1 &
+  "$program" --listen 127.0.0.1 --port 0 --no-stdin --log "$folder/traffic.log" "$@" >"$folder/simulator.out" 2>&1 &
   simulator=$!
   VEKX_TERMINAL_PORT=""
   for _ in $(seq 50); do
@@ -29,11 +36,7 @@ vekxsim_start() {
     sleep 0.1
   done
   [ -n "$VEKX_TERMINAL_PORT" ] || { echo "FAIL: vekxsim did not start: $(cat "$folder/simulator.out")" >&2; exit 1; }
-  VEKX_LOCAL_PORT=""
-  for port in $(shuf -i 20000-60000 -n 50); do
-    if [ -z "$(ss -Hlun "sport = :$port")" ]; then VEKX_LOCAL_PORT=$port; break; fi
-  done
-  [ -n "$VEKX_LOCAL_PORT" ] || { echo "FAIL: no free local UDP port found" >&2; exit 1; }
+  VEKX_LOCAL_PORT="$(free_udp_port)"
   export VEKX_TERMINAL_PORT VEKX_LOCAL_PORT
   echo "vekxsim serves 127.0.0.1:$VEKX_TERMINAL_PORT; the library uses local port $VEKX_LOCAL_PORT"
 }
