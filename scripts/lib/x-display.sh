@@ -1,10 +1,11 @@
+# shellcheck shell=bash
 # Sourced by the scripts that look at the console's window on a virtual X
 # display: the Qt window's screenshot test, the Windows console's check and
 # the demo. What they know of the window (its title, size and the middle of
 # each control) comes from the window_facts.sh that the build writes from
 # the layout table (build/console/window_facts.sh).
-#   x_missing_tool [TOOL...]   prints the first tool of these and those the
-#                              functions below need that is not installed
+#   x_missing_tool             prints the first tool the functions below
+#                              need that is not installed
 #   window_facts FILE          reads the window's facts
 #   x_display_start            starts an Xvfb of its own on a display number
 #                              it finds free and exports DISPLAY;
@@ -19,10 +20,12 @@
 x_display_samples="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/console/tests/window_samples.txt"
 x_display_pid=""
 x_display_folder=""
+window_title=""
+window_size=""
 
 x_missing_tool() {
   local tool
-  for tool in Xvfb xwd convert identify "$@"; do
+  for tool in Xvfb xwd convert identify; do
     command -v "$tool" >/dev/null || { echo "$tool"; return 0; }
   done
 }
@@ -74,6 +77,7 @@ window_click() {
   local centre="centre_$1" window x y
   read -r x y <<<"${!centre}"
   # The title as a regular expression that matches it alone.
+  # shellcheck disable=SC2001  # one sed expression for every special character
   window="$(xdotool search --name "^$(sed 's/[][\.*^$+?(){}|]/\\&/g' <<<"$window_title")\$" | head -n 1)"
   xdotool mousemove --window "$window" "$x" "$y" click 1
 }

@@ -6,6 +6,7 @@
 #
 # usage: screenshot_test.sh PATH/TO/KTRVtest PATH/TO/window_facts.sh OUTPUT_DIR
 set -euo pipefail
+# shellcheck source=scripts/lib/x-display.sh
 source "$(dirname "$0")/../../../scripts/lib/x-display.sh"
 console=$1
 shot=$3/ktrv-window.png
