@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time
-# from its seed corpus. Any crash or sanitizer report fails.
+# (VEKX_FUZZ_SECONDS, default 30) from its seed corpus. Any crash or
+# sanitizer report fails its target; the summary counts the targets that ran.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${VEKX_FUZZ_SECONDS:-30}
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVEKX_BUILD_FUZZ=ON -DVEKX_BUILD_CONSOLE=OFF -DVEKX_BUILD_TESTS=OFF >/dev/null
-targets="reply address_list node_select datagram capture_pcap capture_log"
-cmake --build build-fuzz -j2 $(for t in $targets; do printf -- '--target fuzz_%s ' "$t"; done)
-for t in $targets; do
+targets=(reply address_list node_select datagram capture_pcap capture_log)
+cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}"
+passed=0
+failed=0
+for t in "${targets[@]}"; do
   work=$(mktemp -d)
   cp fuzz/corpus/"$t"/* "$work"/
   echo "fuzz_$t: ${seconds}s"
-  build-fuzz/bin/fuzz_"$t" -max_total_time="$seconds" -print_final_stats=1 "$work" 2>&1 | tail -n 3
-  rm -rf "$work"
+  status=0
+  build-fuzz/bin/fuzz_"$t" -max_total_time="$seconds" -print_final_stats=1 "$work" >"$work.log" 2>&1 || status=$?
+  tail -n 3 "$work.log"
+  if [ "$status" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: fuzz_$t ended with status $status:"
+    grep -m 5 -E 'ERROR|runtime error|SUMMARY' "$work.log" || true
+  fi
+  rm -rf "$work" "$work.log"
 done
-echo "fuzz: 6 passed, 0 failed"
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
