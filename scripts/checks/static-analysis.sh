@@ -2,10 +2,21 @@
 # clang-tidy (.clang-tidy) and cppcheck over the project's own sources, and
 # clang-format (.clang-format) over every C++ file: all must be clean. The
 # Windows-only sources (the console's window, the Winsock layer) go through
-# clang-tidy with the compile commands of a mingw-w64 build.
+# clang-tidy with the compile commands of a mingw-w64 build. Every step runs;
+# the summary counts those that passed and failed.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 passed=0
+failed=0
+# step NAME COMMAND...: one analysis, counted.
+step() {
+  echo "== $1"
+  shift
+  if "$@"; then passed=$((passed + 1)); else
+    echo "FAIL: $*" | cut -c1-200
+    failed=$((failed + 1))
+  fi
+}
 cmake -S . -B build-analysis -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DVEKX_BUILD_FUZZ=OFF >/dev/null
 # Qt's generated sources (moc, autogen) must exist before the analysers look.
 cmake --build build-analysis -j2 >/dev/null
@@ -26,28 +37,26 @@ for dir in $(echo | x86_64-w64-mingw32-g++-win32 -x c++ -E -v - 2>&1 |
   windows_args+=("--extra-arg=-isystem$dir")
 done
 
-echo "== clang-format"
-unformatted=$(for f in $(git ls-files '*.cpp' '*.h'); do
-  clang-format-14 --style=file "$f" | cmp -s - "$f" || echo "$f"
-done)
-if [ -n "$unformatted" ]; then
-  echo "not formatted as .clang-format says:"; echo "$unformatted"; exit 1
-fi
-passed=$((passed + 1))
-
-echo "== clang-tidy"
-printf '%s\n' $sources | xargs -P 2 -n 4 clang-tidy-14 -p build-analysis --quiet 2>/dev/null
-passed=$((passed + 1))
-
-echo "== clang-tidy, Windows sources"
-printf '%s\n' $windows_sources | xargs -P 2 -n 4 clang-tidy-14 -p build-analysis-win --quiet "${windows_args[@]}" 2>/dev/null
-passed=$((passed + 1))
-
-echo "== cppcheck"
-cppcheck --project=build-analysis/compile_commands.json --library=googletest --library=qt --library=posix \
-  --enable=warning,performance,portability \
+formatted() {
+  local f unformatted=()
+  for f in $(git ls-files '*.cpp' '*.h'); do
+    clang-format-14 --style=file "$f" | cmp -s - "$f" || unformatted+=("$f")
+  done
+  [ "${#unformatted[@]}" -eq 0 ] && return
+  echo "not formatted as .clang-format says (clang-format-14 -i FILE):"
+  printf '  %s\n' "${unformatted[@]}"
+  return 1
+}
+step clang-format formatted
+# shellcheck disable=SC2086  # one file name per word
+step clang-tidy xargs -P 2 -n 4 clang-tidy-14 -p build-analysis --quiet <<<"$(printf '%s\n' $sources)" 2>/dev/null
+# shellcheck disable=SC2086
+step "clang-tidy, Windows sources" xargs -P 2 -n 4 clang-tidy-14 -p build-analysis-win --quiet "${windows_args[@]}" \
+  <<<"$(printf '%s\n' $windows_sources)" 2>/dev/null
+step cppcheck cppcheck --project=build-analysis/compile_commands.json --library=googletest --library=qt \
+  --library=posix --enable=warning,performance,portability \
   --inline-suppr --error-exitcode=1 --quiet -j 2 \
   --suppress=missingIncludeSystem --suppress=unmatchedSuppression --suppress=preprocessorErrorDirective \
   --suppress='*:*/build-analysis/*' --suppress='*:/usr/*'
-passed=$((passed + 1))
-echo "static analysis: $passed passed, 0 failed"
+echo "static analysis: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
