@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Wireshark dissector against a capture of hand-written datagrams. CI
-# installs tshark, so here a missing tshark is a failure, not a skip.
+# The Wireshark dissector against a capture of hand-written datagrams, once
+# per test run (it needs no build, so CTest does not run it). CI installs
+# tshark, so here a missing tshark is a failure, not a skip.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 if ! command -v tshark >/dev/null; then
