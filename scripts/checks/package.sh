@@ -6,6 +6,8 @@
 # Needs root (or sudo) for apt-get; leaves the machine as it found it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+root="$PWD"
+source scripts/lib/loopback-vekxsim.sh
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
@@ -34,9 +36,8 @@ fi
 
 work="$(mktemp -d /tmp/ktrvtest-package.XXXXXX)"
 installed=no
-sim_pid=""
 cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
+  vekxsim_stop
   if [ "$installed" = yes ]; then
     # apt-get refuses the whole purge when one name is unknown to dpkg.
     local known=()
@@ -132,20 +133,12 @@ if [ -z "$used" ] || [ "$(readlink -f "$used")" != "$(readlink -f /usr/lib/*/lib
   fail "vekx does not use the installed library ($used)"
 fi
 /usr/bin/vekx --version
-sim_port=$((20000 + RANDOM % 20000))
-/usr/bin/vekxsim --listen 127.0.0.1 --port "$sim_port" --quiet --weight 7.25 </dev/null >"$work/sim.log" 2>&1 &
-sim_pid=$!
-value=""
-for _ in $(seq 50); do
-  value="$(VEKX_TERMINAL_PORT=$sim_port VEKX_LOCAL_PORT=$((sim_port + 100)) \
-    /usr/bin/vekx read 127.0.0.1 /t1/wt101 2>/dev/null)" && break
-  sleep 0.1
-done
+vekxsim_program=/usr/bin/vekxsim
+vekxsim_start "$work" --weight 7.25
+value="$(/usr/bin/vekx read 127.0.0.1 /t1/wt101 2>"$work/vekx.err")" || fail "vekx read: $(cat "$work/vekx.err")"
 [ "$value" = "    7.25" ] || fail "vekx read gave '$value'"
 echo "   vekx read 127.0.0.1 /t1/wt101 -> '$value'"
-kill "$sim_pid"
-wait "$sim_pid" 2>/dev/null || true
-sim_pid=""
+vekxsim_stop
 
 echo "-- bash completion is where bash-completion finds it"
 for program in vekx vekxsim; do

@@ -23,7 +23,7 @@ free_udp_port() {
 vekxsim_start() {
   local folder=$1 program=${vekxsim_program:-$root/build/bin/vekxsim}
   shift
-  if [ ! -x "$program" ]; then
+  if [ -z "${vekxsim_program:-}" ] && [ ! -x "$program" ]; then
     cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$root/build" -j2 --target vekxsim >/dev/null
   fi
