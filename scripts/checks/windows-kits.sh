@@ -19,6 +19,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
 source "$root/scripts/lib/loopback-vekxsim.sh"
+source "$root/scripts/lib/x-display.sh"
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -79,7 +80,7 @@ xp_allowed() {
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
 work="$(mktemp -d)"
-trap 'vekxsim_stop; wine_prefix_remove; rm -rf "$work"' EXIT
+trap 'vekxsim_stop; wine_prefix_remove; x_display_stop; rm -rf "$work"' EXIT
 
 echo "-- the kits, built twice"
 bash "$root/tools/windows/bundle.sh"
@@ -209,8 +210,8 @@ kit_console() {
   [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
   [ "$status" = 0 ]
 }
-export kit driver work wine64
-if xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f drive kit_console); kit_console"; then
+x_display_start
+if kit_console; then
   pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
 else
   fail "the kit's KTRVtest.exe under wine64"
