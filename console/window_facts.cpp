@@ -1,6 +1,6 @@
 // window_facts FILE: writes what scripts need to know of the console's
 // window, taken from the layout table, as shell assignments to source:
-//   window_title='TEST KTRV'   the title to find the window by
+//   window_title='TITLE'       the title to find the window by
 //   window_size=WIDTHxHEIGHT   its client area, as ImageMagick prints a size
 //   centre_NAME='X Y'          the middle of each control, in client pixels
 // The build writes it beside the console (scripts/lib/x-display.sh reads it),
