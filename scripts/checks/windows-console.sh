@@ -139,16 +139,18 @@ mkdir "$work/alone" "$work/without_read"
 cp "$win64/KTRVtest.exe" "$work/alone/"
 cp "$win64/KTRVtest.exe" "$win64/console/tests/win32/without_read/VEKXAPI.dll" "$work/without_read/"
 for case in "alone VEKXAPI.dll" "without_read VekRead"; do
-  set -- $case
-  "$wine64" "$work/$1/KTRVtest.exe" 2>"$work/$1.err" &
+  read -r folder missing <<<"$case"
+  "$wine64" "$work/$folder/KTRVtest.exe" 2>"$work/$folder.err" &
   pid=$!
   # The message stays until the operator closes it.
-  if "${driver[@]}" close-message 30; then pass "$1: the message stays until OK is pressed"; else
-    fail "$1: the message box"
+  if "${driver[@]}" close-message 30; then pass "$folder: the message stays until OK is pressed"; else
+    fail "$folder: the message box"
   fi
   wait_for_exit $pid 30
-  if [ "$status" = 2 ] && grep -q "$2" "$work/$1.err"; then pass "$1: exits with 2: $(cat "$work/$1.err")"; else
-    fail "$1: exits with $status, says: $(cat "$work/$1.err")"
+  if [ "$status" = 2 ] && grep -q "$missing" "$work/$folder.err"; then
+    pass "$folder: exits with 2: $(cat "$work/$folder.err")"
+  else
+    fail "$folder: exits with $status, says: $(cat "$work/$folder.err")"
   fi
 done
 
