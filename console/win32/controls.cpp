@@ -90,8 +90,8 @@ HFONT FontSet::font(const layout::Font &font) {
         m.font.italic == font.italic)
       return m.handle;
   }
+  // A negative height asks for the character height, not the cell's.
   const HFONT handle =
-      // A negative height asks for the character height, not the cell's.
       CreateFontW(-layout::pixelsForPoints(font.points), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
                   font.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(font.family).c_str());
