@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "control_json.h"
 #include "control_text.h"
 #include "replay_program.h"
 #include "terminal.h"
@@ -36,6 +37,8 @@ const char usage[] = R"(usage: vekxsim [options]
   --log FILE          write the traffic log to FILE instead of standard output
   --quiet             no traffic log lines (notes of the KTRV model still appear)
   --no-stdin          never read standard input
+  --control FORM      how standard input speaks: text (default), or json for programs:
+                      one request object a line in, one answer object a line out
   --replay FILE       answer as the terminal in FILE did: a pcap or pcapng capture or a
                       traffic log of --log; the KTRV model and standard input are unused
   --terminal ADDR     with --replay: the terminal address to replay when FILE holds several
@@ -60,6 +63,7 @@ struct Options {
   std::optional<std::string> log_file;
   bool quiet = false;
   bool read_stdin = true;
+  bool json = false;
   vekxsim::replay::ReplayOptions replay;
 };
 
@@ -85,6 +89,8 @@ std::optional<Options> parse(int argc, char **argv, bool &help) {
       o.terminal.lenient = true;
     } else if (arg == "--no-stdin") {
       o.read_stdin = false;
+    } else if (arg == "--control" && (v = value()) && (*v == "text" || *v == "json")) {
+      o.json = *v == "json";
     } else if (arg == "--listen" && (v = value())) {
       o.terminal.listen_address = *v;
     } else if (arg == "--port" && (v = value()) && whole_number(*v, 0, 65535)) {
@@ -119,6 +125,11 @@ std::optional<Options> parse(int argc, char **argv, bool &help) {
       return std::nullopt;
     }
   }
+  if (o.json && o.replay.file) {
+    std::fprintf(stderr, "vekxsim: --control json drives the simulated terminal; --replay reads no commands\n%s",
+                 usage);
+    return std::nullopt;
+  }
   if (const std::string problem = vekxsim::replay::misuse(o.replay); !problem.empty()) {
     std::fprintf(stderr, "vekxsim: %s\n%s", problem.c_str(), usage);
     return std::nullopt;
@@ -134,9 +145,12 @@ bool stdin_is_ours() {
   return foreground < 0 || foreground == ::getpgrp();
 }
 
+// Runs control lines from standard input and the script. In JSON mode only
+// the answers to standard input's requests go to standard output; the
+// script's lines, replies and every note go to standard error.
 class Runner {
  public:
-  explicit Runner(vekxsim::Terminal &terminal) : terminal_(terminal) {
+  Runner(vekxsim::Terminal &terminal, bool json) : terminal_(terminal), json_(json) {
     if (::pipe2(stop_pipe_, O_CLOEXEC) != 0) stop_pipe_[0] = stop_pipe_[1] = -1;
   }
   ~Runner() {
@@ -151,10 +165,24 @@ class Runner {
     std::lock_guard lock(out_mutex_);
     std::cout << text << std::endl;
   }
+  // A line for people: the traffic log, the model's notes, the script.
+  void note(const std::string &text) {
+    if (!json_) return say(text);
+    if (text.empty()) return;
+    std::lock_guard lock(out_mutex_);
+    std::cerr << text << std::endl;
+  }
 
+  // A line of standard input.
   void run_line(const std::string &line) {
-    say(terminal_.control(line));
+    say(json_ ? vekxsim::json_answer(terminal_, line) : terminal_.control(line));
     if (terminal_.quit_requested()) request_stop();
+  }
+
+  // The answer to a line of standard input that is not run.
+  void refuse_line(const std::string &why) {
+    const vekxsim::ControlReply refused = vekxsim::ControlReply::refused(why);
+    say(json_ ? vekxsim::json_form(refused) : vekxsim::text_form(refused));
   }
 
   // Ends the script's sleep, the reading of standard input and the wait for
@@ -170,21 +198,23 @@ class Runner {
   void run_script(const std::string &path) {
     std::ifstream in(path);
     if (!in) {
-      say("error: cannot read script " + path);
+      note("error: cannot read script " + path);
       return;
     }
     std::string line;
     while (!stopping() && std::getline(in, line)) {
-      if (!vekxsim::control_text::trim(line).empty() && line[0] != '#') say("script> " + line);
-      run_line(line);
+      if (!vekxsim::control_text::trim(line).empty() && line[0] != '#') note("script> " + line);
+      note(terminal_.control(line));
+      if (terminal_.quit_requested()) request_stop();
     }
-    if (!stopping()) say("script " + path + " done");
+    if (!stopping()) note("script " + path + " done");
   }
 
   // Reads standard input while it is ours; end of input ends the reading,
   // not the program.
   void read_stdin() {
     std::string pending;
+    bool overlong = false;  // pending is the tail of a line too long to run
     char buffer[512];
     while (!stopping()) {
       const bool ours = stdin_is_ours();
@@ -197,16 +227,24 @@ class Runner {
       if (n <= 0) return;
       pending.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-        run_line(pending.substr(0, end));
+        if (overlong)
+          refuse_line("a line longer than " + std::to_string(longest_line) + " bytes was ignored");
+        else
+          run_line(pending.substr(0, end));
+        overlong = false;
         pending.erase(0, end + 1);
         if (stopping()) return;
       }
-      if (pending.size() > longest_line) pending.clear();
+      if (pending.size() > longest_line) {
+        pending.clear();
+        overlong = true;
+      }
     }
   }
 
  private:
   vekxsim::Terminal &terminal_;
+  const bool json_;
   std::mutex out_mutex_;
   std::atomic<bool> stopping_{false};
   int stop_pipe_[2] = {-1, -1};
@@ -262,21 +300,24 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "vekxsim: %s\n", e.what());
     return 1;
   }
-  Runner runner(*terminal);
+  Runner runner(*terminal, options->json);
   std::mutex log_mutex;
   terminal->set_log([&](const std::string &line) {
     if (log_file.is_open()) {
       std::lock_guard lock(log_mutex);
       log_file << line << std::endl;
     } else {
-      runner.say(line);
+      runner.note(line);
     }
   });
   if (options->quiet) terminal->control("log off");
 
-  runner.say("vekxsim: node " + std::to_string(options->terminal.node) + " serving " +
-             options->terminal.listen_address + ":" + std::to_string(terminal->port()) +
-             (options->read_stdin ? " (type help for commands)" : ""));
+  if (options->json)
+    runner.say(vekxsim::json_serving_line(options->terminal.listen_address, terminal->port(), options->terminal.node));
+  else
+    runner.say("vekxsim: node " + std::to_string(options->terminal.node) + " serving " +
+               options->terminal.listen_address + ":" + std::to_string(terminal->port()) +
+               (options->read_stdin ? " (type help for commands)" : ""));
 
   std::thread script;
   if (options->script) script = std::thread([&] { runner.run_script(*options->script); });
@@ -287,7 +328,7 @@ int main(int argc, char **argv) {
   while (!runner.stopping()) {
     const int sig = sigtimedwait(&signals, nullptr, &tick);
     if (sig == SIGINT || sig == SIGTERM) {
-      runner.say(std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping");
+      runner.note(std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping");
       runner.request_stop();
     }
   }
