@@ -48,8 +48,8 @@ const char usage[] = R"(usage: vekxsim [options]
   --summary           with --replay: describe FILE instead of serving it
   --help              this text
 Control commands are read from standard input line by line while it runs in
-the foreground (type "help"); end of input does not stop it; "quit", Ctrl-C
-or SIGTERM do.
+the foreground (type "help"); end of input does not stop it (but with
+--control json); "quit", Ctrl-C or SIGTERM do.
 )";
 
 // A line of standard input longer than any command is dropped, not kept.
@@ -211,7 +211,7 @@ class Runner {
   }
 
   // Reads standard input while it is ours; end of input ends the reading,
-  // not the program.
+  // and the program only in JSON mode.
   void read_stdin() {
     std::string pending;
     bool overlong = false;  // pending is the tail of a line too long to run
@@ -224,7 +224,12 @@ class Runner {
       if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
       const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
       if (n < 0 && (errno == EINTR || errno == EIO || errno == EAGAIN)) continue;  // EIO: put in the background
-      if (n <= 0) return;
+      if (n <= 0) {
+        // The program that drives it in JSON has gone: nothing is left to
+        // answer, and the simulator would otherwise hold its port for ever.
+        if (json_) request_stop();
+        return;
+      }
       pending.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
         if (overlong)
