@@ -1,4 +1,4 @@
-"""vekxapi: VekX weighing terminals from Python.
+"""VekX weighing terminals from Python.
 
 Reads and writes the fields of a terminal's shared-data service, and sends
 its display texts and keystrokes, through the vekxapi client library

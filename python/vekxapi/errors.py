@@ -14,7 +14,14 @@ from .names import field_name_problem
 
 
 class VekxError(Exception):
-    """A library call returned a result other than 0."""
+    """A library call returned a result other than 0.
+
+    result   the number the call returned
+    meaning  a few words for it, as vekx and the console give them
+    details  what happened and what to do, in a sentence
+    cause    what the call tells of the cause (the field, the node and
+             its address, the rule a name breaks), or None
+    """
 
     #: The constant of vekxapi.h whose result this class stands for.
     constant: str = ""

@@ -24,6 +24,20 @@ DEFAULT_PORT = 1701
 
 Data = bytes | bytearray | memoryview | str
 
+# Field names as the library takes them, kept for the next call: reads in
+# a loop should cost little more than they cost from C.
+_names: dict[str, bytes] = {}
+_KEPT_NAMES = 1024
+
+
+def _name(field: str) -> bytes:
+    name = _names.get(field)
+    if name is None:
+        if len(_names) >= _KEPT_NAMES:
+            _names.clear()
+        name = _names[field] = field.encode(CODE_PAGE)
+    return name
+
 
 def _int16(value: int, what: str) -> int:
     # ctypes would cut a larger number to 16 bits without a word.
@@ -37,10 +51,31 @@ def _bytes(data: Data) -> bytes:
     return data.encode(CODE_PAGE) if isinstance(data, str) else bytes(data)
 
 
+def _reader(name: str, function: str, what: str, doc: str) -> Callable[..., bytes]:
+    """A read method that calls the library's function of that name. Made
+    here once for reads and formatted reads, without a further call in
+    between: a read from Python should cost little more than from C."""
+
+    def read(self: Terminal, field: str, size: int = READ_SIZE) -> bytes:
+        if size.__class__ is int and 0 <= size <= READ_SIZE:
+            buffer = self._buffer
+        elif 0 <= _int16(size, "size"):
+            buffer = ctypes.create_string_buffer(size)
+        else:
+            raise ValueError(f"size must not be negative: {size}")
+        result = getattr(self._library, function)(_name(field), size, buffer, self._count_address)
+        if result:
+            raise error_for(result, "field", self._cause(f"a {what} of {field}", node_of(field)), field)
+        return buffer[:self._count.value]
+
+    read.__name__, read.__qualname__, read.__doc__ = name, f"Terminal.{name}", doc
+    return read
+
+
 class Terminal:
     """A registration with the shared-data service of one or more terminal
     nodes, for reading and writing their fields and for sending their
-    displays texts and keystrokes.
+    display texts and keystrokes.
 
     The i-th address serves node i: field names "/t1/..." go to the first,
     "/t2/..." to the second (see vekxapi.field_name). The library holds one
@@ -67,6 +102,12 @@ class Terminal:
         self.process_type = _int16(process_type, "process_type")
         self._port = os.environ.get(TERMINAL_PORT_VARIABLE, str(DEFAULT_PORT))
         self._library = library()
+        # Every read up to READ_SIZE takes its value through one buffer and
+        # one count: a Terminal is used from one thread at a time, as the
+        # library is.
+        self._buffer = ctypes.create_string_buffer(READ_SIZE)
+        self._count = ctypes.c_int16()
+        self._count_address = ctypes.byref(self._count)
 
     def __repr__(self) -> str:
         listed = ", ".join(repr(a) for a in self.addresses)
@@ -98,14 +139,9 @@ class Terminal:
                  trace: TracebackType | None) -> None:
         self.close()
 
-    def read(self, field: str, size: int = READ_SIZE) -> bytes:
-        """The value of a field: at most size bytes of what the terminal
-        answered."""
-        return self._read(self._library.VekReadC, "read", field, size)
-
-    def formatted_read(self, field: str, size: int = READ_SIZE) -> bytes:
-        """The value of a field as the terminal formats it."""
-        return self._read(self._library.VekFormattedReadC, "formatted read", field, size)
+    read = _reader("read", "VekReadC", "read", "The value of a field: at most size bytes of it.")
+    formatted_read = _reader("formatted_read", "VekFormattedReadC", "formatted read",
+                             "The value of a field as the terminal formats it: at most size bytes of it.")
 
     def read_text(self, field: str) -> str:
         """The value of a field as text: Windows-1252, cut at the first NUL."""
@@ -140,19 +176,9 @@ class Terminal:
         self._one_way(self._library.VekSendKeystrokeC, f"keystroke of kind {kind}", node,
                       _int16(node, "node"), _int16(kind, "kind"), code)
 
-    def _read(self, function: Callable[..., int], what: str, field: str, size: int) -> bytes:
-        if not 0 <= _int16(size, "size"):
-            raise ValueError(f"size must not be negative: {size}")
-        buffer = ctypes.create_string_buffer(size)
-        count = ctypes.c_int16()
-        result = function(field.encode(CODE_PAGE), size, buffer, ctypes.byref(count))
-        if result:
-            raise error_for(result, "field", self._cause(f"a {what} of {field}", node_of(field)), field)
-        return buffer.raw[:count.value]
-
     def _write(self, function: Callable[..., int], what: str, field: str, data: Data) -> None:
         value = _bytes(data)
-        result = function(field.encode(CODE_PAGE), _int16(len(value), "the length of data"), value)
+        result = function(_name(field), _int16(len(value), "the length of data"), value)
         if result:
             raise error_for(result, "field", self._cause(f"a {what} of {field}", node_of(field)), field)
 
