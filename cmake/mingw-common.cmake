@@ -1,11 +1,16 @@
 # What both mingw-w64 toolchain files share; they set CMAKE_SYSTEM_PROCESSOR
-# (i686 or x86_64) first. The posix thread model variant gives the test peer
-# std::thread; the compiler's runtime is linked statically, so no mingw DLL
-# travels with the programs.
+# (i686 or x86_64) first. The compiler's runtime is linked statically, so no
+# mingw DLL travels with the programs. VEKX_MINGW_THREADS picks the compiler's
+# thread model: posix (the default) gives the test peer std::thread; win32
+# needs no winpthread, whose clock calls GetTickCount64, which Windows XP
+# lacks, so the programs for users are built with it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(VEKX_MINGW_TRIPLE ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
-set(CMAKE_C_COMPILER ${VEKX_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VEKX_MINGW_TRIPLE}-g++-posix)
+if(NOT VEKX_MINGW_THREADS)
+  set(VEKX_MINGW_THREADS posix)
+endif()
+set(CMAKE_C_COMPILER ${VEKX_MINGW_TRIPLE}-gcc-${VEKX_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${VEKX_MINGW_TRIPLE}-g++-${VEKX_MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${VEKX_MINGW_TRIPLE}-windres)
 set(CMAKE_DLLTOOL ${VEKX_MINGW_TRIPLE}-dlltool)
 

@@ -53,7 +53,7 @@ MainWindow::MainWindow(HINSTANCE instance, Library &library) : instance_(instanc
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(KTRV_ICON));
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = windowBrush_;
   wc.lpszClassName = kWindowClass;
@@ -116,7 +116,7 @@ void MainWindow::silence() {
 }
 
 void MainWindow::dispatch(MSG &msg) {
-  if (tabbed(msg)) return;
+  if (tabbed(msg) || selectedAll(msg)) return;
   // The dialog manager gives the controls the keyboard as in a dialog box:
   // the space bar clicks a button or ticks a box, Enter comes as IDOK.
   if (hwnd_ != nullptr && IsDialogMessageW(hwnd_, &msg)) return;
@@ -132,6 +132,18 @@ bool MainWindow::tabbed(const MSG &msg) {
   return true;
 }
 
+// Ctrl+A in a text box selects its whole text, on every Windows version:
+// the edit controls of Windows 10 and later do so themselves, older ones
+// (and Wine's) ignore the key. With Alt held it is AltGr+A, a character.
+bool MainWindow::selectedAll(const MSG &msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != 'A') return false;
+  if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+  ControlId row = 0;
+  if (!rowOf(msg.hwnd, row) || layout::kControls[row].kind != Kind::TextBox) return false;
+  SendMessageW(msg.hwnd, EM_SETSEL, 0, -1);
+  return true;
+}
+
 void MainWindow::moveFocus(int step) {
   const int count = static_cast<int>(kTabRows.size());
   const HWND focus = GetFocus();
@@ -139,7 +151,10 @@ void MainWindow::moveFocus(int step) {
   for (int i = 0; i < count; ++i) {
     if (controls_[kTabRows[static_cast<std::size_t>(i)]].hwnd == focus) at = i;
   }
-  const ControlId next = kTabRows[static_cast<std::size_t>((at + step + count) % count)];
+  int to = at + step;
+  if (to < 0) to = count - 1;
+  if (to >= count) to = 0;
+  const ControlId next = kTabRows[static_cast<std::size_t>(to)];
   SetFocus(controls_[next].hwnd);
   // A text box entered with Tab has its whole text selected.
   if (layout::kControls[next].kind == Kind::TextBox) SendMessageW(controls_[next].hwnd, EM_SETSEL, 0, -1);

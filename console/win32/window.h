@@ -60,6 +60,7 @@ class MainWindow : public View {
   void createControls();
   void dispatch(MSG &msg);
   bool tabbed(const MSG &msg);
+  bool selectedAll(const MSG &msg);
   void moveFocus(int step);
   void quitDuringWait(WPARAM status);
   void command(WPARAM wParam);

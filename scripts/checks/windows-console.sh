@@ -1,25 +1,22 @@
 #!/usr/bin/env bash
 # The Windows console end to end: the 64-bit KTRVtest.exe under wine64 on a
 # virtual X display, against the native vekxsim on loopback (Wine's sockets
-# are the host's). A driver program works the window with window messages as
-# an operator would: it types the address, presses Start, waits for the
-# simulator's weight and power-up event, sends a KTRV reset (whose handshake
-# the simulator's traffic log must show), presses Stop, starts a command that
-# can only wait, and presses Close Program: the console must exit with 0.
+# are the host's). A driver program works the window as an operator would:
+# it types the address over the old one (a click, Ctrl+A, the keys), presses
+# Start, waits for the simulator's weight and power-up event, sends a KTRV
+# reset (whose handshake the simulator's traffic log must show), presses
+# Stop, starts a command that can only wait, and presses Close Program: the
+# console must exit with 0.
 # Screenshots of the window are saved in build-win64/: stopped, as the Linux
 # window's screenshot test takes it (and sampled at the same points), and
 # running before Stop (ktrv-console-windows.png).
 # Then KTRVtest.exe without VEKXAPI.dll, and beside one that lacks VekRead,
-# must end with status 2 and name what is missing.
-#
-# Wine's font replacements stand the Liberation faces in for Courier New,
-# Arial, Arial Narrow and MS Sans Serif, so that text metrics come close to
-# Windows'; the prefix gets the classic scheme's values for the system
-# colours the window uses.
+# must end with status 2 and name what is missing. The Wine prefix has the
+# fonts and colours of scripts/lib/wine-prefix.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-wine64=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+source "$root/scripts/lib/wine-prefix.sh"
+source "$root/scripts/lib/loopback-vekxsim.sh"
 win64="$root/build-win64"
 shot="$win64/ktrv-console-windows.png"
 stopped_shot="$win64/ktrv-console-windows-stopped.png"
@@ -79,7 +76,10 @@ if [ "${1:-}" = --on-display ]; then
       fail "$what at ($x,$y) is #$got, not #$colour"
     fi
   done <"$root/console/tests/window_samples.txt"
-  step "types 127.0.0.1 into IPAddr" "${driver[@]}" type IPAddr 127.0.0.1
+  # A click into the address box, Ctrl+A and the new address typed over the
+  # old one, as an operator replaces it.
+  step "Ctrl+A and 127.0.0.1 typed into IPAddr" "${driver[@]}" keyboard IPAddr 127.0.0.1
+  step "IPAddr reads 127.0.0.1" "${driver[@]}" wait-text IPAddr 127.0.0.1 10
   step "Start" "${driver[@]}" click IPupdate
   step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
   step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
@@ -139,54 +139,19 @@ fi
 for tool in xvfb-run xwd convert identify; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
-if [ ! -x "$root/build/bin/vekxsim" ]; then
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$root/build" -j2 --target vekxsim
-fi
 
 work="$(mktemp -d)"
-WINEPREFIX="$work/prefix"
-export work WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-simulator=""
-cleanup() {
-  [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
-  "$wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+export work
+trap 'vekxsim_stop; wine_prefix_remove; rm -rf "$work"' EXIT
 
 echo "-- a Wine prefix of its own"
-timeout 600 "$wine64" wineboot --init >/dev/null 2>&1 || true
-for face in "Courier New=Liberation Mono" "Arial=Liberation Sans" "Arial Narrow=Liberation Sans Narrow" \
-  "MS Sans Serif=Liberation Sans"; do
-  "$wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ /d "${face#*=}" /f >/dev/null
-done
-for colour in "Background=58 110 165" "InactiveBorder=212 208 200" "ButtonText=0 0 0" "ButtonHilight=255 255 255"; do
-  "$wine64" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
-done
-timeout 120 "$wineserver" -w || true
+wine_prefix_create
 
 echo "-- KTRVtest.exe and the driver for 64-bit Windows"
 bash "$root/tools/windows/build-win64.sh" "$win64"
 
 echo "-- vekxsim on 127.0.0.1"
-"$root/build/bin/vekxsim" --listen 127.0.0.1 --port 0 --no-stdin --weight 12.5 --log "$work/traffic.log" \
-  >"$work/simulator.out" 2>&1 &
-simulator=$!
-for _ in $(seq 50); do
-  VEKX_TERMINAL_PORT="$(sed -n 's/.* serving 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/simulator.out")"
-  [ -z "$VEKX_TERMINAL_PORT" ] || break
-  sleep 0.1
-done
-[ -n "$VEKX_TERMINAL_PORT" ] || { echo "FAIL: vekxsim did not start: $(cat "$work/simulator.out")" >&2; exit 1; }
-# The library's local port: one no UDP socket holds.
-VEKX_LOCAL_PORT=""
-for port in $(shuf -i 20000-60000 -n 50); do
-  if [ -z "$(ss -Hlun "sport = :$port")" ]; then VEKX_LOCAL_PORT=$port; break; fi
-done
-[ -n "$VEKX_LOCAL_PORT" ] || { echo "FAIL: no free local UDP port found" >&2; exit 1; }
-export VEKX_TERMINAL_PORT VEKX_LOCAL_PORT
-echo "vekxsim serves 127.0.0.1:$VEKX_TERMINAL_PORT; the console's library uses local port $VEKX_LOCAL_PORT"
+vekxsim_start "$work" --weight 12.5
 
 echo "-- the console under wine64 on a virtual display"
 rm -f "$shot" "$stopped_shot"

@@ -9,14 +9,13 @@ toolchain="$root/cmake/mingw-x86_64.cmake"
 gtest_src=/usr/src/googletest
 gtest_prefix="$build/googletest/install"
 
-# Test discovery runs the test programs under Wine while building: a prefix
-# of its own unless the caller gave one, no debug output, and no offer to
-# install Mono or Gecko.
+# Test discovery runs the test programs under Wine while building: in a
+# prefix of its own unless the caller has one.
 if [ -z "${WINEPREFIX:-}" ]; then
-  WINEPREFIX="$(mktemp -d)"
-  trap 'rm -rf "$WINEPREFIX"' EXIT
+  source "$root/scripts/lib/wine-prefix.sh"
+  wine_prefix_create
+  trap wine_prefix_remove EXIT
 fi
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake -S "$gtest_src" -B "$build/googletest/build" \

@@ -1,22 +1,76 @@
 #!/usr/bin/env bash
-# Builds the 32-bit console and library (build-dll.sh) and packs what a
-# Windows PC needs into build-win32/ktrvtest-windows-x86.zip, in one folder:
-# KTRVtest.exe, VEKXAPI.dll, vekxapi.h, the import library libVEKXAPI.dll.a,
-# README.md and LICENSE.
-# Usage: bundle.sh [build-directory]
+# Builds the two Windows kits, each a zip of one folder:
+#   ktrvtest-windows-x86.zip  32-bit console and library (Windows XP SP3 on)
+#   ktrvtest-windows-x64.zip  64-bit console and library (Windows XP x64 on)
+# Each holds KTRVtest.exe and VEKXAPI.dll (release builds without debug
+# information or symbols), vekxapi.h, vekxapi.def (the exports and their
+# ordinals), the import libraries VEKXAPI.lib (Microsoft's linker) and
+# libVEKXAPI.dll.a (MinGW), the example read_weight.c, README.txt for
+# Windows, the project's README.md and LICENSE.txt; text files end their
+# lines as Windows does. The debug information goes beside each zip, into
+# ktrvtest-windows-ARCH-debug/ (KTRVtest.exe.debug, VEKXAPI.dll.debug).
+#
+# The same commit gives the same zips: the linker writes no time stamp into
+# the images, and the stripped images, every file and the zip entries are
+# dated SOURCE_DATE_EPOCH (by default the last commit's time; objcopy reads
+# it too); the entries go in one order.
+#
+# Usage: bundle.sh [FOLDER]   builds in FOLDER/build-windows-x86 and
+#                             FOLDER/build-windows-x64 (default: the checkout)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(mkdir -p "${1:-$root/build-win32}" && cd "${1:-$root/build-win32}" && pwd)"
-name=ktrvtest-windows-x86
-zip="$build/$name.zip"
+out="$(mkdir -p "${1:-$root}" && cd "${1:-$root}" && pwd)"
 
-bash "$root/tools/windows/build-dll.sh" "$build"
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null)" || {
+    echo "bundle: $root is no git checkout and SOURCE_DATE_EPOCH is not set: set it to the" \
+      "release's time in seconds since 1970 (the kits' files get that date)" >&2
+    exit 2
+  }
+fi
+export SOURCE_DATE_EPOCH
+
+# The text files of a kit: source in the checkout, name in the kit.
+texts="vekxapi/include/vekxapi.h vekxapi.h
+vekxapi/src/vekxapi.def vekxapi.def
+packaging/windows/README.txt README.txt
+packaging/windows/read_weight.c read_weight.c
+README.md README.md
+LICENSE LICENSE.txt"
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
-mkdir "$stage/$name"
-cp "$build/KTRVtest.exe" "$build/VEKXAPI.dll" "$build/lib/libVEKXAPI.dll.a" \
-  "$root/vekxapi/include/vekxapi.h" "$root/README.md" "$root/LICENSE" "$stage/$name/"
-rm -f "$zip"
-(cd "$stage" && zip -q -r -X "$zip" "$name")
-echo "bundle: $zip"
+
+for arch in x86 x64; do
+  case $arch in
+    x86) triple=i686-w64-mingw32 ;;
+    x64) triple=x86_64-w64-mingw32 ;;
+  esac
+  build="$out/build-windows-$arch"
+  name="ktrvtest-windows-$arch"
+  echo "-- $name: building in $build"
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
+    -DVEKX_MINGW_THREADS=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target vekxapi KTRVtest >/dev/null
+
+  kit="$stage/$name"
+  debug="$build/$name-debug"
+  rm -rf "$kit" "$debug"
+  mkdir -p "$kit" "$debug"
+  for binary in KTRVtest.exe VEKXAPI.dll; do
+    "$triple-objcopy" --only-keep-debug "$build/$binary" "$debug/$binary.debug"
+    "$triple-objcopy" --strip-all "$build/$binary" "$kit/$binary"
+  done
+  cp "$build/lib/VEKXAPI.lib" "$build/lib/libVEKXAPI.dll.a" "$kit/"
+  while read -r source target; do
+    sed 's/\r*$/\r/' "$root/$source" >"$kit/$target"
+  done <<<"$texts"
+
+  # Zip times are local times: UTC makes them the same everywhere.
+  find "$kit" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+  find "$kit" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
+  zip="$build/$name.zip"
+  rm -f "$zip"
+  (cd "$stage" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$zip")
+  echo "bundle: $zip (debug information in $debug)"
+done

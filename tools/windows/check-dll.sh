@@ -1,26 +1,53 @@
 #!/usr/bin/env bash
-# Reads a built 32-bit VEKXAPI.dll and checks what Windows callers bind to:
-#   - a 32-bit x86 DLL whose export directory names it "VEKXAPI.dll";
+# Reads a built VEKXAPI.dll, 32-bit or 64-bit, and checks what Windows
+# callers bind to:
+#   - a PE image of its architecture whose export directory names it
+#     "VEKXAPI.dll";
 #   - exactly the 19 exports, undecorated, with ordinals 1 to 19, none by
 #     ordinal only and none forwarded;
 #   - imports from WSOCK32.dll (exactly the Windows Sockets 1.1 calls the
 #     library makes), KERNEL32.dll and the C runtime only: no mingw DLL;
-#   - by disassembly, that each standard-convention export returns with
-#     `ret 4*N` (N 32-bit argument slots) and each C twin with a plain `ret`;
-#   - that a C program calling all 19 through vekxapi.h links against the
-#     import library and imports them from VEKXAPI.dll by their plain names.
-# Usage: check-dll.sh [path/to/VEKXAPI.dll [path/to/libVEKXAPI.dll.a]]
+#   - 32-bit: by disassembly, that each standard-convention export returns
+#     with `ret 4*N` (N 32-bit argument slots) and each C twin with a plain
+#     `ret`;
+#   - each import library names every function as its linker looks for it:
+#     VEKXAPI.lib (Microsoft's format) by its symbols, for 32 bits
+#     _VekRead@16 and __imp__VekRead@16 importing "VekRead" (C twins
+#     _VekReadC, "VekReadC"), for 64 bits VekRead and __imp_VekRead;
+#   - a C program calling all 19 through vekxapi.h links against each import
+#     library and imports them from VEKXAPI.dll by their plain names.
+# Usage: check-dll.sh [--symbols DEBUG-FILE] path/to/VEKXAPI.dll [IMPORT-LIBRARY...]
+#   (import libraries by default: libVEKXAPI.dll.a and VEKXAPI.lib beside
+#   the DLL, or in lib/; symbols by default: the DLL's own)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-dll="${1:-$root/build-win32/VEKXAPI.dll}"
-import_lib="${2:-$(dirname "$dll")/lib/libVEKXAPI.dll.a}"
-objdump=i686-w64-mingw32-objdump
+symbols=""
+if [ "${1:-}" = --symbols ]; then
+  symbols="$2"
+  shift 2
+fi
+dll="${1:?usage: check-dll.sh [--symbols DEBUG-FILE] path/to/VEKXAPI.dll [IMPORT-LIBRARY...]}"
+symbols="${symbols:-$dll}"
+shift
+import_libs=("$@")
+if [ ${#import_libs[@]} -eq 0 ]; then
+  folder="$(dirname "$dll")"
+  [ -f "$folder/VEKXAPI.lib" ] || folder="$folder/lib"
+  import_libs=("$folder/libVEKXAPI.dll.a" "$folder/VEKXAPI.lib")
+fi
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
 [ -f "$dll" ] || { echo "FAIL: no DLL at $dll" >&2; exit 1; }
+case "$(x86_64-w64-mingw32-objdump -f "$dll")" in
+  *"file format pei-i386"*) bits=32 triple=i686-w64-mingw32 ;;
+  *"file format pei-x86-64"*) bits=64 triple=x86_64-w64-mingw32 ;;
+  *) echo "FAIL: $dll is no PE image of x86 or x64" >&2; exit 1 ;;
+esac
+pass "$bits-bit PE image"
+objdump=$triple-objdump
 headers="$($objdump -p "$dll")"
 
 # Ordinal, name, convention and argument count, in export order.
@@ -45,8 +72,7 @@ expected_exports="
 18 VekSendKeystrokeC cdecl 3
 19 VekWriteC cdecl 3"
 
-# --- file format and DLL name ------------------------------------------------
-if $objdump -f "$dll" | grep -q 'file format pei-i386'; then pass "32-bit x86 PE image"; else fail "not a pei-i386 image"; fi
+# --- DLL name ------------------------------------------------------------------
 dll_name="$(awk '/^Name[ \t]+[0-9a-f]+ /{print $3; exit}' <<<"$headers")"
 if [ "$dll_name" = "VEKXAPI.dll" ]; then pass "export directory name VEKXAPI.dll"; else fail "export directory name '$dll_name'"; fi
 
@@ -90,25 +116,21 @@ else
   diff <(echo "$want_sockets") <(echo "$sockets_calls") >&2 || true
 fi
 
-# --- calling conventions, by disassembly --------------------------------------
+# --- calling conventions, by disassembly (32 bits) -----------------------------
+# Each function's body runs from its entry to the next function's, as the
+# symbols say: the DLL's own, or, for a stripped DLL, those of its debug
+# file. Its out-of-line parts (exception landing pads) jump back into the
+# body to return.
 image_base="$(awk '/^ImageBase/{print $2; exit}' <<<"$headers")"
+functions="$($triple-nm -n --defined-only "$symbols" 2>/dev/null | while read -r address type symbol; do
+  if [[ "$type" == [Tt] ]]; then echo "$((16#$address)) $symbol"; fi
+done)"
+if [ "$bits" = 32 ] && [ -z "$functions" ]; then fail "no symbols in $symbols: give the debug file with --symbols"; fi
 while read -r ordinal name convention argc; do
-  [ -n "$ordinal" ] || continue
+  [ -n "$ordinal" ] && [ "$bits" = 32 ] && [ -n "$functions" ] || continue
   rva="$(awk -v o="$ordinal" '$1 == o {print $2}' <<<"$address_table")"
   if [ -z "$rva" ]; then fail "$name: no address"; continue; fi
   start=$(( 0x$image_base + 0x$rva ))
-  # The function body: from its entry to the next symbol or the end of the
-  # section. Its out-of-line parts (exception landing pads) jump back into
-  # this body to return.
-  body="$($objdump -d --no-show-raw-insn --start-address=$start --stop-address=$((start + 0x1000)) "$dll" |
-    awk 'done {next}
-         found && /^[0-9a-f]+ <.*>:$/ {done = 1; next}
-         /^[0-9a-f]+ <.*>:$/ {found = 1; print; next}
-         found && NF == 0 && started {done = 1; next}
-         found && NF {started = 1; print}')"
-  symbol="$(head -n1 <<<"$body" | sed -n 's/^[0-9a-f]* <\(.*\)>:$/\1/p')"
-  rets="$(grep -E $'\t(repz |rep )?ret[lw]? *' <<<"$body" || true)"
-  rets="$(sed -E 's/.*\t(repz |rep )?(ret[lw]?)[[:space:]]*(.*)$/\2 \3/; s/[[:space:]]+$//' <<<"$rets" | sort -u)"
   if [ "$convention" = stdcall ] && [ "$argc" -gt 0 ]; then
     want_ret="$(printf 'ret $0x%x' $((4 * argc)))"
     want_symbol="_${name}@$((4 * argc))"
@@ -116,21 +138,42 @@ while read -r ordinal name convention argc; do
     want_ret="ret"
     if [ "$convention" = stdcall ]; then want_symbol="_${name}@0"; else want_symbol="_${name}"; fi
   fi
+  symbol="$(awk -v at="$start" -v want="$want_symbol" \
+    '$1 == at {found = $2; if ($2 == want) exit} END {print found}' <<<"$functions")"
+  stop="$(awk -v at="$start" '$1 > at {print $1; exit}' <<<"$functions")"
+  body="$($objdump -d --no-show-raw-insn --start-address=$start --stop-address=${stop:-$((start + 0x1000))} "$dll")"
+  rets="$(grep -E $'\t(repz |rep )?ret[lw]? *' <<<"$body" || true)"
+  rets="$(sed -E 's/.*\t(repz |rep )?(ret[lw]?)[[:space:]]*(.*)$/\2 \3/; s/[[:space:]]+$//' <<<"$rets" | sort -u)"
   if [ -z "$rets" ]; then
     fail "$name (ordinal $ordinal): no ret found in its body"
   elif [ "$rets" != "$want_ret" ]; then
     fail "$name (ordinal $ordinal, $convention, $argc arguments): returns with '$(echo $rets)', want '$want_ret'"
-  elif [ -n "$symbol" ] && [ "$symbol" != "$want_symbol" ]; then
-    fail "$name (ordinal $ordinal): entry is $symbol, want $want_symbol"
+  elif [ "$symbol" != "$want_symbol" ]; then
+    fail "$name (ordinal $ordinal): entry is '$symbol', want $want_symbol"
   else
-    pass "$name (ordinal $ordinal, $convention, $argc arguments): $want_ret${symbol:+ at $symbol}"
+    pass "$name (ordinal $ordinal, $convention, $argc arguments): $want_ret at $symbol"
   fi
 done <<<"$expected_exports"
 
-# --- binding through the import library ----------------------------------------
-if [ -f "$import_lib" ]; then
-  work="$(mktemp -d)"
-  cat >"$work/caller.c" <<'C'
+# --- the import libraries -------------------------------------------------------
+# The symbols a linker looks for and the name each one imports, as
+# llvm-readobj gives them for a library in Microsoft's format: "name type,
+# symbol" per function. A 32-bit name is undecorated (the leading _ and the
+# @N go) or has its prefix taken off.
+want_lib_symbols="$(while read -r ordinal name convention argc; do
+  [ -n "$ordinal" ] || continue
+  if [ "$bits" = 64 ]; then
+    echo "name __imp_$name $name"
+  elif [ "$convention" = stdcall ]; then
+    echo "undecorate __imp__$name@$((4 * argc)) _$name@$((4 * argc))"
+  else
+    echo "noprefix __imp__$name _$name"
+  fi
+done <<<"$expected_exports" | sort)"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cat >"$work/caller.c" <<'C'
 #include <stddef.h>
 #include "vekxapi.h"
 int main(void) {
@@ -144,22 +187,34 @@ int main(void) {
          VekResetDisplayC(1) + VekSendKeystrokeC(1, 1, 0) + VekWriteC("", 1, b);
 }
 C
-  if i686-w64-mingw32-gcc -Wall -Wextra -I"$root/vekxapi/include" "$work/caller.c" "$import_lib" \
+for import_lib in "${import_libs[@]}"; do
+  library="$(basename "$import_lib")"
+  if [ ! -f "$import_lib" ]; then fail "no import library at $import_lib"; continue; fi
+  if [[ "$library" == *.lib ]]; then
+    have="$(llvm-readobj --coff-imports "$import_lib" |
+      awk '/Name type:/ {type = $3; n = 0} /Symbol:/ {s[++n] = $2} n == 2 {print type, s[1], s[2]; n = 0}' | sort)"
+    names="$(llvm-nm "$import_lib" | awk '$2 == "T" {print $3}' | sort)"
+    if [ "$have" = "$want_lib_symbols" ] && [ "$names" = "$(awk '{print $2; print $3}' <<<"$have" | sort)" ]; then
+      pass "$library names each function as Microsoft's linker looks for it, e.g. $(awk '$3 ~ /^_?VekRead(@16)?$/ {
+        print $3, "and", $2, "importing VekRead (name type " $1 ")"}' <<<"$have")"
+    else
+      fail "$library's symbols differ (name type, import symbol, symbol):"
+      diff <(echo "$want_lib_symbols") <(echo "$have") >&2 || true
+    fi
+  fi
+  if $triple-gcc -Wall -Wextra -I"$root/vekxapi/include" "$work/caller.c" "$import_lib" \
        -o "$work/caller.exe" 2>"$work/link.log"; then
     bound="$($objdump -p "$work/caller.exe" | sed -n '/DLL Name: VEKXAPI.dll/,/^$/p' |
       awk 'NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort)"
     if [ "$bound" = "$(awk 'NF{print $2}' <<<"$expected_exports" | sort)" ]; then
-      pass "a caller built with vekxapi.h and the import library imports the 19 plain names from VEKXAPI.dll"
+      pass "a caller built with vekxapi.h and $library imports the 19 plain names from VEKXAPI.dll"
     else
-      fail "a caller imports from VEKXAPI.dll: $(echo $bound)"
+      fail "a caller linked with $library imports from VEKXAPI.dll: $(echo $bound)"
     fi
   else
     fail "a caller does not link against $import_lib: $(cat "$work/link.log")"
   fi
-  rm -rf "$work"
-else
-  fail "no import library at $import_lib"
-fi
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "VEKXAPI.dll check: $failures failure(s)" >&2

@@ -8,12 +8,15 @@
 //   ktrv_window_driver click CONTROL      (returns when the click's handling has)
 //   ktrv_window_driver post-click CONTROL (returns at once)
 //   ktrv_window_driver wait-text CONTROL TEXT SECONDS
+//   ktrv_window_driver keyboard CONTROL TEXT  (a mouse click into the
+//                        control, Ctrl+A, then TEXT typed key by key)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "window_ids.h"
 
@@ -26,11 +29,14 @@ constexpr DWORD kPollMs = 100;
 
 HWND findWindow() { return FindWindowW(win32::kWindowClass, L"TEST KTRV"); }
 
+// Whether `seconds` have passed since the tick count `start`.
+bool passed(DWORD start, double seconds) { return GetTickCount() - start >= static_cast<DWORD>(seconds * 1000); }
+
 HWND waitForWindow(double seconds) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  const DWORD start = GetTickCount();
   for (;;) {
     if (const HWND hwnd = findWindow(); hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
-    if (GetTickCount64() >= end) return nullptr;
+    if (passed(start, seconds)) return nullptr;
     Sleep(kPollMs);
   }
 }
@@ -61,6 +67,46 @@ bool readText(HWND hwnd, std::wstring &text) {
   return true;
 }
 
+INPUT keyInput(WORD key, WORD character, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.wScan = character;
+  in.ki.dwFlags = flags;
+  return in;
+}
+
+INPUT mouseInput(LONG x, LONG y, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  // Absolute positions run from 0 to 65535 across the screen.
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  return in;
+}
+
+// What an operator does with the mouse and the keyboard: a click into the
+// middle of `target`, Ctrl+A, then `text`, one key after the other.
+bool keyboard(HWND window, HWND target, const std::wstring &text) {
+  SetForegroundWindow(window);
+  RECT r{};
+  GetWindowRect(target, &r);
+  const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  std::vector<INPUT> in = {mouseInput(x, y, MOUSEEVENTF_MOVE),
+                           mouseInput(x, y, MOUSEEVENTF_LEFTDOWN),
+                           mouseInput(x, y, MOUSEEVENTF_LEFTUP),
+                           keyInput(VK_CONTROL, 0, 0),
+                           keyInput('A', 0, 0),
+                           keyInput('A', 0, KEYEVENTF_KEYUP),
+                           keyInput(VK_CONTROL, 0, KEYEVENTF_KEYUP)};
+  for (const wchar_t c : text) {
+    in.push_back(keyInput(0, c, KEYEVENTF_UNICODE));
+    in.push_back(keyInput(0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
+  }
+  return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
+}
+
 int fail(const char *what) {
   std::fprintf(stderr, "driver: %s\n", what);
   return 1;
@@ -85,12 +131,13 @@ int main(int argc, char **argv) {
   }
   if (action == "click" && argc == 3) return send(target, BM_CLICK, 0, 0, result) ? 0 : fail("BM_CLICK timed out");
   if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
+  if (action == "keyboard" && argc == 4) return keyboard(window, target, wide(argv[3])) ? 0 : fail("SendInput");
   if (action == "wait-text" && argc == 5) {
     const std::wstring want = wide(argv[3]);
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(argv[4]) * 1000);
+    const DWORD start = GetTickCount();
     std::wstring text;
     while (!readText(target, text) || text != want) {
-      if (GetTickCount64() >= end) {
+      if (passed(start, std::atof(argv[4]))) {
         std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], text.c_str(), want.c_str());
         return 1;
       }

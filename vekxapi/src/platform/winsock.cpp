@@ -2,10 +2,12 @@
 // already comes as a Windows Sockets error number, so nothing is mapped.
 #include "native_sockets.h"
 #include "platform.h"
+#include "tick_count.h"
 
 #if defined(_WIN32)
 #  include <winsock.h>
 
+#  include <atomic>
 #  include <cstring>
 
 namespace vekx::platform {
@@ -87,8 +89,12 @@ long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
 }
 
 std::int64_t now_ms() {
-  // Monotonic, in milliseconds, and 64 bits wide: no wrap after 49 days.
-  return static_cast<std::int64_t>(::GetTickCount64());
+  // Monotonic, in milliseconds, and 64 bits wide: no wrap after 49 days,
+  // from the 32-bit count that Windows XP has.
+  static std::atomic<std::uint64_t> last{0};
+  const std::uint64_t now = extended_tick(last.load(std::memory_order_relaxed), ::GetTickCount());
+  last.store(now, std::memory_order_relaxed);
+  return static_cast<std::int64_t>(now);
 }
 
 }  // namespace vekx::platform

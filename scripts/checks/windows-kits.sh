@@ -1,0 +1,224 @@
+#!/usr/bin/env bash
+# The two Windows kits as a Windows user gets them (tools/windows/bundle.sh):
+#   - two builds, the second in another folder, give the same zips;
+#   - each zip holds exactly its folder's ten files; its text files end
+#     their lines as Windows does, and README.txt fits one screen;
+#   - KTRVtest.exe and VEKXAPI.dll: images of the kit's architecture for
+#     Windows XP (5.1; 5.2 for 64 bits), without debug sections, symbols or
+#     a path of the build machine (the import libraries neither), importing
+#     nothing outside the functions of XP's system DLLs listed below, with
+#     a version resource; the console with its icon and its manifest;
+#   - VEKXAPI.dll's exports, calling conventions and import libraries
+#     (tools/windows/check-dll.sh);
+#   - read_weight.c builds as README.txt says, against each import library.
+# The x64 kit is unzipped into an empty folder and run under wine64 against
+# vekxsim on loopback: read_weight.exe, built there, reads the weight, and
+# the kit's KTRVtest.exe, worked by the window driver, shows it. This
+# machine runs no 32-bit program: the x86 kit is checked by reading it.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/lib/wine-prefix.sh"
+source "$root/scripts/lib/loopback-vekxsim.sh"
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# The functions of Windows XP's system DLLs that the kits may import, as
+# "DLL: functions"; "[x64]" or "[x86]" marks those that only one of XP's
+# 32-bit and 64-bit (XP x64, NT 5.2) editions has. Sources:
+#   KERNEL32, USER32, GDI32: Microsoft's Win32 API reference, whose
+#     Requirements name Windows XP or an earlier system as each function's
+#     minimum supported client (the 64-bit exception-handling functions:
+#     the 64-bit kernel32.dll from XP x64 on; ReactOS's kernel32.spec, which
+#     tags what came after NT 5.2, lists them untagged);
+#   COMCTL32: the DLL version the reference names (InitCommonControlsEx
+#     4.70, _TrackMouseEvent 4.71); Windows XP ships comctl32.dll 5.82;
+#   WSOCK32: Windows Sockets 1.1, in every Windows since Windows 95 and NT;
+#   msvcrt: mingw-w64's lib-common/msvcrt.def.in, which groups the DLL's
+#     exports by the Windows version whose msvcrt.dll first had them: here
+#     those up to "added in Windows XP"; the first 64-bit msvcrt.dll (XP x64)
+#     has all of them.
+xp_functions="
+KERNEL32: CloseHandle CreateSemaphoreW DeleteCriticalSection EnterCriticalSection ExitProcess FormatMessageW
+KERNEL32: FreeLibrary GetCurrentThreadId GetLastError GetModuleHandleA GetModuleHandleW GetProcAddress
+KERNEL32: GetStartupInfoA GetStdHandle GetTickCount InitializeCriticalSection IsDBCSLeadByteEx
+KERNEL32: LeaveCriticalSection LoadLibraryA LoadLibraryW LocalFree MultiByteToWideChar RaiseException
+KERNEL32: ReleaseSemaphore RtlCaptureContext SetLastError SetUnhandledExceptionFilter Sleep TlsAlloc TlsFree
+KERNEL32: TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject WideCharToMultiByte WriteFile
+KERNEL32: lstrcmpW
+KERNEL32 [x64]: RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind __C_specific_handler
+USER32: AdjustWindowRectEx BeginPaint ClientToScreen CreateWindowExW DefWindowProcW DestroyWindow
+USER32: DispatchMessageW DrawFocusRect DrawTextW EndPaint EnumThreadWindows FillRect GetClassNameW
+USER32: GetClientRect GetCursorPos GetDlgCtrlID GetDlgItem GetFocus GetKeyState GetMessageW GetSysColor
+USER32: GetSysColorBrush GetWindowLongW GetWindowRect GetWindowTextLengthW GetWindowTextW InflateRect
+USER32: InvalidateRect IsChild IsDialogMessageW IsWindow KillTimer LoadBitmapW LoadCursorW LoadIconW
+USER32: MessageBeep MessageBoxW OffsetRect PeekMessageW PostMessageW PostQuitMessage RegisterClassExW
+USER32: ScreenToClient SendMessageW SetFocus SetTimer SetWindowLongW SetWindowPos SetWindowTextW ShowWindow
+USER32: TrackMouseEvent TranslateMessage UnregisterClassW UpdateWindow
+USER32 [x64]: GetWindowLongPtrW SetWindowLongPtrW
+GDI32: BitBlt CreateCompatibleDC CreateFontW CreateSolidBrush DeleteDC DeleteObject GetObjectW SelectObject
+GDI32: SetBkColor SetBkMode SetTextColor
+COMCTL32: InitCommonControls InitCommonControlsEx _TrackMouseEvent
+WSOCK32: WSACleanup WSAGetLastError WSAStartup __WSAFDIsSet bind closesocket connect htons ioctlsocket recv
+WSOCK32: select send socket
+msvcrt: ___lc_codepage_func ___mb_cur_max_func __getmainargs __initenv __iob_func __mb_cur_max
+msvcrt: __set_app_type __setusermatherr _acmdln _amsg_exit _cexit _close _commode _errno _fmode _initterm
+msvcrt: _iob _lock _onexit _read _unlock abort atoi calloc exit fprintf fputc fputs free fwrite getenv
+msvcrt: localeconv malloc memchr memcmp memcpy memmove memset realloc setlocale signal strchr strcmp
+msvcrt: strerror strlen strncmp vfprintf wcslen
+msvcrt [x86]: __p__acmdln __p__commode __p__fmode
+"
+# "DLL function" per line, in upper case, for one architecture.
+xp_allowed() {
+  awk -v arch="$1" -F': ' 'NF == 2 {
+      split($1, head, " "); if (head[2] != "" && head[2] != "[" arch "]") next
+      n = split($2, f, " "); for (i = 1; i <= n; i++) print toupper(head[1] ".dll " f[i]) }' <<<"$xp_functions" | sort -u
+}
+
+version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
+work="$(mktemp -d)"
+trap 'vekxsim_stop; wine_prefix_remove; rm -rf "$work"' EXIT
+
+echo "-- the kits, built twice"
+bash "$root/tools/windows/bundle.sh"
+bash "$root/tools/windows/bundle.sh" "$work/again" >/dev/null
+for arch in x86 x64; do
+  zip="build-windows-$arch/ktrvtest-windows-$arch.zip"
+  if cmp -s "$root/$zip" "$work/again/$zip"; then pass "$zip: the same bytes from a second build in another folder"; else
+    fail "$zip differs from a second build's: the build is not reproducible"
+  fi
+done
+
+# --- each kit ----------------------------------------------------------------
+check_image() { # kit-folder image arch
+  local image="$1/$2" arch=$3 minor=1 format=pei-i386 headers imports outside
+  [ "$arch" = x64 ] && minor=2 format=pei-x86-64
+  headers="$(x86_64-w64-mingw32-objdump -p "$image")"
+  if grep -q "file format $format" <<<"$(x86_64-w64-mingw32-objdump -f "$image")" &&
+    [ "$(awk '/^M(aj|in)or(OSystem|Subsystem)Version/ {printf "%s ", $2}' <<<"$headers")" = "5 $minor 5 $minor " ]; then
+    pass "$2: $format, for Windows 5.$minor and later"
+  else
+    fail "$2: not a $format image for Windows 5.$minor: $(grep -E 'format|Version' <<<"$headers" | tr -s '\t\n' '  ')"
+  fi
+  if grep -qE ' \.z?debug' <<<"$(x86_64-w64-mingw32-objdump -h "$image")"; then fail "$2 has debug sections"; fi
+  if ! grep -q 'SymbolCount: 0$' <<<"$(llvm-readobj --file-headers "$image")"; then fail "$2 has a symbol table"; fi
+  imports="$(llvm-readobj --coff-imports "$image" | awk '/Name:/ {dll = toupper($2)} /Symbol:/ {print dll, toupper($2)}' | sort -u)"
+  outside="$(comm -23 <(echo "$imports") <(xp_allowed "$arch"))"
+  if [ -z "$outside" ]; then pass "$2: its $(grep -c . <<<"$imports") imports are all functions Windows XP has"; else
+    fail "$2 imports what Windows XP lacks (or what the list above does not name yet): $(echo $outside)"
+  fi
+  # Version strings are UTF-16: each key is followed by its value.
+  local strings; strings="$(strings -a -el "$image")"
+  if grep -A1 -x ProductName <<<"$strings" | grep -qx "$product" &&
+    grep -A1 -x FileVersion <<<"$strings" | grep -qx "$version"; then
+    pass "$2: version resource, ProductName \"$product\", FileVersion $version"
+  else
+    fail "$2: no version resource with ProductName \"$product\" and FileVersion $version"
+  fi
+}
+
+for arch in x86 x64; do
+  name="ktrvtest-windows-$arch"
+  zip="$root/build-windows-$arch/$name.zip"
+  kit="$work/$arch/$name"
+  echo "-- $name.zip"
+  unzip -l "$zip"
+  unzip -q "$zip" -d "$work/$arch"
+  want="$(printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
+    libVEKXAPI.dll.a read_weight.c vekxapi.def vekxapi.h | sort)"
+  have="$(zipinfo -1 "$zip" | grep -v '/$' | sort)"
+  if [ "$have" = "$want" ]; then pass "the zip holds exactly: $(echo $(basename -a $have))"; else
+    fail "the zip holds:"; diff <(echo "$want") <(echo "$have") >&2 || true
+  fi
+  for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h; do
+    awk '!/\r$/ {exit 1}' "$kit/$text" || fail "$text has lines without CR LF"
+  done
+  if awk 'length($0) > 80 {long = 1} END {exit long || NR > 50}' "$kit/README.txt"; then
+    pass "README.txt: $(wc -l <"$kit/README.txt") lines of at most 79 characters, CR LF"
+  else
+    fail "README.txt is longer than a screen (50 lines of 79 characters)"
+  fi
+
+  check_image "$kit" KTRVtest.exe $arch
+  check_image "$kit" VEKXAPI.dll $arch
+  manifest="$(tr -d '\r\n' <"$kit/KTRVtest.exe" | grep -a -o '<assembly.*</assembly>' || true)"
+  if grep -q 'level="asInvoker"' <<<"$manifest" && [ "$(grep -o '<supportedOS ' <<<"$manifest" | wc -l)" = 5 ] &&
+    ! grep -q 'Common-Controls' <<<"$manifest"; then
+    pass "KTRVtest.exe: manifest asInvoker, five supported systems, no visual styles"
+  else
+    fail "KTRVtest.exe's manifest: '$manifest'"
+  fi
+  if grep -q 'Type: GROUP_ICON' <<<"$(llvm-readobj --coff-resources "$kit/KTRVtest.exe")"; then pass "KTRVtest.exe has its icon"; else
+    fail "KTRVtest.exe has no icon"
+  fi
+  # No path of this machine (the checkout's, as text or as dlltool spells it
+  # in symbol names), nor a source file's path from the toolchain's
+  # libraries (their debug information, or an assertion's text).
+  for file in KTRVtest.exe VEKXAPI.dll VEKXAPI.lib libVEKXAPI.dll.a; do
+    if grep -a -q -e "$root" -e "$(tr '/.-' '___' <<<"$root")" "$kit/$file"; then fail "$file holds the path $root"; fi
+    sources="$(strings -a "$kit/$file" | grep -E '/[^ ]*\.(c|cc|cpp|h)$' || true)"
+    [ -z "$sources" ] || fail "$file names source files: $(echo $sources | cut -c1-200)"
+  done
+
+  bash "$root/tools/windows/check-dll.sh" --symbols "$root/build-windows-$arch/$name-debug/VEKXAPI.dll.debug" \
+    "$kit/VEKXAPI.dll" "$kit/libVEKXAPI.dll.a" "$kit/VEKXAPI.lib" || failures=$((failures + 1))
+
+  # read_weight.c as README.txt builds it with MinGW, and against VEKXAPI.lib.
+  case $arch in x86) gcc=i686-w64-mingw32-gcc ;; x64) gcc=x86_64-w64-mingw32-gcc ;; esac
+  for library in "-L. -lVEKXAPI" VEKXAPI.lib; do
+    # shellcheck disable=SC2086 # the library's words are separate arguments
+    if (cd "$kit" && $gcc read_weight.c -o read_weight.exe $library 2>"$work/link.log") &&
+      [ "$(llvm-readobj --coff-imports "$kit/read_weight.exe" | awk '/Name:/ {dll = $2} /Symbol:/ && dll == "VEKXAPI.dll" {print $2}' |
+        sort | tr '\n' ' ')" = "VekCloseProcess VekRead VekRegisterProcess " ]; then
+      pass "read_weight.c builds with $gcc and $library, importing its three functions from VEKXAPI.dll"
+    else
+      fail "read_weight.c and $library: $(cat "$work/link.log")"
+    fi
+  done
+done
+
+# --- the x64 kit under wine64 ------------------------------------------------
+echo "-- the x64 kit under wine64, against vekxsim on 127.0.0.1"
+kit="$work/x64/ktrvtest-windows-x64"
+driver="$root/build-win64/ktrv_window_driver.exe"
+[ -f "$driver" ] || bash "$root/tools/windows/build-win64.sh" "$root/build-win64" >/dev/null
+wine_prefix_create
+vekxsim_start "$work" --weight 12.5
+read="$(cd "$kit" && timeout 60 "$wine64" read_weight.exe 2>&1 | tr -d '\r')" || true
+if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
+  fail "read_weight.exe says: '$read'"
+fi
+
+# The kit's console on a virtual display, worked as an operator would.
+drive() { timeout 60 "$wine64" "$driver" "$@"; }
+kit_console() {
+  local console status=0
+  "$wine64" "$kit/KTRVtest.exe" 2>"$work/console.err" &
+  console=$!
+  if ! { drive wait-window 50 && drive keyboard IPAddr 127.0.0.1 && drive wait-text IPAddr 127.0.0.1 10 &&
+    drive click IPupdate && drive wait-text txtWeight "G:   12.50 lb" 20 && drive click ExitProg; }; then
+    kill "$console"
+    return 1
+  fi
+  if timeout 20 tail --pid="$console" -f /dev/null; then wait "$console" || status=$?; else
+    kill "$console"
+    status="none: still running after 20 s"
+  fi
+  [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
+  [ "$status" = 0 ]
+}
+export kit driver work wine64
+if xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f drive kit_console); kit_console"; then
+  pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
+else
+  fail "the kit's KTRVtest.exe under wine64"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "Windows kits check: $failures failure(s)" >&2
+  exit 1
+fi
+echo "Windows kits check: all passed ($root/build-windows-x86/ktrvtest-windows-x86.zip," \
+  "$root/build-windows-x64/ktrvtest-windows-x64.zip)"

@@ -1,0 +1,36 @@
+# Sourced by every script that runs Windows programs under Wine: a Wine
+# prefix of the caller's own in a new temporary folder, set up as the checks
+# need it.
+#   - Wine's font replacements stand the Liberation faces in for Courier New,
+#     Arial, Arial Narrow and MS Sans Serif, so that text metrics come close
+#     to Windows';
+#   - the system colours the console uses get the classic scheme's values;
+#   - no debug output, and no offer to install Mono or Gecko.
+# wine_prefix_create exports WINEPREFIX, WINEDEBUG and WINEDLLOVERRIDES;
+# wine_prefix_remove ends the prefix's server and deletes the folder (call it
+# from the caller's EXIT trap). $wine64 and $wineserver are the programs.
+wine64=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+
+wine_prefix_create() {
+  WINEPREFIX="$(mktemp -d)"
+  export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # The first start sets up the prefix and takes a while: done here, before
+  # anything runs under a time-out.
+  timeout 600 "$wine64" wineboot --init >/dev/null 2>&1 || true
+  local face colour
+  for face in "Courier New=Liberation Mono" "Arial=Liberation Sans" "Arial Narrow=Liberation Sans Narrow" \
+    "MS Sans Serif=Liberation Sans"; do
+    "$wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ /d "${face#*=}" /f >/dev/null
+  done
+  for colour in "Background=58 110 165" "InactiveBorder=212 208 200" "ButtonText=0 0 0" "ButtonHilight=255 255 255"; do
+    "$wine64" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
+  done
+  timeout 120 "$wineserver" -w || true
+}
+
+wine_prefix_remove() {
+  [ -n "${WINEPREFIX:-}" ] || return 0
+  "$wineserver" -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
