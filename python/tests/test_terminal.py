@@ -18,10 +18,11 @@ def test_values_and_texts_both_ways(vekxsim, terminal):
     vekxsim.set("Lit02", b"AB\x00CD\x81")
     assert terminal.read("/t1/Lit02") == b"AB\x00CD\x81"
     assert terminal.read_text("/t1/Lit02") == "AB", "cut at the first NUL"
-    vekxsim.set("Lit01", "X" * 40)
+    vekxsim.set("Lit01", "  X" + "X" * 37)  # leading blanks kept
+    assert terminal.read("/t1/Lit01", size=3) == b"  X"
     # At most size bytes, and nothing written beyond them (which the
     # sanitizer build sees, as Python's buffers come from malloc there).
-    assert terminal.read("/t1/Lit01", size=20) == b"X" * 20
+    assert terminal.read("/t1/Lit01", size=20) == b"  X" + b"X" * 17
     terminal.formatted_write("/t1/bx251", bytes([7]))
     assert terminal.formatted_read("/t1/bx251") == bytes([7])
 

@@ -15,6 +15,8 @@ import threading
 from types import TracebackType
 from typing import Any
 
+from .terminal import CODE_PAGE
+
 #: The environment variable that may name the vekxsim program's path.
 PROGRAM_VARIABLE = "VEKXSIM"
 #: How long vekxsim may take to say where it serves, to answer a request
@@ -163,11 +165,11 @@ class Simulator:
         return answer
 
     def set(self, field: str, value: str | bytes) -> dict[str, Any]:
-        """Sets a field: a str as text (kept in Windows-1252), bytes as they
-        are. Creates the field."""
-        if isinstance(value, str):
-            return self.command("set", field, value)
-        return self.command("sethex", field, value.hex())
+        """Sets a field to exactly this value, blanks included: bytes as
+        they are, a str in Windows-1252 (a character outside it raises
+        UnicodeEncodeError). Creates the field."""
+        data = value.encode(CODE_PAGE) if isinstance(value, str) else value
+        return self.command("sethex", field, data.hex())
 
     def get(self, field: str) -> bytes:
         """A field's value."""

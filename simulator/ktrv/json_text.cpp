@@ -110,7 +110,7 @@ class Parser {
       if (!take(':')) return fail("expected ':'");
       Value member;
       if (!value(member, depth)) return false;
-      v.members.emplace_back(std::move(key), std::move(member));
+      v.members.push_back({std::move(key), std::move(member)});
     } while (take(','));
     return take('}') || fail("expected ',' or '}'");
   }

@@ -6,14 +6,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace vekxsim::json {
 
 struct Value;
+struct Member;
 using Array = std::vector<Value>;
-using Members = std::vector<std::pair<std::string, Value>>;
+using Members = std::vector<Member>;
 
 struct Value {
   enum class Kind { null, boolean, number, string, array, object };
@@ -22,6 +22,11 @@ struct Value {
   std::string text;  // a string's characters (UTF-8), or a number as written
   Array items;       // an array's values
   Members members;   // an object's members, in their order
+};
+
+struct Member {
+  std::string name;
+  Value value;
 };
 
 // Arrays and objects nest at most this deep; deeper input is refused rather

@@ -59,10 +59,10 @@ TEST(JsonText, StringsKeepEveryCharacterBothWays) {
       json::parse(R"({"s": "a\"\\\/\b\f\n\r\t\u00e9\ud83d\ude00", "n": -12.5e3, "t": true, "z": null})", why);
   ASSERT_TRUE(v) << why;
   ASSERT_EQ(v->members.size(), 4u);
-  EXPECT_EQ(v->members[0].second.text, "a\"\\/\b\f\n\r\t\xC3\xA9\xF0\x9F\x98\x80");
-  EXPECT_EQ(v->members[1].second.text, "-12.5e3") << "a number as written";
-  EXPECT_TRUE(v->members[2].second.yes);
-  EXPECT_EQ(v->members[3].second.kind, json::Value::Kind::null);
+  EXPECT_EQ(v->members[0].value.text, "a\"\\/\b\f\n\r\t\xC3\xA9\xF0\x9F\x98\x80");
+  EXPECT_EQ(v->members[1].value.text, "-12.5e3") << "a number as written";
+  EXPECT_TRUE(v->members[2].value.yes);
+  EXPECT_EQ(v->members[3].value.kind, json::Value::Kind::null);
   // Writing: control bytes escaped, UTF-8 kept, broken UTF-8 (a lone
   // continuation byte, an overlong form, a surrogate, a cut-off sequence)
   // replaced so that any JSON reader takes the answer.
