@@ -1,6 +1,7 @@
 #include "code_page.h"
 
 #include <array>
+#include <cstdio>
 
 namespace vekx_common {
 
@@ -16,19 +17,19 @@ constexpr std::array<char32_t, 32> high_control_block{
     0x02DC,    0x2122,    0x0161, 0x203A, 0x0153, undefined, 0x017E, 0x0178,     // 98-9F
 };
 
-// The next character of UTF-8 text at i (advanced past it); U+FFFD for a
+// The next character of UTF-8 text at i (advanced past it); nothing for a
 // malformed sequence, of which one byte is taken.
-char32_t next_character(std::string_view text, std::size_t &i) {
+std::optional<char32_t> next_character(std::string_view text, std::size_t &i) {
   const auto lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80) return lead;
   int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-  if (more < 0 || lead > 0xF4) return undefined;
+  if (more < 0 || lead > 0xF4) return std::nullopt;
   char32_t c = lead & (0x3F >> more);
   const std::size_t start = i;
   for (int k = 0; k < more; ++k) {
     if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
       i = start;
-      return undefined;
+      return std::nullopt;
     }
     c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
   }
@@ -72,8 +73,35 @@ std::string cp1252_from_utf8(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();)
-    out.push_back(static_cast<char>(cp1252_byte(next_character(utf8, i)).value_or('?')));
+    out.push_back(static_cast<char>(cp1252_byte(next_character(utf8, i).value_or(undefined)).value_or('?')));
   return out;
+}
+
+Cp1252Text cp1252_exactly(std::string_view utf8) {
+  Cp1252Text text;
+  text.bytes.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::optional<char32_t> c = next_character(utf8, i);
+    if (!c) {
+      text.malformed = true;
+      return text;
+    }
+    const std::optional<std::uint8_t> byte = cp1252_byte(*c);
+    if (!byte) {
+      text.lacking = *c;
+      return text;
+    }
+    text.bytes.push_back(static_cast<char>(*byte));
+  }
+  return text;
+}
+
+std::string character_name(char32_t character) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+  std::string name = "\"";
+  append_utf8(name, character);
+  return name + "\" (" + code + ")";
 }
 
 std::string utf8_from_cp1252(std::span<const std::uint8_t> bytes) {

@@ -20,6 +20,21 @@ std::optional<std::uint8_t> cp1252_byte(char32_t character);
 // UTF-8 text as Windows-1252 bytes, one per character; a character without
 // a byte, and every byte of malformed UTF-8, becomes '?'.
 std::string cp1252_from_utf8(std::string_view utf8);
+// UTF-8 text as Windows-1252 bytes when the code page has every character
+// of it: bytes is then complete. Otherwise the conversion stops at the
+// first character the code page lacks, or at the first byte that is not
+// UTF-8.
+struct Cp1252Text {
+  std::string bytes;
+  std::optional<char32_t> lacking;
+  bool malformed = false;
+  bool complete() const { return !lacking && !malformed; }
+};
+Cp1252Text cp1252_exactly(std::string_view utf8);
+
+// A character as a message names it: "\"ł\" (U+0142)".
+std::string character_name(char32_t character);
+
 // Windows-1252 bytes as UTF-8, every byte, NUL and control bytes included.
 std::string utf8_from_cp1252(std::span<const std::uint8_t> bytes);
 

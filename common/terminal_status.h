@@ -1,6 +1,6 @@
 // The status bytes the simulated terminal answers with besides a field's
 // own status. A real terminal's status bytes are its own; vekx names these
-// only as what the simulator means by them.
+// only as what the simulator means by them (in result_meanings.txt).
 #ifndef VEKX_COMMON_TERMINAL_STATUS_H
 #define VEKX_COMMON_TERMINAL_STATUS_H
 
@@ -14,24 +14,6 @@ inline constexpr std::uint8_t other_node = 4;     // field name of another node 
 inline constexpr std::uint8_t bad_operation = 5;  // type 4097 with an operation other than 16/18/32/34
 inline constexpr std::uint8_t too_large = 6;      // write longer than the field can hold
 inline constexpr std::uint8_t store_full = 7;     // write would create one field too many
-
-// "no such field" for 3, and so on; nullptr for a status without a meaning.
-constexpr const char *meaning(int status) {
-  switch (status) {
-    case no_such_field:
-      return "no such field";
-    case other_node:
-      return "another node's field";
-    case bad_operation:
-      return "unknown operation";
-    case too_large:
-      return "too large";
-    case store_full:
-      return "store full";
-    default:
-      return nullptr;
-  }
-}
 
 }  // namespace vekx_common::terminal_status
 

@@ -7,135 +7,30 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "control_json.h"
 #include "control_text.h"
-#include "replay_program.h"
+#include "program_options.h"
+#include "refusal_text.h"
 #include "terminal.h"
+#include "vekxapi.h"
 
 namespace {
-
-const char usage[] = R"(usage: vekxsim [options]
-  --listen ADDR       IPv4 address to serve on (default 127.0.0.1)
-  --port N            UDP port to serve on (default 1701; 0 lets the system pick)
-  --node N            node number 1..16 whose fields are served (default 1); with
-                      --replay, the node of the capture to replay
-  --weight W          weight on the scale at start (default 0)
-  --delay MS          time the command mailbox reads 255 before a command is taken (default 200)
-  --no-power-up       do not post event 54 at start
-  --field NAME[=TEXT] create a field besides the KTRV program's own (repeatable)
-  --lenient           a write creates a field the terminal does not have (by default it
-                      gets status 3, no such field)
-  --script FILE       run the control commands of FILE (with "sleep MS" lines) after start
-  --log FILE          write the traffic log to FILE instead of standard output
-  --quiet             no traffic log lines (notes of the KTRV model still appear)
-  --no-stdin          never read standard input
-  --control FORM      how standard input speaks: text (default), or json for programs:
-                      one request object a line in, one answer object a line out
-  --replay FILE       answer as the terminal in FILE did: a pcap or pcapng capture or a
-                      traffic log of --log; the KTRV model and standard input are unused
-  --terminal ADDR     with --replay: the terminal address to replay when FILE holds several
-  --speed X           with --replay: replay time runs X times as fast, 0.001 to 1000000
-                      (default 1)
-  --loop              with --replay: start over at the capture's end
-  --summary           with --replay: describe FILE instead of serving it
-  --help              this text
-Control commands are read from standard input line by line while it runs in
-the foreground (type "help"); end of input does not stop it (but with
---control json); "quit", Ctrl-C or SIGTERM do.
-)";
 
 // A line of standard input longer than any command is dropped, not kept.
 constexpr std::size_t longest_line = 4096;
 // How often a waiting thread looks again at what it waits for.
 constexpr int wait_tick_ms = 100;
-
-struct Options {
-  vekxsim::TerminalOptions terminal;
-  std::optional<std::string> script;
-  std::optional<std::string> log_file;
-  bool quiet = false;
-  bool read_stdin = true;
-  bool json = false;
-  vekxsim::replay::ReplayOptions replay;
-};
-
-// Parses the command line; prints the problem and returns nothing on error.
-std::optional<Options> parse(int argc, char **argv, bool &help) {
-  using namespace vekxsim::control_text;
-  Options o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> std::optional<std::string> {
-      if (i + 1 >= argc) return std::nullopt;
-      return std::string(argv[++i]);
-    };
-    std::optional<std::string> v;
-    if (arg == "--help" || arg == "-h") {
-      help = true;
-      return o;
-    } else if (arg == "--no-power-up") {
-      o.terminal.power_up = false;
-    } else if (arg == "--quiet") {
-      o.quiet = true;
-    } else if (arg == "--lenient") {
-      o.terminal.lenient = true;
-    } else if (arg == "--no-stdin") {
-      o.read_stdin = false;
-    } else if (arg == "--control" && (v = value()) && (*v == "text" || *v == "json")) {
-      o.json = *v == "json";
-    } else if (arg == "--listen" && (v = value())) {
-      o.terminal.listen_address = *v;
-    } else if (arg == "--port" && (v = value()) && whole_number(*v, 0, 65535)) {
-      o.terminal.port = static_cast<std::uint16_t>(*whole_number(*v, 0, 65535));
-    } else if (arg == "--node" && (v = value()) && whole_number(*v, 1, vekxsim::limits::highest_node)) {
-      o.terminal.node = static_cast<int>(*whole_number(*v, 1, vekxsim::limits::highest_node));
-      o.replay.choice.node = o.terminal.node;
-    } else if (arg == "--weight" && (v = value()) && decimal_number(*v)) {
-      o.terminal.weight = *decimal_number(*v);
-    } else if (arg == "--delay" && (v = value()) && whole_number(*v, 0, vekxsim::longest_pause_ms)) {
-      o.terminal.command_delay = std::chrono::milliseconds(*whole_number(*v, 0, vekxsim::longest_pause_ms));
-    } else if (arg == "--field" && (v = value())) {
-      o.terminal.extra_fields.push_back(*v);
-    } else if (arg == "--script" && (v = value())) {
-      o.script = *v;
-    } else if (arg == "--log" && (v = value())) {
-      o.log_file = *v;
-    } else if (arg == "--replay" && (v = value())) {
-      o.replay.file = *v;
-    } else if (arg == "--terminal" && (v = value())) {
-      o.replay.choice.terminal = *v;
-    } else if (arg == "--speed" && (v = value()) && decimal_number(*v) &&
-               *decimal_number(*v) >= vekxsim::replay::slowest_speed &&
-               *decimal_number(*v) <= vekxsim::replay::fastest_speed) {
-      o.replay.speed = *decimal_number(*v);
-    } else if (arg == "--loop") {
-      o.replay.loop = true;
-    } else if (arg == "--summary") {
-      o.replay.summary = true;
-    } else {
-      std::fprintf(stderr, "vekxsim: bad or incomplete option %s\n%s", arg.c_str(), usage);
-      return std::nullopt;
-    }
-  }
-  if (o.json && o.replay.file) {
-    std::fprintf(stderr, "vekxsim: --control json drives the simulated terminal; --replay reads no commands\n%s",
-                 usage);
-    return std::nullopt;
-  }
-  if (const std::string problem = vekxsim::replay::misuse(o.replay); !problem.empty()) {
-    std::fprintf(stderr, "vekxsim: %s\n%s", problem.c_str(), usage);
-    return std::nullopt;
-  }
-  return o;
-}
 
 // Whether standard input may be read now: always when it is not a terminal
 // (a pipe, a file), but a terminal only while this program is its foreground
@@ -165,6 +60,7 @@ class Runner {
     std::lock_guard lock(out_mutex_);
     std::cout << text << std::endl;
   }
+
   // A line for people: the traffic log, the model's notes, the script.
   void note(const std::string &text) {
     if (!json_) return say(text);
@@ -195,14 +91,9 @@ class Runner {
   }
   bool stopping() const { return stopping_.load(); }
 
-  void run_script(const std::string &path) {
-    std::ifstream in(path);
-    if (!in) {
-      note("error: cannot read script " + path);
-      return;
-    }
-    std::string line;
-    while (!stopping() && std::getline(in, line)) {
+  void run_script(const std::string &path, const std::vector<std::string> &lines) {
+    for (const std::string &line : lines) {
+      if (stopping()) return;
       if (!vekxsim::control_text::trim(line).empty() && line[0] != '#') note("script> " + line);
       note(terminal_.control(line));
       if (terminal_.quit_requested()) request_stop();
@@ -255,16 +146,64 @@ class Runner {
   int stop_pipe_[2] = {-1, -1};
 };
 
+// The lines of a script, read whole at start so that a path that cannot be
+// read ends the program before it serves; the reason in why otherwise.
+std::optional<std::vector<std::string>> script_lines(const std::string &path, std::string &why) {
+  errno = 0;
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; in && std::getline(in, line);) lines.push_back(line);
+  if (!in.eof()) {
+    why = std::strerror(errno != 0 ? errno : EIO);
+    return std::nullopt;
+  }
+  return lines;
+}
+
+int refuse(const std::string &why) {
+  std::fputs(vekx_common::refusal_lines("vekxsim", why).c_str(), stderr);
+  return 2;
+}
+
+// The terminal the options describe; nothing, with the reason on standard
+// error and the exit status in status, when it cannot start.
+std::unique_ptr<vekxsim::Terminal> start_terminal(const vekxsim::TerminalOptions &options, int &status) {
+  try {
+    return std::make_unique<vekxsim::Terminal>(options);
+  } catch (const std::invalid_argument &e) {
+    status = refuse(e.what());
+  } catch (const std::system_error &e) {
+    const bool in_use = e.code().value() == VEKX_WSAEADDRINUSE;
+    std::fprintf(stderr, "vekxsim: cannot serve on %s:%u: %s; %s\n", options.listen_address.c_str(),
+                 static_cast<unsigned>(options.port), e.code().message().c_str(),
+                 in_use ? "another program holds the port: choose another with --port (and point the library at "
+                          "it with VEKX_TERMINAL_PORT)"
+                        : "give --listen an address of this PC");
+    status = 1;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-  bool help = false;
-  const auto options = parse(argc, argv, help);
-  if (help) {
-    std::fputs(usage, stdout);
+  const vekxsim::ParsedOptions parsed = vekxsim::parse_program_options({argv + 1, argv + argc});
+  if (!parsed.options) return refuse(parsed.error);
+  const vekxsim::ProgramOptions &options = *parsed.options;
+  if (options.help) {
+    std::fputs(vekxsim::usage_text().c_str(), stdout);
     return 0;
   }
-  if (!options) return 2;
+  std::vector<std::string> script;
+  if (options.script) {
+    std::string why;
+    const auto lines = script_lines(*options.script, why);
+    if (!lines) {
+      std::fprintf(stderr, "vekxsim: cannot read script %s: %s\n", options.script->c_str(), why.c_str());
+      return 2;
+    }
+    script = *lines;
+  }
 
   // SIGINT and SIGTERM are taken by sigtimedwait on the main thread only. A
   // read of the terminal from the background fails instead of stopping the
@@ -278,34 +217,31 @@ int main(int argc, char **argv) {
   signal(SIGTTIN, SIG_IGN);
 
   std::ofstream log_file;
-  if (options->log_file) {
-    log_file.open(*options->log_file, std::ios::app);
+  if (options.log_file) {
+    errno = 0;
+    log_file.open(*options.log_file, std::ios::app);
     if (!log_file) {
-      std::fprintf(stderr, "vekxsim: cannot open log file %s\n", options->log_file->c_str());
+      std::fprintf(stderr, "vekxsim: cannot open log file %s: %s\n", options.log_file->c_str(),
+                   std::strerror(errno != 0 ? errno : EIO));
       return 2;
     }
   }
 
-  if (options->replay.file) {
+  if (options.replay.file) {
     std::mutex out_mutex;
     std::function<void(const std::string &)> traffic;
-    if (!options->quiet)
+    if (!options.quiet)
       traffic = [&](const std::string &line) {
         std::lock_guard lock(out_mutex);
         (log_file.is_open() ? static_cast<std::ostream &>(log_file) : std::cout) << line << std::endl;
       };
-    return vekxsim::replay::run_replay(options->replay, options->terminal.listen_address, options->terminal.port,
-                                       traffic);
+    return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port, traffic);
   }
 
-  std::unique_ptr<vekxsim::Terminal> terminal;
-  try {
-    terminal = std::make_unique<vekxsim::Terminal>(options->terminal);
-  } catch (const std::exception &e) {
-    std::fprintf(stderr, "vekxsim: %s\n", e.what());
-    return 1;
-  }
-  Runner runner(*terminal, options->json);
+  int status = 0;
+  std::unique_ptr<vekxsim::Terminal> terminal = start_terminal(options.terminal, status);
+  if (!terminal) return status;
+  Runner runner(*terminal, options.json);
   std::mutex log_mutex;
   terminal->set_log([&](const std::string &line) {
     if (log_file.is_open()) {
@@ -315,19 +251,22 @@ int main(int argc, char **argv) {
       runner.note(line);
     }
   });
-  if (options->quiet) terminal->control("log off");
+  if (options.quiet) terminal->control("log off");
 
-  if (options->json)
-    runner.say(vekxsim::json_serving_line(options->terminal.listen_address, terminal->port(), options->terminal.node));
+  // The prompt only where a person types the commands: standard input read,
+  // a terminal, and this program in its foreground.
+  const bool typed = options.read_stdin && ::isatty(STDIN_FILENO) && stdin_is_ours();
+  if (options.json)
+    runner.say(vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node));
   else
-    runner.say("vekxsim: node " + std::to_string(options->terminal.node) + " serving " +
-               options->terminal.listen_address + ":" + std::to_string(terminal->port()) +
-               (options->read_stdin ? " (type help for commands)" : ""));
+    runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " +
+               options.terminal.listen_address + ":" + std::to_string(terminal->port()) +
+               (typed ? " (type help for commands)" : ""));
 
-  std::thread script;
-  if (options->script) script = std::thread([&] { runner.run_script(*options->script); });
+  std::thread script_thread;
+  if (options.script) script_thread = std::thread([&] { runner.run_script(*options.script, script); });
   std::thread input;
-  if (options->read_stdin) input = std::thread([&] { runner.read_stdin(); });
+  if (options.read_stdin) input = std::thread([&] { runner.read_stdin(); });
 
   const timespec tick{0, wait_tick_ms * 1000L * 1000L};
   while (!runner.stopping()) {
@@ -337,7 +276,7 @@ int main(int argc, char **argv) {
       runner.request_stop();
     }
   }
-  if (script.joinable()) script.join();
+  if (script_thread.joinable()) script_thread.join();
   if (input.joinable()) input.join();
   terminal.reset();
   return 0;

@@ -1,5 +1,9 @@
 #include "bound_library.h"
 
+#include <cstdlib>
+
+#include "failure_reports.h"
+
 namespace ktrv {
 
 std::string missingLibraryMessage(const std::string &file, const std::string &why) {
@@ -10,16 +14,26 @@ std::string missingFunctionMessage(const std::string &file, const std::string &f
   return "The function " + function + " is missing from the library " + file + ".";
 }
 
+// Without a console to tell (a test rig calls before its window exists),
+// standard error alone hears of it.
+void BoundLibrary::missing(const std::string &message) {
+  if (tell_)
+    tell_(message);
+  else
+    FailureReports(writeToStandardError).say(message);
+  std::_Exit(kExitLibraryMissing);
+}
+
 template <typename Fn>
 Fn BoundLibrary::bound(Fn &slot, const char *name) {
   if (slot != nullptr) return slot;
   if (library_ == nullptr) {
     std::string why;
     library_ = loader_.open(why);
-    if (library_ == nullptr) loader_.fail(missingLibraryMessage(loader_.fileName(), why));
+    if (library_ == nullptr) missing(missingLibraryMessage(loader_.fileName(), why));
   }
   slot = reinterpret_cast<Fn>(loader_.function(library_, name));
-  if (slot == nullptr) loader_.fail(missingFunctionMessage(loader_.fileName(), name));
+  if (slot == nullptr) missing(missingFunctionMessage(loader_.fileName(), name));
   return slot;
 }
 

@@ -1,11 +1,13 @@
 // The console's binding to the terminal client library: loaded by name at
 // the first call of any of its four functions, each function looked up by
 // its export name on its own first call and kept. A library or function
-// that cannot be found ends the program: there is no fallback and no second
-// attempt.
+// that cannot be found ends the program with kExitLibraryMissing, once the
+// console has told the operator (Console::libraryMissing): there is no
+// fallback and no second attempt.
 #ifndef KTRV_BOUND_LIBRARY_H
 #define KTRV_BOUND_LIBRARY_H
 
+#include <functional>
 #include <string>
 
 #include "library.h"
@@ -32,8 +34,6 @@ class LibraryLoader {
   // The exported function of this name, or nullptr.
   using AnyFunction = void (*)();
   virtual AnyFunction function(void *library, const char *name) = 0;
-  // Tells the operator and ends the program with kExitLibraryMissing.
-  [[noreturn]] virtual void fail(const std::string &message) = 0;
 };
 
 class BoundLibrary : public Library {
@@ -44,12 +44,15 @@ class BoundLibrary : public Library {
   std::int16_t closeProcess() override;
   std::int16_t read(const char *fieldName, std::int16_t bufferSize, void *buffer, std::int16_t *count) override;
   std::int16_t write(const char *fieldName, std::int16_t dataLength, const void *data) override;
+  void onMissing(std::function<void(const std::string &message)> tell) override { tell_ = std::move(tell); }
 
  private:
   template <typename Fn>
   Fn bound(Fn &slot, const char *name);
+  [[noreturn]] void missing(const std::string &message);
 
   LibraryLoader &loader_;
+  std::function<void(const std::string &message)> tell_;
   void *library_ = nullptr;
   // The functions in the standard calling convention, as vekxapi.h
   // declares them.

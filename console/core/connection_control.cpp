@@ -32,11 +32,16 @@ void Console::SerialClear_Click() {
 // ends together with the window and no handler touches it afterwards.
 void Console::closing() {
   if (closing_) return;
+  const FailureReports::Run run(reports_, "close", false);
+  halt();
+  vekCloseProcess();
+}
+
+void Console::halt() {
   closing_ = true;
   view_.stopTimer(TimerId::tmrVekPoll);
   view_.stopTimer(TimerId::Delay1);
   Delay_Flag = 0;
-  vekCloseProcess();
 }
 
 }  // namespace ktrv

@@ -6,12 +6,20 @@
 
 namespace ktrv {
 
-Console::Console(View &view, Library &library) : view_(view), library_(library) {
+namespace {
+// Every field the console names is node 1's.
+constexpr int kNode = 1;
+}  // namespace
+
+Console::Console(View &view, Library &library, ErrorLines errors)
+    : view_(view), library_(library), reports_(std::move(errors)) {
+  library_.onMissing([this](const std::string &message) { libraryMissing(message); });
   view_.startTimer(TimerId::tmrVekPoll, layout::kPollIntervalMs);
 }
 
 void Console::click(ControlId control) {
   if (closing_) return;
+  const FailureReports::Run run(reports_, layout::kControls[control].text, false);
   // Each control with a handler, by its name in the layout table.
   switch (control) {
     case controlId("IPupdate"):
@@ -47,30 +55,54 @@ void Console::click(ControlId control) {
 
 void Console::timerTick(TimerId timer) {
   if (closing_) return;
-  if (timer == TimerId::tmrVekPoll)
+  if (timer == TimerId::tmrVekPoll) {
+    const FailureReports::Run run(reports_, "poll", true);
     tmrVekPoll_Timer();
-  else
+  } else {
     Delay1_Timer();
+  }
+}
+
+void Console::libraryMissing(const std::string &message) {
+  reports_.say(message);
+  halt();
+  view_.showFatalMessage(layout::kWindowTitle, message);
+}
+
+// A registration or close names no node; a field names node 1.
+vekx_common::CallContext Console::context(const char *field) const {
+  return {.address_list = addressList_, .field = field, .node = *field != '\0' ? kNode : 0};
+}
+
+void Console::report(const char *function, const std::string &argument, vekx_common::ResultOrigin origin,
+                     const char *field) {
+  if (FailureReports::isFailure(LastResult))
+    reports_.after(std::string(function) + "(" + argument + ")", LastResult, origin, context(field));
 }
 
 std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count) {
   const std::string copy = bytesForTerminal(addressList);  // zero-terminated by c_str()
   LastResult = library_.registerProcess(processType, copy.c_str(), count);
+  addressList_ = addressList;
+  report("VekRegisterProcess", "\"" + addressList + "\"", vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekCloseProcess() {
   LastResult = library_.closeProcess();
+  report("VekCloseProcess", "", vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer) {
   LastResult = library_.read(fieldName, bufferSize, buffer, &ReadLength);
+  report("VekRead", std::string("\"") + fieldName + "\"", vekx_common::ResultOrigin::read_or_write, fieldName);
   return LastResult;
 }
 
 std::int16_t Console::vekWrite(const char *fieldName, std::int16_t dataLength, const void *data) {
   LastResult = library_.write(fieldName, dataLength, data);
+  report("VekWrite", std::string("\"") + fieldName + "\"", vekx_common::ResultOrigin::read_or_write, fieldName);
   return LastResult;
 }
 

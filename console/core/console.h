@@ -1,6 +1,8 @@
 // The console's logic, whatever window shows it: the handlers of frmMain's
 // events and its procedures, by the names they have always had, working on
-// the window through a View and on the terminal through the Library.
+// the window through a View and on the terminal through the Library. It
+// also owns what the operator is told besides the window: failing library
+// calls on standard error, and the end for a missing library.
 //
 // One thread: a front end calls click(), timerTick() and closing() from its
 // event loop, and the console calls back into the view, whose
@@ -13,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "failure_reports.h"
 #include "library.h"
 #include "tick_scratch.h"
 #include "view.h"
@@ -25,9 +28,11 @@ class Console {
   static constexpr int kInputCount = 12;
 
   // Creating the console is creating the window: the poll timer starts.
-  Console(View &view, Library &library);
+  // Lines for the operator go to errors.
+  Console(View &view, Library &library, ErrorLines errors = writeToStandardError);
   Console(const Console &) = delete;
   Console &operator=(const Console &) = delete;
+  ~Console() { library_.onMissing(nullptr); }
 
   // The operator clicked a control. A check box has already changed its
   // tick; a click on a control without a handler does nothing.
@@ -37,6 +42,12 @@ class Console {
   // wait ends, the registration is closed once, no handler runs afterwards.
   void closing();
   bool isClosing() const { return closing_; }
+
+  // The library or one of its functions cannot be found, and the program
+  // will end: the message on standard error, the console halted (no tick,
+  // click or close reaches the library again), then the message in a box
+  // with the window's title until the operator closes it.
+  void libraryMissing(const std::string &message);
 
   // The result of the latest library call, and the count the latest
   // successful read delivered.
@@ -52,6 +63,7 @@ class Console {
 
   // Poll cycle.
   void tmrVekPoll_Timer();
+  std::string statusToolTip(std::int16_t result, const char *field) const;
   void Update_Inputs();
   void Literal_Handler(TickScratch &scratch);
 
@@ -72,14 +84,25 @@ class Console {
   void BufFlush_Click();
   void pc_acknowledge_Click();
 
-  // The library's calls; each stores its result in LastResult.
+  // Every wait ends and the timers stop; no handler runs afterwards.
+  void halt();
+
+  // The library's calls; each stores its result in LastResult and reports
+  // a failure on standard error.
   std::int16_t vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count);
   std::int16_t vekCloseProcess();
   std::int16_t vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer);
   std::int16_t vekWrite(const char *fieldName, std::int16_t dataLength, const void *data);
 
+  // A failed call's line on standard error, once (FailureReports).
+  void report(const char *function, const std::string &argument, vekx_common::ResultOrigin origin, const char *field);
+  vekx_common::CallContext context(const char *field = "") const;
+
   View &view_;
   Library &library_;
+  FailureReports reports_;
+  // The address list of the latest Start, for the causes of failures.
+  std::string addressList_;
   std::int16_t LastResult = 0;
   std::int16_t ReadLength = 0;
   std::uint8_t Delay_Flag = 0;

@@ -1,7 +1,8 @@
 // The poll tick: every 300 ms, the weight, the event mailbox with the
 // request to acknowledge, the inputs and the terminal's lower display. The
 // tick only reads, never pumps events and never ends early: whatever fails,
-// it reaches the inputs and the lower display.
+// it reaches the inputs and the lower display. While the weight read fails,
+// the status box's tooltip says what its result means.
 #include "colours.h"
 #include "console.h"
 #include "display_text.h"
@@ -10,20 +11,31 @@
 
 namespace ktrv {
 
+// "STATUS=N" in words: the result with its cause, and what to do.
+std::string Console::statusToolTip(std::int16_t result, const char *field) const {
+  using vekx_common::ResultOrigin;
+  return vekx_common::describe_result(result, ResultOrigin::read_or_write, context(field)) + ".\n" +
+         vekx_common::result_details(result, ResultOrigin::read_or_write, context(field));
+}
+
 void Console::tmrVekPoll_Timer() {
   using namespace fields;
   constexpr ControlId MessageFromKtrv = controlId("MessageFromKtrv");
   constexpr ControlId pc_acknowledge = controlId("pc_acknowledge");
+  constexpr ControlId txtWeight = controlId("txtWeight");
   TickScratch s;
 
   // A failed selector read leaves 0, which selects the first weight field.
   vekRead(weight_selector, kOneByte, &s.selector);
   const char *weightField = s.selector <= highest_selector_of_weight_1 ? weight_1 : weight_5;
   const std::int16_t weightResult = vekRead(weightField, kWeightCount, s.weight.data());
-  if (weightResult != 0)
-    view_.setText(controlId("txtWeight"), "STOPPED, STATUS=" + std::to_string(weightResult));
-  else
-    view_.setText(controlId("txtWeight"), "G:" + textFromBuffer(s.weight, ReadLength) + " lb");
+  if (weightResult != 0) {
+    view_.setText(txtWeight, "STOPPED, STATUS=" + std::to_string(weightResult));
+    view_.setToolTip(txtWeight, statusToolTip(weightResult, weightField));
+  } else {
+    view_.setText(txtWeight, "G:" + textFromBuffer(s.weight, ReadLength) + " lb");
+    view_.setToolTip(txtWeight, "");
+  }
 
   view_.setBackColour(MessageFromKtrv, kWhite);
 

@@ -41,6 +41,13 @@ class View {
   virtual void waitForEvents() = 0;
   // Closes the window as its own close command does.
   virtual void requestClose() = 0;
+
+  // The text shown while the mouse rests on a control; an empty text shows
+  // none.
+  virtual void setToolTip(ControlId control, const std::string &text) = 0;
+  // A message box with an OK button that stays until the operator closes
+  // it; returns then.
+  virtual void showFatalMessage(const std::string &title, const std::string &message) = 0;
 };
 
 }  // namespace ktrv

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "command_button.h"
 #include "control_factory.h"
+#include "fatal_message.h"
 #include "fonts.h"
 
 namespace ktrv {
@@ -153,6 +155,16 @@ void frmMain::stopTimer(TimerId which) { timer(which)->stop(); }
 void frmMain::waitForEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
 
 void frmMain::requestClose() { close(); }
+
+// As rich text, a tip breaks its long lines instead of running off the screen.
+void frmMain::setToolTip(ControlId control, const std::string &text) {
+  const QString plain = QString::fromStdString(text);
+  controls_[control]->setToolTip(plain.isEmpty() ? plain : Qt::convertFromPlainText(plain, Qt::WhiteSpaceNormal));
+}
+
+void frmMain::showFatalMessage(const std::string &title, const std::string &message) {
+  ktrv::showFatalMessage(QString::fromStdString(title), QString::fromStdString(message));
+}
 
 void frmMain::closeEvent(QCloseEvent *event) {
   console_->closing();

@@ -38,6 +38,8 @@ class frmMain : public QWidget, public View {
   void stopTimer(TimerId timer) override;
   void waitForEvents() override;
   void requestClose() override;
+  void setToolTip(ControlId control, const std::string &text) override;
+  void showFatalMessage(const std::string &title, const std::string &message) override;
 
  protected:
   void closeEvent(QCloseEvent *event) override;

@@ -2,8 +2,6 @@
 
 #include <dlfcn.h>
 
-#include "library_failure.h"
-
 namespace ktrv {
 
 void *DlopenLoader::open(std::string &why) {
@@ -20,7 +18,5 @@ void *DlopenLoader::open(std::string &why) {
 LibraryLoader::AnyFunction DlopenLoader::function(void *library, const char *name) {
   return reinterpret_cast<AnyFunction>(dlsym(library, name));
 }
-
-void DlopenLoader::fail(const std::string &message) { endWithMessage(QString::fromStdString(message)); }
 
 }  // namespace ktrv

@@ -14,7 +14,6 @@ class DlopenLoader : public LibraryLoader {
   const char *fileName() const override { return "libvekxapi.so.1"; }
   void *open(std::string &why) override;
   AnyFunction function(void *library, const char *name) override;
-  [[noreturn]] void fail(const std::string &message) override;
 };
 
 }  // namespace ktrv

@@ -12,7 +12,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   ktrv::BoundLibrary library(loader);
   ktrv::win32::MainWindow window(instance, library);
   if (!window.created()) return 1;
-  loader.beforeFailing([&window] { window.silence(); });
   window.show(showCommand);
   return window.run();
 }

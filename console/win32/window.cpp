@@ -108,13 +108,6 @@ int MainWindow::run() {
   }
 }
 
-void MainWindow::silence() {
-  silenced_ = true;
-  if (hwnd_ == nullptr) return;
-  KillTimer(hwnd_, kPollTimer);
-  KillTimer(hwnd_, kDelayTimer);
-}
-
 void MainWindow::dispatch(MSG &msg) {
   if (tabbed(msg) || selectedAll(msg)) return;
   // The dialog manager gives the controls the keyboard as in a dialog box:
@@ -177,8 +170,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       command(wParam);
       return 0;
     case WM_TIMER:
-      if (console_ != nullptr && !silenced_)
-        console_->timerTick(wParam == kPollTimer ? TimerId::tmrVekPoll : TimerId::Delay1);
+      if (console_ != nullptr) console_->timerTick(wParam == kPollTimer ? TimerId::tmrVekPoll : TimerId::Delay1);
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
@@ -209,7 +201,6 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       // The close is never refused: the console ends every wait, closes the
       // registration, and the window goes.
-      if (silenced_) return 0;
       if (console_ != nullptr) console_->closing();
       DestroyWindow(hwnd_);
       return 0;
@@ -230,7 +221,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::command(WPARAM wParam) {
-  if (console_ == nullptr || silenced_) return;
+  if (console_ == nullptr) return;
   const int id = LOWORD(wParam);
   ControlId row = 0;
   if (rowOfControlId(id, row)) {
@@ -356,6 +347,16 @@ void MainWindow::quitDuringWait(WPARAM status) {
 
 void MainWindow::requestClose() {
   if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void MainWindow::setToolTip(ControlId control, const std::string &text) {
+  if (hwnd_ != nullptr) toolTips_.set(hwnd_, controls_[control].hwnd, text);
+}
+
+// Modal to the window: nothing of it takes a click while the box is up.
+void MainWindow::showFatalMessage(const std::string &title, const std::string &message) {
+  MessageBoxW(hwnd_, widen(message).c_str(), widen(title).c_str(),
+              MB_OK | MB_ICONERROR | (hwnd_ == nullptr ? MB_TASKMODAL : 0));
 }
 
 }  // namespace ktrv::win32

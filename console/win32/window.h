@@ -12,6 +12,7 @@
 
 #include "console.h"
 #include "controls.h"
+#include "tool_tips.h"
 #include "view.h"
 
 namespace ktrv::win32 {
@@ -29,9 +30,6 @@ class MainWindow : public View {
   void show(int showCommand);
   // The message loop until the window has closed; the program's exit status.
   int run();
-  // The program is about to end with a message to the operator: from now on
-  // no tick, click or close reaches the console.
-  void silence();
 
   // View.
   std::string text(ControlId control) const override;
@@ -46,6 +44,8 @@ class MainWindow : public View {
   void stopTimer(TimerId timer) override;
   void waitForEvents() override;
   void requestClose() override;
+  void setToolTip(ControlId control, const std::string &text) override;
+  void showFatalMessage(const std::string &title, const std::string &message) override;
 
  private:
   struct Control {
@@ -76,7 +76,7 @@ class MainWindow : public View {
   std::array<Control, layout::kControls.size()> controls_{};
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
-  bool silenced_ = false;
+  ToolTips toolTips_;
   std::unique_ptr<Console> console_;
 };
 

@@ -65,8 +65,8 @@ def test_traffic_and_notes_go_to_standard_error(vekxsim, terminal):
     # Answers are read as JSON: a log line among them would have failed it.
     (record,) = vekxsim.traffic(1)
     assert record["inbound"] is False and record["field"] == "/t1/bx297"
-    assert any("OUT :" in note and "read /t1/bx297 -> /w1/w0001" in note for note in vekxsim.notes)
-    assert "ktrv: event 104 posted" in vekxsim.notes
+    assert "OUT :" in vekxsim.wait_for_note("read /t1/bx297 -> /w1/w0001")
+    vekxsim.wait_for_note("ktrv: event 104 posted")
 
 
 def test_the_end_of_its_input_ends_it(vekxsim):

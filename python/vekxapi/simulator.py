@@ -87,6 +87,7 @@ class Simulator:
         self.notes: collections.deque[str] = collections.deque(maxlen=KEPT_NOTES)
         self._answers: queue.Queue[str | None] = queue.Queue()
         self._lock = threading.Lock()
+        self._noted = threading.Condition()
         try:
             self.process = subprocess.Popen(self.arguments, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                             stderr=subprocess.PIPE, text=True, encoding="utf-8", errors="replace",
@@ -120,7 +121,25 @@ class Simulator:
     def _read_notes(self) -> None:
         assert self.process.stderr
         for line in self.process.stderr:
-            self.notes.append(line.rstrip("\n"))
+            with self._noted:
+                self.notes.append(line.rstrip("\n"))
+                self._noted.notify_all()
+
+    def wait_for_note(self, text: str, seconds: float = ANSWER_SECONDS) -> str:
+        """The first line of its traffic log and notes that holds text,
+        waiting for it up to seconds: a note comes on another channel than
+        the answers, so it may come later than the answer to a command."""
+        found: list[str] = []
+
+        def seen() -> bool:
+            found[:] = [note for note in self.notes if text in note][:1]
+            return bool(found)
+
+        with self._noted:
+            if not self._noted.wait_for(seen, seconds):
+                raise SimulatorError(f"vekxsim noted nothing with {text!r} within {seconds} s; "
+                                     f"its last notes: {list(self.notes)[-5:]}")
+        return found[0]
 
     def _next_answer(self, seconds: float, waiting_for: str) -> dict[str, Any]:
         try:

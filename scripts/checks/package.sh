@@ -78,6 +78,14 @@ grep -q 'libvekxapi1 (>= ' <<<"$(dpkg-deb -f "$(deb vekx-tools)" Depends)" || fa
 grep -q 'libvekxapi1 (>= ' <<<"$(dpkg-deb -f "$(deb python3-vekxapi)" Depends)" || fail "python3-vekxapi does not depend on libvekxapi1"
 soname="$(dpkg-deb --ctrl-tarfile "$(deb libvekxapi1)" | tar -xO ./shlibs)"
 [ "$soname" = "libvekxapi 1 libvekxapi1 (>= 1.0.0)" ] || fail "libvekxapi1's shlibs file says '$soname'"
+# The README beside the programs it describes, and the scenario the
+# simulator's manual page names.
+for p in ktrvtest vekx-tools; do
+  grep -q " \./usr/share/doc/$p/README\.md" <<<"$(dpkg-deb -c "$(deb "$p")")" || fail "$p does not carry README.md"
+done
+example="$(grep -o '/usr/share/doc/vekx-tools/examples/[a-z_]*\.vsim' doc/man/vekxsim.1.scd)"
+grep -q " \.$example\$" <<<"$(dpkg-deb -c "$(deb vekx-tools)")" || fail "vekx-tools lacks $example, which vekxsim(1) names"
+echo "   README.md in ktrvtest and vekx-tools; $example"
 echo "   ktrvtest Depends: $depends"
 echo "   libvekxapi1 shlibs: $soname"
 # Every path the packages hold, and those of them that exist already (the

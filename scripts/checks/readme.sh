@@ -3,8 +3,9 @@
 #   <!-- readme check: prints "TEXT" -->
 # is pasted line by line into an interactive bash (with job control, as in
 # a terminal) under tmux, in a scratch folder that sees the build tree, and
-# must print TEXT; no job of it may be stopped by the shell. Needs the
-# normal build in build/.
+# must print TEXT; no job of it may be stopped by the shell, and it may
+# leave no file in the folder (in a checkout it would be an untracked file).
+# Needs the normal build in build/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -x "$root/build/bin/vekxsim" ] || { echo "readme check: build/ has no programs; build first"; exit 1; }
@@ -40,6 +41,11 @@ for mark in "${marks[@]}"; do
   if [ "$seen" != yes ] || grep -q "Stopped" <<<"$screen"; then
     echo "readme check FAILED at README.md line $mark: expected \"$expected\""
     echo "$screen"
+    exit 1
+  fi
+  left="$(find "$work" -mindepth 1 -maxdepth 1 ! -name build ! -name vekxapi -printf '%f ')"
+  if [ -n "$left" ]; then
+    echo "readme check FAILED at README.md line $mark: the block left files in the checkout: $left"
     exit 1
   fi
   tmux send-keys -t "$session" 'kill $(jobs -p) 2>/dev/null; exit' Enter

@@ -11,8 +11,9 @@
 # window's screenshot test takes it (and sampled at the same points), and
 # running before Stop (ktrv-console-windows.png).
 # Then KTRVtest.exe without VEKXAPI.dll, and beside one that lacks VekRead,
-# must end with status 2 and name what is missing. The Wine prefix has the
-# fonts and colours of scripts/lib/wine-prefix.sh.
+# must show a message that stays until OK is pressed, then end with status 2
+# and name what is missing. The Wine prefix has the fonts and colours of
+# scripts/lib/wine-prefix.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
@@ -127,7 +128,12 @@ if [ "${1:-}" = --on-display ]; then
   for case in "alone VEKXAPI.dll" "without_read VekRead"; do
     set -- $case
     "$wine64" "$work/$1/KTRVtest.exe" 2>"$work/$1.err" &
-    wait_for_exit $! 30
+    pid=$!
+    # The message stays until the operator closes it.
+    if "${driver[@]}" close-message 30; then pass "$1: the message stays until OK is pressed"; else
+      fail "$1: the message box"
+    fi
+    wait_for_exit $pid 30
     if [ "$status" = 2 ] && grep -q "$2" "$work/$1.err"; then pass "$1: exits with 2: $(cat "$work/$1.err")"; else
       fail "$1: exits with $status, says: $(cat "$work/$1.err")"
     fi

@@ -1,10 +1,10 @@
 #include "control_text.h"
 
 #include "terminator_keys.h"
+#include "whole_number.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdlib>
 
 namespace vekxsim::control_text {
@@ -73,12 +73,7 @@ Split first_word(std::string_view line) {
 }
 
 std::optional<long> whole_number(std::string_view text, long low, long high) {
-  const std::string t = trim(text);
-  long value = 0;
-  const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), value);
-  if (t.empty() || error != std::errc() || end != t.data() + t.size() || value < low || value > high)
-    return std::nullopt;
-  return value;
+  return vekx_common::whole_number(trim(text), low, high);
 }
 
 std::optional<double> decimal_number(std::string_view text) {

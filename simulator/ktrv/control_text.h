@@ -21,8 +21,8 @@ Split first_word(std::string_view line);
 
 std::string trim(std::string_view text);
 
-// A whole decimal number within [low, high]; nothing else (no sign junk,
-// no trailing text).
+// A whole decimal number within [low, high] (0 <= low), blanks around it
+// allowed; nothing else (no sign, no trailing text).
 std::optional<long> whole_number(std::string_view text, long low, long high);
 // A decimal number such as 12.5 or -3.
 std::optional<double> decimal_number(std::string_view text);

@@ -10,7 +10,7 @@
 
 #include "datagram_check.h"
 #include "service_limits.h"
-#include "sockets_errors.h"
+#include "result_meanings.h"
 #include "traffic_line.h"
 #include "vekx_wire.h"
 
@@ -31,7 +31,7 @@ class SocketsCategory : public std::error_category {
  public:
   const char *name() const noexcept override { return "Windows Sockets"; }
   std::string message(int number) const override {
-    return std::string(vekx_common::sockets_error_meaning(number)) + " (" + std::to_string(number) + ")";
+    return std::string(vekx_common::sockets_error_words(number)) + " (" + std::to_string(number) + ")";
   }
 };
 

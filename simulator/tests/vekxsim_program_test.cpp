@@ -23,6 +23,8 @@ TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
   RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO", "--field", "spare"});
   const std::uint16_t port = started(sim);
   ASSERT_NE(port, 0);
+  // Commands come from a pipe, not from a person at a terminal: no prompt.
+  EXPECT_EQ(sim.lines().back().find("type help"), std::string::npos) << sim.lines().back();
   RawClient client;
   EXPECT_EQ(text_of(*client.exchange(read_request("/t1/extra", 1), port)), "HELLO");
   EXPECT_EQ(status_of(*client.exchange(read_request("/t1/spare", 2), port)), 0);
@@ -45,6 +47,24 @@ TEST(VekxsimProgram, LenientWithoutStandardInput) {
   sim.write_line("quit");  // not read
   EXPECT_FALSE(sim.wait_for_line([](const std::string &l) { return l == "bye"; }, 300ms));
   EXPECT_EQ(sim.stop(SIGINT), 0);
+}
+
+// Without --port it serves the documented 1701 (or, should another program
+// hold that port, says so of 1701).
+TEST(VekxsimProgram, WithoutAPortItServes1701) {
+  RunningProgram sim(VEKXSIM_PROGRAM, {"--quiet", "--no-stdin"});
+  if (sim.wait_for_line([](const std::string &l) { return l.find(" serving ") != std::string::npos; }, 5s))
+    EXPECT_EQ(sim.lines().back(), "vekxsim: node 1 serving 127.0.0.1:1701");
+  else
+    EXPECT_EQ(sim.errors().rfind("vekxsim: cannot serve on 127.0.0.1:1701: address in use", 0), 0u) << sim.errors();
+  sim.stop(SIGTERM);
+}
+
+TEST(VekxsimProgram, AScriptItCannotReadEndsItAtStart) {
+  const Finished f = run_program(VEKXSIM_PROGRAM, {"--port", "0", "--script", "/nonexistent/s.vsim"});
+  EXPECT_EQ(f.exit_status, 2);
+  EXPECT_EQ(f.err, "vekxsim: cannot read script /nonexistent/s.vsim: No such file or directory\n");
+  EXPECT_EQ(f.out, "") << "it never served";
 }
 
 }  // namespace

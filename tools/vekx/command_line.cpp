@@ -1,8 +1,13 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
+#include "code_page.h"
 #include "hex_bytes.h"
+#include "refusal_text.h"
+#include "vekx_wire.h"
 
 namespace vekx_tool {
 
@@ -17,7 +22,7 @@ const char usage_text[] = R"(usage: vekx read ADDR FIELD [--formatted] [--text|-
 
 const char help_text[] = R"(  ADDR   the terminals' IPv4 addresses, comma-separated; the i-th serves node i
   FIELD  a field name such as /t1/wt101 (its node character picks the node)
-  VALUE  text sent as it is, or with --hex bytes such as "02" or "0a ff"
+  VALUE  text, sent in Windows-1252, or with --hex bytes such as "02" or "0a ff"
   NODE   1..16;  TEXT up to 16 characters, padded with spaces
   KIND   1 or 2;  CODE 0..255 (decimal, 0xNN) or one non-digit character
   FORM   text, dec or hex: how watch shows that one field
@@ -29,20 +34,205 @@ const char help_text[] = R"(  ADDR   the terminals' IPv4 addresses, comma-separa
   --csv        watch writes CSV lines: time,field,value,result
   --           ends the options: a VALUE or TEXT may start with --
 Values go to standard output, each library result to standard error as its
-number and meaning. Display and keystroke requests are one-way datagrams that
-no reply confirms. Exit status: 0 result 0; 1 no usable answer; 2 bad command
-line (nothing sent); 3 terminal status other than 0; 4 refused by the library;
-5 sockets error. Ports: VEKX_TERMINAL_PORT, VEKX_LOCAL_PORT (default 1701).
+number and meaning. Texts cross in Windows-1252, the terminal's code page.
+Display and keystroke requests are one-way datagrams that no reply confirms.
+Exit status: 0 result 0; 1 no usable answer; 2 bad command line (nothing
+sent); 3 terminal status other than 0; 4 refused by the library; 5 sockets
+error. Ports: VEKX_TERMINAL_PORT, VEKX_LOCAL_PORT (default 1701).
 )";
 
 namespace {
 
-struct Options {
-  bool formatted = false;
-  bool csv = false;
-  std::optional<ValueForm> form;
-  std::optional<std::string> size;
-  std::optional<std::string> interval;
+using vekx_common::number_in_range;
+
+constexpr unsigned verb_bit(Action action) { return 1u << static_cast<unsigned>(action); }
+constexpr unsigned read_only = verb_bit(Action::read);
+constexpr unsigned read_and_watch = verb_bit(Action::read) | verb_bit(Action::watch);
+
+// The options, each with the commands it applies to. --text, --dec and
+// --hex are the value forms; only --hex applies to write, where it means
+// that VALUE is hex bytes.
+struct OptionRule {
+  std::string_view name;
+  bool takes_value;
+  unsigned applies_to;
+};
+constexpr std::array option_rules{
+    OptionRule{"--formatted", false, verb_bit(Action::read) | verb_bit(Action::write)},
+    OptionRule{"--text", false, read_and_watch},
+    OptionRule{"--dec", false, read_and_watch},
+    OptionRule{"--hex", false, read_and_watch | verb_bit(Action::write)},
+    OptionRule{"--size", true, read_only},
+    OptionRule{"--interval", true, verb_bit(Action::watch)},
+    OptionRule{"--csv", false, verb_bit(Action::watch)},
+};
+
+// The arguments after the command word: options by name (with their
+// values) and operands in order.
+struct Arguments {
+  std::vector<std::pair<std::string_view, std::string>> options;
+  std::vector<std::string> operands;
+
+  bool has(std::string_view name) const {
+    return std::any_of(options.begin(), options.end(), [&](const auto &o) { return o.first == name; });
+  }
+  const std::string *value(std::string_view name) const {
+    for (const auto &o : options)
+      if (o.first == name) return &o.second;
+    return nullptr;
+  }
+};
+
+// Options may stand anywhere after the command word; "--" ends them so that
+// a VALUE or TEXT may itself start with "--".
+std::string split_arguments(const std::vector<std::string> &args, Arguments &out) {
+  std::array<std::string_view, option_rules.size() + 1> names{};
+  for (std::size_t i = 0; i < option_rules.size(); ++i) names[i] = option_rules[i].name;
+  names.back() = "--";
+  bool options_ended = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string &a = args[i];
+    if (options_ended || a.size() < 2 || a.compare(0, 2, "--") != 0) {
+      out.operands.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      options_ended = true;
+      continue;
+    }
+    const auto rule = std::find_if(option_rules.begin(), option_rules.end(), [&](auto &r) { return r.name == a; });
+    if (rule == option_rules.end()) return vekx_common::unknown_word("option", a, names);
+    if (rule->takes_value && i + 1 >= args.size()) return a + " needs a value";
+    out.options.emplace_back(rule->name, rule->takes_value ? args[++i] : std::string());
+  }
+  return {};
+}
+
+// The value form the options choose, if they choose one.
+std::string value_form(const Arguments &a, std::optional<ValueForm> &form) {
+  for (const auto &[name, value] : a.options) {
+    const std::optional<ValueForm> named = value_form_named(std::string(name.substr(2)));
+    if (!named) continue;
+    if (form && *form != *named) return "choose one of --text, --dec and --hex";
+    form = named;
+  }
+  return {};
+}
+
+// A node number, 1 to 16.
+std::string node_operand(const std::string &text, Command &c) {
+  std::string why;
+  if (const auto n = number_in_range("NODE", text, 1, vekx::node_count, why)) c.node = static_cast<int>(*n);
+  return why;
+}
+
+// Text for the terminal: UTF-8 as typed, converted to Windows-1252.
+std::string terminal_text(const char *what, const std::string &text, std::string &bytes, const char *instead) {
+  const vekx_common::Cp1252Text converted = vekx_common::cp1252_exactly(text);
+  if (converted.malformed) return std::string(what) + " is not UTF-8 text" + instead;
+  if (converted.lacking)
+    return std::string(what) + " holds " + vekx_common::character_name(*converted.lacking) +
+           ", which Windows-1252 lacks" + instead;
+  bytes = converted.bytes;
+  return {};
+}
+
+std::string read_operands(const Arguments &a, Command &c, ValueForm form) {
+  if (const std::string *size = a.value("--size")) {
+    std::string why;
+    const auto n = number_in_range("--size", *size, 0, 32767, why);
+    if (!n) return why;
+    c.buffer_size = static_cast<int>(*n);
+  }
+  c.fields = {{a.operands[1], form}};
+  return {};
+}
+
+std::string write_operands(const Arguments &a, Command &c, ValueForm form) {
+  c.fields = {{a.operands[1], form}};
+  const std::string &value = a.operands[2];
+  if (a.has("--hex")) {
+    auto bytes = vekx_common::parse_hex_bytes(value);
+    if (!bytes) return "VALUE is not hex bytes: " + value;
+    c.value = *bytes;
+  } else {
+    std::string bytes;
+    if (std::string why = terminal_text("VALUE", value, bytes, " (give raw bytes with --hex)"); !why.empty())
+      return why;
+    c.value.assign(bytes.begin(), bytes.end());
+  }
+  if (c.value.size() > 32767) return "VALUE is longer than 32767 bytes";
+  return {};
+}
+
+std::string display_operands(const Arguments &a, Command &c, ValueForm) {
+  if (std::string why = node_operand(a.operands[1], c); !why.empty()) return why;
+  if (std::string why = terminal_text("TEXT", a.operands[2], c.display_text, ""); !why.empty()) return why;
+  if (c.display_text.size() > display_text_length)
+    return "TEXT has " + std::to_string(c.display_text.size()) + " characters; the display takes 16";
+  c.display_text.resize(display_text_length, ' ');
+  return {};
+}
+
+std::string reset_display_operands(const Arguments &a, Command &c, ValueForm) { return node_operand(a.operands[1], c); }
+
+std::string key_operands(const Arguments &a, Command &c, ValueForm) {
+  if (std::string why = node_operand(a.operands[1], c); !why.empty()) return why;
+  std::string why;
+  const auto kind = number_in_range("KIND", a.operands[2], 1, 2, why);
+  if (!kind) return why;
+  c.key_kind = static_cast<int>(*kind);
+  // One character that is not a digit stands for its byte.
+  const std::string &code = a.operands[3];
+  std::string byte;
+  if (!code.empty() && (code[0] < '0' || code[0] > '9') && terminal_text("CODE", code, byte, "").empty() &&
+      byte.size() == 1) {
+    c.key_code = static_cast<unsigned char>(byte[0]);
+    return {};
+  }
+  const auto n = number_in_range("CODE", code, 0, 255, why);
+  if (!n) return why + " or one character";
+  c.key_code = static_cast<int>(*n);
+  return {};
+}
+
+std::string watch_operands(const Arguments &a, Command &c, ValueForm form) {
+  if (const std::string *interval = a.value("--interval")) {
+    std::string why;
+    const auto n = number_in_range("--interval", *interval, 1, longest_interval_ms, why);
+    if (!n) return why + " ms";
+    c.interval_ms = static_cast<int>(*n);
+  }
+  for (auto it = a.operands.begin() + 1; it != a.operands.end(); ++it) {
+    // FIELD:FORM; a field's own name never holds a ':' after its node part.
+    const std::size_t colon = it->rfind(':');
+    const bool has_form = colon != std::string::npos && colon > 3;
+    const auto field_form = has_form ? value_form_named(it->substr(colon + 1)) : std::nullopt;
+    if (has_form && !field_form) return "FORM must be text, dec or hex, not " + it->substr(colon + 1);
+    c.fields.push_back({field_form ? it->substr(0, colon) : *it, field_form.value_or(form)});
+  }
+  c.csv = a.has("--csv");
+  return {};
+}
+
+// The commands: the word, its operands as the usage shows them, how many
+// (watch takes any number of fields), and what makes its request of them.
+// Every command's first operand is ADDR.
+struct Verb {
+  std::string_view word;
+  Action action;
+  const char *operands;
+  std::size_t least, most;
+  std::string (*fill)(const Arguments &, Command &, ValueForm);
+};
+constexpr std::size_t any_number = 0xFFFF;
+constexpr std::array verbs{
+    Verb{"read", Action::read, "ADDR FIELD", 2, 2, read_operands},
+    Verb{"write", Action::write, "ADDR FIELD VALUE", 3, 3, write_operands},
+    Verb{"display", Action::display, "ADDR NODE TEXT", 3, 3, display_operands},
+    Verb{"reset-display", Action::reset_display, "ADDR NODE", 2, 2, reset_display_operands},
+    Verb{"key", Action::key, "ADDR NODE KIND CODE", 4, 4, key_operands},
+    Verb{"watch", Action::watch, "ADDR FIELD...", 2, any_number, watch_operands},
 };
 
 ParseResult refuse(const std::string &why) { return {std::nullopt, why}; }
@@ -55,144 +245,33 @@ std::int32_t address_count(const std::string &address_list) {
 
 ParseResult parse_command_line(const std::vector<std::string> &args) {
   if (args.empty()) return refuse("no command given");
-  const std::string &verb = args[0];
-  const auto only = [](Action action) {
-    Command c;
-    c.action = action;
-    return ParseResult{c, ""};
-  };
-  if (verb == "--help" || verb == "-h" || verb == "help") return only(Action::help);
-  if (verb == "--version") return only(Action::version);
-
-  // Options may stand anywhere after the command word; "--" ends them so that
-  // a VALUE or TEXT may itself start with "--".
-  Options opt;
-  std::vector<std::string> operands;
-  bool options_ended = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string &a = args[i];
-    if (options_ended || a.size() < 2 || a.compare(0, 2, "--") != 0) {
-      operands.push_back(a);
-    } else if (a == "--") {
-      options_ended = true;
-    } else if (a == "--formatted") {
-      opt.formatted = true;
-    } else if (a == "--csv") {
-      opt.csv = true;
-    } else if (const auto form = value_form_named(a.substr(2))) {
-      if (opt.form && *opt.form != *form) return refuse("choose one of --text, --dec and --hex");
-      opt.form = form;
-    } else if (a == "--size" || a == "--interval") {
-      if (i + 1 >= args.size()) return refuse(a + " needs a value");
-      (a == "--size" ? opt.size : opt.interval) = args[++i];
-    } else {
-      return refuse("unknown option " + a);
-    }
-  }
-
+  const std::string &word = args[0];
   Command c;
-  auto only_options = [&](bool formatted, bool form, bool size, bool interval, bool csv) -> std::string {
-    if (opt.formatted && !formatted) return "--formatted does not apply to " + verb;
-    if (opt.form && !form) return "--text, --dec and --hex do not apply to " + verb;
-    if (opt.size && !size) return "--size does not apply to " + verb;
-    if (opt.interval && !interval) return "--interval does not apply to " + verb;
-    if (opt.csv && !csv) return "--csv does not apply to " + verb;
-    return "";
-  };
-  auto node_from = [&](const std::string &text) -> std::optional<int> {
-    auto n = parse_number(text, 1, 16);
-    if (!n) return std::nullopt;
-    return static_cast<int>(*n);
-  };
-  const ValueForm form = opt.form.value_or(ValueForm::automatic);
-
-  std::string misplaced;
-  if (verb == "read") {
-    c.action = Action::read;
-    if (operands.size() != 2) return refuse("read takes ADDR FIELD");
-    misplaced = only_options(true, true, true, false, false);
-    if (opt.size) {
-      auto n = parse_number(*opt.size, 0, 32767);
-      if (!n) return refuse("--size must be a number from 0 to 32767, not " + *opt.size);
-      c.buffer_size = static_cast<int>(*n);
-    }
-    c.fields = {{operands[1], form}};
-  } else if (verb == "write") {
-    c.action = Action::write;
-    if (operands.size() != 3) return refuse("write takes ADDR FIELD VALUE");
-    if (opt.form && *opt.form != ValueForm::hex) return refuse("write takes its VALUE as text or, with --hex, as hex");
-    misplaced = only_options(true, true, false, false, false);
-    c.fields = {{operands[1], form}};
-    if (opt.form) {
-      auto bytes = vekx_common::parse_hex_bytes(operands[2]);
-      if (!bytes) return refuse("VALUE is not hex bytes: " + operands[2]);
-      c.value = *bytes;
-    } else {
-      c.value.assign(operands[2].begin(), operands[2].end());
-    }
-    if (c.value.size() > 32767) return refuse("VALUE is longer than 32767 bytes");
-  } else if (verb == "display") {
-    c.action = Action::display;
-    if (operands.size() != 3) return refuse("display takes ADDR NODE TEXT");
-    misplaced = only_options(false, false, false, false, false);
-    auto node = node_from(operands[1]);
-    if (!node) return refuse("NODE must be a number from 1 to 16, not " + operands[1]);
-    c.node = *node;
-    if (operands[2].size() > display_text_length) return refuse("TEXT is longer than 16 characters");
-    c.display_text = operands[2];
-    c.display_text.resize(display_text_length, ' ');
-  } else if (verb == "reset-display") {
-    c.action = Action::reset_display;
-    if (operands.size() != 2) return refuse("reset-display takes ADDR NODE");
-    misplaced = only_options(false, false, false, false, false);
-    auto node = node_from(operands[1]);
-    if (!node) return refuse("NODE must be a number from 1 to 16, not " + operands[1]);
-    c.node = *node;
-  } else if (verb == "key") {
-    c.action = Action::key;
-    if (operands.size() != 4) return refuse("key takes ADDR NODE KIND CODE");
-    misplaced = only_options(false, false, false, false, false);
-    auto node = node_from(operands[1]);
-    if (!node) return refuse("NODE must be a number from 1 to 16, not " + operands[1]);
-    c.node = *node;
-    auto kind = parse_number(operands[2], 1, 2);
-    if (!kind) return refuse("KIND must be 1 or 2, not " + operands[2]);
-    c.key_kind = static_cast<int>(*kind);
-    const std::string &code = operands[3];
-    if (code.size() == 1 && (code[0] < '0' || code[0] > '9')) {
-      c.key_code = static_cast<unsigned char>(code[0]);
-    } else {
-      auto n = parse_number(code, 0, 255);
-      if (!n) return refuse("CODE must be 0..255 or one character, not " + code);
-      c.key_code = static_cast<int>(*n);
-    }
-  } else if (verb == "watch") {
-    c.action = Action::watch;
-    if (operands.size() < 2) return refuse("watch takes ADDR FIELD...");
-    misplaced = only_options(false, true, false, true, true);
-    if (opt.interval) {
-      auto n = parse_number(*opt.interval, 1, longest_interval_ms);
-      if (!n)
-        return refuse("--interval must be a number of ms from 1 to " + std::to_string(longest_interval_ms) + ", not " +
-                      *opt.interval);
-      c.interval_ms = static_cast<int>(*n);
-    }
-    for (auto it = operands.begin() + 1; it != operands.end(); ++it) {
-      // FIELD:FORM; a field's own name never holds a ':' after its node part.
-      const std::size_t colon = it->rfind(':');
-      const auto field_form =
-          colon != std::string::npos && colon > 3 ? value_form_named(it->substr(colon + 1)) : std::nullopt;
-      if (colon != std::string::npos && colon > 3 && !field_form)
-        return refuse("FORM must be text, dec or hex, not " + it->substr(colon + 1));
-      c.fields.push_back({field_form ? it->substr(0, colon) : *it, field_form.value_or(form)});
-    }
-    c.csv = opt.csv;
-  } else {
-    return refuse("unknown command " + verb);
+  if (word == "--help" || word == "-h" || word == "help" || word == "--version") {
+    c.action = word == "--version" ? Action::version : Action::help;
+    return {c, ""};
   }
-  if (!misplaced.empty()) return refuse(misplaced);
-  c.address_list = operands[0];
-  c.formatted = opt.formatted;
+
+  const auto verb = std::find_if(verbs.begin(), verbs.end(), [&](const Verb &v) { return v.word == word; });
+  if (verb == verbs.end()) {
+    std::array<std::string_view, verbs.size()> words{};
+    std::transform(verbs.begin(), verbs.end(), words.begin(), [](const Verb &v) { return v.word; });
+    return refuse(vekx_common::unknown_word("command", word, words));
+  }
+  Arguments a;
+  if (std::string why = split_arguments(args, a); !why.empty()) return refuse(why);
+  for (const OptionRule &rule : option_rules)
+    if (a.has(rule.name) && !(rule.applies_to & verb_bit(verb->action)))
+      return refuse(std::string(rule.name) + " does not apply to " + word);
+  if (a.operands.size() < verb->least || a.operands.size() > verb->most)
+    return refuse(word + " takes " + verb->operands);
+  std::optional<ValueForm> form;
+  if (std::string why = value_form(a, form); !why.empty()) return refuse(why);
+
+  c.action = verb->action;
+  c.address_list = a.operands[0];
+  c.formatted = a.has("--formatted");
+  if (std::string why = verb->fill(a, c, form.value_or(ValueForm::automatic)); !why.empty()) return refuse(why);
   return {c, ""};
 }
 

@@ -53,7 +53,7 @@ ParseResult parse_command_line(const std::vector<std::string> &args);
 // takes as its count).
 std::int32_t address_count(const std::string &address_list);
 
-// The synopsis (shown after a refused command line) and the rest of --help.
+// The synopsis and the rest of --help.
 extern const char usage_text[];
 extern const char help_text[];
 

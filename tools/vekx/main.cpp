@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "command_line.h"
-#include "result_text.h"
+#include "refusal_text.h"
+#include "exit_status.h"
 #include "run_command.h"
 
 int main(int argc, char **argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   vekx_tool::ParseResult parsed = vekx_tool::parse_command_line(args);
   if (!parsed.command) {
-    std::fprintf(stderr, "vekx: %s\n%s", parsed.error.c_str(), vekx_tool::usage_text);
+    std::fputs(vekx_common::refusal_lines("vekx", parsed.error).c_str(), stderr);
     return vekx_tool::exit_status::usage;
   }
   return vekx_tool::run_command(*parsed.command, stdout, stderr);

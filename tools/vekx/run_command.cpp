@@ -1,17 +1,33 @@
 #include "run_command.h"
 
+#include <algorithm>
+
+#include "vekx_wire.h"
 #include "vekxapi.h"
 
 namespace vekx_tool {
 
 int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin,
                   const CallContext &context) {
-  const ResultDescription d = describe_result(result, origin, context);
+  const ResultDescription d = describe_call_result(result, origin, context);
   std::fprintf(err, "vekx: %s: %s\n", call.c_str(), d.text.c_str());
   return d.exit_status;
 }
 
+void note_short_forms(const std::string &address_list, std::FILE *err) {
+  for (std::size_t start = 0; start <= address_list.size();) {
+    const std::size_t end = std::min(address_list.find(',', start), address_list.size());
+    const std::string text = address_list.substr(start, end - start);
+    vekx::Address address{};
+    if (std::count(text.begin(), text.end(), '.') < 3 && vekx::parse_address(text.c_str(), address))
+      std::fprintf(err, "vekx: note: %s is %d.%d.%d.%d\n", text.c_str(), address[0], address[1], address[2],
+                   address[3]);
+    start = end + 1;
+  }
+}
+
 int register_for(const Command &command, std::FILE *err) {
+  note_short_forms(command.address_list, err);
   const std::int16_t r =
       VekRegisterProcess(VEKX_PROCESS_TYPE_1, command.address_list.c_str(), address_count(command.address_list));
   if (r == VEKX_OK) return exit_status::success;
@@ -85,11 +101,7 @@ int one_way_command(const Command &c, std::FILE *err) {
       break;
   }
   call += std::to_string(c.node);
-  if (r == VEKX_OK) {
-    std::fprintf(err, "vekx: %s: 0 sent (no reply expected)\n", call.c_str());
-    return exit_status::success;
-  }
-  return report_result(err, call, r, ResultOrigin::library, {.address_list = c.address_list, .node = c.node});
+  return report_result(err, call, r, ResultOrigin::one_way, {.address_list = c.address_list, .node = c.node});
 }
 
 }  // namespace

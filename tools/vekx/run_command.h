@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "result_text.h"
+#include "exit_status.h"
 
 namespace vekx_tool {
 
@@ -19,8 +19,14 @@ int run_command(const Command &command, std::FILE *out, std::FILE *err);
 int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin,
                   const CallContext &context);
 
-// Registers as process type 1 with the command's address list; reports a
-// refusal and returns its exit status, or returns 0.
+// An address of the list in a short form (fewer than four parts) as the
+// address it stands for: "vekx: note: 127.0.01 is 127.0.0.1" on err, since
+// a dot left out reaches another host without an error.
+void note_short_forms(const std::string &address_list, std::FILE *err);
+
+// Registers as process type 1 with the command's address list, after the
+// notes on short forms; reports a refusal and returns its exit status, or
+// returns 0.
 int register_for(const Command &command, std::FILE *err);
 
 // One read of a field: its result, whether the terminal's reply was accepted

@@ -1,15 +1,28 @@
 #include "value_text.h"
 
-#include <charconv>
 #include <cstdio>
 
+#include "code_page.h"
 #include "hex_bytes.h"
 
 namespace vekx_tool {
 
 namespace {
 
-bool printable(std::uint8_t b) { return b >= 0x20 && b < 0x7f; }
+// A byte that stands for a character a person can read in Windows-1252,
+// the terminal's code page: not a control byte, not DEL (0x7f) and not one
+// of the five bytes the code page leaves undefined.
+bool printable(std::uint8_t b) {
+  constexpr char32_t undefined = 0xFFFD;
+  return (b >= 0x20 && b < 0x7f) || (b >= 0x80 && vekx_common::cp1252_character(b) != undefined);
+}
+
+// A printable byte as its character in UTF-8.
+std::string character_of(std::uint8_t b) {
+  std::string out;
+  vekx_common::append_utf8(out, vekx_common::cp1252_character(b));
+  return out;
+}
 
 std::string as_text(const std::vector<std::uint8_t> &value) {
   std::string out;
@@ -18,7 +31,7 @@ std::string as_text(const std::vector<std::uint8_t> &value) {
     if (b == '\\') {
       out += "\\\\";
     } else if (printable(b)) {
-      out += static_cast<char>(b);
+      out += character_of(b);
     } else {
       char esc[5];
       std::snprintf(esc, sizeof esc, "\\x%02x", b);
@@ -47,7 +60,7 @@ std::string format_value(const std::vector<std::uint8_t> &value, ValueForm form)
   switch (form) {
     case ValueForm::automatic:
       if (value.size() == 1)
-        return std::to_string(value[0]) + (printable(value[0]) ? " '" + std::string(1, char(value[0])) + "'" : "");
+        return std::to_string(value[0]) + (printable(value[0]) ? " '" + character_of(value[0]) + "'" : "");
       return as_text(value);
     case ValueForm::text:
       return as_text(value);
@@ -59,15 +72,11 @@ std::string format_value(const std::vector<std::uint8_t> &value, ValueForm form)
   return {};
 }
 
-std::optional<long> parse_number(const std::string &text, long lowest, long highest) {
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const char *first = text.data() + (hex ? 2 : 0);
-  const char *last = text.data() + text.size();
-  if (first == last || *first == '+' || (hex && *first == '-')) return std::nullopt;
-  long value = 0;
-  const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
-  if (error != std::errc() || end != last || value < lowest || value > highest) return std::nullopt;
-  return value;
+std::string csv_cell(const std::string &text) {
+  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char ch : text) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  return out + "\"";
 }
 
 }  // namespace vekx_tool

@@ -37,11 +37,12 @@ void pause_until(const timespec &deadline) {
 }
 
 // What one read gave: the value as the field's form shows it, whether there
-// was a value at all, and the read's result.
+// was a value at all, and the read's result with the exit status it means.
 struct Seen {
   std::string value;
   bool has_value = false;
   std::string result;
+  int exit_status = exit_status::success;
   bool operator==(const Seen &) const = default;
 };
 
@@ -50,18 +51,12 @@ Seen observe(const Command &c, const FieldSpec &field) {
   Seen seen;
   seen.has_value = read.answered && read.result == VEKX_OK;
   if (seen.has_value) seen.value = format_value(read.value, field.form);
-  seen.result = describe_result(read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
-                                {.address_list = c.address_list, .field = field.name})
-                    .text;
+  const ResultDescription d =
+      describe_call_result(read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
+                           {.address_list = c.address_list, .field = field.name});
+  seen.result = d.text;
+  seen.exit_status = d.exit_status;
   return seen;
-}
-
-// A CSV cell: quoted when it holds a comma, a quote or a line break.
-std::string csv_cell(const std::string &text) {
-  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char ch : text) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-  return out + "\"";
 }
 
 void print(std::FILE *out, const Command &c, const std::string &field, const Seen &seen) {
@@ -87,12 +82,18 @@ int run_watch(const Command &command, std::FILE *out, std::FILE *err) {
   if (command.csv) std::fprintf(out, "time,field,value,result\n");
 
   std::map<std::string, Seen> last;
+  // Stopped, it ends with 0 if any read succeeded, else with the status of
+  // the last read that failed.
+  bool any_succeeded = false;
+  int last_failure = exit_status::success;
   timespec deadline{};
   clock_gettime(CLOCK_MONOTONIC, &deadline);
   while (!stop_requested) {
     for (const FieldSpec &field : command.fields) {
       const Seen seen = observe(command, field);
       if (stop_requested) break;  // a read cut short by the signal is not news
+      any_succeeded = any_succeeded || seen.has_value;
+      if (!seen.has_value) last_failure = seen.exit_status;
       auto it = last.find(field.name);
       if (it != last.end() && it->second == seen) continue;
       last[field.name] = seen;
@@ -109,7 +110,7 @@ int run_watch(const Command &command, std::FILE *out, std::FILE *err) {
     pause_until(deadline);
   }
   VekCloseProcess();
-  return exit_status::success;
+  return any_succeeded ? exit_status::success : last_failure;
 }
 
 }  // namespace vekx_tool

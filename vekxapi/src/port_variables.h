@@ -1,13 +1,18 @@
 // The two environment variables that move the library's UDP ports, so that a
 // simulated terminal can run on the same PC: the terminal's port, and the
 // local port of node 1 (node i uses it + i - 1). Read at registration.
+//
+// Header-only: the programs that explain a failed registration or a port in
+// use read the variables exactly as the library does.
 #ifndef VEKX_PORT_VARIABLES_H
 #define VEKX_PORT_VARIABLES_H
 
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 #include "node_select.h"
+#include "whole_number.h"
 
 namespace vekx {
 
@@ -20,7 +25,19 @@ inline constexpr long highest_local_port = 65535 - (node_count - 1);
 
 // A variable's value as a port: a whole decimal number from 1 to highest,
 // digits only (no sign, blank or trailing text); nothing otherwise.
-std::optional<std::uint16_t> port_from_text(const char *text, long highest);
+inline std::optional<std::uint16_t> port_from_text(const char *text, long highest) {
+  const std::optional<long> value = vekx_common::whole_number(text, 1, highest);
+  if (!value) return std::nullopt;
+  return static_cast<std::uint16_t>(*value);
+}
+
+// The port a variable sets now: default_port when it is not set, nothing
+// when its value is not a port.
+inline std::optional<std::uint16_t> port_from_environment(const char *variable, long highest) {
+  const char *text = std::getenv(variable);
+  if (text == nullptr) return default_port;
+  return port_from_text(text, highest);
+}
 
 }  // namespace vekx
 

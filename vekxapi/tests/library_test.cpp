@@ -152,7 +152,7 @@ TEST_F(LibraryTest, RefusalsLeaveTheLibraryUnregistered) {
 }
 
 TEST_F(LibraryTest, BadPortVariablesRegisterNothing) {
-  for (const char *bad : {"0", "65536", "abc", "12x", "-5", " 80"}) {
+  for (const char *bad : {"0", "65536", "abc", "12x", "-5", "+5", " 80", "99999999999999999999", "0x10"}) {
     set_environment("VEKX_TERMINAL_PORT", bad);
     EXPECT_EQ(VekRegisterProcess(1, "127.0.0.1", 1), 2) << "terminal port '" << bad << "'";
   }

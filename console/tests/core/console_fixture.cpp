@@ -16,7 +16,7 @@ FakeWindow::FakeWindow() {
   for (ControlId id = 0; id < layout::kControls.size(); ++id) {
     const layout::Control &row = layout::kControls[id];
     const auto rgb = [](const layout::Colour &c) { return c.source == layout::Colour::Source::Rgb ? c.value : 0; };
-    controls_[id] = {row.text, rgb(row.back), rgb(row.fore), false};
+    controls_[id] = {row.text, "", rgb(row.back), rgb(row.fore), false};
   }
 }
 

@@ -44,6 +44,13 @@ class FakeWindow : public View {
   void stopTimer(TimerId timer) override { timers_[timer].running = false; }
   void waitForEvents() override;
   void requestClose() override;
+  void setToolTip(ControlId c, const std::string &text) override { controls_.at(c).toolTip = text; }
+  // Records the box, and whether the poll still ran when it showed.
+  void showFatalMessage(const std::string &title, const std::string &message) override {
+    shownMessages.push_back(title + ": " + message + (timerRunning(TimerId::tmrVekPoll) ? " (poll running)" : ""));
+  }
+  std::string toolTip(ControlId c) const { return controls_.at(c).toolTip; }
+  Strings shownMessages;
 
   // The operator clicks a control; a check box toggles first.
   void click(ControlId control);
@@ -58,7 +65,7 @@ class FakeWindow : public View {
 
  private:
   struct Control {
-    std::string text;
+    std::string text, toolTip;
     std::uint32_t back = 0, fore = 0;
     bool checked = false;
   };
@@ -128,7 +135,9 @@ class FakeTerminal : public Library {
 
 class ConsoleTest : public ::testing::Test {
  protected:
-  ConsoleTest() : console(window, terminal) { window.attach(console); }
+  ConsoleTest() : console(window, terminal, [this](const std::string &line) { errors.push_back(line); }) {
+    window.attach(console);
+  }
 
   // Types the address into IPAddr and presses Start.
   void start(const std::string &address = "127.0.0.1") {
@@ -156,6 +165,7 @@ class ConsoleTest : public ::testing::Test {
 
   FakeWindow window;
   FakeTerminal terminal{window};
+  Strings errors;  // the console's lines on standard error
   Console console;
 };
 

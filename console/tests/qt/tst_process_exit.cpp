@@ -1,5 +1,7 @@
 // The console as a whole program: what happens without its library, and
 // with a library that lacks a function.
+#include <dlfcn.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,6 +17,15 @@ class tst_process_exit : public QObject {
 };
 
 namespace {
+
+// Whether the dynamic loader finds a libvekxapi.so.1 outside the console's
+// folder (an installed libvekxapi1 package). The test runs without
+// LD_LIBRARY_PATH and has no run path of its own.
+bool libraryInstalled() {
+  void *library = dlopen("libvekxapi.so.1", RTLD_LAZY | RTLD_LOCAL);
+  if (library != nullptr) dlclose(library);
+  return library != nullptr;
+}
 
 // Runs program headless and without LD_LIBRARY_PATH, so that a console
 // finds only the library beside it; returns its exit status (-1: crashed
@@ -33,8 +44,10 @@ int run(const QString &program, QString &errors) {
 
 }  // namespace
 
-// KTRVtest copied into dir/bin finds dir/lib and nothing else; the first
-// poll tick, about 300 ms after start, ends it.
+// KTRVtest copied into dir/bin finds dir/lib and nothing else, unless the
+// library is installed: it then runs on (as when a package check installed
+// libvekxapi1 while this ran), so that case cannot be set up. The first
+// poll tick ends it; offscreen, no message box waits for the operator.
 void tst_process_exit::withoutItsLibraryItEndsWithAMessage_data() {
   QTest::addColumn<QString>("library");
   QTest::addColumn<QString>("named");
@@ -50,10 +63,13 @@ void tst_process_exit::withoutItsLibraryItEndsWithAMessage() {
   const QString program = dir.filePath(QStringLiteral("bin/KTRVtest"));
   QVERIFY(QFile::copy(QStringLiteral(KTRVTEST_PATH), program));
   if (!library.isEmpty()) QVERIFY(QFile::copy(library, dir.filePath(QStringLiteral("lib/libvekxapi.so.1"))));
+  if (library.isEmpty() && libraryInstalled()) QSKIP("the console finds the installed libvekxapi.so.1");
   QElapsedTimer clock;
   clock.start();
   QString errors;
-  QCOMPARE(run(program, errors), 2);
+  const int status = run(program, errors);
+  if (library.isEmpty() && status == -1 && libraryInstalled()) QSKIP("libvekxapi.so.1 was installed while it ran");
+  QCOMPARE(status, 2);
   QVERIFY2(errors.contains(named), qPrintable(errors));
   QVERIFY2(clock.elapsed() < 3000, "it ends at the first poll tick");
 }

@@ -10,6 +10,7 @@
 //   ktrv_window_driver wait-text CONTROL TEXT SECONDS
 //   ktrv_window_driver keyboard CONTROL TEXT  (a mouse click into the
 //                        control, Ctrl+A, then TEXT typed key by key)
+//   ktrv_window_driver close-message SECONDS  (reads the message box for 1.5 s, then presses OK)
 #include <windows.h>
 
 #include <cstdio>
@@ -114,10 +115,26 @@ int fail(const char *what) {
 
 }  // namespace
 
+// The operator reads the message box for longer than the console's old box
+// stayed (it closed itself after 0.8 s), then presses its OK button.
+int closeMessage(double seconds) {
+  constexpr DWORD kReadingMs = 1500;
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  HWND box = nullptr;
+  while ((box = FindWindowW(L"#32770", L"TEST KTRV")) == nullptr) {
+    if (GetTickCount64() >= end) return fail("no message box TEST KTRV");
+    Sleep(kPollMs);
+  }
+  Sleep(kReadingMs);
+  if (!IsWindow(box) || !IsWindowVisible(box)) return fail("the message box closed before the operator closed it");
+  return PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK on OK");
+}
+
 int main(int argc, char **argv) {
   const std::string action = argc > 1 ? argv[1] : "";
   if (action == "wait-window" && argc == 3)
     return waitForWindow(std::atof(argv[2])) != nullptr ? 0 : fail("no window TEST KTRV");
+  if (action == "close-message" && argc == 3) return closeMessage(std::atof(argv[2]));
 
   const HWND window = findWindow();
   if (window == nullptr) return fail("no window TEST KTRV");

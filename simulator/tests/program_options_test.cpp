@@ -1,0 +1,29 @@
+// How vekxsim words a refused option. (The program tests use the options,
+// and the default port, themselves.)
+#include <gtest/gtest.h>
+
+#include "program_options.h"
+
+namespace vekxsim {
+namespace {
+
+TEST(ProgramOptions, RefusalsNameTheOptionTheValueAndTheRange) {
+  const struct {
+    std::vector<std::string> args;
+    const char *error;
+  } rows[] = {
+      {{"--port", "70000"}, "--port 70000: must be a number from 0 to 65535"},
+      {{"--listen", "1.2.3.4.5"}, "--listen 1.2.3.4.5: must be an IPv4 address such as 127.0.0.1"},
+      {{"--quite"}, "unknown option --quite (did you mean --quiet?)"},
+      {{"--no-std"}, "unknown option --no-std (did you mean --no-stdin?)"},  // the only option it begins
+      {{"--no"}, "unknown option --no"},                                     // begins three: no guess
+      {{"--port"}, "--port needs a value (N)"},
+      {{"--control", "xml"}, "--control xml: must be text or json"},
+      {{"--control", "json", "--replay", "x.pcap"},
+       "--control json drives the simulated terminal; --replay reads no commands"},
+  };
+  for (const auto &row : rows) EXPECT_EQ(parse_program_options(row.args).error, row.error);
+}
+
+}  // namespace
+}  // namespace vekxsim
