@@ -19,8 +19,7 @@ os.environ.setdefault("VEKXSIM", str(build / "bin" / "vekxsim"))
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "python"))
 
 import vekxapi  # noqa: E402
-from vekxapi.pytest_plugin import free_local_port  # noqa: E402
-from vekxapi.simulator import Simulator  # noqa: E402
+from vekxapi.simulator import Simulator, free_local_port  # noqa: E402
 
 READS = 5000
 REPETITIONS = 9

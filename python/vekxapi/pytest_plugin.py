@@ -23,36 +23,19 @@ VEKXSIM may name the program's path; else it is found on PATH.
 
 from __future__ import annotations
 
-import socket
 from collections.abc import Iterator
 from typing import Any
 
 import pytest
 
-from .names import NODE_COUNT
-from .simulator import Simulator
+from .simulator import LOCAL_PORT_VARIABLE, Simulator, free_local_port
 from .terminal import TERMINAL_PORT_VARIABLE, Terminal
-
-#: The environment variable that holds the library's local port of node 1.
-LOCAL_PORT_VARIABLE = "VEKX_LOCAL_PORT"
-#: The highest local port of node 1 that leaves every node a port.
-HIGHEST_LOCAL_PORT = 65535 - (NODE_COUNT - 1)
 
 
 def pytest_configure(config: pytest.Config) -> None:
     config.addinivalue_line(
         "markers", "vekxsim(**options): options of the test's simulated terminal (vekxsim's command-line options "
         "as keywords: weight=12.5, delay=0, lenient=True, field=[...]; power_up=True keeps event 54)")
-
-
-def free_local_port() -> int:
-    """A UDP port that no program holds now, as the system picks one."""
-    while True:
-        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-            s.bind(("", 0))
-            port: int = s.getsockname()[1]
-        if port <= HIGHEST_LOCAL_PORT:
-            return port
 
 
 def simulator_options(request: pytest.FixtureRequest) -> dict[str, Any]:

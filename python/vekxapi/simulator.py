@@ -10,11 +10,13 @@ import os
 import queue
 import shutil
 import signal
+import socket
 import subprocess
 import threading
 from types import TracebackType
 from typing import Any
 
+from .names import NODE_COUNT
 from .terminal import CODE_PAGE
 
 #: The environment variable that may name the vekxsim program's path.
@@ -29,6 +31,23 @@ STOP_SECONDS = 5.0
 KEPT_NOTES = 2000
 #: The largest count "traffic" takes: more datagrams than vekxsim keeps.
 ALL_TRAFFIC = 100000
+
+
+#: The environment variable that holds the library's local port of node 1.
+LOCAL_PORT_VARIABLE = "VEKX_LOCAL_PORT"
+#: The highest local port of node 1 that leaves every node a port.
+HIGHEST_LOCAL_PORT = 65535 - (NODE_COUNT - 1)
+
+
+def free_local_port() -> int:
+    """A UDP port that no program holds now, as the system picks one: for
+    VEKX_LOCAL_PORT, so that the library and a simulator share a PC."""
+    while True:
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+            s.bind(("", 0))
+            port: int = s.getsockname()[1]
+        if port <= HIGHEST_LOCAL_PORT:
+            return port
 
 
 class SimulatorError(Exception):
