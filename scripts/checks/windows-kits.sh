@@ -63,8 +63,8 @@ COMCTL32: InitCommonControls InitCommonControlsEx _TrackMouseEvent
 WSOCK32: WSACleanup WSAGetLastError WSAStartup __WSAFDIsSet bind closesocket connect htons ioctlsocket recv
 WSOCK32: select send socket
 msvcrt: ___lc_codepage_func ___mb_cur_max_func __getmainargs __initenv __iob_func __mb_cur_max
-msvcrt: __set_app_type __setusermatherr _acmdln _amsg_exit _cexit _close _commode _errno _fmode _initterm
-msvcrt: _iob _lock _onexit _read _unlock abort atoi calloc exit fprintf fputc fputs free fwrite getenv
+msvcrt: __set_app_type __setusermatherr _acmdln _amsg_exit _cexit _close _commode _errno _exit _fmode _initterm
+msvcrt: _iob _lock _onexit _read _unlock abort atoi calloc exit fflush fprintf fputc fputs free fwrite getenv
 msvcrt: localeconv malloc memchr memcmp memcpy memmove memset realloc setlocale signal strchr strcmp
 msvcrt: strerror strlen strncmp vfprintf wcslen
 msvcrt [x86]: __p__acmdln __p__commode __p__fmode
