@@ -36,6 +36,7 @@ def us(b):
 def main():
     context, m = medians(sys.argv[1])
     console_cpu = sys.argv[2] if len(sys.argv) > 2 else ""
+    python_read = sys.argv[3] if len(sys.argv) > 3 else ""
     rows = []
     worst = 0.0
     for name, floor in [("VekRead1/real_time", "Floor_Read1/real_time"),
@@ -72,6 +73,14 @@ def main():
                         ("SimulatorRequests/real_time/threads:16", "16")]:
         if name in m:
             print(f"| {label} | {m[name].get('items_per_second', 0):,.0f} |")
+    if python_read:
+        print("\n## Python against C\n")
+        print("The same one-byte read of the same field of one simulated terminal, from Python")
+        print("through `vekxapi.Terminal.read` and from C through `VekRead`, repetitions")
+        print("interleaved; the ratio is the median of the repetitions' ratios (goal: at most 1.20).\n")
+        print("| Operation | Python, µs | C, µs | Ratio |")
+        print("|---|---|---|---|")
+        print(python_read)
     if console_cpu:
         print("\n## Console CPU use\n")
         print(console_cpu)

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target vekx_bench --target console_cpu_bench >/dev/null
+cmake --build build-bench -j2 --target vekx_bench --target console_cpu_bench --target read_loop --target vekxsim \
+  >/dev/null
 out=$(mktemp)
 build-bench/bin/vekx_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true \
@@ -13,6 +14,7 @@ console_cpu=""
 if [ -x build-bench/bin/console_cpu_bench ]; then
   console_cpu=$(bench/console_cpu.sh build-bench)
 fi
-python3 bench/results.py "$out" "$console_cpu" > bench/RESULTS.md
+python_read=$(python3 bench/python_read.py build-bench)
+python3 bench/results.py "$out" "$console_cpu" "$python_read" > bench/RESULTS.md
 rm -f "$out"
 cat bench/RESULTS.md

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "control_json.h"
 #include "control_text.h"
 #include "program_options.h"
 #include "refusal_text.h"
@@ -39,9 +40,12 @@ bool stdin_is_ours() {
   return foreground < 0 || foreground == ::getpgrp();
 }
 
+// Runs control lines from standard input and the script. In JSON mode only
+// the answers to standard input's requests go to standard output; the
+// script's lines, replies and every note go to standard error.
 class Runner {
  public:
-  explicit Runner(vekxsim::Terminal &terminal) : terminal_(terminal) {
+  Runner(vekxsim::Terminal &terminal, bool json) : terminal_(terminal), json_(json) {
     if (::pipe2(stop_pipe_, O_CLOEXEC) != 0) stop_pipe_[0] = stop_pipe_[1] = -1;
   }
   ~Runner() {
@@ -57,9 +61,24 @@ class Runner {
     std::cout << text << std::endl;
   }
 
+  // A line for people: the traffic log, the model's notes, the script.
+  void note(const std::string &text) {
+    if (!json_) return say(text);
+    if (text.empty()) return;
+    std::lock_guard lock(out_mutex_);
+    std::cerr << text << std::endl;
+  }
+
+  // A line of standard input.
   void run_line(const std::string &line) {
-    say(terminal_.control(line));
+    say(json_ ? vekxsim::json_answer(terminal_, line) : terminal_.control(line));
     if (terminal_.quit_requested()) request_stop();
+  }
+
+  // The answer to a line of standard input that is not run.
+  void refuse_line(const std::string &why) {
+    const vekxsim::ControlReply refused = vekxsim::ControlReply::refused(why);
+    say(json_ ? vekxsim::json_form(refused) : vekxsim::text_form(refused));
   }
 
   // Ends the script's sleep, the reading of standard input and the wait for
@@ -75,16 +94,18 @@ class Runner {
   void run_script(const std::string &path, const std::vector<std::string> &lines) {
     for (const std::string &line : lines) {
       if (stopping()) return;
-      if (!vekxsim::control_text::trim(line).empty() && line[0] != '#') say("script> " + line);
-      run_line(line);
+      if (!vekxsim::control_text::trim(line).empty() && line[0] != '#') note("script> " + line);
+      note(terminal_.control(line));
+      if (terminal_.quit_requested()) request_stop();
     }
-    if (!stopping()) say("script " + path + " done");
+    if (!stopping()) note("script " + path + " done");
   }
 
   // Reads standard input while it is ours; end of input ends the reading,
-  // not the program.
+  // and the program only in JSON mode.
   void read_stdin() {
     std::string pending;
+    bool overlong = false;  // pending is the tail of a line too long to run
     char buffer[512];
     while (!stopping()) {
       const bool ours = stdin_is_ours();
@@ -94,19 +115,32 @@ class Runner {
       if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
       const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
       if (n < 0 && (errno == EINTR || errno == EIO || errno == EAGAIN)) continue;  // EIO: put in the background
-      if (n <= 0) return;
+      if (n <= 0) {
+        // The program that drives it in JSON has gone: nothing is left to
+        // answer, and the simulator would otherwise hold its port for ever.
+        if (json_) request_stop();
+        return;
+      }
       pending.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-        run_line(pending.substr(0, end));
+        if (overlong)
+          refuse_line("a line longer than " + std::to_string(longest_line) + " bytes was ignored");
+        else
+          run_line(pending.substr(0, end));
+        overlong = false;
         pending.erase(0, end + 1);
         if (stopping()) return;
       }
-      if (pending.size() > longest_line) pending.clear();
+      if (pending.size() > longest_line) {
+        pending.clear();
+        overlong = true;
+      }
     }
   }
 
  private:
   vekxsim::Terminal &terminal_;
+  const bool json_;
   std::mutex out_mutex_;
   std::atomic<bool> stopping_{false};
   int stop_pipe_[2] = {-1, -1};
@@ -201,21 +235,20 @@ int main(int argc, char **argv) {
         std::lock_guard lock(out_mutex);
         (log_file.is_open() ? static_cast<std::ostream &>(log_file) : std::cout) << line << std::endl;
       };
-    return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port,
-                                       traffic);
+    return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port, traffic);
   }
 
   int status = 0;
   std::unique_ptr<vekxsim::Terminal> terminal = start_terminal(options.terminal, status);
   if (!terminal) return status;
-  Runner runner(*terminal);
+  Runner runner(*terminal, options.json);
   std::mutex log_mutex;
   terminal->set_log([&](const std::string &line) {
     if (log_file.is_open()) {
       std::lock_guard lock(log_mutex);
       log_file << line << std::endl;
     } else {
-      runner.say(line);
+      runner.note(line);
     }
   });
   if (options.quiet) terminal->control("log off");
@@ -223,8 +256,12 @@ int main(int argc, char **argv) {
   // The prompt only where a person types the commands: standard input read,
   // a terminal, and this program in its foreground.
   const bool typed = options.read_stdin && ::isatty(STDIN_FILENO) && stdin_is_ours();
-  runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " + options.terminal.listen_address +
-             ":" + std::to_string(terminal->port()) + (typed ? " (type help for commands)" : ""));
+  if (options.json)
+    runner.say(vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node));
+  else
+    runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " +
+               options.terminal.listen_address + ":" + std::to_string(terminal->port()) +
+               (typed ? " (type help for commands)" : ""));
 
   std::thread script_thread;
   if (options.script) script_thread = std::thread([&] { runner.run_script(*options.script, script); });
@@ -235,7 +272,7 @@ int main(int argc, char **argv) {
   while (!runner.stopping()) {
     const int sig = sigtimedwait(&signals, nullptr, &tick);
     if (sig == SIGINT || sig == SIGTERM) {
-      runner.say(std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping");
+      runner.note(std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping");
       runner.request_stop();
     }
   }

@@ -12,8 +12,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
-packages=(libvekxapi1 libvekxapi-dev ktrvtest vekx-tools)
-runtime=(libvekxapi1 ktrvtest vekx-tools)
+packages=(libvekxapi1 libvekxapi-dev ktrvtest vekx-tools python3-vekxapi)
+runtime=(libvekxapi1 ktrvtest vekx-tools python3-vekxapi)
 
 fail() {
   echo "package check FAILED: $*"
@@ -75,6 +75,8 @@ for needed in 'libvekxapi1 (= ' fonts-liberation libqt6widgets6; do
 done
 grep -q 'libvekxapi1 (>= ' <<<"$(dpkg-deb -f "$(deb vekx-tools)" Depends)" || fail "vekx-tools does not depend on libvekxapi1"
 [ "$(dpkg-deb -f "$(deb vekx-tools)" Suggests)" = "tshark | wireshark" ] || fail "vekx-tools lacks Suggests: tshark | wireshark"
+[ "$(dpkg-deb -f "$(deb python3-vekxapi)" Architecture)" = all ] || fail "python3-vekxapi is not Architecture: all"
+grep -q 'libvekxapi1 (>= ' <<<"$(dpkg-deb -f "$(deb python3-vekxapi)" Depends)" || fail "python3-vekxapi does not depend on libvekxapi1"
 soname="$(dpkg-deb --ctrl-tarfile "$(deb libvekxapi1)" | tar -xO ./shlibs)"
 [ "$soname" = "libvekxapi 1 libvekxapi1 (>= 1.0.0)" ] || fail "libvekxapi1's shlibs file says '$soname'"
 # The README beside the programs it describes, and the scenario the
@@ -109,7 +111,7 @@ echo "-- without the library the console ends with 2: $(grep -m1 '^KTRVtest:' "$
 all_debs=()
 for p in "${packages[@]}"; do all_debs+=("$(deb "$p")"); done
 extra="$(apt-get install -s "${all_debs[@]}" 2>/dev/null | sed -n 's/^Inst \([^ ]*\).*/\1/p' \
-  | grep -v -x -e libvekxapi1 -e libvekxapi-dev -e ktrvtest -e vekx-tools || true)"
+  | grep -v -x -e libvekxapi1 -e libvekxapi-dev -e ktrvtest -e vekx-tools -e python3-vekxapi || true)"
 [ -z "$extra" ] || fail "installing would also bring in: $(tr '\n' ' ' <<<"$extra")(run scripts/install-deps.sh first)"
 
 echo "-- installing the run-time packages: ${runtime[*]}"
@@ -139,6 +141,22 @@ value="$(/usr/bin/vekx read 127.0.0.1 /t1/wt101 2>"$work/vekx.err")" || fail "ve
 [ "$value" = "    7.25" ] || fail "vekx read gave '$value'"
 echo "   vekx read 127.0.0.1 /t1/wt101 -> '$value'"
 vekxsim_stop
+
+echo "-- Python: the installed package, its pytest plugin and its example against the installed vekxsim"
+# The system's Python, outside the sources, with nothing pointing elsewhere.
+python=(env -u PYTHONPATH -u VEKXAPI_LIBRARY -u VEKXSIM -u PYTEST_DISABLE_PLUGIN_AUTOLOAD /usr/bin/python3)
+mkdir "$work/python"
+where="$(cd "$work/python" && "${python[@]}" -c 'import vekxapi; print(vekxapi.__file__)')"
+[ "$where" = /usr/lib/python3/dist-packages/vekxapi/__init__.py ] || fail "import vekxapi found $where"
+echo "   python3 -c 'import vekxapi': $where"
+cmp -s /usr/lib/python3/dist-packages/vekxapi/result_meanings.txt common/result_meanings.txt \
+  || fail "the package's table of result meanings is not common/result_meanings.txt"
+doc="$(cd "$work/python" && "${python[@]}" -m pydoc vekxapi.terminal)"
+grep -q "class Terminal" <<<"$doc" || fail "pydoc vekxapi.terminal shows no class Terminal"
+cp /usr/share/doc/python3-vekxapi/examples/test_weigh_transaction.py "$work/python/"
+(cd "$work/python" && "${python[@]}" -m pytest -p no:cacheprovider -q test_weigh_transaction.py) >"$work/pytest.log" 2>&1 \
+  || { cat "$work/pytest.log"; fail "the installed example failed"; }
+echo "   $(tail -1 "$work/pytest.log") (the example, its fixtures from the installed plugin)"
 
 echo "-- bash completion is where bash-completion finds it"
 for program in vekx vekxsim; do

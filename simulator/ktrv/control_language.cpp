@@ -73,15 +73,21 @@ const ControlCommand *find_control_command(std::string_view word) {
 ControlReply run_control_line(Terminal &terminal, const std::string &line) {
   const control_text::Split split = control_text::first_word(line);
   if (split.word.empty() || split.word[0] == '#') return ControlReply::done({});
-  if (const ControlCommand *c = find_control_command(split.word)) return c->run(terminal, split.rest);
-  return ControlReply::refused("unknown command \"" + split.word + "\" (try help)");
+  return run_control_command(terminal, split.word, split.rest);
 }
 
-std::string control_help() {
+ControlReply run_control_command(Terminal &terminal, std::string_view word, const std::string &arguments) {
+  if (const ControlCommand *c = find_control_command(word)) return c->run(terminal, arguments);
+  return ControlReply::refused("unknown command \"" + std::string(word) + "\" (try help)");
+}
+
+ControlReply control_help() {
   std::string out = "Commands (one per line; NAME is a full field name such as /t1/bx297 or just bx297):\n";
   constexpr std::size_t column = 28;
+  ReplyList commands;
   for (const ControlCommand &c : table) {
     if (c.help == nullptr) continue;
+    commands.emplace_back(ReplyItems{{"command", c.word}, {"arguments", c.arguments}, {"help", c.help}});
     std::string left = std::string("  ") + c.word + (*c.arguments ? " " : "") + c.arguments;
     left.resize(std::max(left.size() + 1, column), ' ');
     std::string help = c.help;
@@ -92,7 +98,8 @@ std::string control_help() {
     }
     out += left + help + '\n';
   }
-  return out + "Replies starting with \"error: \" changed nothing.";
+  return ControlReply::done(out + "Replies starting with \"error: \" changed nothing.",
+                            {{"commands", std::move(commands)}});
 }
 
 }  // namespace vekxsim

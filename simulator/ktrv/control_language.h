@@ -34,9 +34,12 @@ const ControlCommand *find_control_command(std::string_view word);
 // Carries out one line: the command word, then its arguments. A blank line
 // or a comment (first word starting with '#') replies ok with no text.
 ControlReply run_control_line(Terminal &terminal, const std::string &line);
+// Carries out one command: its word and the text of its arguments.
+ControlReply run_control_command(Terminal &terminal, std::string_view word, const std::string &arguments);
 
-// The help list, as "help" replies with it.
-std::string control_help();
+// The help list, as "help" replies with it: the text, and the listed
+// commands as data ("commands": word, arguments and help of each).
+ControlReply control_help();
 
 }  // namespace vekxsim
 

@@ -35,7 +35,7 @@ ReplyItems traffic_record(const TrafficRecord &r, const std::string &line) {
 
 }  // namespace
 
-ControlReply help(Terminal &, const std::string &) { return ControlReply::done(control_help()); }
+ControlReply help(Terminal &, const std::string &) { return control_help(); }
 
 ControlReply status(Terminal &t, const std::string &) {
   KtrvModel &model = t.model();

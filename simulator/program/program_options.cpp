@@ -75,6 +75,12 @@ const std::array option_rows{
               [](ProgramOptions &o, const std::string &) { o.quiet = true; return std::string(); }},
     OptionRow{"--no-stdin", nullptr, "never read standard input",
               [](ProgramOptions &o, const std::string &) { o.read_stdin = false; return std::string(); }},
+    OptionRow{"--control", "FORM", "how standard input speaks: text (default), or json for programs:\n"
+                                   "one request object a line in, one answer object a line out",
+              [](ProgramOptions &o, const std::string &v) {
+                o.json = v == "json";
+                return v == "json" || v == "text" ? std::string() : "--control " + v + ": must be text or json";
+              }},
     OptionRow{"--replay", "FILE", "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
                                   "traffic log of --log; the KTRV model and standard input are unused",
               [](ProgramOptions &o, const std::string &v) { o.replay.file = v; return std::string(); }},
@@ -123,6 +129,8 @@ ParsedOptions parse_program_options(const std::vector<std::string> &args) {
     if (o.help) break;
   }
   if (std::string problem = replay::misuse(o.replay); !problem.empty()) return {std::nullopt, problem};
+  if (o.json && o.replay.file)
+    return {std::nullopt, "--control json drives the simulated terminal; --replay reads no commands"};
   return {o, ""};
 }
 
@@ -141,8 +149,8 @@ std::string usage_text() {
   }
   return text +
          "Control commands are read from standard input line by line while it runs in\n"
-         "the foreground (type \"help\"); end of input does not stop it; \"quit\", Ctrl-C\n"
-         "or SIGTERM do.\n";
+         "the foreground (type \"help\"); end of input does not stop it (but with\n"
+         "--control json); \"quit\", Ctrl-C or SIGTERM do.\n";
 }
 
 }  // namespace vekxsim

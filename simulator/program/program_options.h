@@ -20,6 +20,7 @@ struct ProgramOptions {
   std::optional<std::string> log_file;
   bool quiet = false;
   bool read_stdin = true;
+  bool json = false;  // --control json: requests and answers as JSON lines
   replay::ReplayOptions replay;
   bool help = false;
 };

@@ -18,6 +18,9 @@ TEST(ProgramOptions, RefusalsNameTheOptionTheValueAndTheRange) {
       {{"--no-std"}, "unknown option --no-std (did you mean --no-stdin?)"},  // the only option it begins
       {{"--no"}, "unknown option --no"},                                     // begins three: no guess
       {{"--port"}, "--port needs a value (N)"},
+      {{"--control", "xml"}, "--control xml: must be text or json"},
+      {{"--control", "json", "--replay", "x.pcap"},
+       "--control json drives the simulated terminal; --replay reads no commands"},
   };
   for (const auto &row : rows) EXPECT_EQ(parse_program_options(row.args).error, row.error);
 }

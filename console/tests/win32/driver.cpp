@@ -123,8 +123,8 @@ int failNoWindow(const char *kind) {
 
 }  // namespace
 
-// The operator reads the message box for longer than the console's old box
-// stayed (it closed itself after 0.8 s), then presses its OK button.
+// The operator reads the message box for a while (a box that closes itself
+// is gone by then), then presses its OK button.
 int closeMessage(double seconds) {
   constexpr DWORD kReadingMs = 1500;
   const DWORD start = GetTickCount();

@@ -1,0 +1,75 @@
+"""vekxsim --control json end to end: every command of the control language
+in its JSON form, and lines that are no request."""
+
+import json
+
+import pytest
+
+# Every command help lists, with arguments and a name its answer's data has
+# (None: a reply without data). quit comes last, as it ends the simulator.
+SAMPLES = [
+    ("help", [], "commands"), ("status", [], "queued_events"), ("fields", [], "fields"),
+    ("get", ["bx297"], "bytes"), ("set", ["Lit01", "HELLO  THERE"], "bytes"), ("sethex", ["raw", "ff 00"], "bytes"),
+    ("setbyte", ["bx251", 1], "bytes"), ("fieldstatus", ["Lit01", 3], "status"),
+    ("fieldsilent", ["Lit01", True], "silent"), ("event", [104], "posted"), ("events", [], "queued"),
+    ("ack", [], "mailbox"), ("key", ["LOT 42", "f6"], "terminator_name"), ("serial", ["BADGE 7"], "text"),
+    ("weight", [12.5], "weight"), ("settle", [0], "settle_ms"), ("drift", [0.5], "drift"),
+    ("select", [2], "shown"), ("input", [5, 1], "field"), ("inputs", [], "inputs"), ("lower", ["READY"], "text"),
+    ("display", [], "lines"), ("outputs", [], "outputs"), ("command", [15], "command"), ("delay", [0], "delay_ms"),
+    ("silent", [False], "silent"), ("drop", [0], "drop"), ("replydelay", [0], "reply_delay_ms"),
+    ("decoy", ["name"], "decoy"), ("traffic", [5, "wt"], "traffic"), ("log", [False], "log"), ("sleep", [0], None),
+    ("quit", [], None),
+]
+
+
+def test_every_command_answers_in_json_with_its_data(vekxsim):
+    listed = [c["command"] for c in vekxsim.command("help")["commands"]]
+    assert listed == [word for word, _, _ in SAMPLES], "a command without a sample here, or one no longer listed"
+    for word, args, data in SAMPLES:
+        answer = vekxsim.request(json.dumps({"command": word, "args": args}))
+        assert answer["ok"] is True, (word, answer)
+        assert isinstance(answer["reply"], str)
+        if data:
+            assert data in answer, (word, answer)
+    assert vekxsim.process.wait(5) == 0, "quit ends it"
+
+
+def test_answers_carry_values_as_data(vekxsim):
+    # A field's bytes both as hex and as text (from Windows-1252), the
+    # arguments joined as the command's line has them.
+    field = vekxsim.command("set", "Lit01", "A  \u20ac")
+    assert field["bytes"] == {"hex": "41 20 20 80", "text": "A  \u20ac"}
+    assert vekxsim.get("Lit01") == b"A  \x80"
+    vekxsim.event(104)
+    vekxsim.event(105)
+    assert vekxsim.command("events")["queued"] == [105]
+    assert vekxsim.command("key", "4711-B", "enter")["terminator"] == 8
+
+
+@pytest.mark.parametrize("line, error", [
+    ("get bx297", "not JSON: not a JSON value at byte 1"),
+    ('{"command": "get", "args": ["bx297"]', "not JSON: expected ',' or '}' at byte 37"),
+    ('{"command": "nothere"}', 'unknown command "nothere" (try help)'),
+    ('{"command": "event", "args": [0]}', "usage: event 1..255"),
+    ('{"command": "get", "args": [null]}', "args[0] is null; an argument is a string, a number, true or false"),
+])
+def test_a_bad_line_gets_an_error_and_the_simulator_goes_on(vekxsim, line, error):
+    answer = vekxsim.request(line)
+    assert answer["ok"] is False and answer["error"].startswith(error), answer
+    assert vekxsim.command("get", "bx297")["bytes"]["hex"] == "00"
+
+
+def test_traffic_and_notes_go_to_standard_error(vekxsim, terminal):
+    terminal.read("/t1/bx297")
+    vekxsim.event(104)
+    # Answers are read as JSON: a log line among them would have failed it.
+    (record,) = vekxsim.traffic(1)
+    assert record["inbound"] is False and record["field"] == "/t1/bx297"
+    assert "OUT :" in vekxsim.wait_for_note("read /t1/bx297 -> /w1/w0001")
+    vekxsim.wait_for_note("ktrv: event 104 posted")
+
+
+def test_the_end_of_its_input_ends_it(vekxsim):
+    # The program that drove it has gone; it must not hold its port on.
+    vekxsim.process.stdin.close()
+    assert vekxsim.process.wait(5) == 0

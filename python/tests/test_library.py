@@ -1,0 +1,49 @@
+"""Loading the library, and binding each function as vekxapi.h declares it."""
+
+import ctypes
+import os
+import re
+from pathlib import Path
+
+import pytest
+
+from vekxapi import library
+
+HEADER = Path(__file__).resolve().parents[2] / "vekxapi" / "include" / "vekxapi.h"
+C_TYPES = {"int16_t": ctypes.c_int16, "int32_t": ctypes.c_int32, "const char *": ctypes.c_char_p,
+           "void *": ctypes.c_void_p, "const void *": ctypes.c_void_p, "int16_t *": ctypes.POINTER(ctypes.c_int16)}
+
+
+def declared():
+    """Each C-convention function of the header with its argument types."""
+    text = HEADER.read_text()
+    for name, arguments in re.findall(r"VEKX_CDECL (\w+)\(([^)]*)\)", text):
+        types = [re.sub(r"\s*\b\w+$", "", a.strip()).replace("*", " *").replace("  ", " ").strip()
+                 for a in arguments.split(",") if a.strip() != "void"]
+        yield name, tuple(C_TYPES[t] for t in types)
+
+
+def test_every_c_function_is_bound_with_its_declared_types():
+    assert dict(declared()) == library.SIGNATURES
+    loaded = library.library()
+    for name, arguments in library.SIGNATURES.items():
+        assert getattr(loaded, name).argtypes == arguments
+        assert getattr(loaded, name).restype is ctypes.c_int16
+
+
+def test_a_library_that_cannot_be_loaded_says_what_to_set(monkeypatch, tmp_path):
+    monkeypatch.setenv(library.LIBRARY_VARIABLE, str(tmp_path / "missing.so"))
+    library.library.cache_clear()
+    try:
+        with pytest.raises(library.LibraryNotFound, match=f"{library.LIBRARY_VARIABLE}=.*missing.so cannot be loaded"):
+            library.library()
+    finally:
+        monkeypatch.undo()
+        library.library.cache_clear()
+
+
+def test_the_package_has_the_project_s_version():
+    import vekxapi
+    if "VEKX_PROJECT_VERSION" not in os.environ:
+        pytest.skip("the build's tests set VEKX_PROJECT_VERSION")
+    assert vekxapi.__version__ == os.environ["VEKX_PROJECT_VERSION"]

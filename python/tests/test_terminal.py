@@ -1,0 +1,101 @@
+"""Terminal against a simulated terminal: values both ways, one-way requests,
+and the exception each kind of failure raises."""
+
+import time
+
+import pytest
+
+import vekxapi
+
+
+def test_values_and_texts_both_ways(vekxsim, terminal):
+    terminal.write("/t1/Lit01", "CAF\u00c9 \u20ac5")  # Windows-1252 on the wire
+    assert vekxsim.get("Lit01") == b"CAF\xc9 \x805"
+    assert terminal.read_text("/t1/Lit01") == "CAF\u00c9 \u20ac5"
+    with pytest.raises(UnicodeEncodeError):
+        terminal.write("/t1/Lit01", "\u2192")  # no byte in Windows-1252
+    assert vekxsim.get("Lit01") == b"CAF\xc9 \x805", "nothing was sent"
+    vekxsim.set("Lit02", b"AB\x00CD\x81")
+    assert terminal.read("/t1/Lit02") == b"AB\x00CD\x81"
+    assert terminal.read_text("/t1/Lit02") == "AB", "cut at the first NUL"
+    vekxsim.set("Lit01", "  X" + "X" * 37)  # leading blanks kept
+    assert terminal.read("/t1/Lit01", size=3) == b"  X"
+    # At most size bytes, and nothing written beyond them (which the
+    # sanitizer build sees, as Python's buffers come from malloc there).
+    assert terminal.read("/t1/Lit01", size=20) == b"  X" + b"X" * 17
+    terminal.formatted_write("/t1/bx251", bytes([7]))
+    assert terminal.formatted_read("/t1/bx251") == bytes([7])
+
+
+def eventually(condition, seconds=2.0):
+    """Whether condition() comes true within seconds: a one-way request
+    reaches the simulator some time after the call returned."""
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.005)
+    return True
+
+
+def test_one_way_requests_return_nothing_once_sent(vekxsim, terminal):
+    vekxsim.fault("silent", True)  # no answer is awaited
+    assert terminal.display(1, "HELLO") is None
+    shown = lambda: vekxsim.command("display").get("display_text", {}).get("text")
+    assert eventually(lambda: shown() == "HELLO".ljust(16))
+    assert terminal.reset_display(1) is None
+    assert eventually(lambda: shown() is None)
+    assert terminal.keystroke(1, 2, 0x141) is None
+    keys = lambda: [r for r in vekxsim.traffic() if r["inbound"] and r["size"] == 31]
+    assert eventually(lambda: len(keys()) == 1)
+    assert keys()[0]["bytes"]["hex"].split()[29] == "41", "the low byte of the code"
+    with pytest.raises(ValueError):
+        terminal.display(1, "SEVENTEEN CHARS!!")
+
+
+# A call, the exception, its result, and what its cause names.
+FAILURES = [
+    (lambda t: t.read("bx297"), vekxapi.BadNode, 4, "bx297 has no '/'"),
+    (lambda t: t.read("/t1"), vekxapi.BadArgument, 2, "/t1 has one '/'"),
+    (lambda t: t.write("/x1/Lit01", b"A"), vekxapi.BadNode, 4, "node letter 'x'"),
+    (lambda t: t.read("/t1/nothere"), vekxapi.TerminalStatus, 3, "a read of /t1/nothere"),
+    (lambda t: t.read("/t2/bx297"), vekxapi.SocketError, 10038, "node 2 has no address"),
+    (lambda t: t.display(17, "X"), vekxapi.BadNode, 4, "for node 17"),
+    (lambda t: t.keystroke(1, 3, 65), vekxapi.BadArgument, 2, "keystroke of kind 3"),
+    (lambda t: vekxapi.Terminal("127.0.0.1").open(), vekxapi.AlreadyRegistered, -1, "registering"),
+]
+
+
+@pytest.mark.parametrize("call, error, result, cause", FAILURES)
+def test_each_failure_raises_its_exception_with_result_and_cause(terminal, call, error, result, cause):
+    with pytest.raises(error) as caught:
+        call(terminal)
+    assert caught.value.result == result
+    assert cause in caught.value.cause
+    assert caught.value.meaning and caught.value.details
+
+
+def test_a_status_like_the_library_s_own_codes_is_the_terminal_s(vekxsim, terminal):
+    # The library refuses a bad name before sending: a 2 for a good name
+    # came from the terminal.
+    vekxsim.command("fieldstatus", "Lit01", 2)
+    with pytest.raises(vekxapi.TerminalStatus) as caught:
+        terminal.read("/t1/Lit01")
+    assert caught.value.status == 2
+
+
+def test_registration_refusals(vekxsim):
+    with pytest.raises(vekxapi.BadAddress) as caught:
+        vekxapi.Terminal("127.0.0.1", "10.0.0.256").open()
+    assert caught.value.result == 5 and "127.0.0.1,10.0.0.256" in caught.value.cause
+    with pytest.raises(vekxapi.BadArgument):
+        vekxapi.Terminal("127.0.0.1", process_type=3).open()
+    # ctypes would cut 65537 to the 16 bits of 1 and register.
+    with pytest.raises(ValueError):
+        vekxapi.Terminal("127.0.0.1", process_type=65537)
+    with pytest.raises(vekxapi.NotRegistered):
+        vekxapi.Terminal("127.0.0.1").read("/t1/bx297")
+    with vekxapi.Terminal("127.0.0.1") as t:
+        assert t.read("/t1/bx297") == b"\x00"
+    with pytest.raises(vekxapi.NotRegistered):
+        t.close()

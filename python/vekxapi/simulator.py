@@ -1,0 +1,285 @@
+"""Driving vekxsim, the simulated VekX terminal, from a program: it runs
+with ``--control json``, and every control command is one request line and
+one answer line."""
+
+from __future__ import annotations
+
+import collections
+import json
+import os
+import queue
+import shutil
+import signal
+import socket
+import subprocess
+import threading
+from types import TracebackType
+from typing import Any
+
+from .names import NODE_COUNT
+from .terminal import CODE_PAGE
+
+#: The environment variable that may name the vekxsim program's path.
+PROGRAM_VARIABLE = "VEKXSIM"
+#: How long vekxsim may take to say where it serves, to answer a request
+#: (but "sleep"), and to end after SIGTERM.
+START_SECONDS = 10.0
+ANSWER_SECONDS = 10.0
+STOP_SECONDS = 5.0
+#: How many lines of its standard error (the traffic log, the model's
+#: notes) are kept.
+KEPT_NOTES = 2000
+#: The largest count "traffic" takes: more datagrams than vekxsim keeps.
+ALL_TRAFFIC = 100000
+
+
+#: The environment variable that holds the library's local port of node 1.
+LOCAL_PORT_VARIABLE = "VEKX_LOCAL_PORT"
+#: The highest local port of node 1 that leaves every node a port.
+HIGHEST_LOCAL_PORT = 65535 - (NODE_COUNT - 1)
+
+
+def free_local_port() -> int:
+    """A UDP port that no program holds now, as the system picks one: for
+    VEKX_LOCAL_PORT, so that the library and a simulator share a PC."""
+    while True:
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+            s.bind(("", 0))
+            port: int = s.getsockname()[1]
+        if port <= HIGHEST_LOCAL_PORT:
+            return port
+
+
+class SimulatorError(Exception):
+    """vekxsim could not be started or stopped, refused a command, or did
+    not answer one."""
+
+
+def _object(pairs: list[tuple[str, Any]]) -> dict[str, Any]:
+    # An answer that names a value twice would lose one of them.
+    names = [name for name, _ in pairs]
+    if len(set(names)) != len(names):
+        raise SimulatorError(f"vekxsim's answer names a value twice: {names}")
+    return dict(pairs)
+
+
+def program() -> str:
+    """The vekxsim program: VEKXSIM, or vekxsim found on PATH."""
+    path = os.environ.get(PROGRAM_VARIABLE) or shutil.which("vekxsim")
+    if not path:
+        raise SimulatorError(f"vekxsim is not on PATH: install it (Debian: vekx-tools), "
+                             f"or set {PROGRAM_VARIABLE} to its path")
+    return path
+
+
+def option_arguments(options: dict[str, Any]) -> list[str]:
+    """vekxsim's command-line options from keywords: weight=12.5 gives
+    --weight 12.5, lenient=True gives --lenient (False: left out), and a
+    list repeats its option (field=["a=1", "b"])."""
+    arguments: list[str] = []
+    for name, value in options.items():
+        option = "--" + name.replace("_", "-")
+        for one in value if isinstance(value, (list, tuple)) else [value]:
+            if one is True:
+                arguments.append(option)
+            elif one is not False and one is not None:
+                arguments += [option, str(one)]
+    return arguments
+
+
+class Simulator:
+    """A running vekxsim on an address of this PC, serving node 1 unless
+    told otherwise; started on a port the system picks, without the
+    power-up event (unless power_up=True), and ready once constructed.
+
+    ``command(name, *args)`` sends any control command and returns its
+    answer; the methods below are the common ones. ``notes`` holds the
+    latest lines of its traffic log and notes. Stop it with stop(), or use
+    it in a with statement.
+    """
+
+    def __init__(self, power_up: bool = False, **options: Any) -> None:
+        arguments = [program(), "--port", "0", "--control", "json"]
+        if not power_up:
+            arguments.append("--no-power-up")
+        self.arguments = arguments + option_arguments(options)
+        self.notes: collections.deque[str] = collections.deque(maxlen=KEPT_NOTES)
+        self._answers: queue.Queue[str | None] = queue.Queue()
+        self._lock = threading.Lock()
+        self._noted = threading.Condition()
+        try:
+            self.process = subprocess.Popen(self.arguments, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                            stderr=subprocess.PIPE, text=True, encoding="utf-8", errors="replace",
+                                            bufsize=1)
+        except OSError as e:
+            raise SimulatorError(f"cannot start {self.arguments[0]}: {e}") from e
+        self._readers = [threading.Thread(target=self._read_answers, daemon=True),
+                         threading.Thread(target=self._read_notes, daemon=True)]
+        for reader in self._readers:
+            reader.start()
+        try:
+            serving = self._next_answer(START_SECONDS, "to say where it serves")
+        except SimulatorError:
+            self.stop(check=False)
+            raise
+        #: Where it serves: the address, the UDP port and the node.
+        self.address: str = serving["serving"]
+        self.port: int = serving["port"]
+        self.node: int = serving["node"]
+
+    def __repr__(self) -> str:
+        return f"<vekxsim node {getattr(self, 'node', '?')} at {getattr(self, 'address', '?')}:" \
+               f"{getattr(self, 'port', '?')}>"
+
+    def _read_answers(self) -> None:
+        assert self.process.stdout
+        for line in self.process.stdout:
+            self._answers.put(line.rstrip("\n"))
+        self._answers.put(None)  # the end of the output
+
+    def _read_notes(self) -> None:
+        assert self.process.stderr
+        for line in self.process.stderr:
+            with self._noted:
+                self.notes.append(line.rstrip("\n"))
+                self._noted.notify_all()
+
+    def wait_for_note(self, text: str, seconds: float = ANSWER_SECONDS) -> str:
+        """The first line of its traffic log and notes that holds text,
+        waiting for it up to seconds: a note comes on another channel than
+        the answers, so it may come later than the answer to a command."""
+        found: list[str] = []
+
+        def seen() -> bool:
+            found[:] = [note for note in self.notes if text in note][:1]
+            return bool(found)
+
+        with self._noted:
+            if not self._noted.wait_for(seen, seconds):
+                raise SimulatorError(f"vekxsim noted nothing with {text!r} within {seconds} s; "
+                                     f"its last notes: {list(self.notes)[-5:]}")
+        return found[0]
+
+    def _next_answer(self, seconds: float, waiting_for: str) -> dict[str, Any]:
+        try:
+            line = self._answers.get(timeout=seconds)
+        except queue.Empty:
+            raise SimulatorError(f"vekxsim did not answer within {seconds} s {waiting_for}; "
+                                 f"its last notes: {list(self.notes)[-5:]}") from None
+        if line is None:
+            self._answers.put(None)
+            raise SimulatorError(f"vekxsim ended (status {self.process.wait()}) before {waiting_for}; "
+                                 f"its last notes: {list(self.notes)[-5:]}")
+        try:
+            answer: dict[str, Any] = json.loads(line, object_pairs_hook=_object)
+        except json.JSONDecodeError as e:
+            raise SimulatorError(f"vekxsim wrote a line that is not JSON ({e}): {line}") from None
+        return answer
+
+    def request(self, line: str, seconds: float = ANSWER_SECONDS) -> dict[str, Any]:
+        """Sends one line as it is and returns vekxsim's answer to it, "ok"
+        false included. A line holds one request: no newline, and not blank
+        (a blank line gets no answer)."""
+        if not line.strip() or "\n" in line:
+            raise ValueError(f"a request is one line that is not blank: {line!r}")
+        with self._lock:
+            assert self.process.stdin
+            try:
+                self.process.stdin.write(line + "\n")
+                self.process.stdin.flush()
+            except OSError as e:
+                raise SimulatorError(f"vekxsim takes no more commands ({e}): it has ended") from e
+            return self._next_answer(seconds, f"to {line}")
+
+    def command(self, name: str, *args: str | int | float | bool, seconds: float = ANSWER_SECONDS) -> dict[str, Any]:
+        """Sends a control command with its arguments and returns the
+        answer: "ok", "reply" (the text vekxsim would print) and the
+        command's data. Raises SimulatorError when it is refused ("ok":
+        false), with vekxsim's reason."""
+        request = json.dumps({"command": name, "args": list(args)})
+        answer = self.request(request, seconds)
+        if not answer.get("ok"):
+            raise SimulatorError(f"vekxsim refused {request}: {answer.get('error')}")
+        return answer
+
+    def set(self, field: str, value: str | bytes) -> dict[str, Any]:
+        """Sets a field to exactly this value, blanks included: bytes as
+        they are, a str in Windows-1252 (a character outside it raises
+        UnicodeEncodeError). Creates the field."""
+        data = value.encode(CODE_PAGE) if isinstance(value, str) else value
+        return self.command("sethex", field, data.hex())
+
+    def get(self, field: str) -> bytes:
+        """A field's value."""
+        return bytes.fromhex(self.command("get", field)["bytes"]["hex"])
+
+    def event(self, code: int) -> dict[str, Any]:
+        """Posts an event (1 to 255); it queues while another waits."""
+        return self.command("event", code)
+
+    def key(self, text: str, terminator: int | str) -> dict[str, Any]:
+        """A literal keyed in on the terminal, ended by a key: a code or a
+        name such as "enter" or "f6"."""
+        return self.command("key", text, terminator)
+
+    def serial(self, text: str) -> dict[str, Any]:
+        """A literal received on the terminal's serial port."""
+        return self.command("serial", text)
+
+    def weight(self, weight: float) -> dict[str, Any]:
+        """The scale settles on this weight."""
+        return self.command("weight", weight)
+
+    def input(self, number: int, on: bool) -> dict[str, Any]:
+        """Switches one of the twelve inputs (1 to 12) on or off."""
+        return self.command("input", number, 1 if on else 0)
+
+    def fault(self, kind: str, value: str | int | bool) -> dict[str, Any]:
+        """Sets a fault of the service's replies: ("silent", True),
+        ("drop", N replies), ("replydelay", MS) or ("decoy", "type",
+        "sequence" or "name")."""
+        if kind not in ("silent", "drop", "replydelay", "decoy"):
+            raise ValueError(f"a fault is silent, drop, replydelay or decoy, not {kind!r}")
+        return self.command(kind, value)
+
+    def traffic(self, count: int | None = None, pattern: str | None = None) -> list[dict[str, Any]]:
+        """The recorded datagrams in and out, oldest first: the last count
+        (all of them when None), or those whose field name holds pattern.
+        Each has inbound, peer_port, size, field, bytes and the log line."""
+        args: list[str | int] = [count or ALL_TRAFFIC]
+        if pattern:
+            args.append(pattern)
+        records: list[dict[str, Any]] = self.command("traffic", *args)["traffic"]
+        return records
+
+    def stop(self, check: bool = True) -> None:
+        """Stops it with SIGTERM and waits for its end. With check, raises
+        SimulatorError when it does not end within STOP_SECONDS (it is
+        killed then) or ends with a status other than 0."""
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+        try:
+            status = self.process.wait(STOP_SECONDS)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            raise SimulatorError(f"vekxsim did not end within {STOP_SECONDS} s of SIGTERM; it was killed") from None
+        finally:
+            # Its output ends with it, and with that the readers.
+            for reader in self._readers:
+                reader.join(STOP_SECONDS)
+            for stream in (self.process.stdin, self.process.stdout, self.process.stderr):
+                try:
+                    if stream:
+                        stream.close()
+                except OSError:
+                    pass  # a request it never read
+        if check and status != 0:
+            raise SimulatorError(f"vekxsim ended with status {status}; its last notes: {list(self.notes)[-5:]}")
+
+    def __enter__(self) -> Simulator:
+        return self
+
+    def __exit__(self, kind: type[BaseException] | None, error: BaseException | None,
+                 trace: TracebackType | None) -> None:
+        self.stop(check=kind is None)
