@@ -7,11 +7,14 @@
 # VEKX_LOCAL_PORT (one that no UDP socket holds, as the system picks it).
 # It runs $vekxsim_program when set (an installed vekxsim), else
 # $root/build/bin/vekxsim, which it builds when build/ lacks it.
-# vekxsim_stop stops it (call it from the caller's EXIT trap).
+# vekxsim_stop stops it and unsets the two variables (call it from the
+# caller's EXIT trap too).
 simulator=""
 
 vekxsim_stop() {
   [ -z "$simulator" ] || kill "$simulator" 2>/dev/null || true
+  simulator=""
+  unset VEKX_TERMINAL_PORT VEKX_LOCAL_PORT
 }
 
 # A UDP port no socket holds now: the system picks it for a socket bound to
