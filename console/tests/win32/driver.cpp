@@ -115,8 +115,8 @@ int fail(const char *what) {
 
 }  // namespace
 
-// The operator reads the message box for longer than the console's old box
-// stayed (it closed itself after 0.8 s), then presses its OK button.
+// The operator reads the message box for 1.5 s, then presses its OK button;
+// a box that closes by itself before then fails.
 int closeMessage(double seconds) {
   constexpr DWORD kReadingMs = 1500;
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
