@@ -1,6 +1,6 @@
 // Carries one request to the node its target name selects and, where a reply
-// is awaited, waits for the matching one: 100 ms for the socket to become
-// writable, 500 ms per reply wait, up to 3 attempts.
+// is awaited, waits for the matching one: 100 ms for a socket whose send
+// buffer is full to become writable, 500 ms per reply wait, up to 3 attempts.
 #ifndef VEKX_EXCHANGE_H
 #define VEKX_EXCHANGE_H
 
