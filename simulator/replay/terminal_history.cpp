@@ -6,7 +6,6 @@
 #include <set>
 #include <tuple>
 
-#include "../src/exchange.h"  // the library's reply wait, through the wire headers' folder
 #include "hex_bytes.h"
 #include "vekx_wire.h"
 
@@ -17,8 +16,7 @@ namespace {
 using Time = TerminalHistory::Time;
 using Bytes = std::vector<std::uint8_t>;
 
-// A request without a reply this long after it went unanswered: the time
-// the library waits for one.
+// A request without a reply this long after it went unanswered.
 constexpr Time reply_window = std::chrono::microseconds(vekx::reply_wait_us);
 constexpr std::size_t values_shown = 3;
 

@@ -7,13 +7,12 @@
 #include <cstdint>
 #include <span>
 
-#include "message_record.h"
+#include "vekx_wire.h"  // the message record, and the terminal's reply time
 
 namespace vekx {
 
 inline constexpr int send_wait_us = 100000;
 inline constexpr int connect_wait_us = 100000;
-inline constexpr int reply_wait_us = 500000;
 inline constexpr int attempts = 3;
 // Stray datagrams restart the 500 ms reply wait; this bounds one attempt's
 // waiting in all, so that a stream of them cannot hold a call for ever.
