@@ -8,11 +8,38 @@
 #include <QTimer>
 #include <QTest>
 
+#include <functional>
+
 #include "console_rig.h"
 
 using namespace ktrv;
 using ktrv::test::ConsoleRig;
 using Strings = std::vector<std::string>;
+
+namespace {
+
+// Runs action once, from within the event loop, as soon as the console waits
+// for the terminal to take the command-th command since the traffic was last
+// cleared: the terminal has received a read of the mailbox after that many
+// writes to it.
+void whenWaitingOnCommand(ConsoleRig &rig, std::size_t command, const std::function<void()> &action) {
+  auto *poll = new QTimer(&rig.window());
+  QObject::connect(poll, &QTimer::timeout, &rig.window(), [&rig, poll, command, action] {
+    std::size_t written = 0;
+    bool readAfter = false;
+    for (const std::string &r : rig.requests()) {
+      if (r.rfind("/t1/bx297=", 0) == 0) ++written;
+      readAfter = readAfter || (written == command && r == "/t1/bx297");
+    }
+    if (!readAfter) return;
+    poll->stop();
+    poll->deleteLater();
+    action();
+  });
+  poll->start(5);
+}
+
+}  // namespace
 
 class tst_window : public QObject {
   Q_OBJECT
@@ -69,9 +96,10 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
   out1->setChecked(true);
   for (QCheckBox *box : {out5, out1}) {
     bool checkedDuringWait = true, shownDuringWait = false;
-    // Out1 is unticked after Clear Outputs' own wait, and waits once more
-    // before its writes.
-    QTimer::singleShot(box == out5 ? 300 : 1100, &rig.window(), [&] {
+    // Out1 is unticked after Clear Outputs' own command is taken, and its
+    // handling waits on the second command.
+    rig.clearTraffic();
+    whenWaitingOnCommand(rig, box == out5 ? 1 : 2, [&] {
       checkedDuringWait = box->isChecked();
       const QPixmap onScreen =
           rig.window().screen()->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height());
@@ -151,8 +179,9 @@ void tst_window::closingDuringNestedWaitsEndsThem() {
   ConsoleRig rig;
   rig.control("delay 600000");
   rig.start();
-  QTimer::singleShot(300, &rig.window(), [&] { rig.button("BufFlush")->click(); });
-  QTimer::singleShot(600, &rig.window(), [&] { rig.button("ExitProg")->click(); });
+  rig.clearTraffic();
+  whenWaitingOnCommand(rig, 1, [&] { rig.button("BufFlush")->click(); });
+  whenWaitingOnCommand(rig, 2, [&] { rig.button("ExitProg")->click(); });
   rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
   QVERIFY(rig.window().isClosing());
   QVERIFY(!rig.window().isVisible());
