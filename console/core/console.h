@@ -80,6 +80,8 @@ class Console {
   void Command1_Click();
   void UpdateDisplay_Click();
   void SingleLineDisp_Click();
+  // The display lines written: their parameter, then the command that shows them.
+  void showDisplayLines(std::uint8_t parameter, std::uint8_t command);
   void SendReset_Click();
   void TransComplete_Click();
   void BufFlush_Click();
