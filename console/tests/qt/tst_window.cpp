@@ -16,30 +16,21 @@ using namespace ktrv;
 using ktrv::test::ConsoleRig;
 using Strings = std::vector<std::string>;
 
-namespace {
-
-// Runs action once, from within the event loop, as soon as the console waits
-// for the terminal to take the command-th command since the traffic was last
-// cleared: the terminal has received a read of the mailbox after that many
-// writes to it.
-void whenWaitingOnCommand(ConsoleRig &rig, std::size_t command, const std::function<void()> &action) {
+// Runs action once, from within the event loop, once the terminal has
+// received the command-th write to the mailbox since the traffic was last
+// cleared: the console then waits for the terminal to take that command.
+static void whenWaitingOnCommand(ConsoleRig &rig, long command, const std::function<void()> &action) {
   auto *poll = new QTimer(&rig.window());
   QObject::connect(poll, &QTimer::timeout, &rig.window(), [&rig, poll, command, action] {
-    std::size_t written = 0;
-    bool readAfter = false;
-    for (const std::string &r : rig.requests()) {
-      if (r.rfind("/t1/bx297=", 0) == 0) ++written;
-      readAfter = readAfter || (written == command && r == "/t1/bx297");
-    }
-    if (!readAfter) return;
+    const Strings r = rig.requests();
+    if (std::count_if(r.begin(), r.end(), [](const std::string &s) { return s.rfind("/t1/bx297=", 0) == 0; }) < command)
+      return;
     poll->stop();
     poll->deleteLater();
     action();
   });
   poll->start(5);
 }
-
-}  // namespace
 
 class tst_window : public QObject {
   Q_OBJECT
