@@ -47,6 +47,8 @@ class RawClient {
   std::optional<Bytes> receive(std::chrono::milliseconds timeout = 2000ms) const;
   std::optional<Bytes> exchange(const Bytes &request, std::uint16_t to_port,
                                 std::chrono::milliseconds timeout = 2000ms) const;
+  // The same where an answer must come: std::runtime_error when none does.
+  Bytes answer(const Bytes &request, std::uint16_t to_port, std::chrono::milliseconds timeout = 2000ms) const;
 
  private:
   vekx::platform::Socket socket_ = vekx::platform::no_socket;
