@@ -8,8 +8,6 @@
 #include <QTimer>
 #include <QTest>
 
-#include <functional>
-
 #include "console_rig.h"
 
 using namespace ktrv;
@@ -19,7 +17,8 @@ using Strings = std::vector<std::string>;
 // Runs action once, from within the event loop, once the terminal has
 // received the command-th write to the mailbox since the traffic was last
 // cleared: the console then waits for the terminal to take that command.
-static void whenWaitingOnCommand(ConsoleRig &rig, long command, const std::function<void()> &action) {
+template <class Action>
+static void whenWaitingOnCommand(ConsoleRig &rig, long command, Action action) {
   auto *poll = new QTimer(&rig.window());
   QObject::connect(poll, &QTimer::timeout, &rig.window(), [&rig, poll, command, action] {
     const Strings r = rig.requests();
