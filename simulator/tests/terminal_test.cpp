@@ -21,11 +21,7 @@ using vekxsim::TerminalOptions;
 
 namespace {
 
-TerminalOptions immediate() {
-  TerminalOptions o;
-  o.command_delay = 0ms;
-  return o;
-}
+TerminalOptions immediate() { return {.command_delay = 0ms}; }
 
 class KtrvModelTest : public ::testing::Test {
  protected:

@@ -11,12 +11,7 @@
 
 namespace ktrv::test {
 
-vekxsim::TerminalOptions quietTerminal() {
-  vekxsim::TerminalOptions o;
-  o.power_up = false;
-  o.command_delay = std::chrono::milliseconds(0);
-  return o;
-}
+vekxsim::TerminalOptions quietTerminal() { return {.command_delay = std::chrono::milliseconds(0), .power_up = false}; }
 
 ConsoleRig::ConsoleRig(const vekxsim::TerminalOptions &options)
     : terminal_(std::make_unique<vekxsim::Terminal>(options)) {
