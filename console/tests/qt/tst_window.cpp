@@ -14,16 +14,21 @@ using namespace ktrv;
 using ktrv::test::ConsoleRig;
 using Strings = std::vector<std::string>;
 
-// Runs action once, from within the event loop, once the terminal has
-// received the command-th write to the mailbox since the traffic was last
-// cleared: the console then waits for the terminal to take that command.
+// The commands the console has posted since the traffic was last cleared:
+// the writes to the mailbox the terminal received. After each the console
+// waits for the terminal to take it.
+static long commandsPosted(ConsoleRig &rig) {
+  const Strings r = rig.requests();
+  return std::count_if(r.begin(), r.end(), [](const std::string &s) { return s.rfind("/t1/bx297=", 0) == 0; });
+}
+
+// Runs action once, from within the event loop, once the console waits on
+// its command-th command.
 template <class Action>
 static void whenWaitingOnCommand(ConsoleRig &rig, long command, Action action) {
   auto *poll = new QTimer(&rig.window());
   QObject::connect(poll, &QTimer::timeout, &rig.window(), [&rig, poll, command, action] {
-    const Strings r = rig.requests();
-    if (std::count_if(r.begin(), r.end(), [](const std::string &s) { return s.rfind("/t1/bx297=", 0) == 0; }) < command)
-      return;
+    if (commandsPosted(rig) < command) return;
     poll->stop();
     poll->deleteLater();
     action();
@@ -74,8 +79,8 @@ void tst_window::aClickAnywhereOnABoxTogglesIt() {
   }
 }
 
-// While a box's handling waits for the terminal, the screen shows the box's
-// new state: its copy on the screen equals a fresh rendering of it.
+// While a box's handling waits for the terminal, the screen comes to show
+// the box's new state: its copy on the screen equals a fresh rendering of it.
 void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
   auto options = test::quietTerminal();
   options.command_delay = std::chrono::milliseconds(600);
@@ -89,13 +94,16 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
     // Out1 is unticked after Clear Outputs' own command is taken, and its
     // handling waits on the second command.
     rig.clearTraffic();
-    whenWaitingOnCommand(rig, box == out5 ? 1 : 2, [&] {
+    QTimer probe;  // from within the event loop, until the screen shows it
+    probe.callOnTimeout([&] {
+      if (shownDuringWait || commandsPosted(rig) < (box == out5 ? 1 : 2)) return;
       checkedDuringWait = box->isChecked();
       const QPixmap onScreen =
           rig.window().screen()->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height());
       shownDuringWait = onScreen.toImage().convertToFormat(QImage::Format_RGB32) ==
                         box->grab().toImage().convertToFormat(QImage::Format_RGB32);
     });
+    probe.start(5);
     if (box == out5)
       QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
     else
