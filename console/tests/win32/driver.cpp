@@ -119,10 +119,10 @@ int fail(const char *what) {
 // a box that closes by itself before then fails.
 int closeMessage(double seconds) {
   constexpr DWORD kReadingMs = 1500;
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  const DWORD start = GetTickCount();
   HWND box = nullptr;
   while ((box = FindWindowW(L"#32770", L"TEST KTRV")) == nullptr) {
-    if (GetTickCount64() >= end) return fail("no message box TEST KTRV");
+    if (passed(start, seconds)) return fail("no message box TEST KTRV");
     Sleep(kPollMs);
   }
   Sleep(kReadingMs);
