@@ -26,8 +26,8 @@ std::string missingFunctionMessage(const std::string &file, const std::string &f
 class LibraryLoader {
  public:
   virtual ~LibraryLoader() = default;
-  // The file the platform's usual search finds: "libvekxapi.so",
-  // "vekxapi.dll".
+  // The library's file name, which the platform's usual search looks up;
+  // each platform's loader states it.
   virtual const char *fileName() const = 0;
   // The loaded library, or nullptr with the reason in why.
   virtual void *open(std::string &why) = 0;

@@ -1,8 +1,9 @@
 // The console's logic, whatever window shows it: the handlers of frmMain's
-// events and its procedures, by the names they have always had, working on
-// the window through a View and on the terminal through the Library. It
-// also owns what the operator is told besides the window: failing library
-// calls on standard error, and the end for a missing library.
+// events and its procedures, each named after its control and event
+// (IPupdate_Click, tmrVekPoll_Timer), working on the window through a View
+// and on the terminal through the Library. It also owns what the operator
+// is told besides the window: failing library calls on standard error, and
+// the end for a missing library.
 //
 // One thread: a front end calls click(), timerTick() and closing() from its
 // event loop, and the console calls back into the view, whose
@@ -79,6 +80,8 @@ class Console {
   void Command1_Click();
   void UpdateDisplay_Click();
   void SingleLineDisp_Click();
+  // The display lines written: their parameter, then the command that shows them.
+  void showDisplayLines(std::uint8_t parameter, std::uint8_t command);
   void SendReset_Click();
   void TransComplete_Click();
   void BufFlush_Click();

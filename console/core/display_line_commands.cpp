@@ -31,18 +31,19 @@ void Console::UpdateDisplay_Click() {
   const std::string line3 =
       padded(bytesForTerminal(view_.text(controlId("DisplayLine3"))), display_line_length, display_block_length);
   vekWrite(fields::display_line_3, display_line_length, line3.data());
-  const std::uint8_t parameter = fields::kFourLineParameter;
-  vekWrite(fields::display_parameter, fields::kOneByte, &parameter);
-  postCommand(codes::four_line);
+  showDisplayLines(fields::kFourLineParameter, codes::four_line);
 }
 
 void Console::SingleLineDisp_Click() {
   const std::string lines12 =
       padded(bytesForTerminal(view_.text(controlId("DisplayLine1"))), display_line_length, display_block_length);
   vekWrite(fields::display_lines_12, display_block_length, lines12.data());
-  const std::uint8_t parameter = fields::kSingleLineParameter;
+  showDisplayLines(fields::kSingleLineParameter, codes::single_line);
+}
+
+void Console::showDisplayLines(std::uint8_t parameter, std::uint8_t command) {
   vekWrite(fields::display_parameter, fields::kOneByte, &parameter);
-  postCommand(codes::single_line);
+  postCommand(command);
 }
 
 }  // namespace ktrv

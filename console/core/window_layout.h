@@ -242,8 +242,6 @@ namespace ktrv {
 // A control of the window: its row in layout::kControls.
 using ControlId = std::size_t;
 
-// The row of the control with this name; naming a control the table lacks
-// does not compile.
 // The row of the control called name; kControls.size() when there is none.
 constexpr ControlId rowNamed(std::string_view name) {
   ControlId row = 0;

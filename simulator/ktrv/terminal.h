@@ -46,7 +46,7 @@ struct TerminalOptions {
   bool lenient = false;                          // a write creates a field the terminal lacks
   // Fields beyond the KTRV program's own, created at start: "NAME" (empty)
   // or "NAME=TEXT"; NAME as in the control language.
-  std::vector<std::string> extra_fields;
+  std::vector<std::string> extra_fields{};
 };
 
 class Terminal {

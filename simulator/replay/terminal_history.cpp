@@ -6,7 +6,6 @@
 #include <set>
 #include <tuple>
 
-#include "../src/exchange.h"  // the library's reply wait, through the wire headers' folder
 #include "hex_bytes.h"
 #include "vekx_wire.h"
 
@@ -17,8 +16,7 @@ namespace {
 using Time = TerminalHistory::Time;
 using Bytes = std::vector<std::uint8_t>;
 
-// A request without a reply this long after it went unanswered: the time
-// the library waits for one.
+// A request without a reply this long after it went unanswered.
 constexpr Time reply_window = std::chrono::microseconds(vekx::reply_wait_us);
 constexpr std::size_t values_shown = 3;
 
@@ -81,33 +79,13 @@ std::string shown_value(const Bytes &v) {
   return text ? "\"" + std::string(shown.begin(), shown.end()) + "\"" : vekx_common::hex_text(v);
 }
 
-std::string joined(const std::set<int> &numbers) {
-  std::string out;
-  for (int n : numbers) out += (out.empty() ? "" : ", ") + std::to_string(n);
-  return out;
-}
+using Terminals = std::map<std::string, std::set<int>>;
 
-std::string listed(const std::map<std::string, std::set<int>> &terminals) {
-  std::string out;
-  for (const auto &[address, nodes] : terminals)
-    out += (out.empty() ? "" : "; ") + (address.empty() ? std::string("the logged terminal") : address) +
-           (nodes.size() == 1 ? " (node " : " (nodes ") + (nodes.empty() ? "none" : joined(nodes)) + ")";
-  return out;
-}
-
-}  // namespace
-
-bool TerminalHistory::Field::silent_at(Time t) const {
-  auto after = std::upper_bound(requests.begin(), requests.end(), t, [](Time v, const Request &r) { return v < r.at; });
-  return after != requests.begin() && !std::prev(after)->answered;
-}
-
-TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const Choice &choice,
-                                 const std::string &file) {
-  std::stable_sort(datagrams.begin(), datagrams.end(), [](const auto &a, const auto &b) { return a.time < b.time; });
-  // First pass: the faults, the terminals and their nodes. A node counts
-  // where the terminal answered for it, else where it was asked.
-  std::map<std::string, std::set<int>> answered, asked;
+// Checks every datagram by the dissector's rules and finds the terminals and
+// their nodes. A node counts where the terminal answered for it, else where
+// it was asked.
+Terminals terminals_in(const std::vector<CapturedDatagram> &datagrams, const std::string &file) {
+  Terminals answered, asked;
   for (const CapturedDatagram &d : datagrams) {
     if (std::string fault = dissector_fault(d); !fault.empty())
       throw located(file, d.where, "malformed record: " + fault);
@@ -126,6 +104,34 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
   }
   for (auto &[terminal, nodes] : answered)
     if (nodes.empty()) nodes = asked[terminal];
+  return answered;
+}
+
+std::string joined(const std::set<int> &numbers) {
+  std::string out;
+  for (int n : numbers) out += (out.empty() ? "" : ", ") + std::to_string(n);
+  return out;
+}
+
+std::string listed(const Terminals &terminals) {
+  std::string out;
+  for (const auto &[address, nodes] : terminals)
+    out += (out.empty() ? "" : "; ") + (address.empty() ? std::string("the logged terminal") : address) +
+           (nodes.size() == 1 ? " (node " : " (nodes ") + (nodes.empty() ? "none" : joined(nodes)) + ")";
+  return out;
+}
+
+}  // namespace
+
+bool TerminalHistory::Field::silent_at(Time t) const {
+  auto after = std::upper_bound(requests.begin(), requests.end(), t, [](Time v, const Request &r) { return v < r.at; });
+  return after != requests.begin() && !std::prev(after)->answered;
+}
+
+TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const Choice &choice,
+                                 const std::string &file) {
+  std::stable_sort(datagrams.begin(), datagrams.end(), [](const auto &a, const auto &b) { return a.time < b.time; });
+  Terminals answered = terminals_in(datagrams, file);
   if (answered.empty()) throw CaptureError(file + ": no traffic to or from a terminal on UDP port 1701");
   if (choice.terminal ? !answered.contains(*choice.terminal) : answered.size() > 1)
     throw CaptureError(file + ": " +
@@ -139,8 +145,13 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
                        listed({{terminal_, nodes}}) + "; choose one with --node N");
   node_ = choice.node ? *choice.node : *nodes.begin();
   head_ = "terminals found: " + listed(answered) + "\n";
+  const std::size_t count = take_fields(datagrams);
+  head_ += "replaying " + (terminal_.empty() ? std::string("the logged terminal") : "terminal " + terminal_) +
+           ", node " + std::to_string(node_) + ": " + std::to_string(count) + " datagrams over " + seconds(span_) +
+           "\n";
+}
 
-  // Second pass: the chosen terminal's requests and the replies that match them.
+std::size_t TerminalHistory::take_fields(const std::vector<CapturedDatagram> &datagrams) {
   struct Pending {
     Field *field;
     std::size_t request;
@@ -186,9 +197,7 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
   for (auto &[key, field] : fields_)
     std::stable_sort(field.writes.begin(), field.writes.end(),
                      [](const Reply &a, const Reply &b) { return a.at < b.at; });
-  head_ += "replaying " + (terminal_.empty() ? std::string("the logged terminal") : "terminal " + terminal_) +
-           ", node " + std::to_string(node_) + ": " + std::to_string(count) + " datagrams over " + seconds(span_) +
-           "\n";
+  return count;
 }
 
 std::optional<FieldStore::Answer> TerminalHistory::answer(const std::string &key, bool write, Time t) const {

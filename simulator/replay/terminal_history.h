@@ -77,6 +77,10 @@ class TerminalHistory {
     bool silent_at(Time t) const;
   };
 
+  // The chosen terminal's requests and the replies that match them, into
+  // fields_, and span_; the count of the terminal's datagrams.
+  std::size_t take_fields(const std::vector<CapturedDatagram> &datagrams);
+
   std::string terminal_;
   int node_ = 1;
   Time span_{0};

@@ -17,12 +17,7 @@ namespace {
 
 class LibraryAgainstTerminal : public ::testing::Test {
  protected:
-  static vekxsim::TerminalOptions options() {
-    vekxsim::TerminalOptions o;
-    o.command_delay = 0ms;
-    o.weight = 1234.5;
-    return o;
-  }
+  static vekxsim::TerminalOptions options() { return {.weight = 1234.5, .command_delay = 0ms}; }
   void SetUp() override {
     terminal = std::make_unique<vekxsim::Terminal>(options());
     use_ports(terminal->port(), free_local_port_pair());

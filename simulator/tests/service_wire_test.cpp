@@ -48,11 +48,10 @@ TEST_F(ServiceWire, ReadAndWriteRepliesByteForByte) {
   // A write replaces the bytes whole, also with fewer of them; a formatted
   // one acts as a plain one and the reply repeats its operation.
   ASSERT_TRUE(client.exchange(record(4097, 18, "/t1/bx297", 201, {'9'}), service.port()));
-  const auto read = client.exchange(record(4097, 34, "/t1/bx297", 202), service.port());
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->at(24), 34);
-  EXPECT_EQ(value_of(*read), Bytes{'9'});
-  EXPECT_EQ(read->size(), 31u);
+  const Bytes read = client.answer(record(4097, 34, "/t1/bx297", 202), service.port());
+  EXPECT_EQ(read.at(24), 34);
+  EXPECT_EQ(value_of(read), Bytes{'9'});
+  EXPECT_EQ(read.size(), 31u);
 }
 
 // The status bytes as they travel: 3 no such field, 4 another node's field,
@@ -68,10 +67,9 @@ TEST_F(ServiceWire, StatusesOfMissingFieldsOtherNodesAndUnknownOperations) {
   EXPECT_EQ(status_for(read_request("/T1/bx298", 7)), 0) << "an upper-case T names this node too";
   EXPECT_EQ(status_for(record(4097, 99, "/t1/bx298", 5)), 5);
   service.fields().set_status("/t1/bx298", 9);
-  const auto reply = client.exchange(read_request("/t1/bx298", 6), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(status_of(*reply), 9);
-  EXPECT_EQ(value_of(*reply), Bytes{1}) << "a field's own status comes with its value";
+  const Bytes reply = client.answer(read_request("/t1/bx298", 6), service.port());
+  EXPECT_EQ(status_of(reply), 9);
+  EXPECT_EQ(value_of(reply), Bytes{1}) << "a field's own status comes with its value";
 }
 
 // The largest field fills a 600-byte reply. What no reply could carry back
@@ -80,7 +78,7 @@ TEST_F(ServiceWire, StatusesOfMissingFieldsOtherNodesAndUnknownOperations) {
 // owner made smaller.
 TEST_F(ServiceWire, TheLargestFieldAndWritesTooLargeForIt) {
   service.fields().set("/t1/big", Bytes(570, 'z'));
-  EXPECT_EQ(client.exchange(read_request("/t1/big", 1), service.port())->size(), 600u);
+  EXPECT_EQ(client.answer(read_request("/t1/big", 1), service.port()).size(), 600u);
   EXPECT_THROW(service.fields().set("/t1/big", Bytes(571, 'z')), std::length_error);
   service.fields().set_lenient(true);
   for (std::size_t length : {std::size_t{571}, std::size_t{5000}})
@@ -105,9 +103,7 @@ TEST_F(ServiceWire, DisplayAndKeystrokeMessagesAreRecordedButNeverAnswered) {
   client.send(record(1072, 0, "/t2/cnpl1", 4, Bytes(17, 1), 2), service.port());  // another node's display text
   service.fields().set("/t1/bx298", {0});
   // Datagrams from one socket arrive in order: the first answer must be the read's.
-  const auto reply = client.exchange(read_request("/t1/bx298", 5), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(sequence_of(*reply), 5);
+  EXPECT_EQ(sequence_of(client.answer(read_request("/t1/bx298", 5), service.port())), 5);
   EXPECT_FALSE(client.receive(100ms));
   EXPECT_FALSE(service.display().text()) << "none of them a display text for node 1";
   const auto in = service.traffic().inbound();
@@ -131,10 +127,9 @@ TEST_F(ServiceWire, MalformedDatagramsAreLoggedAndIgnoredAndServiceGoesOn) {
   for (const Bytes &bad :
        {Bytes{0, 100, 1, 16, '/', 't', '1'}, Bytes{}, wrong_marker, long_claim, oversized, no_closing_zero})
     client.send(bad, service.port());
-  const auto reply = client.exchange(read_request("/t1/bx297", 6), service.port());
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(sequence_of(*reply), 6);      // none of the bad ones was answered
-  EXPECT_EQ(value_of(*reply), Bytes{0});  // and none changed the field
+  const Bytes reply = client.answer(read_request("/t1/bx297", 6), service.port());
+  EXPECT_EQ(sequence_of(reply), 6);      // none of the bad ones was answered
+  EXPECT_EQ(value_of(reply), Bytes{0});  // and none changed the field
   EXPECT_EQ(service.traffic().inbound().at(4).bytes.size(), 700u);
   std::lock_guard lock(log_mutex);
   EXPECT_EQ(std::count_if(log_lines.begin(), log_lines.end(), [](auto &l) { return l.rfind("ignored: ", 0) == 0; }), 6);

@@ -26,9 +26,9 @@ TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
   // Commands come from a pipe, not from a person at a terminal: no prompt.
   EXPECT_EQ(sim.lines().back().find("type help"), std::string::npos) << sim.lines().back();
   RawClient client;
-  EXPECT_EQ(text_of(*client.exchange(read_request("/t1/extra", 1), port)), "HELLO");
-  EXPECT_EQ(status_of(*client.exchange(read_request("/t1/spare", 2), port)), 0);
-  EXPECT_EQ(status_of(*client.exchange(write_request("/t1/wt10l", {'x'}, 3), port)), 3) << "no such field";
+  EXPECT_EQ(text_of(client.answer(read_request("/t1/extra", 1), port)), "HELLO");
+  EXPECT_EQ(status_of(client.answer(read_request("/t1/spare", 2), port)), 0);
+  EXPECT_EQ(status_of(client.answer(write_request("/t1/wt10l", {'x'}, 3), port)), 3) << "no such field";
   sim.write_line("setbyte spare 7");
   EXPECT_TRUE(sim.wait_for_line([](const std::string &l) { return l.find("/t1/spare len=1") == 0; }, 5s));
   // Its standard input stays open: the signal alone must end it.
@@ -42,8 +42,8 @@ TEST(VekxsimProgram, LenientWithoutStandardInput) {
   const std::uint16_t port = started(sim);
   ASSERT_NE(port, 0);
   RawClient client;
-  EXPECT_EQ(status_of(*client.exchange(write_request("/t1/made", {'x'}, 1), port)), 0);
-  EXPECT_EQ(text_of(*client.exchange(read_request("/t1/made", 2), port)), "x");
+  EXPECT_EQ(status_of(client.answer(write_request("/t1/made", {'x'}, 1), port)), 0);
+  EXPECT_EQ(text_of(client.answer(read_request("/t1/made", 2), port)), "x");
   sim.write_line("quit");  // not read
   EXPECT_FALSE(sim.wait_for_line([](const std::string &l) { return l == "bye"; }, 300ms));
   EXPECT_EQ(sim.stop(SIGINT), 0);

@@ -92,6 +92,14 @@ std::optional<Bytes> RawClient::exchange(const Bytes &request, std::uint16_t to_
   return receive(timeout);
 }
 
+Bytes RawClient::answer(const Bytes &request, std::uint16_t to_port, std::chrono::milliseconds timeout) const {
+  std::optional<Bytes> reply = exchange(request, to_port, timeout);
+  if (!reply)
+    throw std::runtime_error("no answer from port " + std::to_string(to_port) + " within " +
+                             std::to_string(timeout.count()) + " ms");
+  return std::move(*reply);
+}
+
 Bytes record(std::uint16_t type, std::uint8_t operation, const std::string &target, std::uint8_t sequence,
              const Bytes &data, std::uint8_t reply_mode, const std::string &source) {
   Bytes out{reply_mode, 100, static_cast<std::uint8_t>(type & 0xFF), static_cast<std::uint8_t>(type >> 8)};

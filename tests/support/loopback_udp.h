@@ -19,10 +19,6 @@ namespace vekx_test {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-// Each test binds its terminal to a port the system picks and points the
-// library at it, and takes a free pair of local ports for node indexes 0
-// and 1.
-
 // A UDP socket bound to 0.0.0.0:port, or no_socket when the port is taken;
 // close it with vekx::platform::close_socket.
 vekx::platform::Socket hold_udp_port(std::uint16_t port);
@@ -51,6 +47,8 @@ class RawClient {
   std::optional<Bytes> receive(std::chrono::milliseconds timeout = 2000ms) const;
   std::optional<Bytes> exchange(const Bytes &request, std::uint16_t to_port,
                                 std::chrono::milliseconds timeout = 2000ms) const;
+  // The same where an answer must come: std::runtime_error when none does.
+  Bytes answer(const Bytes &request, std::uint16_t to_port, std::chrono::milliseconds timeout = 2000ms) const;
 
  private:
   vekx::platform::Socket socket_ = vekx::platform::no_socket;

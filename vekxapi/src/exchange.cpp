@@ -22,6 +22,9 @@ int open_node(int index) {
   node.socket = s;
 
   int err = platform::bind_to(s, {{}, static_cast<std::uint16_t>(m.local_port_base + index)});
+  // The socket stays non-blocking: a send waits for writability only where
+  // the send buffer is full (send_request), and a receive follows a wait
+  // that found a datagram.
   if (!err) err = platform::set_nonblocking(s, true);
   if (!err) {
     err = platform::connect_to(s, {address, m.terminal_port});
@@ -31,7 +34,6 @@ int open_node(int index) {
       err = w.state == platform::Wait::failed ? w.error : 0;
     }
   }
-  if (!err) err = platform::set_nonblocking(s, false);
   if (err) {
     close_node(index);
     return err;
@@ -48,6 +50,21 @@ int connection_step(int index) {
     close_node(index);
   }
   return open_node(index);
+}
+
+// Sends the whole request at once, or, where the send buffer is full, as
+// soon as the socket becomes writable within 100 ms. 0, VEKX_NO_ANSWER
+// for a send that fails or a socket that stays unwritable, or the error of
+// a failing wait.
+int send_request(platform::Socket s, std::span<const std::uint8_t> request) {
+  long sent = platform::send_datagram(s, request.data(), request.size());
+  if (sent < 0 && platform::last_error() == VEKX_WSAEWOULDBLOCK) {
+    const platform::WaitOutcome w = platform::wait_writable(s, send_wait_us);
+    if (w.state == platform::Wait::failed) return w.error;
+    if (w.state == platform::Wait::timed_out) return VEKX_NO_ANSWER;
+    sent = platform::send_datagram(s, request.data(), request.size());
+  }
+  return sent == static_cast<long>(request.size()) ? VEKX_OK : VEKX_NO_ANSWER;
 }
 
 enum class ReplyWait { accepted, gave_up, wait_failed };
@@ -102,13 +119,12 @@ int exchange(std::span<std::uint8_t> request, std::span<std::uint8_t> reply) {
 
     request[offset::sequence] = ++m.sequence;  // wraps 255 -> 0
 
-    platform::WaitOutcome w = platform::wait_writable(s, send_wait_us);
-    if (w.state == platform::Wait::failed) {
+    const int sent = send_request(s, request.first(size));
+    if (sent == VEKX_NO_ANSWER) return sent;
+    if (sent != VEKX_OK) {  // the wait for writability failed
       close_node(index);
-      return w.error;
+      return sent;
     }
-    if (w.state == platform::Wait::timed_out) return VEKX_NO_ANSWER;
-    if (platform::send_datagram(s, request.data(), size) != static_cast<long>(size)) return VEKX_NO_ANSWER;
     if (!awaits_reply) return VEKX_OK;
 
     ReplyOutcome r = await_reply(s, request, reply);

@@ -1,19 +1,18 @@
 // Carries one request to the node its target name selects and, where a reply
-// is awaited, waits for the matching one: 100 ms for the socket to become
-// writable, 500 ms per reply wait, up to 3 attempts.
+// is awaited, waits for the matching one: 100 ms for a socket whose send
+// buffer is full to become writable, 500 ms per reply wait, up to 3 attempts.
 #ifndef VEKX_EXCHANGE_H
 #define VEKX_EXCHANGE_H
 
 #include <cstdint>
 #include <span>
 
-#include "message_record.h"
+#include "vekx_wire.h"  // the message record, and the terminal's reply time
 
 namespace vekx {
 
 inline constexpr int send_wait_us = 100000;
 inline constexpr int connect_wait_us = 100000;
-inline constexpr int reply_wait_us = 500000;
 inline constexpr int attempts = 3;
 // Stray datagrams restart the 500 ms reply wait; this bounds one attempt's
 // waiting in all, so that a stream of them cannot hold a call for ever.

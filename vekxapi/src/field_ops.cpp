@@ -36,9 +36,7 @@ std::int16_t write_field(std::uint8_t operation, const char *field_name, std::in
   if (field_name == nullptr || data_length < 0 || (data_length > 0 && data == nullptr)) return VEKX_BAD_ARGUMENT;
 
   const std::size_t size = static_cast<std::size_t>(data_length) + record_overhead;
-  // Two bytes beyond the record, as the terminal software has always
-  // allocated them; only data_length + 30 bytes are sent.
-  std::unique_ptr<std::uint8_t[]> record(new (std::nothrow) std::uint8_t[size + 2]());
+  std::unique_ptr<std::uint8_t[]> record(new (std::nothrow) std::uint8_t[size]());
   if (!record) return VEKX_NO_MEMORY;
   std::span<std::uint8_t> request(record.get(), size);
   put_request_header(request, {ReplyMode::awaits_reply, message_type::field_access, m.process_name, field_name,

@@ -13,8 +13,8 @@ class tst_message_box : public QObject {
   void staysUntilTheOperatorClosesIt();
 };
 
-// The operator reads the box for longer than the old box stayed (it closed
-// itself after 0.8 s), then presses OK; a box gone by then fails the test.
+// The operator reads the box for 1.5 s, then presses OK; a box that closes
+// by itself before then fails the test.
 void tst_message_box::staysUntilTheOperatorClosesIt() {
   QString seen;
   QTimer::singleShot(1500, [&seen] {

@@ -14,6 +14,28 @@ using namespace ktrv;
 using ktrv::test::ConsoleRig;
 using Strings = std::vector<std::string>;
 
+// The commands the console has posted since the traffic was last cleared:
+// the writes to the mailbox the terminal received. After each the console
+// waits for the terminal to take it.
+static long commandsPosted(ConsoleRig &rig) {
+  const Strings r = rig.requests();
+  return std::count_if(r.begin(), r.end(), [](const std::string &s) { return s.rfind("/t1/bx297=", 0) == 0; });
+}
+
+// Runs action once, from within the event loop, once the console waits on
+// its command-th command.
+template <class Action>
+static void whenWaitingOnCommand(ConsoleRig &rig, long command, Action action) {
+  auto *poll = new QTimer(&rig.window());
+  QObject::connect(poll, &QTimer::timeout, &rig.window(), [&rig, poll, command, action] {
+    if (commandsPosted(rig) < command) return;
+    poll->stop();
+    poll->deleteLater();
+    action();
+  });
+  poll->start(5);
+}
+
 class tst_window : public QObject {
   Q_OBJECT
  private slots:
@@ -57,8 +79,8 @@ void tst_window::aClickAnywhereOnABoxTogglesIt() {
   }
 }
 
-// While a box's handling waits for the terminal, the screen shows the box's
-// new state: its copy on the screen equals a fresh rendering of it.
+// While a box's handling waits for the terminal, the screen comes to show
+// the box's new state: its copy on the screen equals a fresh rendering of it.
 void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
   auto options = test::quietTerminal();
   options.command_delay = std::chrono::milliseconds(600);
@@ -69,15 +91,19 @@ void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
   out1->setChecked(true);
   for (QCheckBox *box : {out5, out1}) {
     bool checkedDuringWait = true, shownDuringWait = false;
-    // Out1 is unticked after Clear Outputs' own wait, and waits once more
-    // before its writes.
-    QTimer::singleShot(box == out5 ? 300 : 1100, &rig.window(), [&] {
+    // Out1 is unticked after Clear Outputs' own command is taken, and its
+    // handling waits on the second command.
+    rig.clearTraffic();
+    QTimer probe;  // from within the event loop, until the screen shows it
+    probe.callOnTimeout([&] {
+      if (shownDuringWait || commandsPosted(rig) < (box == out5 ? 1 : 2)) return;
       checkedDuringWait = box->isChecked();
       const QPixmap onScreen =
           rig.window().screen()->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height());
       shownDuringWait = onScreen.toImage().convertToFormat(QImage::Format_RGB32) ==
                         box->grab().toImage().convertToFormat(QImage::Format_RGB32);
     });
+    probe.start(5);
     if (box == out5)
       QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
     else
@@ -151,8 +177,9 @@ void tst_window::closingDuringNestedWaitsEndsThem() {
   ConsoleRig rig;
   rig.control("delay 600000");
   rig.start();
-  QTimer::singleShot(300, &rig.window(), [&] { rig.button("BufFlush")->click(); });
-  QTimer::singleShot(600, &rig.window(), [&] { rig.button("ExitProg")->click(); });
+  rig.clearTraffic();
+  whenWaitingOnCommand(rig, 1, [&] { rig.button("BufFlush")->click(); });
+  whenWaitingOnCommand(rig, 2, [&] { rig.button("ExitProg")->click(); });
   rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
   QVERIFY(rig.window().isClosing());
   QVERIFY(!rig.window().isVisible());

@@ -21,12 +21,9 @@ using vekx_test::RunningProgram;
 class VekxProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    vekxsim::TerminalOptions options;
-    options.port = 0;
-    options.command_delay = 0ms;
-    options.power_up = false;
-    options.weight = 12.5;  // settled from the start
-    terminal = std::make_unique<vekxsim::Terminal>(options);
+    // A weight settled from the start.
+    terminal = std::make_unique<vekxsim::Terminal>(
+        vekxsim::TerminalOptions{.weight = 12.5, .command_delay = 0ms, .power_up = false});
     // The child inherits these; the library reads them when it registers.
     local_port = vekx_test::free_local_port_pair();
     vekx_test::use_ports(terminal->port(), local_port);

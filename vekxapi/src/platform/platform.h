@@ -45,7 +45,8 @@ struct WaitOutcome {
 WaitOutcome wait_writable(Socket s, int timeout_us);
 WaitOutcome wait_readable(Socket s, int timeout_us);
 
-// Number of bytes sent, or -1 (last_error() tells why).
+// Number of bytes sent, or -1 (last_error() tells why): 10035 (would block)
+// on a non-blocking socket whose send buffer is full.
 long send_datagram(Socket s, const std::uint8_t *data, std::size_t size);
 long send_to(Socket s, const std::uint8_t *data, std::size_t size, const Endpoint &to);
 

@@ -3,18 +3,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstring>
+
 #include "loopback_udp.h"
 #include "hex_bytes.h"
 #include "vekx_wire.h"
 
 namespace ktrv::test {
 
-vekxsim::TerminalOptions quietTerminal() {
-  vekxsim::TerminalOptions o;
-  o.power_up = false;
-  o.command_delay = std::chrono::milliseconds(0);
-  return o;
-}
+vekxsim::TerminalOptions quietTerminal() { return {.command_delay = std::chrono::milliseconds(0), .power_up = false}; }
 
 ConsoleRig::ConsoleRig(const vekxsim::TerminalOptions &options)
     : terminal_(std::make_unique<vekxsim::Terminal>(options)) {
@@ -72,15 +69,11 @@ std::vector<std::string> ConsoleRig::requests() const {
   std::vector<std::string> out;
   for (const auto &r : terminal_->service().traffic().inbound()) {
     const auto &b = r.bytes;
-    if (b.size() < vekx::record_overhead ||
-        vekx::get_u16(b, vekx::offset::message_type) != vekx::message_type::field_access)
-      continue;
-    std::string name;
-    for (std::size_t i = 0; i < vekx::name_slot_size && b[vekx::offset::target_name + i] != 0; ++i)
-      name.push_back(static_cast<char>(b[vekx::offset::target_name + i]));
-    const std::size_t length = vekx::get_u16(b, vekx::offset::data_length);
+    if (b.size() < vekx::record_overhead || vekx_test::type_of(b) != vekx::message_type::field_access) continue;
+    const auto *slot = reinterpret_cast<const char *>(&b[vekx::offset::target_name]);
+    std::string name(slot, strnlen(slot, vekx::name_slot_size));
     if (b[vekx::offset::operation] == vekx::operation::write)
-      name.append("=").append(vekx_common::hex_text(std::span(b).subspan(vekx::offset::data, length)));
+      name += "=" + vekx_common::hex_text(vekx_test::value_of(b));
     out.push_back(name);
   }
   return out;
