@@ -184,30 +184,10 @@ std::unique_ptr<vekxsim::Terminal> start_terminal(const vekxsim::TerminalOptions
   return nullptr;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
-  const vekxsim::ParsedOptions parsed = vekxsim::parse_program_options({argv + 1, argv + argc});
-  if (!parsed.options) return refuse(parsed.error);
-  const vekxsim::ProgramOptions &options = *parsed.options;
-  if (options.help) {
-    std::fputs(vekxsim::usage_text().c_str(), stdout);
-    return 0;
-  }
-  std::vector<std::string> script;
-  if (options.script) {
-    std::string why;
-    const auto lines = script_lines(*options.script, why);
-    if (!lines) {
-      std::fprintf(stderr, "vekxsim: cannot read script %s: %s\n", options.script->c_str(), why.c_str());
-      return 2;
-    }
-    script = *lines;
-  }
-
-  // SIGINT and SIGTERM are taken by sigtimedwait on the main thread only. A
-  // read of the terminal from the background fails instead of stopping the
-  // program.
+// Blocks SIGINT and SIGTERM, which stop_signal() then takes on the main
+// thread only; a read of the terminal from the background fails instead of
+// stopping the program.
+sigset_t block_stop_signals() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
@@ -215,29 +195,52 @@ int main(int argc, char **argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
   signal(SIGTTIN, SIG_IGN);
+  return signals;
+}
 
-  std::ofstream log_file;
-  if (options.log_file) {
-    errno = 0;
-    log_file.open(*options.log_file, std::ios::app);
-    if (!log_file) {
-      std::fprintf(stderr, "vekxsim: cannot open log file %s: %s\n", options.log_file->c_str(),
-                   std::strerror(errno != 0 ? errno : EIO));
-      return 2;
-    }
-  }
+// The signal that stopped the program, once one came within the tick; 0
+// otherwise.
+int stop_signal(const sigset_t &signals) {
+  const timespec tick{0, wait_tick_ms * 1000L * 1000L};
+  const int sig = sigtimedwait(&signals, nullptr, &tick);
+  return sig == SIGINT || sig == SIGTERM ? sig : 0;
+}
 
-  if (options.replay.file) {
-    std::mutex out_mutex;
-    std::function<void(const std::string &)> traffic;
-    if (!options.quiet)
-      traffic = [&](const std::string &line) {
-        std::lock_guard lock(out_mutex);
-        (log_file.is_open() ? static_cast<std::ostream &>(log_file) : std::cout) << line << std::endl;
-      };
-    return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port, traffic);
-  }
+std::string stopping_note(int sig) {
+  return std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping";
+}
 
+// Opens the traffic log of --log, if any; false with the reason on standard
+// error when it cannot be opened.
+bool open_log(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
+  if (!options.log_file) return true;
+  errno = 0;
+  log_file.open(*options.log_file, std::ios::app);
+  if (log_file) return true;
+  std::fprintf(stderr, "vekxsim: cannot open log file %s: %s\n", options.log_file->c_str(),
+               std::strerror(errno != 0 ? errno : EIO));
+  return false;
+}
+
+int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file, const sigset_t &signals) {
+  std::mutex out_mutex;
+  std::function<void(const std::string &)> traffic;
+  if (!options.quiet)
+    traffic = [&](const std::string &line) {
+      std::lock_guard lock(out_mutex);
+      (log_file.is_open() ? static_cast<std::ostream &>(log_file) : std::cout) << line << std::endl;
+    };
+  const auto until_stopped = [&signals] {
+    int sig = 0;
+    while (sig == 0) sig = stop_signal(signals);
+    std::cout << stopping_note(sig) << std::endl;
+  };
+  return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port, traffic,
+                                     until_stopped);
+}
+
+int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std::string> &script,
+                   std::ofstream &log_file, const sigset_t &signals) {
   int status = 0;
   std::unique_ptr<vekxsim::Terminal> terminal = start_terminal(options.terminal, status);
   if (!terminal) return status;
@@ -268,11 +271,9 @@ int main(int argc, char **argv) {
   std::thread input;
   if (options.read_stdin) input = std::thread([&] { runner.read_stdin(); });
 
-  const timespec tick{0, wait_tick_ms * 1000L * 1000L};
   while (!runner.stopping()) {
-    const int sig = sigtimedwait(&signals, nullptr, &tick);
-    if (sig == SIGINT || sig == SIGTERM) {
-      runner.note(std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping");
+    if (const int sig = stop_signal(signals); sig != 0) {
+      runner.note(stopping_note(sig));
       runner.request_stop();
     }
   }
@@ -280,4 +281,31 @@ int main(int argc, char **argv) {
   if (input.joinable()) input.join();
   terminal.reset();
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const vekxsim::ParsedOptions parsed = vekxsim::parse_program_options({argv + 1, argv + argc});
+  if (!parsed.options) return refuse(parsed.error);
+  const vekxsim::ProgramOptions &options = *parsed.options;
+  if (options.help) {
+    std::fputs(vekxsim::usage_text().c_str(), stdout);
+    return 0;
+  }
+  std::vector<std::string> script;
+  if (options.script) {
+    std::string why;
+    const auto lines = script_lines(*options.script, why);
+    if (!lines) {
+      std::fprintf(stderr, "vekxsim: cannot read script %s: %s\n", options.script->c_str(), why.c_str());
+      return 2;
+    }
+    script = *lines;
+  }
+  const sigset_t signals = block_stop_signals();
+  std::ofstream log_file;
+  if (!open_log(options, log_file)) return 2;
+  return options.replay.file ? serve_replay(options, log_file, signals)
+                             : serve_terminal(options, script, log_file, signals);
 }

@@ -1,7 +1,5 @@
 #include "replay_program.h"
 
-#include <signal.h>
-
 #include <cstdio>
 #include <iostream>
 
@@ -21,7 +19,7 @@ std::string misuse(const ReplayOptions &options) {
 }
 
 int run_replay(const ReplayOptions &options, const std::string &listen_address, std::uint16_t port,
-               const std::function<void(const std::string &)> &log) {
+               const std::function<void(const std::string &)> &log, const std::function<void()> &until_stopped) {
   try {
     const TerminalHistory history(read_capture(*options.file), options.choice, *options.file);
     if (options.summary) {
@@ -35,13 +33,7 @@ int run_replay(const ReplayOptions &options, const std::string &listen_address, 
     std::cout << "vekxsim: replaying " << *options.file << " as node " << history.node() << ", serving "
               << listen_address << ":" << service.port() << std::endl;
     service.start();
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    int sig = 0;
-    sigwait(&signals, &sig);
-    std::cout << "vekxsim: " << (sig == SIGINT ? "interrupted" : "terminated") << ", stopping" << std::endl;
+    until_stopped();
     service.stop();
     return 0;
   } catch (const CaptureError &e) {

@@ -25,12 +25,12 @@ inline constexpr double slowest_speed = 0.001, fastest_speed = 1000000;
 std::string misuse(const ReplayOptions &options);
 
 // Reads the capture and prints its summary, or serves its terminal on
-// listen_address:port until SIGINT or SIGTERM, which the caller has
-// blocked; log takes the traffic log lines (none when empty). Returns the
+// listen_address:port until until_stopped returns; log takes the traffic
+// log lines (none when empty). Returns the
 // exit status: 0, 2 for a capture that cannot be replayed (the message
 // names the file and the problem), 1 when the service cannot start.
 int run_replay(const ReplayOptions &options, const std::string &listen_address, std::uint16_t port,
-               const std::function<void(const std::string &)> &log);
+               const std::function<void(const std::string &)> &log, const std::function<void()> &until_stopped);
 
 }  // namespace vekxsim::replay
 
