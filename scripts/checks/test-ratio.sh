@@ -12,7 +12,7 @@ count() { xargs -r cat 2>/dev/null | grep -c -v -E '^\s*$'; }
 tests=$(printf '%s\n' "$files" | grep -E "$pattern" | count)
 code=$(printf '%s\n' "$files" | grep -v -E "$pattern" | count)
 echo "non-blank lines: tests $tests, code $code, ratio $(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.2f", t / c }')"
-for part in vekxapi console simulator tools common tests; do
+for part in vekxapi console simulator tools common python tests; do
   t=$(printf '%s\n' "$files" | grep "^$part/" | grep -E "$pattern" | count)
   c=$(printf '%s\n' "$files" | grep "^$part/" | grep -v -E "$pattern" | count)
   echo "  $part: tests $t, code $c"
