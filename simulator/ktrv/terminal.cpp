@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "code_page.h"
 #include "control_language.h"
 
 namespace vekxsim {
@@ -14,7 +15,10 @@ Terminal::Terminal(const TerminalOptions &options)
   for (const std::string &field : options.extra_fields) {
     const std::size_t equals = field.find('=');
     const std::string name = field.substr(0, equals);
-    const std::string text = equals == std::string::npos ? std::string() : field.substr(equals + 1);
+    // Typed in UTF-8 like the control language's texts, kept in the
+    // terminal's Windows-1252.
+    const std::string text =
+        equals == std::string::npos ? std::string() : vekx_common::cp1252_from_utf8(field.substr(equals + 1));
     if (name.empty()) throw std::invalid_argument("a field needs a name: \"" + field + "\"");
     try {
       service_->fields().set(full_name(name), std::vector<std::uint8_t>(text.begin(), text.end()));

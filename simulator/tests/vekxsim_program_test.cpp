@@ -20,13 +20,14 @@ std::uint16_t started(RunningProgram &sim) {
 }
 
 TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
-  RunningProgram sim(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO", "--field", "spare"});
+  RunningProgram sim(VEKXSIM_PROGRAM,
+                     {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO W\u00f6rld", "--field", "spare"});
   const std::uint16_t port = started(sim);
   ASSERT_NE(port, 0);
   // Commands come from a pipe, not from a person at a terminal: no prompt.
   EXPECT_EQ(sim.lines().back().find("type help"), std::string::npos) << sim.lines().back();
   RawClient client;
-  EXPECT_EQ(text_of(client.answer(read_request("/t1/extra", 1), port)), "HELLO");
+  EXPECT_EQ(text_of(client.answer(read_request("/t1/extra", 1), port)), "HELLO W\xf6rld") << "stored in Windows-1252";
   EXPECT_EQ(status_of(client.answer(read_request("/t1/spare", 2), port)), 0);
   EXPECT_EQ(status_of(client.answer(write_request("/t1/wt10l", {'x'}, 3), port)), 3) << "no such field";
   sim.write_line("setbyte spare 7");
