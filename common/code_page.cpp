@@ -17,26 +17,29 @@ constexpr std::array<char32_t, 32> high_control_block{
     0x02DC,    0x2122,    0x0161, 0x203A, 0x0153, undefined, 0x017E, 0x0178,     // 98-9F
 };
 
-// The next character of UTF-8 text at i (advanced past it); nothing for a
-// malformed sequence, of which one byte is taken.
-std::optional<char32_t> next_character(std::string_view text, std::size_t &i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
+}  // namespace
+
+std::optional<char32_t> utf8_character(std::string_view text, std::size_t &i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i++);
   if (lead < 0x80) return lead;
-  int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-  if (more < 0 || lead > 0xF4) return std::nullopt;
+  const std::size_t more = lead >= 0xC2 && lead <= 0xDF   ? 1
+                           : lead >= 0xE0 && lead <= 0xEF ? 2
+                           : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                          : 0;
+  if (more == 0 || i + more > text.size()) return std::nullopt;
+  for (std::size_t k = 0; k < more; ++k)
+    if ((byte(i + k) & 0xC0) != 0x80) return std::nullopt;
+  // The second byte's range rules out overlong forms, surrogates and code
+  // points beyond U+10FFFF.
+  const unsigned char second = byte(i);
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+      (lead == 0xF4 && second > 0x8F))
+    return std::nullopt;
   char32_t c = lead & (0x3F >> more);
-  const std::size_t start = i;
-  for (int k = 0; k < more; ++k) {
-    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      i = start;
-      return std::nullopt;
-    }
-    c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
-  }
+  for (std::size_t k = 0; k < more; ++k) c = (c << 6) | (byte(i++) & 0x3F);
   return c;
 }
-
-}  // namespace
 
 char32_t cp1252_character(std::uint8_t byte) {
   if (byte >= 0x80 && byte < 0xA0) return high_control_block[byte - 0x80];
@@ -73,7 +76,7 @@ std::string cp1252_from_utf8(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();)
-    out.push_back(static_cast<char>(cp1252_byte(next_character(utf8, i).value_or(undefined)).value_or('?')));
+    out.push_back(static_cast<char>(cp1252_byte(utf8_character(utf8, i).value_or(undefined)).value_or('?')));
   return out;
 }
 
@@ -81,7 +84,7 @@ Cp1252Text cp1252_exactly(std::string_view utf8) {
   Cp1252Text text;
   text.bytes.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const std::optional<char32_t> c = next_character(utf8, i);
+    const std::optional<char32_t> c = utf8_character(utf8, i);
     if (!c) {
       text.malformed = true;
       return text;

@@ -38,6 +38,11 @@ std::string character_name(char32_t character);
 // Windows-1252 bytes as UTF-8, every byte, NUL and control bytes included.
 std::string utf8_from_cp1252(std::span<const std::uint8_t> bytes);
 
+// The well-formed UTF-8 character at text[i], with i moved past it; for
+// bytes that are not one (overlong forms and surrogates included), nothing,
+// with i moved past the first byte alone.
+std::optional<char32_t> utf8_character(std::string_view text, std::size_t &i);
+
 // One character as UTF-8.
 void append_utf8(std::string &out, char32_t character);
 

@@ -18,28 +18,6 @@ int hex_digit(char c) {
   return -1;
 }
 
-// The length of the well-formed UTF-8 character at text[i], or 0 when the
-// bytes there are not one (overlong forms and surrogates included).
-std::size_t utf8_length(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                             : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                            : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k)
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  // The second byte's range rules out overlong forms, surrogates and code
-  // points beyond U+10FFFF.
-  const unsigned char second = byte(i + 1);
-  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-      (lead == 0xF4 && second > 0x8F))
-    return 0;
-  return length;
-}
-
 class Parser {
  public:
   explicit Parser(std::string_view text) : text_(text) {}
@@ -252,9 +230,9 @@ std::string quoted(std::string_view text) {
       out += "\\u00";
       out += digits[c >> 4];
       out += digits[c & 0xF];
-    } else if (const std::size_t length = utf8_length(text, i); length > 0) {
-      out.append(text.substr(i, length));
-      i += length;
+    } else if (std::size_t next = i; vekx_common::utf8_character(text, next)) {
+      out.append(text.substr(i, next - i));
+      i = next;
       continue;
     } else {
       vekx_common::append_utf8(out, 0xFFFD);

@@ -74,6 +74,8 @@ TEST(CommandLine, RefusesWithAOneLineReason) {
       {{"write", "a", "/t1/x", "123", "--hex"}, "VALUE is not hex bytes: 123"},
       {{"write", "a", "/t1/x", "łódź"},
        "VALUE holds \"ł\" (U+0142), which Windows-1252 lacks (give raw bytes with --hex)"},
+      // An overlong form would smuggle a NUL byte in as "A\0".
+      {{"write", "a", "/t1/x", "A\xC0\x80"}, "VALUE is not UTF-8 text (give raw bytes with --hex)"},
       {{"display", "a", "1", "0123456789abcdefg"}, "TEXT has 17 characters; the display takes 16"},
       {{"display", "a", "17", "x"}, "NODE 17: must be a number from 1 to 16"},
       {{"key", "a", "1", "3", "65"}, "KIND 3: must be a number from 1 to 2"},
