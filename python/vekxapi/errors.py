@@ -122,9 +122,12 @@ _BY_CONSTANT = {c.constant: c for c in (AlreadyRegistered, NotRegistered, NoMemo
 def error_for(result: int, call: str, cause: str | None = None, field: str | None = None) -> VekxError:
     """The exception for a non-zero result of a call of this kind:
     "register" (registration and close), "field" (reads and writes, whose
-    results 1 to 255 may be the terminal's status) or "one-way" (display
-    and keystroke requests, never answered). ``field`` is the field name of
-    a read or write."""
+    results 1 to 255 may be the terminal's status), "answered" (a read whose
+    reply the library accepted: the result is the terminal's status) or
+    "one-way" (display and keystroke requests, never answered). ``field`` is
+    the field name of a read or write."""
+    if call == "answered":
+        return TerminalStatus(result, cause)
     if result >= FIRST_SOCKETS_ERROR:
         return SocketError(result, cause)
     if call == "field" and 0 < result <= 255 and result != meanings.code_of("VEKX_NO_ANSWER"):

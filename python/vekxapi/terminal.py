@@ -63,9 +63,13 @@ def _reader(name: str, function: str, what: str, doc: str) -> Callable[..., byte
             buffer = ctypes.create_string_buffer(size)
         else:
             raise ValueError(f"size must not be negative: {size}")
+        # The library writes the count only for a reply it accepted: with a
+        # count, a result of 1 is the terminal's status, not "no answer".
+        self._count.value = -1
         result = getattr(self._library, function)(_name(field), size, buffer, self._count_address)
         if result:
-            raise error_for(result, "field", self._cause(f"a {what} of {field}", node_of(field)), field)
+            call = "answered" if self._count.value >= 0 else "field"
+            raise error_for(result, call, self._cause(f"a {what} of {field}", node_of(field)), field)
         return buffer[:self._count.value]
 
     read.__name__, read.__qualname__, read.__doc__ = name, f"Terminal.{name}", doc
