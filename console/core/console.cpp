@@ -74,35 +74,42 @@ vekx_common::CallContext Console::context(const char *field) const {
   return {.address_list = addressList_, .field = field, .node = *field != '\0' ? kNode : 0};
 }
 
-void Console::report(const char *function, const std::string &argument, vekx_common::ResultOrigin origin,
-                     const char *field) {
-  if (FailureReports::isFailure(LastResult))
-    reports_.after(std::string(function) + "(" + argument + ")", LastResult, origin, context(field));
+void Console::report(const char *function, const char *argument, vekx_common::ResultOrigin origin, const char *field) {
+  // A poll tick makes some twenty calls: text is made only for a failure.
+  if (!FailureReports::isFailure(LastResult)) return;
+  const std::string quoted = argument != nullptr ? std::string("\"") + argument + "\"" : "";
+  reports_.after(std::string(function) + "(" + quoted + ")", LastResult, origin, context(field));
+}
+
+void Console::showStatusToolTip(const std::string &text) {
+  if (text == statusToolTip_) return;
+  statusToolTip_ = text;
+  view_.setToolTip(controlId("txtWeight"), text);
 }
 
 std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::string &addressList, std::int32_t count) {
   const std::string copy = bytesForTerminal(addressList);  // zero-terminated by c_str()
   LastResult = library_.registerProcess(processType, copy.c_str(), count);
   addressList_ = addressList;
-  report("VekRegisterProcess", "\"" + addressList + "\"", vekx_common::ResultOrigin::library, "");
+  report("VekRegisterProcess", addressList.c_str(), vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekCloseProcess() {
   LastResult = library_.closeProcess();
-  report("VekCloseProcess", "", vekx_common::ResultOrigin::library, "");
+  report("VekCloseProcess", nullptr, vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer) {
   LastResult = library_.read(fieldName, bufferSize, buffer, &ReadLength);
-  report("VekRead", std::string("\"") + fieldName + "\"", vekx_common::ResultOrigin::read_or_write, fieldName);
+  report("VekRead", fieldName, vekx_common::ResultOrigin::read_or_write, fieldName);
   return LastResult;
 }
 
 std::int16_t Console::vekWrite(const char *fieldName, std::int16_t dataLength, const void *data) {
   LastResult = library_.write(fieldName, dataLength, data);
-  report("VekWrite", std::string("\"") + fieldName + "\"", vekx_common::ResultOrigin::read_or_write, fieldName);
+  report("VekWrite", fieldName, vekx_common::ResultOrigin::read_or_write, fieldName);
   return LastResult;
 }
 

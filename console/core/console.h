@@ -97,15 +97,19 @@ class Console {
   std::int16_t vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer);
   std::int16_t vekWrite(const char *fieldName, std::int16_t dataLength, const void *data);
 
-  // A failed call's line on standard error, once (FailureReports).
-  void report(const char *function, const std::string &argument, vekx_common::ResultOrigin origin, const char *field);
-  vekx_common::CallContext context(const char *field = "") const;
+  // A failed call's line on standard error, once (FailureReports); the
+  // argument is quoted in the line; a call without one passes nullptr.
+  void report(const char *function, const char *argument, vekx_common::ResultOrigin origin, const char *field);
+  vekx_common::CallContext context(const char *field) const;
+  // The status box's tooltip, given to the window only when it changes.
+  void showStatusToolTip(const std::string &text);
 
   View &view_;
   Library &library_;
   FailureReports reports_;
   // The address list of the latest Start, for the causes of failures.
   std::string addressList_;
+  std::string statusToolTip_;
   std::int16_t LastResult = 0;
   std::int16_t ReadLength = 0;
   std::uint8_t Delay_Flag = 0;

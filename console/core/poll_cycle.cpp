@@ -14,8 +14,9 @@ namespace ktrv {
 // "STATUS=N" in words: the result with its cause, and what to do.
 std::string Console::statusToolTip(std::int16_t result, const char *field) const {
   using vekx_common::ResultOrigin;
-  return vekx_common::describe_result(result, ResultOrigin::read_or_write, context(field)) + ".\n" +
-         vekx_common::result_details(result, ResultOrigin::read_or_write, context(field));
+  const vekx_common::CallContext call = context(field);
+  return vekx_common::describe_result(result, ResultOrigin::read_or_write, call) + ".\n" +
+         vekx_common::result_details(result, ResultOrigin::read_or_write, call);
 }
 
 void Console::tmrVekPoll_Timer() {
@@ -31,10 +32,10 @@ void Console::tmrVekPoll_Timer() {
   const std::int16_t weightResult = vekRead(weightField, kWeightCount, s.weight.data());
   if (weightResult != 0) {
     view_.setText(txtWeight, "STOPPED, STATUS=" + std::to_string(weightResult));
-    view_.setToolTip(txtWeight, statusToolTip(weightResult, weightField));
+    showStatusToolTip(statusToolTip(weightResult, weightField));
   } else {
     view_.setText(txtWeight, "G:" + textFromBuffer(s.weight, ReadLength) + " lb");
-    view_.setToolTip(txtWeight, "");
+    showStatusToolTip("");
   }
 
   view_.setBackColour(MessageFromKtrv, kWhite);
