@@ -79,7 +79,7 @@ struct SharedDataService::Impl {
       throw std::invalid_argument("not an IPv4 address: " + listen_address);
     if (int err = platform::startup()) throw std::system_error(err, sockets_category(), "sockets layer");
     int err = platform::open_udp(socket);
-    if (!err) err = platform::set_nonblocking(socket, true);
+    if (!err) err = platform::set_nonblocking(socket);
     if (!err) err = platform::bind_to(socket, {address, port});
     if (!err) err = platform::local_endpoint(socket, bound);
     if (err) {

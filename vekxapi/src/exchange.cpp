@@ -25,7 +25,7 @@ int open_node(int index) {
   // The socket stays non-blocking: a send waits for writability only where
   // the send buffer is full (send_request), and a receive follows a wait
   // that found a datagram.
-  if (!err) err = platform::set_nonblocking(s, true);
+  if (!err) err = platform::set_nonblocking(s);
   if (!err) {
     err = platform::connect_to(s, {address, m.terminal_port});
     if (err == VEKX_WSAEWOULDBLOCK) {

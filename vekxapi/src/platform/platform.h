@@ -32,7 +32,7 @@ void cleanup();
 int open_udp(Socket &out);
 int bind_to(Socket s, const Endpoint &local);  // address 0.0.0.0: any interface
 int local_endpoint(Socket s, Endpoint &out);
-int set_nonblocking(Socket s, bool on);
+int set_nonblocking(Socket s);
 // Returns 10035 (would block) when the connection is still being set up.
 int connect_to(Socket s, const Endpoint &remote);
 void close_socket(Socket s);

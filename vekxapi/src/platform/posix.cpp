@@ -38,11 +38,10 @@ int bind_to(Socket s, const Endpoint &local) {
   return 0;
 }
 
-int set_nonblocking(Socket s, bool on) {
-  int flags = ::fcntl(s, F_GETFL, 0);
+int set_nonblocking(Socket s) {
+  const int flags = ::fcntl(s, F_GETFL, 0);
   if (flags < 0) return failed();
-  flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
-  if (::fcntl(s, F_SETFL, flags) != 0) return failed();
+  if (::fcntl(s, F_SETFL, flags | O_NONBLOCK) != 0) return failed();
   return 0;
 }
 

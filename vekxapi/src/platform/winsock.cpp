@@ -59,8 +59,8 @@ int bind_to(Socket s, const Endpoint &local) {
   return 0;
 }
 
-int set_nonblocking(Socket s, bool on) {
-  u_long value = on ? 1 : 0;
+int set_nonblocking(Socket s) {
+  u_long value = 1;
   if (::ioctlsocket(native(s), FIONBIO, &value) == SOCKET_ERROR) return last_error();
   return 0;
 }
