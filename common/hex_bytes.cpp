@@ -4,16 +4,16 @@ namespace vekx_common {
 
 namespace {
 
+bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ':'; }
+
+}  // namespace
+
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ':'; }
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> parse_hex_bytes(std::string_view text) {
   std::vector<std::uint8_t> bytes;

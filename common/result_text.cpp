@@ -11,8 +11,6 @@ namespace vekx_common {
 
 namespace {
 
-constexpr std::size_t travelling_name_length = 10;  // the characters of a field name that are sent
-
 // The row that words a result of this origin; nullptr for a code the table
 // lacks.
 const ResultMeaning *row_of(std::int16_t result, ResultOrigin origin, const CallContext &context) {
@@ -54,7 +52,7 @@ std::string bad_port_variable() {
 // for the rest), in the part of the name that is sent; empty when it keeps
 // them all.
 std::string field_name_problem(const std::string &field) {
-  const std::string name = field.substr(0, travelling_name_length);
+  const std::string name = field.substr(0, vekx::name_slot_size);
   const std::string cut = name.size() < field.size() ? " in its first 10 characters, all that is sent" : "";
   const std::string form = "; a field name looks like /t1/wt101";
   const std::size_t first = name.find('/');

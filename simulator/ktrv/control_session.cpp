@@ -17,11 +17,7 @@ namespace {
 // The field a datagram is about: a request names it as its target, a reply
 // as its source.
 std::string field_name_of(const TrafficRecord &r) {
-  const std::size_t slot = r.inbound ? vekx::offset::target_name : vekx::offset::source_name;
-  std::string name;
-  for (std::size_t i = slot; i < slot + vekx::name_slot_size && i < r.bytes.size() && r.bytes[i] != 0; ++i)
-    name.push_back(static_cast<char>(r.bytes[i]));
-  return name;
+  return vekx::get_name(r.bytes, r.inbound ? vekx::offset::target_name : vekx::offset::source_name);
 }
 
 ReplyItems traffic_record(const TrafficRecord &r, const std::string &line) {

@@ -4,19 +4,13 @@
 #include <tuple>
 
 #include "code_page.h"
+#include "hex_bytes.h"
 
 namespace vekxsim::json {
 
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-int hex_digit(char c) {
-  if (is_digit(c)) return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 class Parser {
  public:
@@ -133,7 +127,7 @@ class Parser {
     if (at_ + 4 > text_.size()) return std::nullopt;
     char32_t unit = 0;
     for (int k = 0; k < 4; ++k) {
-      const int d = hex_digit(text_[at_ + k]);
+      const int d = vekx_common::hex_digit(text_[at_ + k]);
       if (d < 0) return std::nullopt;
       unit = unit * 16 + static_cast<char32_t>(d);
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <tuple>
 
@@ -33,10 +32,7 @@ std::string dissector_fault(const CapturedDatagram &d) {
   return {};
 }
 
-std::string slot(const CapturedDatagram &d, std::size_t at) {
-  const char *p = reinterpret_cast<const char *>(&d.bytes[at]);
-  return {p, strnlen(p, vekx::name_slot_size)};
-}
+std::string slot(const CapturedDatagram &d, std::size_t at) { return vekx::get_name(d.bytes, at); }
 
 // A client signs with its process name, "/wN/...": the dissector's rule,
 // where the capture does not tell the direction itself.

@@ -1,12 +1,12 @@
 #include "traffic_log_capture.h"
 
-#include <charconv>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
 
 #include "hex_bytes.h"
 #include "traffic_line.h"
+#include "whole_number.h"
 #include "vekx_wire.h"
 
 namespace vekxsim::replay {
@@ -20,11 +20,9 @@ constexpr milliseconds day = std::chrono::hours(24);
 
 template <class Number>
 std::optional<Number> number(std::string_view text, long high) {
-  long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty() || value < 0 || value > high)
-    return std::nullopt;
-  return static_cast<Number>(value);
+  const auto value = vekx_common::whole_number(text, 0, high);
+  if (!value) return std::nullopt;
+  return static_cast<Number>(*value);
 }
 
 std::optional<milliseconds> time_of_day(std::string_view s) {

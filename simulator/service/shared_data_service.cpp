@@ -57,12 +57,6 @@ Bytes make_reply(std::span<const std::uint8_t> request, std::uint8_t status, con
   return reply;
 }
 
-std::string slot_name(const std::uint8_t *slot) {
-  std::string name;
-  for (std::size_t i = 0; i < vekx::name_slot_size && slot[i] != 0; ++i) name.push_back(static_cast<char>(slot[i]));
-  return name;
-}
-
 }  // namespace
 
 const std::error_category &sockets_category() {
@@ -157,7 +151,7 @@ struct SharedDataService::Impl {
       log("ignored: " + reason);
       return;
     }
-    const std::string name = slot_name(&kept[vekx::offset::target_name]);
+    const std::string name = vekx::get_name(kept, vekx::offset::target_name);
     // Display, keystroke and unknown types are never answered.
     if (vekx::get_u16(kept, vekx::offset::message_type) != vekx::message_type::field_access) {
       if (FieldStore::key(name) == vekx::display_object_name(node - 1).data()) display.take(kept);

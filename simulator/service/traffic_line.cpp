@@ -64,9 +64,7 @@ namespace {
 
 // A name slot as text: up to its first zero byte, at most 10 characters.
 std::string slot_text(std::span<const std::uint8_t> bytes, std::size_t at) {
-  std::size_t n = 0;
-  while (n < vekx::name_slot_size && bytes[at + n] != 0) ++n;
-  return printable_text(bytes.subspan(at, n));
+  return printable_text(bytes.subspan(at, vekx::name_length(bytes, at)));
 }
 
 }  // namespace

@@ -168,9 +168,10 @@ std::string write_operands(const Arguments &a, Command &c, ValueForm form) {
 std::string display_operands(const Arguments &a, Command &c, ValueForm) {
   if (std::string why = node_operand(a.operands[1], c); !why.empty()) return why;
   if (std::string why = terminal_text("TEXT", a.operands[2], c.display_text, ""); !why.empty()) return why;
-  if (c.display_text.size() > display_text_length)
-    return "TEXT has " + std::to_string(c.display_text.size()) + " characters; the display takes 16";
-  c.display_text.resize(display_text_length, ' ');
+  if (c.display_text.size() > vekx::display::text_bytes)
+    return "TEXT has " + std::to_string(c.display_text.size()) + " characters; the display takes " +
+           std::to_string(vekx::display::text_bytes);
+  c.display_text.resize(vekx::display::text_bytes, ' ');
   return {};
 }
 

@@ -17,7 +17,6 @@ enum class Action { help, version, read, write, display, reset_display, key, wat
 inline constexpr int default_buffer_size = 600;
 inline constexpr int default_interval_ms = 300;
 inline constexpr int longest_interval_ms = 600000;
-inline constexpr int display_text_length = 16;
 
 // A field to read, with the form its value is shown in.
 struct FieldSpec {

@@ -10,6 +10,18 @@ void put_name(std::span<std::uint8_t> rec, std::size_t at, const char *name) {
   for (; i < name_slot_size; ++i) rec[at + i] = 0;
 }
 
+std::size_t name_length(std::span<const std::uint8_t> rec, std::size_t at) {
+  std::size_t n = 0;
+  while (n < name_slot_size && at + n < rec.size() && rec[at + n] != 0) ++n;
+  return n;
+}
+
+std::string get_name(std::span<const std::uint8_t> rec, std::size_t at) {
+  if (at >= rec.size()) return {};
+  const auto name = rec.subspan(at, name_length(rec, at));
+  return {name.begin(), name.end()};
+}
+
 bool names_equal(const std::uint8_t *a, const std::uint8_t *b) {
   for (std::size_t i = 0; i < name_slot_size; ++i) {
     if (a[i] != b[i]) return false;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace vekx {
 
@@ -75,6 +76,11 @@ inline void put_u16(std::span<std::uint8_t> rec, std::size_t at, std::uint16_t v
 // fills the rest with zeros; a name of 10 or more characters leaves no
 // terminator in the slot.
 void put_name(std::span<std::uint8_t> rec, std::size_t at, const char *name);
+
+// The name in the slot at `at`: its bytes up to the first zero byte, at
+// most 10, and none past the record's end.
+std::size_t name_length(std::span<const std::uint8_t> rec, std::size_t at);
+std::string get_name(std::span<const std::uint8_t> rec, std::size_t at);
 
 // Two name slots are equal when their bytes agree up to and including a
 // shared zero byte, or over all 10 bytes.
