@@ -88,15 +88,7 @@ ControlReply control_help() {
   for (const ControlCommand &c : table) {
     if (c.help == nullptr) continue;
     commands.emplace_back(ReplyItems{{"command", c.word}, {"arguments", c.arguments}, {"help", c.help}});
-    std::string left = std::string("  ") + c.word + (*c.arguments ? " " : "") + c.arguments;
-    left.resize(std::max(left.size() + 1, column), ' ');
-    std::string help = c.help;
-    for (std::size_t at; (at = help.find('\n')) != std::string::npos;) {
-      out += left + help.substr(0, at) + '\n';
-      left = std::string(column, ' ');
-      help.erase(0, at + 1);
-    }
-    out += left + help + '\n';
+    out += control_text::help_row(std::string("  ") + c.word + (*c.arguments ? " " : "") + c.arguments, c.help, column);
   }
   return ControlReply::done(out + "Replies starting with \"error: \" changed nothing.",
                             {{"commands", std::move(commands)}});

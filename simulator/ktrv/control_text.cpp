@@ -107,4 +107,14 @@ std::string terminator_name(std::uint8_t code) {
   return name ? name : "";
 }
 
+std::string help_row(std::string left, std::string_view help, std::size_t column) {
+  left.resize(std::max(column, left.size() + 1), ' ');
+  std::string row;
+  for (std::size_t at; (at = help.find('\n')) != std::string_view::npos; help.remove_prefix(at + 1)) {
+    row += left + std::string(help.substr(0, at)) + '\n';
+    left.assign(column, ' ');
+  }
+  return row + left + std::string(help) + '\n';
+}
+
 }  // namespace vekxsim::control_text

@@ -34,6 +34,10 @@ std::optional<std::uint8_t> terminator_code(std::string_view text);
 // The console's name of a terminator code, or empty when it has none.
 std::string terminator_name(std::uint8_t code);
 
+// One entry of a help listing, "  left   help\n": left padded to column
+// (with one blank at least), and each further line of help indented to it.
+std::string help_row(std::string left, std::string_view help, std::size_t column);
+
 }  // namespace vekxsim::control_text
 
 #endif

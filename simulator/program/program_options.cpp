@@ -33,11 +33,9 @@ struct OptionRow {
 const std::array option_rows{
     OptionRow{"--listen", "ADDR", "IPv4 address to serve on (default 127.0.0.1)",
               [](ProgramOptions &o, const std::string &v) {
-                vekx::Address address{};
                 o.terminal.listen_address = v;
-                return vekx::parse_address(v.c_str(), address) && v.find(',') == std::string::npos
-                           ? std::string()
-                           : "--listen " + v + ": must be an IPv4 address such as 127.0.0.1";
+                return is_listen_address(v) ? std::string()
+                                            : "--listen " + v + ": must be an IPv4 address such as 127.0.0.1";
               }},
     OptionRow{"--port", "N", "UDP port to serve on (default 1701; 0 lets the system pick)",
               [](ProgramOptions &o, const std::string &v) { return set_number("--port", v, 0, 65535, o.terminal.port); }},
@@ -138,14 +136,8 @@ std::string usage_text() {
   constexpr std::size_t help_column = 22;
   std::string text = "usage: vekxsim [options]\n";
   for (const OptionRow &row : option_rows) {
-    std::string left = "  " + std::string(row.name) + (row.value != nullptr ? std::string(" ") + row.value : "");
-    left.resize(std::max(help_column, left.size() + 1), ' ');
-    std::string help = row.help;
-    for (std::size_t at; (at = help.find('\n')) != std::string::npos; help.erase(0, at + 1)) {
-      text += left + help.substr(0, at) + "\n";
-      left.assign(help_column, ' ');
-    }
-    text += left + help + "\n";
+    const std::string left = "  " + std::string(row.name) + (row.value != nullptr ? std::string(" ") + row.value : "");
+    text += control_text::help_row(left, row.help, help_column);
   }
   return text +
          "Control commands are read from standard input line by line while it runs in\n"

@@ -59,6 +59,11 @@ Bytes make_reply(std::span<const std::uint8_t> request, std::uint8_t status, con
 
 }  // namespace
 
+bool is_listen_address(const std::string &text) {
+  vekx::Address address{};
+  return vekx::parse_address(text.c_str(), address) && text.find(',') == std::string::npos;
+}
+
 const std::error_category &sockets_category() {
   static const SocketsCategory category;
   return category;
@@ -69,7 +74,7 @@ struct SharedDataService::Impl {
     if (node < 1 || node > limits::highest_node)
       throw std::invalid_argument("node must be 1 to " + std::to_string(limits::highest_node));
     vekx::Address address{};
-    if (!vekx::parse_address(listen_address.c_str(), address) || listen_address.find(',') != std::string::npos)
+    if (!is_listen_address(listen_address) || !vekx::parse_address(listen_address.c_str(), address))
       throw std::invalid_argument("not an IPv4 address: " + listen_address);
     if (int err = platform::startup()) throw std::system_error(err, sockets_category(), "sockets layer");
     int err = platform::open_udp(socket);

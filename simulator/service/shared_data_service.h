@@ -24,6 +24,10 @@
 
 namespace vekxsim {
 
+// Whether text is one address the service can listen on: a dotted IPv4
+// address as the library reads addresses, and not a list of them.
+bool is_listen_address(const std::string &text);
+
 class SharedDataService {
  public:
   // Binds listen_address:port (port 0: the system picks; read it back with
