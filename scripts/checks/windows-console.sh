@@ -35,22 +35,6 @@ step() {
   shift
   if timeout 60 "$@"; then pass "$what"; else echo "FAIL: $what" >&2; exit 1; fi
 }
-# Waits up to $2 seconds for process $1 to end; its exit status in `status`.
-wait_for_exit() {
-  local pid=$1 seconds=$2
-  for _ in $(seq $((seconds * 10))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    status="none, still running after ${seconds} s"
-    return
-  fi
-  status=0
-  wait "$pid" || status=$?
-}
 
 missing="$(x_missing_tool)"
 [ -z "$missing" ] || { echo "FAIL: $missing is missing (scripts/install-deps.sh)" >&2; exit 1; }

@@ -203,10 +203,7 @@ kit_console() {
     kill "$console"
     return 1
   fi
-  if timeout 20 tail --pid="$console" -f /dev/null; then wait "$console" || status=$?; else
-    kill "$console"
-    status="none: still running after 20 s"
-  fi
+  wait_for_exit "$console" 20
   [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
   [ "$status" = 0 ]
 }

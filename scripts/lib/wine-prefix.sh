@@ -8,7 +8,8 @@
 #   - no debug output, and no offer to install Mono or Gecko.
 # wine_prefix_create exports WINEPREFIX, WINEDEBUG and WINEDLLOVERRIDES;
 # wine_prefix_remove ends the prefix's server and deletes the folder (call it
-# from the caller's EXIT trap). $wine64 and $wineserver are the programs.
+# from the caller's EXIT trap); wait_for_exit awaits a program with a bound.
+# $wine64 and $wineserver are the programs.
 wine64=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
@@ -33,4 +34,23 @@ wine_prefix_remove() {
   [ -n "${WINEPREFIX:-}" ] || return 0
   "$wineserver" -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
+}
+
+# Waits up to $2 seconds for process $1, a program started in the
+# background (a Windows one under Wine), to end: its exit status in
+# `status`, or why there is none; a program still running is killed.
+wait_for_exit() {
+  local pid=$1 seconds=$2
+  for _ in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    status="none, still running after ${seconds} s"
+    return
+  fi
+  status=0
+  wait "$pid" || status=$?
 }

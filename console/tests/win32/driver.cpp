@@ -121,8 +121,6 @@ int failNoWindow(const char *kind) {
   return 1;
 }
 
-}  // namespace
-
 // The operator reads the message box for a while (a box that closes itself
 // is gone by then), then presses its OK button.
 int closeMessage(double seconds) {
@@ -137,6 +135,8 @@ int closeMessage(double seconds) {
   if (!IsWindow(box) || !IsWindowVisible(box)) return fail("the message box closed before the operator closed it");
   return PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK on OK");
 }
+
+}  // namespace
 
 int main(int argc, char **argv) {
   const std::string action = argc > 1 ? argv[1] : "";
