@@ -74,10 +74,11 @@ vekx_common::CallContext Console::context(const char *field) const {
   return {.address_list = addressList_, .field = field, .node = *field != '\0' ? kNode : 0};
 }
 
-void Console::report(const char *function, const char *argument, vekx_common::ResultOrigin origin, const char *field) {
+void Console::report(const char *function, std::optional<std::string_view> argument, vekx_common::ResultOrigin origin,
+                     const char *field) {
   // A poll tick makes some twenty calls: text is made only for a failure.
   if (!FailureReports::isFailure(LastResult)) return;
-  const std::string quoted = argument != nullptr ? std::string("\"") + argument + "\"" : "";
+  const std::string quoted = argument ? "\"" + std::string(*argument) + "\"" : "";
   reports_.after(std::string(function) + "(" + quoted + ")", LastResult, origin, context(field));
 }
 
@@ -91,13 +92,13 @@ std::int16_t Console::vekRegisterProcess(std::int16_t processType, const std::st
   const std::string copy = bytesForTerminal(addressList);  // zero-terminated by c_str()
   LastResult = library_.registerProcess(processType, copy.c_str(), count);
   addressList_ = addressList;
-  report("VekRegisterProcess", addressList.c_str(), vekx_common::ResultOrigin::library, "");
+  report("VekRegisterProcess", addressList, vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 
 std::int16_t Console::vekCloseProcess() {
   LastResult = library_.closeProcess();
-  report("VekCloseProcess", nullptr, vekx_common::ResultOrigin::library, "");
+  report("VekCloseProcess", std::nullopt, vekx_common::ResultOrigin::library, "");
   return LastResult;
 }
 

@@ -14,7 +14,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "failure_reports.h"
 #include "library.h"
@@ -97,9 +99,10 @@ class Console {
   std::int16_t vekRead(const char *fieldName, std::int16_t bufferSize, void *buffer);
   std::int16_t vekWrite(const char *fieldName, std::int16_t dataLength, const void *data);
 
-  // A failed call's line on standard error, once (FailureReports); the
-  // argument is quoted in the line; a call without one passes nullptr.
-  void report(const char *function, const char *argument, vekx_common::ResultOrigin origin, const char *field);
+  // A failed call's line on standard error, once (FailureReports), with
+  // the call's argument quoted where it has one.
+  void report(const char *function, std::optional<std::string_view> argument, vekx_common::ResultOrigin origin,
+              const char *field);
   vekx_common::CallContext context(const char *field) const;
   // The status box's tooltip, given to the window only when it changes.
   void showStatusToolTip(const std::string &text);
