@@ -1,7 +1,7 @@
 """Python's words for each result are those of the project's one table of
 result meanings, and each result raises the exception it names."""
 
-from pathlib import Path
+import dataclasses
 
 import pytest
 
@@ -9,19 +9,20 @@ import vekxapi
 from vekxapi import meanings
 from vekxapi.errors import error_for
 
-TABLE = Path(__file__).resolve().parents[2] / "common" / "result_meanings.txt"
 
-
-def table_rows():
-    """The table's rows as the manual pages and vekx read them."""
-    for line in TABLE.read_text(encoding="utf-8").splitlines():
-        if line.strip() and not line.lstrip().startswith("#"):
-            yield [cell.strip() for cell in line.split("|")]
-
-
-def test_the_package_has_every_row_of_the_table():
-    rows = {(origin, int(code)): [name, words, details] for origin, code, name, words, details in table_rows()}
-    assert {key: [m.name, m.words, m.details] for key, m in meanings.table().items()} == rows
+def test_the_table_s_rows_by_origin_and_code():
+    text = ("# origin | code | constant | words | details\n\n"
+            "library | -1 | VEKX_ALREADY_REGISTERED | already registered | Close the other one.\n"
+            "  sockets|10048|VEKX_WSAEADDRINUSE|address in use|Close it.  \n"
+            "library | 1 | VEKX_NO_ANSWER | no usable answer | Check the address.\n")
+    assert meanings.parse_table(text) == {
+        ("library", -1): meanings.Meaning("library", -1, "VEKX_ALREADY_REGISTERED", "already registered",
+                                          "Close the other one."),
+        ("sockets", 10048): meanings.Meaning("sockets", 10048, "VEKX_WSAEADDRINUSE", "address in use", "Close it."),
+        ("library", 1): meanings.Meaning("library", 1, "VEKX_NO_ANSWER", "no usable answer", "Check the address."),
+    }
+    assert meanings.code_of("VEKX_NO_ANSWER") == 1
+    assert meanings.meaning("library", 10048) is None, "a code is looked up with its origin"
 
 
 CLASSES = {"VEKX_ALREADY_REGISTERED": vekxapi.AlreadyRegistered, "VEKX_NOT_REGISTERED": vekxapi.NotRegistered,
@@ -30,9 +31,9 @@ CLASSES = {"VEKX_ALREADY_REGISTERED": vekxapi.AlreadyRegistered, "VEKX_NOT_REGIS
            "VEKX_BAD_ADDRESS": vekxapi.BadAddress}
 
 
-@pytest.mark.parametrize("origin, code, name, words, details", list(table_rows()))
+@pytest.mark.parametrize("origin, code, name, words, details",
+                         [dataclasses.astuple(row) for row in meanings.table().values()])
 def test_each_result_raises_its_exception_with_the_table_s_words(origin, code, name, words, details):
-    code = int(code)
     if code == 0:
         return  # success raises nothing
     if origin == "vekxsim":  # a status byte of the simulated terminal

@@ -2,26 +2,27 @@
 pointed at it for the test alone, and it is stopped after every test, a
 failing one included."""
 
+import json
 import os
 
 import pytest
 
-from vekxapi.simulator import option_arguments
-
 INNER_TESTS = """
 import json, os, pytest
 
-def record(vekxsim):
+def record(vekxsim, *fields):
     with open("seen.jsonl", "a") as f:
         f.write(json.dumps({"pid": vekxsim.process.pid, "port": vekxsim.port,
+                            "fields": [vekxsim.get(field).decode() for field in fields],
                             "terminal_port": os.environ["VEKX_TERMINAL_PORT"],
                             "local_port": os.environ["VEKX_LOCAL_PORT"],
                             "weight": vekxsim.command("status")["weight"],
                             "mailbox": vekxsim.command("events")["mailbox"]}) + "\\n")
 
-@pytest.mark.vekxsim(weight=7.5, power_up=True)
+# A True option stands alone, a False one is left out, a list repeats it.
+@pytest.mark.vekxsim(weight=7.5, power_up=True, quiet=True, lenient=False, field=["xx001=A", "xx002=B"])
 def test_marker(vekxsim):
-    record(vekxsim)
+    record(vekxsim, "xx001", "xx002")
 
 @pytest.mark.parametrize("vekxsim", [{"weight": 3}], indirect=True)
 def test_parameter(vekxsim):
@@ -38,15 +39,11 @@ def test_options_ports_and_stopping(pytester, monkeypatch):
     pytester.makepyfile(INNER_TESTS)
     result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin")
     result.assert_outcomes(passed=2, failed=1)
-    seen = [__import__("json").loads(line) for line in (pytester.path / "seen.jsonl").read_text().splitlines()]
-    assert [(s["weight"], s["mailbox"]) for s in seen] == [(7.5, 54), (3, 0), (0, 0)]
+    seen = [json.loads(line) for line in (pytester.path / "seen.jsonl").read_text().splitlines()]
+    assert [(s["weight"], s["mailbox"], s["fields"]) for s in seen] == [(7.5, 54, ["A", "B"]), (3, 0, []), (0, 0, [])]
     for s in seen:
         assert s["terminal_port"] == str(s["port"]) and s["local_port"].isdigit()
         with pytest.raises(ProcessLookupError):
             os.kill(s["pid"], 0)  # stopped and reaped
     assert "VEKX_TERMINAL_PORT" not in os.environ, "set for the test's duration only"
 
-
-def test_options_become_vekxsim_arguments():
-    assert option_arguments({"weight": 12.5, "lenient": True, "quiet": False, "field": ["a=1", "b"]}) == [
-        "--weight", "12.5", "--lenient", "--field", "a=1", "--field", "b"]

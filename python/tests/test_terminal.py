@@ -40,8 +40,10 @@ def eventually(condition, seconds=2.0):
 
 def test_one_way_requests_return_nothing_once_sent(vekxsim, terminal):
     vekxsim.fault("silent", True)  # no answer is awaited
-    assert terminal.display(1, "HELLO") is None
     shown = lambda: vekxsim.command("display").get("display_text", {}).get("text")
+    assert terminal.display(1, "SIXTEEN CHARS 16") is None  # as long as a display text is
+    assert eventually(lambda: shown() == "SIXTEEN CHARS 16")
+    assert terminal.display(1, "HELLO") is None
     assert eventually(lambda: shown() == "HELLO".ljust(16))
     assert terminal.reset_display(1) is None
     assert eventually(lambda: shown() is None)

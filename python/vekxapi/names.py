@@ -32,7 +32,8 @@ def node_of(field: str) -> int | None:
 
 
 def _sent(field: str) -> str:
-    return field[:SENT_LENGTH]
+    # The library takes a name up to its first NUL, as C does.
+    return field[:SENT_LENGTH].split("\0", 1)[0]
 
 
 def field_name_problem(field: str) -> str | None:

@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import ctypes
+import functools
 import os
 from collections.abc import Callable
 from types import TracebackType
@@ -26,17 +27,9 @@ Data = bytes | bytearray | memoryview | str
 
 # Field names as the library takes them, kept for the next call: reads in
 # a loop should cost little more than they cost from C.
-_names: dict[str, bytes] = {}
-_KEPT_NAMES = 1024
-
-
+@functools.lru_cache(maxsize=1024)
 def _name(field: str) -> bytes:
-    name = _names.get(field)
-    if name is None:
-        if len(_names) >= _KEPT_NAMES:
-            _names.clear()
-        name = _names[field] = field.encode(CODE_PAGE)
-    return name
+    return field.encode(CODE_PAGE)
 
 
 def _int16(value: int, what: str) -> int:
@@ -49,31 +42,6 @@ def _int16(value: int, what: str) -> int:
 def _bytes(data: Data) -> bytes:
     # A character outside Windows-1252 raises UnicodeEncodeError.
     return data.encode(CODE_PAGE) if isinstance(data, str) else bytes(data)
-
-
-def _reader(name: str, function: str, what: str, doc: str) -> Callable[..., bytes]:
-    """A read method that calls the library's function of that name. Made
-    here once for reads and formatted reads, without a further call in
-    between: a read from Python should cost little more than from C."""
-
-    def read(self: Terminal, field: str, size: int = READ_SIZE) -> bytes:
-        if size.__class__ is int and 0 <= size <= READ_SIZE:
-            buffer = self._buffer
-        elif 0 <= _int16(size, "size"):
-            buffer = ctypes.create_string_buffer(size)
-        else:
-            raise ValueError(f"size must not be negative: {size}")
-        # The library writes the count only for a reply it accepted: with a
-        # count, a result of 1 is the terminal's status, not "no answer".
-        self._count.value = -1
-        result = getattr(self._library, function)(_name(field), size, buffer, self._count_address)
-        if result:
-            call = "answered" if self._count.value >= 0 else "field"
-            raise error_for(result, call, self._cause(f"a {what} of {field}", node_of(field)), field)
-        return buffer[:self._count.value]
-
-    read.__name__, read.__qualname__, read.__doc__ = name, f"Terminal.{name}", doc
-    return read
 
 
 class Terminal:
@@ -143,9 +111,14 @@ class Terminal:
                  trace: TracebackType | None) -> None:
         self.close()
 
-    read = _reader("read", "VekReadC", "read", "The value of a field: at most size bytes of it.")
-    formatted_read = _reader("formatted_read", "VekFormattedReadC", "formatted read",
-                             "The value of a field as the terminal formats it: at most size bytes of it.")
+    def read(self, field: str, size: int = READ_SIZE) -> bytes:
+        """The value of a field: at most size bytes of it."""
+        return self._read(self._library.VekReadC, "read", field, size)
+
+    def formatted_read(self, field: str, size: int = READ_SIZE) -> bytes:
+        """The value of a field as the terminal formats it: at most size
+        bytes of it."""
+        return self._read(self._library.VekFormattedReadC, "formatted read", field, size)
 
     def read_text(self, field: str) -> str:
         """The value of a field as text: Windows-1252, cut at the first NUL."""
@@ -179,6 +152,22 @@ class Terminal:
             raise ValueError(f"code must be a whole number that fits 32 bits, not {code!r}")
         self._one_way(self._library.VekSendKeystrokeC, f"keystroke of kind {kind}", node,
                       _int16(node, "node"), _int16(kind, "kind"), code)
+
+    def _read(self, function: Callable[..., int], what: str, field: str, size: int) -> bytes:
+        if size.__class__ is int and 0 <= size <= READ_SIZE:
+            buffer = self._buffer
+        elif 0 <= _int16(size, "size"):
+            buffer = ctypes.create_string_buffer(size)
+        else:
+            raise ValueError(f"size must not be negative: {size}")
+        # The library writes the count only for a reply it accepted: with a
+        # count, a result of 1 is the terminal's status, not "no answer".
+        self._count.value = -1
+        result = function(_name(field), size, buffer, self._count_address)
+        if result:
+            call = "answered" if self._count.value >= 0 else "field"
+            raise error_for(result, call, self._cause(f"a {what} of {field}", node_of(field)), field)
+        return buffer.raw[:self._count.value]
 
     def _write(self, function: Callable[..., int], what: str, field: str, data: Data) -> None:
         value = _bytes(data)

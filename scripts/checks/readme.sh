@@ -2,10 +2,14 @@
 # The README's command blocks as a person uses them: each block marked
 #   <!-- readme check: prints "TEXT" -->
 # is pasted line by line into an interactive bash (with job control, as in
-# a terminal) under tmux, in a scratch folder that sees the build tree, and
-# must print TEXT; no job of it may be stopped by the shell, and it may
-# leave no file in the folder (in a checkout it would be an untracked file).
-# Needs the normal build in build/.
+# a terminal) under tmux, in a scratch folder that sees the checkout and its
+# build tree, and must print TEXT; no job of it may be stopped by the shell,
+# and it may leave no file in the folder (in a checkout it would be an
+# untracked file). A block that cannot run here (it installs packages or
+# builds for minutes) is marked
+#   <!-- readme check: not run: REASON -->
+# and a block with neither mark fails the check. Needs the normal build in
+# build/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -x "$root/build/bin/vekxsim" ] || { echo "readme check: build/ has no programs; build first"; exit 1; }
@@ -16,8 +20,16 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-ln -s "$root/build" "$work/build"
-ln -s "$root/vekxapi" "$work/vekxapi"
+for entry in "$root"/*; do ln -s "$entry" "$work/"; done
+
+# Every block carries a mark: an example nobody runs goes stale unseen.
+unmarked="$(awk '/^    / && previous !~ /^    / && previous !~ /^<!-- readme check: (prints "|not run: )/ {
+  printf " %d", NR } { previous = $0 }' "$root/README.md")"
+if [ -n "$unmarked" ]; then
+  echo "readme check FAILED: README.md blocks without a mark at lines$unmarked: mark each with" \
+    '<!-- readme check: prints "TEXT" --> (or not run: REASON)'
+  exit 1
+fi
 
 # The marked blocks: the expected text, then the block's lines.
 mapfile -t marks < <(grep -n '^<!-- readme check: prints "' "$root/README.md" | cut -d: -f1)
@@ -43,7 +55,7 @@ for mark in "${marks[@]}"; do
     echo "$screen"
     exit 1
   fi
-  left="$(find "$work" -mindepth 1 -maxdepth 1 ! -name build ! -name vekxapi -printf '%f ')"
+  left="$(find "$work" -mindepth 1 -maxdepth 1 ! -type l -printf '%f ')"
   if [ -n "$left" ]; then
     echo "readme check FAILED at README.md line $mark: the block left files in the checkout: $left"
     exit 1

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# clang-tidy (.clang-tidy) and cppcheck over the project's own sources, and
-# clang-format (.clang-format) over every C++ file: all must be clean. The
-# Windows-only sources (the console's window, the Winsock layer) go through
-# clang-tidy with the compile commands of a mingw-w64 build. Every step runs;
-# the summary counts those that passed and failed.
+# clang-tidy (.clang-tidy) and cppcheck over the project's own sources,
+# clang-format (.clang-format) over every C++ file, and mypy --strict over the
+# Python package: all must be clean. The Windows-only sources (the console's
+# window, the Winsock layer) go through clang-tidy with the compile commands
+# of a mingw-w64 build. Every step runs; the summary counts those that
+# passed and failed.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 passed=0
@@ -58,5 +59,7 @@ step cppcheck cppcheck --project=build-analysis/compile_commands.json --library=
   --inline-suppr --error-exitcode=1 --quiet -j 2 \
   --suppress=missingIncludeSystem --suppress=unmatchedSuppression --suppress=preprocessorErrorDirective \
   --suppress='*:*/build-analysis/*' --suppress='*:/usr/*'
+# The Python package's types as its annotations and py.typed promise them.
+step "mypy --strict" mypy --strict --cache-dir build-analysis/mypy-cache python/vekxapi
 echo "static analysis: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
