@@ -69,7 +69,11 @@ frmMain::frmMain(Library &library, QWidget *parent) : QWidget(parent) {
   controls_[kInitialFocus]->setFocus(Qt::OtherFocusReason);
 }
 
-frmMain::~frmMain() { showWaiting(false); }
+// A close during a wait has put the usual cursor back; a window destroyed
+// without closing (a test's) does it here.
+frmMain::~frmMain() {
+  if (waitCursor_) QGuiApplication::restoreOverrideCursor();
+}
 
 void frmMain::createControls() {
   for (ControlId id = 0; id < controls_.size(); ++id) controls_[id] = makeControl(layout::kControls[id], this);
