@@ -21,6 +21,9 @@ void Console::postCommand(std::uint8_t code) {
 }
 
 void Console::Wait_For_Vek() {
+  // The wait cursor shows from the first wait's start to the end of the
+  // outermost one, also where a click inside a pause waits again.
+  if (waits_++ == 0) view_.showWaiting(true);
   // A read that fails leaves the low byte as it was, so the wait goes on
   // until a read completes with a byte other than 255; the high byte stays
   // all ones whatever the terminal sends.
@@ -29,6 +32,8 @@ void Console::Wait_For_Vek() {
     vekRead(fields::command_mailbox, fields::kOneByte, &waitValue);
     Delay_Me(kMailboxPollPauseMs);
   }
+  // The close has put the usual cursor back already.
+  if (--waits_ == 0 && !closing_) view_.showWaiting(false);
 }
 
 // Nested pauses share Delay_Flag and Delay1: the tick that ends the inner

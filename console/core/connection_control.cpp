@@ -42,6 +42,8 @@ void Console::halt() {
   view_.stopTimer(TimerId::tmrVekPoll);
   view_.stopTimer(TimerId::Delay1);
   Delay_Flag = 0;
+  // The waits end at their next pass, which no longer touches the window.
+  if (waits_ > 0) view_.showWaiting(false);
 }
 
 }  // namespace ktrv

@@ -116,6 +116,8 @@ class Console {
   std::int16_t LastResult = 0;
   std::int16_t ReadLength = 0;
   std::uint8_t Delay_Flag = 0;
+  // Waits in progress, nested in each other's pauses.
+  int waits_ = 0;
   bool closing_ = false;
 };
 

@@ -8,15 +8,26 @@
 #include "display_text.h"
 #include "event_messages.h"
 #include "terminal_fields.h"
+#include "vekxapi.h"
 
 namespace ktrv {
+
+namespace {
+// A silent terminal holds every read of a tick for its three attempts of
+// 600 ms, and a tick runs to its end before any click is handled.
+constexpr const char *kSilentTerminalTicks =
+    "\nWhile the terminal does not answer, each poll tick waits out all 16 of its reads, up to 1.8 s each: "
+    "the window is busy for 25 to 29 s per tick, the weight stays as it was until the tick ends, and Stop or "
+    "Close Program takes effect only when the tick has ended.";
+}  // namespace
 
 // "STATUS=N" in words: the result with its cause, and what to do.
 std::string Console::statusToolTip(std::int16_t result, const char *field) const {
   using vekx_common::ResultOrigin;
   const vekx_common::CallContext call = context(field);
   return vekx_common::describe_result(result, ResultOrigin::read_or_write, call) + ".\n" +
-         vekx_common::result_details(result, ResultOrigin::read_or_write, call);
+         vekx_common::result_details(result, ResultOrigin::read_or_write, call) +
+         (result == VEKX_NO_ANSWER ? kSilentTerminalTicks : "");
 }
 
 void Console::tmrVekPoll_Timer() {

@@ -41,6 +41,9 @@ class View {
   virtual void waitForEvents() = 0;
   // Closes the window as its own close command does.
   virtual void requestClose() = 0;
+  // The wait cursor over the window while a command waits for the
+  // terminal, the usual cursor again afterwards.
+  virtual void showWaiting(bool waiting) = 0;
 
   // The text shown while the mouse rests on a control; an empty text shows
   // none.

@@ -183,6 +183,12 @@ inline constexpr int kButtonCaptionMargin = 1;
 inline constexpr int kButtonPressedShift = 1;
 inline constexpr int kButtonFocusInset = kButtonEdgeWidth + 1;
 
+// The status box shows the whole of its text: a text wider than the box at
+// the box's font ("STOPPED, STATUS=10048") is drawn in the largest smaller
+// size of the same face that shows all of it, down to this many pixels.
+inline constexpr const char *kWholeTextBox = "txtWeight";
+inline constexpr int kSmallestFittingPixels = 8;
+
 // Controls that take the keyboard focus, in tab order; the first one has the
 // focus when the window opens.
 inline constexpr std::array kTabOrder = std::to_array<const char *>({

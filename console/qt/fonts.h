@@ -7,12 +7,18 @@
 #define KTRV_FONTS_H
 
 #include <QFont>
+#include <QLineEdit>
 
 #include "window_layout.h"
 
 namespace ktrv {
 
 QFont makeFont(const layout::Font &font);
+
+// The box's layout font, or where the text is wider than the box's room for
+// text, the largest smaller pixel size of it (not below
+// layout::kSmallestFittingPixels) in which the whole text shows.
+QFont fontShowingWhole(const QLineEdit &box, const layout::Font &font, const QString &text);
 
 }  // namespace ktrv
 

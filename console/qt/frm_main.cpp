@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,6 +18,8 @@
 namespace ktrv {
 
 namespace {
+
+constexpr ControlId kWholeTextBox = controlId(layout::kWholeTextBox);
 
 QColor qColour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 std::uint32_t rgbOf(const QColor &c) { return static_cast<std::uint32_t>(c.rgb() & 0xFFFFFF); }
@@ -66,7 +69,11 @@ frmMain::frmMain(Library &library, QWidget *parent) : QWidget(parent) {
   controls_[kInitialFocus]->setFocus(Qt::OtherFocusReason);
 }
 
-frmMain::~frmMain() = default;
+// A close during a wait has put the usual cursor back; a window destroyed
+// without closing (a test's) does it here.
+frmMain::~frmMain() {
+  if (waitCursor_) QGuiApplication::restoreOverrideCursor();
+}
 
 void frmMain::createControls() {
   for (ControlId id = 0; id < controls_.size(); ++id) controls_[id] = makeControl(layout::kControls[id], this);
@@ -97,6 +104,10 @@ void frmMain::setText(ControlId control, const std::string &text) {
   if (auto *box = qobject_cast<QLineEdit *>(w)) {
     // A fresh text is shown from its first character, as in an edit box:
     // a text longer than the box shows its start, not its tail.
+    if (control == kWholeTextBox) {
+      const QFont fitting = fontShowingWhole(*box, layout::kControls[control].font, t);
+      if (fitting != box->font()) box->setFont(fitting);
+    }
     box->setText(t);
     box->setCursorPosition(0);
   } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
@@ -155,6 +166,17 @@ void frmMain::stopTimer(TimerId which) { timer(which)->stop(); }
 void frmMain::waitForEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
 
 void frmMain::requestClose() { close(); }
+
+// The window is the program's only one: the application's cursor is the
+// window's, over every control.
+void frmMain::showWaiting(bool waiting) {
+  if (waiting == waitCursor_) return;
+  waitCursor_ = waiting;
+  if (waiting)
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QGuiApplication::restoreOverrideCursor();
+}
 
 // As rich text, a tip breaks its long lines instead of running off the screen.
 void frmMain::setToolTip(ControlId control, const std::string &text) {

@@ -38,6 +38,7 @@ class frmMain : public QWidget, public View {
   void stopTimer(TimerId timer) override;
   void waitForEvents() override;
   void requestClose() override;
+  void showWaiting(bool waiting) override;
   void setToolTip(ControlId control, const std::string &text) override;
   void showFatalMessage(const std::string &title, const std::string &message) override;
 
@@ -53,6 +54,7 @@ class frmMain : public QWidget, public View {
   std::array<QWidget *, layout::kControls.size()> controls_{};
   QTimer *tmrVekPoll_ = nullptr;
   QTimer *Delay1_ = nullptr;
+  bool waitCursor_ = false;
   std::unique_ptr<Console> console_;
 };
 

@@ -84,19 +84,40 @@ FontSet::~FontSet() {
   for (const Made &m : made_) DeleteObject(m.handle);
 }
 
-HFONT FontSet::font(const layout::Font &font) {
+HFONT FontSet::font(const layout::Font &font, int pixels) {
   for (const Made &m : made_) {
-    if (std::strcmp(m.font.family, font.family) == 0 && m.font.points == font.points && m.font.bold == font.bold &&
+    if (std::strcmp(m.font.family, font.family) == 0 && m.pixels == pixels && m.font.bold == font.bold &&
         m.font.italic == font.italic)
       return m.handle;
   }
   // A negative height asks for the character height, not the cell's.
-  const HFONT handle =
-      CreateFontW(-layout::pixelsForPoints(font.points), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
-                  font.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(font.family).c_str());
-  made_.push_back({font, handle});
+  const HFONT handle = CreateFontW(-pixels, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE, FALSE,
+                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH | FF_DONTCARE, widen(font.family).c_str());
+  made_.push_back({font, pixels, handle});
   return handle;
+}
+
+void fitFontToText(FontSet &fonts, HWND box, const layout::Font &font, const std::wstring &text) {
+  RECT room{};
+  SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+  const HDC dc = GetDC(box);
+  int pixels = layout::pixelsForPoints(font.points);
+  HFONT f = fonts.font(font, pixels);
+  const HGDIOBJ old = SelectObject(dc, f);
+  SIZE extent{};
+  while (pixels > layout::kSmallestFittingPixels &&
+         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent) &&
+         extent.cx > room.right - room.left) {
+    f = fonts.font(font, --pixels);
+    SelectObject(dc, f);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(box, dc);
+  if (reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)) == f) return;
+  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+  // A new font sets the margins from its own widths.
+  SendMessageW(box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kTextMargin, kTextMargin));
 }
 
 HWND createControl(HWND parent, HINSTANCE instance, ControlId row, HFONT font) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "window_layout.h"
@@ -33,15 +34,24 @@ class FontSet {
   FontSet(const FontSet &) = delete;
   FontSet &operator=(const FontSet &) = delete;
   ~FontSet();
-  HFONT font(const layout::Font &font);
+  HFONT font(const layout::Font &face) { return font(face, layout::pixelsForPoints(face.points)); }
+  // The same face in another size, its character height in pixels.
+  HFONT font(const layout::Font &font, int pixels);
 
  private:
   struct Made {
     layout::Font font;
+    int pixels;
     HFONT handle;
   };
   std::vector<Made> made_;
 };
+
+// Gives a text box the font that shows the whole of text: the row's font,
+// or where the text is wider than the box's formatting rectangle, the
+// largest smaller size of it (not below layout::kSmallestFittingPixels) in
+// which all of it shows. The text itself is the caller's to set.
+void fitFontToText(FontSet &fonts, HWND box, const layout::Font &font, const std::wstring &text);
 
 // The child window for a row, at its place, with its caption and font.
 HWND createControl(HWND parent, HINSTANCE instance, ControlId row, HFONT font);

@@ -17,6 +17,8 @@ constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT_PTR kDelayTimer = 2;
 constexpr UINT_PTR timerNumber(TimerId timer) { return timer == TimerId::tmrVekPoll ? kPollTimer : kDelayTimer; }
 
+constexpr ControlId kWholeTextBox = controlId(layout::kWholeTextBox);
+
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // The rows of kTabOrder: the order Tab moves the focus in. The controls are
@@ -196,6 +198,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : controls_[kInitialFocus].hwnd);
       return 0;
+    case WM_SETCURSOR:
+      // A control asks its parent first: while a command waits, the wait
+      // cursor shows over the whole client area.
+      if (waitCursor_ && (reinterpret_cast<HWND>(wParam) != hwnd_ || LOWORD(lParam) == HTCLIENT)) {
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+        return TRUE;
+      }
+      break;
     case WM_CLOSE:
       // The close is never refused: the console ends every wait, closes the
       // registration, and the window goes.
@@ -274,7 +284,9 @@ void MainWindow::setText(ControlId control, const std::string &text) {
   if (hwnd == nullptr) return;
   // The poll writes the same texts every tick: only a change is drawn.
   if (this->text(control) != text) {
-    SetWindowTextW(hwnd, widen(text).c_str());
+    const std::wstring wide = widen(text);
+    if (control == kWholeTextBox) fitFontToText(fonts_, hwnd, layout::kControls[control].font, wide);
+    SetWindowTextW(hwnd, wide.c_str());
     if (layout::kControls[control].kind == Kind::CommandButton) InvalidateRect(hwnd, nullptr, FALSE);
   }
   if (layout::kControls[control].kind == Kind::TextBox) {
@@ -345,6 +357,18 @@ void MainWindow::quitDuringWait(WPARAM status) {
 
 void MainWindow::requestClose() {
   if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// The cursor changes at once where the mouse rests on the window, not only
+// when it next moves: the control under it is asked for its cursor again.
+void MainWindow::showWaiting(bool waiting) {
+  waitCursor_ = waiting;
+  POINT at{};
+  if (hwnd_ == nullptr || !GetCursorPos(&at)) return;
+  const HWND under = WindowFromPoint(at);
+  if (under != hwnd_ && !IsChild(hwnd_, under)) return;
+  const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(LOWORD(hit), WM_MOUSEMOVE));
 }
 
 void MainWindow::setToolTip(ControlId control, const std::string &text) {

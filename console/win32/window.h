@@ -44,6 +44,7 @@ class MainWindow : public View {
   void stopTimer(TimerId timer) override;
   void waitForEvents() override;
   void requestClose() override;
+  void showWaiting(bool waiting) override;
   void setToolTip(ControlId control, const std::string &text) override;
   void showFatalMessage(const std::string &title, const std::string &message) override;
 
@@ -76,6 +77,7 @@ class MainWindow : public View {
   std::array<Control, layout::kControls.size()> controls_{};
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
+  bool waitCursor_ = false;
   ToolTips toolTips_;
   std::unique_ptr<Console> console_;
 };

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Every option that PROGRAM --help prints must appear in its manual page
-# source, so that the page cannot fall behind the program.
+# source, with the same value name (--size N, --field NAME[=TEXT]), so that
+# the page cannot fall behind the program nor name a value otherwise.
 #   help_options_in_page.sh PROGRAM PAGE.scd
 set -eu
 program=$1
@@ -19,5 +20,20 @@ for option in $options; do
     missing=1
   fi
 done
+# Each option with its value name as --help writes it ("--log FILE" or
+# "--log=FILE"), against the page's "*--log* _FILE_" without its markup.
+plain_page=$(sed -e 's/[*_]//g' "$page")
+valued=$(printf '%s\n' "$help" | grep -o -E -e '--[a-z][a-z0-9-]*[ =][A-Z][A-Z0-9]*(\[[^] ]*\])?' |
+  sed -E -e 's/^(--[a-z0-9-]+)=/\1 /' | sort -u)
+old_ifs=$IFS
+IFS='
+'
+for pair in $valued; do
+  if ! printf '%s\n' "$plain_page" | grep -q -F -e "$pair"; then
+    echo "$(basename "$page") does not name the value of ${pair%% *} as $(basename "$program") --help does: $pair"
+    missing=1
+  fi
+done
+IFS=$old_ifs
 [ "$missing" -eq 0 ] && echo "$(basename "$page") names all of: $(printf '%s ' $options)"
 exit "$missing"

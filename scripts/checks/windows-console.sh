@@ -5,11 +5,15 @@
 # it types the address over the old one (a click, Ctrl+A, the keys), presses
 # Start, waits for the simulator's weight and power-up event, sends a KTRV
 # reset (whose handshake the simulator's traffic log must show), presses
-# Stop, starts a command that can only wait, and presses Close Program: the
-# console must exit with 0.
+# Stop; with the library's local port held by another socket it presses Start
+# again, and the status box must show "STOPPED, STATUS=10048"; then Stop, a
+# command that can only wait, and Close Program: the console must exit with
+# 0. The window's own tests (ktrv_win32_window_tests.exe) run on the same
+# display: the font the status box gets shows a five-digit code whole.
 # Screenshots of the window are saved in build-win64/: stopped, as the Linux
 # window's screenshot test takes it (and sampled at the same points), and
-# running before Stop (ktrv-console-windows.png).
+# running before Stop (ktrv-console-windows.png), and with the local port
+# taken (ktrv-console-windows-10048.png).
 # Then KTRVtest.exe without VEKXAPI.dll, and beside one that lacks VekRead,
 # must show a message that stays until OK is pressed, then end with status 2
 # and name what is missing. The Wine prefix has the fonts and colours of
@@ -22,6 +26,7 @@ source "$root/scripts/lib/x-display.sh"
 win64="$root/build-win64"
 shot="$win64/ktrv-console-windows.png"
 stopped_shot="$win64/ktrv-console-windows-stopped.png"
+port_shot="$win64/ktrv-console-windows-10048.png"
 
 driver=("$wine64" "$win64/ktrv_window_driver.exe")
 
@@ -41,8 +46,10 @@ missing="$(x_missing_tool)"
 
 work="$(mktemp -d)"
 console=""
+holder=""
 finish() {
   [ -z "$console" ] || kill "$console" 2>/dev/null || true
+  [ -z "$holder" ] || kill "$holder" 2>/dev/null || true
   vekxsim_stop
   wine_prefix_remove
   x_display_stop
@@ -63,7 +70,7 @@ window_facts "$root/build/console/window_facts.sh"
 vekxsim_start "$work" --weight 12.5
 
 echo "-- the console under wine64 on a virtual display"
-rm -f "$shot" "$stopped_shot"
+rm -f "$shot" "$stopped_shot" "$port_shot"
 x_display_start
 "$wine64" "$win64/KTRVtest.exe" 2>"$work/console.err" &
 console=$!
@@ -101,6 +108,25 @@ fi
 
 step "Stop" "${driver[@]}" click StopEther
 step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
+
+# Another socket holds the library's local port: every read fails with
+# 10048, five digits, which the status box must show whole.
+python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("", int(sys.argv[1])))
+print("held", flush=True)
+time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" &
+holder=$!
+for _ in $(seq 50); do grep -q held "$work/holder.out" && break; sleep 0.1; done
+step "the local port $VEKX_LOCAL_PORT is held" grep -q held "$work/holder.out"
+step "Start with the local port taken" "${driver[@]}" click IPupdate
+step "the poll shows the sockets error" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=10048" 10
+sleep 0.5
+window_screenshot "$port_shot" || failures=$((failures + 1))
+step "Stop" "${driver[@]}" click StopEther
+kill "$holder"
+holder=""
+step "the poll shows the stop again" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
 # Unregistered, a command waits for ever; Close Program ends the wait.
 step "a command that waits" "${driver[@]}" post-click TransComplete
 # It waits in GetMessage: a second of waiting takes next to no CPU.
@@ -116,6 +142,13 @@ wait_for_exit "$console" 20
 console=""
 if [ "$status" = 0 ]; then pass "KTRVtest.exe exits with 0"; else
   fail "KTRVtest.exe exits with $status: $(cat "$work/console.err")"
+fi
+
+# The window in-process: the font the status box gets for a five-digit code.
+if "$wine64" "$win64/ktrv_win32_window_tests.exe" >"$work/window_tests.out" 2>&1; then
+  pass "ktrv_win32_window_tests.exe: $(grep -c '^\[       OK' "$work/window_tests.out") passed"
+else
+  fail "ktrv_win32_window_tests.exe: $(cat "$work/window_tests.out")"
 fi
 
 # Without its library, and with a library that lacks a function.

@@ -67,7 +67,8 @@ const std::array option_rows{
               [](ProgramOptions &o, const std::string &) { o.terminal.lenient = true; return std::string(); }},
     OptionRow{"--script", "FILE", "run the control commands of FILE (with \"sleep MS\" lines) after start",
               [](ProgramOptions &o, const std::string &v) { o.script = v; return std::string(); }},
-    OptionRow{"--log", "FILE", "write the traffic log to FILE instead of standard output",
+    OptionRow{"--log", "FILE", "append the traffic log to FILE instead of writing it to standard\n"
+                                  "output",
               [](ProgramOptions &o, const std::string &v) { o.log_file = v; return std::string(); }},
     OptionRow{"--quiet", nullptr, "no traffic log lines (notes of the KTRV model still appear)",
               [](ProgramOptions &o, const std::string &) { o.quiet = true; return std::string(); }},

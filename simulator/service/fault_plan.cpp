@@ -36,17 +36,24 @@ void FaultPlan::claim_length_next_reply(std::uint16_t claimed) {
   claimed_length_ = claimed;
 }
 
-std::string FaultPlan::summary() {
+namespace {
+// "1 decoy", "2 decoys".
+std::string counted(std::size_t n, const char *one, const char *many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+}  // namespace
+
+std::vector<std::string> FaultPlan::in_force() {
   std::lock_guard lock(mutex_);
-  std::string out;
-  const auto add = [&](const std::string &fault) { out += (out.empty() ? "" : ", ") + fault; };
-  if (silent_) add("silent");
-  if (reply_delay_.count() > 0) add("reply delay " + std::to_string(reply_delay_.count()) + " ms");
-  if (drop_count_ > 0) add("dropping the next " + std::to_string(drop_count_) + " replies");
-  if (!decoys_.empty()) add(std::to_string(decoys_.size()) + " decoys before the next reply");
-  if (oversize_) add("next reply padded to " + std::to_string(*oversize_) + " bytes");
-  if (claimed_length_) add("next reply claims " + std::to_string(*claimed_length_) + " bytes");
-  return out.empty() ? "none" : out;
+  std::vector<std::string> out;
+  if (silent_) out.emplace_back("silent");
+  if (reply_delay_.count() > 0) out.push_back("reply delay " + std::to_string(reply_delay_.count()) + " ms");
+  if (drop_count_ > 0)
+    out.push_back("dropping the next " + counted(static_cast<std::size_t>(drop_count_), "reply", "replies"));
+  if (!decoys_.empty()) out.push_back(counted(decoys_.size(), "decoy", "decoys") + " before the next reply");
+  if (oversize_) out.push_back("next reply padded to " + std::to_string(*oversize_) + " bytes");
+  if (claimed_length_) out.push_back("next reply claims " + std::to_string(*claimed_length_) + " bytes");
+  return out;
 }
 
 FaultPlan::Outgoing FaultPlan::shape(Bytes reply) {

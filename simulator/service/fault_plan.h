@@ -46,8 +46,9 @@ class FaultPlan {
   };
   Outgoing shape(Bytes reply);
 
-  // The faults in force, e.g. "silent, reply delay 300 ms"; "none".
-  std::string summary();
+  // The faults in force, e.g. "silent", "reply delay 300 ms", "1 decoy
+  // before the next reply"; empty when there is none.
+  std::vector<std::string> in_force();
 
  private:
   std::mutex mutex_;

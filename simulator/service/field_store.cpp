@@ -63,6 +63,16 @@ std::uint8_t FieldStore::status(const std::string &name) const {
   return it == fields_.end() ? status::ok : it->second.status;
 }
 
+std::vector<std::string> FieldStore::faults() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> out;
+  for (const auto &[name, field] : fields_) {
+    if (field.status != status::ok) out.push_back(name + " answers with status " + std::to_string(field.status));
+    if (field.silent) out.push_back("reads of " + name + " go unanswered");
+  }
+  return out;
+}
+
 void FieldStore::set_lenient(bool lenient) {
   std::lock_guard lock(mutex_);
   lenient_ = lenient;

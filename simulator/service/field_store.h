@@ -39,6 +39,9 @@ class FieldStore {
   bool set_status(const std::string &name, std::uint8_t status);
   bool set_silent(const std::string &name, bool silent);
   std::uint8_t status(const std::string &name) const;  // 0 for a missing field
+  // The fields answered with a status of their own or not at all, in name
+  // order: "/t1/wt101 answers with status 3", "reads of /t1/bx251 go unanswered".
+  std::vector<std::string> faults() const;
   void set_lenient(bool lenient);
 
   // A read over the wire: the status to answer with and the value, or

@@ -255,6 +255,29 @@ TEST(Control, FaultWordsActOnTheWire) {
   EXPECT_TRUE(client.receive()) << "but after it";
 }
 
+// status left out the faults of single fields, and said "1 decoys".
+TEST(Control, StatusListsEveryFaultInForce) {
+  Terminal t;
+  const auto faults = [&] {
+    const std::string status = t.control("status");
+    return status.substr(status.find("faults: ") + 8);
+  };
+  EXPECT_EQ(faults(), "none");
+  t.control("decoy type");
+  EXPECT_EQ(faults(), "1 decoy before the next reply");
+  t.control("decoy name");
+  t.control("fieldstatus wt101 3");
+  t.control("fieldsilent bx251 on");
+  t.control("silent on");
+  EXPECT_EQ(faults(),
+            "silent, 2 decoys before the next reply, reads of /t1/bx251 go unanswered, "
+            "/t1/wt101 answers with status 3");
+  t.control("fieldstatus wt101 0");
+  t.control("fieldsilent bx251 off");
+  t.control("silent off");
+  EXPECT_EQ(faults(), "2 decoys before the next reply");
+}
+
 TEST(Control, QuitAndSleepEndTogether) {
   Terminal t;
   EXPECT_FALSE(t.quit_requested());

@@ -11,11 +11,11 @@
 
 namespace vekx_tool {
 
-const char usage_text[] = R"(usage: vekx read ADDR FIELD [--formatted] [--text|--dec|--hex] [--size N]
-       vekx write ADDR FIELD VALUE [--hex] [--formatted]
-       vekx display ADDR NODE TEXT
-       vekx reset-display ADDR NODE
-       vekx key ADDR NODE KIND CODE
+const char usage_text[] = R"(usage: vekx read ADDR FIELD [--formatted] [--text|--dec|--hex] [--size N] [-q]
+       vekx write ADDR FIELD VALUE [--hex] [--formatted] [-q]
+       vekx display ADDR NODE TEXT [-q]
+       vekx reset-display ADDR NODE [-q]
+       vekx key ADDR NODE KIND CODE [-q]
        vekx watch ADDR FIELD[:FORM]... [--interval MS] [--text|--dec|--hex] [--csv]
        vekx --help | --version
 )";
@@ -32,6 +32,8 @@ const char help_text[] = R"(  ADDR   the terminals' IPv4 addresses, comma-separa
   --size N     read buffer size 0..32767 (default 600)
   --interval MS  watch poll period 1..600000 ms (default 300)
   --csv        watch writes CSV lines: time,field,value,result
+  -q, --quiet  no result line for a success: standard output holds only the
+               values; failures are still reported
   --           ends the options: a VALUE or TEXT may start with --
 Values go to standard output, each library result to standard error as its
 number and meaning. Texts cross in Windows-1252, the terminal's code page.
@@ -48,6 +50,8 @@ using vekx_common::number_in_range;
 constexpr unsigned verb_bit(Action action) { return 1u << static_cast<unsigned>(action); }
 constexpr unsigned read_only = verb_bit(Action::read);
 constexpr unsigned read_and_watch = verb_bit(Action::read) | verb_bit(Action::watch);
+constexpr unsigned all_but_watch = verb_bit(Action::read) | verb_bit(Action::write) | verb_bit(Action::display) |
+                                   verb_bit(Action::reset_display) | verb_bit(Action::key);
 
 // The options, each with the commands it applies to. --text, --dec and
 // --hex are the value forms; only --hex applies to write, where it means
@@ -65,7 +69,10 @@ constexpr std::array option_rules{
     OptionRule{"--size", true, read_only},
     OptionRule{"--interval", true, verb_bit(Action::watch)},
     OptionRule{"--csv", false, verb_bit(Action::watch)},
+    OptionRule{"--quiet", false, all_but_watch},
 };
+// -q is --quiet.
+constexpr std::string_view quiet_short = "-q";
 
 // The arguments after the command word: options by name (with their
 // values) and operands in order.
@@ -92,6 +99,10 @@ std::string split_arguments(const std::vector<std::string> &args, Arguments &out
   bool options_ended = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string &a = args[i];
+    if (!options_ended && a == quiet_short) {
+      out.options.emplace_back("--quiet", std::string());
+      continue;
+    }
     if (options_ended || a.size() < 2 || a.compare(0, 2, "--") != 0) {
       out.operands.push_back(a);
       continue;
@@ -272,6 +283,7 @@ ParseResult parse_command_line(const std::vector<std::string> &args) {
   c.action = verb->action;
   c.address_list = a.operands[0];
   c.formatted = a.has("--formatted");
+  c.quiet = a.has("--quiet");
   if (std::string why = verb->fill(a, c, form.value_or(ValueForm::automatic)); !why.empty()) return refuse(why);
   return {c, ""};
 }

@@ -35,6 +35,7 @@ struct Command {
   int key_kind = 0;                       // key: 1 or 2
   int key_code = 0;                       // key: 0..255
   bool formatted = false;                 // --formatted
+  bool quiet = false;                     // -q, --quiet: no result line for a success
   bool csv = false;                       // watch --csv
   int buffer_size = default_buffer_size;  // read --size
   int interval_ms = default_interval_ms;  // watch --interval

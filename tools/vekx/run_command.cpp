@@ -8,9 +8,10 @@
 namespace vekx_tool {
 
 int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin,
-                  const CallContext &context) {
+                  const CallContext &context, bool quiet) {
   const ResultDescription d = describe_call_result(result, origin, context);
-  std::fprintf(err, "vekx: %s: %s\n", call.c_str(), d.text.c_str());
+  if (!quiet || d.exit_status != exit_status::success)
+    std::fprintf(err, "vekx: %s: %s\n", call.c_str(), d.text.c_str());
   return d.exit_status;
 }
 
@@ -62,7 +63,7 @@ int read_command(const Command &c, std::FILE *out, std::FILE *err) {
     std::fprintf(out, "%s\n", format_value(read.value, field.form).c_str());
   const int status = report_result(err, std::string(c.formatted ? "VekFormattedRead " : "VekRead ") + field.name,
                                    read.result, read.answered ? ResultOrigin::terminal : ResultOrigin::library,
-                                   {.address_list = c.address_list, .field = field.name});
+                                   {.address_list = c.address_list, .field = field.name}, c.quiet);
   if (read.filled)
     std::fprintf(err, "vekx: the value filled the %d-byte buffer and may be longer (--size)\n", c.buffer_size);
   return status;
@@ -77,7 +78,7 @@ int write_command(const Command &c, std::FILE *err) {
   const std::int16_t r =
       c.formatted ? VekFormattedWrite(field.c_str(), length, data) : VekWrite(field.c_str(), length, data);
   return report_result(err, std::string(c.formatted ? "VekFormattedWrite " : "VekWrite ") + field, r,
-                       ResultOrigin::read_or_write, {.address_list = c.address_list, .field = field});
+                       ResultOrigin::read_or_write, {.address_list = c.address_list, .field = field}, c.quiet);
 }
 
 // Display and keystroke requests are one-way datagrams: success means only
@@ -101,7 +102,7 @@ int one_way_command(const Command &c, std::FILE *err) {
       break;
   }
   call += std::to_string(c.node);
-  return report_result(err, call, r, ResultOrigin::one_way, {.address_list = c.address_list, .node = c.node});
+  return report_result(err, call, r, ResultOrigin::one_way, {.address_list = c.address_list, .node = c.node}, c.quiet);
 }
 
 }  // namespace

@@ -15,9 +15,10 @@ namespace vekx_tool {
 // Values go to out, result lines to err. Returns the exit status.
 int run_command(const Command &command, std::FILE *out, std::FILE *err);
 
-// "vekx: VekRead /t1/wt101: 0 success" on err; returns the exit status.
+// "vekx: VekRead /t1/wt101: 0 success" on err, a success not when quiet;
+// returns the exit status.
 int report_result(std::FILE *err, const std::string &call, std::int16_t result, ResultOrigin origin,
-                  const CallContext &context);
+                  const CallContext &context, bool quiet = false);
 
 // An address of the list in a short form (fewer than four parts) as the
 // address it stands for: "vekx: note: 127.0.01 is 127.0.0.1" on err, since

@@ -157,6 +157,7 @@ TEST_F(ConsoleTest, CommandsNestThreeDeepAndEachReturnsInnermostFirst) {
   Strings returned;
   window.at(150, [&] {
     window.at(150, [&] {
+      EXPECT_EQ(window.waitCursor, std::vector<bool>{true}) << "the outer wait shows the wait cursor";
       window.click(controlIdOf("StopEther"));
       window.click(controlIdOf("IPupdate"));  // Start again, inside two waits
       window.click(controlIdOf("BufFlush"));
@@ -169,6 +170,8 @@ TEST_F(ConsoleTest, CommandsNestThreeDeepAndEachReturnsInnermostFirst) {
   window.click(controlIdOf("TransComplete"));
   returned.push_back("TransComplete");
   EXPECT_EQ(returned, (Strings{"BufFlush", "SendReset", "TransComplete"}));
+  EXPECT_EQ(window.waitCursor, (std::vector<bool>{true, false}))
+      << "the wait cursor stays through the inner waits and goes with the outer one";
   const Strings described = terminal.described(false);
   EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=6b"), 1);
   EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=6c"), 1);
@@ -197,6 +200,7 @@ TEST_F(ConsoleTest, ClosingDuringNestedWaitsEndsThemAllAndClosesOnce) {
     closes += c.kind == Call::close;
   }
   EXPECT_EQ(closes, 2) << "Start's and the window's";
+  EXPECT_EQ(window.waitCursor, (std::vector<bool>{true, false})) << "the close takes the wait cursor away once";
   EXPECT_EQ(console.lastResult(), 0);
   EXPECT_FALSE(window.timerRunning(TimerId::tmrVekPoll));
   window.click(controlIdOf("SendReset"));

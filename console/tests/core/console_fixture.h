@@ -44,6 +44,7 @@ class FakeWindow : public View {
   void stopTimer(TimerId timer) override { timers_[timer].running = false; }
   void waitForEvents() override;
   void requestClose() override;
+  void showWaiting(bool waiting) override { waitCursor.push_back(waiting); }
   void setToolTip(ControlId c, const std::string &text) override { controls_.at(c).toolTip = text; }
   // Records the box, and whether the poll still ran when it showed.
   void showFatalMessage(const std::string &title, const std::string &message) override {
@@ -51,6 +52,8 @@ class FakeWindow : public View {
   }
   std::string toolTip(ControlId c) const { return controls_.at(c).toolTip; }
   Strings shownMessages;
+  // Each change of the wait cursor, in order: true shown, false gone.
+  std::vector<bool> waitCursor;
 
   // The operator clicks a control; a check box toggles first.
   void click(ControlId control);

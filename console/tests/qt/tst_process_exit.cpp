@@ -14,6 +14,8 @@ class tst_process_exit : public QObject {
  private slots:
   void withoutItsLibraryItEndsWithAMessage_data();
   void withoutItsLibraryItEndsWithAMessage();
+  void withoutADisplayItSaysHowToGetOne_data();
+  void withoutADisplayItSaysHowToGetOne();
 };
 
 namespace {
@@ -72,6 +74,35 @@ void tst_process_exit::withoutItsLibraryItEndsWithAMessage() {
   QCOMPARE(status, 2);
   QVERIFY2(errors.contains(named), qPrintable(errors));
   QVERIFY2(clock.elapsed() < 3000, "it ends at the first poll tick");
+}
+
+// KTRVtest --help aborted without a display (status 134). The two options
+// answer without one; the window says it needs one and how to get it.
+void tst_process_exit::withoutADisplayItSaysHowToGetOne_data() {
+  QTest::addColumn<QStringList>("arguments");
+  QTest::addColumn<int>("status");
+  QTest::addColumn<QString>("says");
+  QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("xvfb-run");
+  QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QStringLiteral("KTRVtest ");
+  QTest::newRow("the window") << QStringList{} << 1 << QStringLiteral("no display");
+}
+
+void tst_process_exit::withoutADisplayItSaysHowToGetOne() {
+  QFETCH(QStringList, arguments);
+  QFETCH(int, status);
+  QFETCH(QString, says);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(KTRVTEST_PATH), arguments);
+  QVERIFY(p.waitForFinished(10000));
+  const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+  const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
+  QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(p.exitCode(), status);
+  QVERIFY2((status == 0 ? out : errors).contains(says), qPrintable(out + errors));
+  if (status != 0) QVERIFY2(errors.contains(QStringLiteral("xvfb-run")), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(tst_process_exit)

@@ -8,7 +8,13 @@
 #include <QTimer>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "console_rig.h"
+#include "ktrv_fields.h"
 
 using namespace ktrv;
 using ktrv::test::ConsoleRig;
@@ -46,8 +52,10 @@ class tst_window : public QObject {
   void aClickAnywhereOnABoxTogglesIt();
   void aBoxShowsItsNewStateWhileItsHandlingWaits();
   void aLongTextIsShownFromItsStart();
+  void theStatusBoxShowsAFiveDigitCodeWhole();
   void theAcknowledgeButtonIsFilledWithItsNewColour();
   void closingDuringNestedWaitsEndsThem();
+  void closeProgramActsWithinOnePollPeriod();
 };
 
 void tst_window::tabOrderFollowsTheTableAndSpaceClosesAtStart() {
@@ -124,6 +132,37 @@ void tst_window::aLongTextIsShownFromItsStart() {
   QCOMPARE(box->cursorPosition(), 0);
 }
 
+// "STOPPED, STATUS=10048" is wider than the status box at the box's font,
+// whose last digit was cut off: it shows whole, in a smaller size of the
+// same face. The box need not scroll to show the text's end: the cursor at
+// its start stays where it was before the end was shown. A text that fits
+// keeps the layout's size.
+void tst_window::theStatusBoxShowsAFiveDigitCodeWhole() {
+  ConsoleRig rig;
+  QLineEdit *box = rig.box("txtWeight");
+  const QFont layoutFont = box->font();
+  const auto cursorX = [box] { return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(); };
+  for (const char *text : {"STOPPED, STATUS=10048", "STOPPED, STATUS=-32768", "STOPPED, STATUS=-2"}) {
+    rig.window().setText(controlId("txtWeight"), text);
+    box->grab();  // a painting scrolls the box to its cursor
+    const int start = cursorX();
+    box->end(false);
+    box->grab();
+    const int end = cursorX();
+    box->home(false);
+    QCOMPARE(cursorX(), start);
+    QCOMPARE(end - start, QFontMetrics(box->font()).horizontalAdvance(QString::fromLatin1(text)));
+    QCOMPARE(box->text(), QString::fromLatin1(text));
+    QCOMPARE(box->font().family(), layoutFont.family());
+    QCOMPARE(box->font().bold(), layoutFont.bold());
+  }
+  QCOMPARE(box->font().pixelSize(), layoutFont.pixelSize());
+  rig.window().setText(controlId("txtWeight"), "STOPPED, STATUS=10048");
+  QVERIFY(box->font().pixelSize() < layoutFont.pixelSize());
+  QCOMPARE(box->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x80));
+  QCOMPARE(box->geometry(), QRect(8, 152, 289, 33));
+}
+
 void tst_window::theAcknowledgeButtonIsFilledWithItsNewColour() {
   ConsoleRig rig;
   rig.control("event 110");
@@ -183,6 +222,40 @@ void tst_window::closingDuringNestedWaitsEndsThem() {
   rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
   QVERIFY(rig.window().isClosing());
   QVERIFY(!rig.window().isVisible());
+}
+
+// Close Program took 1.8 s with a terminal that answers: a poll tick runs to
+// its end before a click is handled, and a tick with an unanswered read
+// lasts its three attempts. Clicked just as a tick begins, Close Program
+// takes effect within one poll period.
+void tst_window::closeProgramActsWithinOnePollPeriod() {
+  using Clock = std::chrono::steady_clock;
+  ConsoleRig rig;
+  rig.start();
+  QVERIFY(rig.waitTicks(2));
+  Clock::time_point closedAt{};
+  QObject::connect(rig.button("ExitProg"), &QAbstractButton::clicked, &rig.window(),
+                   [&closedAt] { closedAt = Clock::now(); });
+  rig.clearTraffic();
+  std::atomic<Clock::rep> clickedAt{0};
+  // The operator, from outside the window's thread: clicks when the
+  // terminal has seen the first read of a fresh tick.
+  std::thread operatorThread([&rig, &clickedAt] {
+    const auto ticksBegun = [&rig] {
+      const std::vector<std::string> r = rig.requests();
+      return std::count(r.begin(), r.end(), std::string(vekx_common::ktrv::field::weight_selector));
+    };
+    const auto before = ticksBegun();
+    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(5);
+    while (ticksBegun() == before && Clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    clickedAt = Clock::now().time_since_epoch().count();
+    QMetaObject::invokeMethod(rig.button("ExitProg"), &QAbstractButton::click, Qt::QueuedConnection);
+  });
+  QTRY_VERIFY_WITH_TIMEOUT(rig.window().isClosing(), 10000);
+  operatorThread.join();
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      closedAt - Clock::time_point(Clock::duration(clickedAt.load())));
+  QVERIFY2(took.count() < layout::kPollIntervalMs, qPrintable(QStringLiteral("%1 ms").arg(took.count())));
 }
 
 QTEST_MAIN(tst_window)

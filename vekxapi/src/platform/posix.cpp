@@ -77,11 +77,23 @@ WaitOutcome wait_for(Socket s, short events, int timeout_us) {
 WaitOutcome wait_writable(Socket s, int timeout_us) { return wait_for(s, POLLOUT, timeout_us); }
 WaitOutcome wait_readable(Socket s, int timeout_us) { return wait_for(s, POLLIN, timeout_us); }
 
+// A connected socket reports the refusal of an earlier datagram (nothing
+// listens at the terminal's port) on its next send, which then sends
+// nothing; Winsock reports it on a receive and sends. The send is made once
+// more, so that a datagram the system takes counts as sent on both, and
+// the second of two one-way datagrams is not "not sent" where the first,
+// alone, was "sent".
 long send_datagram(Socket s, const std::uint8_t *data, std::size_t size) {
-  ssize_t n;
-  do n = ::send(s, data, size, MSG_NOSIGNAL);
-  while (n < 0 && errno == EINTR);
-  return static_cast<long>(n);
+  bool refusal_passed = false;
+  for (;;) {
+    const ssize_t n = ::send(s, data, size, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == ECONNREFUSED && !refusal_passed) {
+      refusal_passed = true;
+      continue;
+    }
+    return static_cast<long>(n);
+  }
 }
 
 long receive_datagram(Socket s, std::uint8_t *buf, std::size_t capacity) {
