@@ -147,7 +147,9 @@ ControlReply run_control_command(Terminal &terminal, std::string_view word, cons
 }
 
 ControlReply control_help() {
-  std::string out = "Commands (one per line; NAME is a full field name such as /t1/bx297 or just bx297):\n";
+  std::string out =
+      "Commands (one per line; NAME is a full field name such as /t1/bx297 or just bx297;\n"
+      "a word in double quotes is taken exactly, blanks included, with \\\" for a quote):\n";
   constexpr std::size_t column = 28;
   ReplyList commands;
   for (const ControlCommand &c : table) {
