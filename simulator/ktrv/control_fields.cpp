@@ -86,8 +86,9 @@ ControlReply set(Terminal &t, const Args &args) {
 }
 
 ControlReply sethex(Terminal &t, const Args &args) {
-  const auto bytes = vekx_common::parse_hex_bytes(args[1]);
-  if (!bytes) return ControlReply::refused("usage: sethex NAME HEX (not hex bytes: " + args[1] + ")");
+  const std::string hex = args.size() == 2 ? args[1] : std::string();
+  const auto bytes = vekx_common::parse_hex_bytes(hex);
+  if (!bytes) return ControlReply::refused("usage: sethex NAME [HEX] (not hex bytes: " + hex + ")");
   return set_value(t, args[0], *bytes);
 }
 

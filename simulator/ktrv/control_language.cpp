@@ -20,7 +20,7 @@ constexpr ControlCommand table[] = {
      "quotes to keep leading blanks (\"  X\") or to set nothing (\"\");\n"
      "creates the field; wt101 and wt501 follow the scale (weight W)",
      control::set, 1},
-    {"sethex", "NAME HEX", "field := bytes in hex (\"ff 00 1a\" or \"ff001a\"; \"\" for none)", control::sethex, 1},
+    {"sethex", "NAME [HEX]", "field := bytes in hex (\"ff 00 1a\" or \"ff001a\"; none: empty)", control::sethex, 1},
     {"setbyte", "NAME N", "field := the one byte N (0..255)", control::setbyte},
     {"fieldstatus", "NAME N", "answer this field with status N (0: normal again)", control::fieldstatus},
     {"fieldsilent", "NAME on|off", "leave reads of this field unanswered (writes still apply)", control::fieldsilent},
@@ -132,7 +132,8 @@ const ControlCommand *find_control_command(std::string_view word) {
 ControlReply run_control_line(Terminal &terminal, const std::string &typed) {
   std::string_view line = typed;
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-  if (control_text::trim(line).empty() || control_text::trim(line)[0] == '#') return ControlReply::done({});
+  if (const std::string trimmed = control_text::trim(line); trimmed.empty() || trimmed[0] == '#')
+    return ControlReply::done({});
   std::string why;
   const auto words = control_text::split_words(line, why);
   if (!words) return ControlReply::refused(why);

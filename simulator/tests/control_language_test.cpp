@@ -54,6 +54,16 @@ TEST(ControlLine, OtherCommandsTakeTheirWordsAndNoMore) {
   EXPECT_EQ(t.control("# \"an open quote in a comment"), "");
 }
 
+// A field of --field stored '?' for what Windows-1252 lacks, and went on.
+TEST(ControlLine, AFieldTextAtStartIsTakenLikeATypedOne) {
+  vekxsim::TerminalOptions options;
+  options.extra_fields = {"spare=\xE2\x82\xAC 1"};
+  EXPECT_EQ(vekxsim::Terminal(options).service().fields().get("/t1/spare"),
+            (std::vector<std::uint8_t>{0x80, ' ', '1'}));
+  options.extra_fields = {"spare=\xC5\x82"};
+  EXPECT_THROW(vekxsim::Terminal{options}, std::invalid_argument);
+}
+
 TEST(ControlText, DecimalNumbersAreFiniteAndPlainlyWritten) {
   for (const char *text : {"12.5", "-3", " 0.25 ", "1e3", "0"}) EXPECT_TRUE(control_text::decimal_number(text)) << text;
   for (const char *text : {"inf", "-infinity", "nan", "0x1p4", "1e999", "+5", "12,5", "1.5kg", "", " "})
