@@ -128,7 +128,7 @@ ParsedOptions parse_program_options(const std::vector<std::string> &args) {
       return {std::nullopt, vekx_common::unknown_word("option", name, names)};
     }
     if (row->value == nullptr && equals != std::string::npos)
-      return {std::nullopt, name + " takes no value (given " + args[i] + ")"};
+      return {std::nullopt, vekx_common::unwanted_value(name, args[i])};
     if (row->value != nullptr && equals == std::string::npos && i + 1 >= args.size())
       return {std::nullopt, std::string(row->name) + " needs a value (" + row->value + ")"};
     const std::string value = equals != std::string::npos ? args[i].substr(equals + 1)

@@ -106,7 +106,7 @@ std::string split_arguments(const std::vector<std::string> &args, Arguments &out
     const std::string name = a.substr(0, equals);
     const auto rule = std::find_if(option_rules.begin(), option_rules.end(), [&](auto &r) { return r.name == name; });
     if (rule == option_rules.end()) return vekx_common::unknown_word("option", name, names);
-    if (!rule->takes_value && equals != std::string::npos) return name + " takes no value (given " + a + ")";
+    if (!rule->takes_value && equals != std::string::npos) return vekx_common::unwanted_value(name, a);
     if (rule->takes_value && equals == std::string::npos && i + 1 >= args.size()) return a + " needs a value";
     std::string value = equals != std::string::npos ? a.substr(equals + 1) : rule->takes_value ? args[++i] : "";
     out.options.emplace_back(rule->name, std::move(value));
