@@ -99,6 +99,13 @@ Cp1252Text cp1252_exactly(std::string_view utf8) {
   return text;
 }
 
+std::string cp1252_refusal(const Cp1252Text &converted, std::string_view what) {
+  if (converted.malformed) return std::string(what) + " is not UTF-8 text";
+  if (converted.lacking)
+    return std::string(what) + " holds " + character_name(*converted.lacking) + ", which Windows-1252 lacks";
+  return {};
+}
+
 std::string character_name(char32_t character) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));

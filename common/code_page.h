@@ -32,6 +32,11 @@ struct Cp1252Text {
 };
 Cp1252Text cp1252_exactly(std::string_view utf8);
 
+// Why a text that cp1252_exactly could not convert cannot go, naming the
+// text as what: "VALUE holds "ł" (U+0142), which Windows-1252 lacks" or
+// "VALUE is not UTF-8 text"; empty for a complete conversion.
+std::string cp1252_refusal(const Cp1252Text &converted, std::string_view what);
+
 // A character as a message names it: "\"ł\" (U+0142)".
 std::string character_name(char32_t character);
 

@@ -68,6 +68,12 @@ std::string unknown_word(std::string_view kind, std::string_view typed, std::spa
   return text;
 }
 
+std::string unwanted_value(std::string_view option, std::string_view given) {
+  std::string why(option);
+  why.append(" takes no value (given ").append(given).append(")");
+  return why;
+}
+
 std::string refusal_lines(std::string_view program, std::string_view why) {
   return std::string(program) + ": " + std::string(why) + "\nsee " + std::string(program) + " --help\n";
 }

@@ -27,6 +27,10 @@ std::string nearest_word(std::string_view typed, std::span<const std::string_vie
 // "command".
 std::string unknown_word(std::string_view kind, std::string_view typed, std::span<const std::string_view> known);
 
+// "--quiet takes no value (given --quiet=yes)": an option without a value
+// given one after '='.
+std::string unwanted_value(std::string_view option, std::string_view given);
+
 // The two lines a program prints on standard error for a refused command
 // line: "vekxsim: WHY" and "see vekxsim --help".
 std::string refusal_lines(std::string_view program, std::string_view why);

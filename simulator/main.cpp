@@ -78,7 +78,7 @@ class Runner {
   // The answer to a line of standard input that is not run.
   void refuse_line(const std::string &why) {
     const vekxsim::ControlReply refused = vekxsim::ControlReply::refused(why);
-    say(json_ ? vekxsim::json_form(refused) : vekxsim::text_form(refused));
+    say(json_ ? vekxsim::json_line(vekxsim::json_form(refused)) : vekxsim::text_form(refused));
   }
 
   // Ends the script's sleep, the reading of standard input and the wait for
@@ -124,7 +124,8 @@ class Runner {
       pending.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
         if (overlong)
-          refuse_line("a line longer than " + std::to_string(longest_line) + " bytes was ignored");
+          refuse_line("a line longer than " + std::to_string(longest_line) +
+                      " bytes was ignored; send each command on a line of at most that many bytes");
         else
           run_line(pending.substr(0, end));
         overlong = false;

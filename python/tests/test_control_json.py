@@ -5,6 +5,8 @@ import json
 
 import pytest
 
+from vekxapi.simulator import Simulator, SimulatorError
+
 # Every command help lists, with arguments and a name its answer's data has
 # (None: a reply without data). quit comes last, as it ends the simulator.
 SAMPLES = [
@@ -35,8 +37,7 @@ def test_every_command_answers_in_json_with_its_data(vekxsim):
 
 
 def test_answers_carry_values_as_data(vekxsim):
-    # A field's bytes both as hex and as text (from Windows-1252), the
-    # arguments joined as the command's line has them.
+    # A field's bytes both as hex and as text (from Windows-1252).
     field = vekxsim.command("set", "Lit01", "A  \u20ac")
     assert field["bytes"] == {"hex": "41 20 20 80", "text": "A  \u20ac"}
     assert vekxsim.get("Lit01") == b"A  \x80"
@@ -47,8 +48,11 @@ def test_answers_carry_values_as_data(vekxsim):
 
 
 @pytest.mark.parametrize("line, error", [
-    ("get bx297", "not JSON: not a JSON value at byte 1"),
-    ('{"command": "get", "args": ["bx297"]', "not JSON: expected ',' or '}' at byte 37"),
+    ("get bx297", "not JSON: parse error at line 1, column 1"),
+    ('{"command": "get", "args": ["bx297"]', "not JSON: parse error at line 1, column 37"),
+    ('{"command": "get", "args": ["bx297", "junk"]}', "usage: get NAME (1 argument, not 2)"),
+    ('{"command": "get", "command": "set"}', '"command" is given twice'),
+    ('{"command": "set", "args": ["Lit01", "' + "x" * 5000 + '"]}', "a line longer than 4096 bytes was ignored"),
     ('{"command": "nothere"}', 'unknown command "nothere" (try help)'),
     ('{"command": "event", "args": [0]}', "usage: event 1..255"),
     ('{"command": "get", "args": [null]}', "args[0] is null; an argument is a string, a number, true or false"),
@@ -64,6 +68,7 @@ def test_traffic_and_notes_go_to_standard_error(vekxsim, terminal):
     vekxsim.event(104)
     # Answers are read as JSON: a log line among them would have failed it.
     (record,) = vekxsim.traffic(1)
+    assert vekxsim.notes[-1:] == [vekxsim.notes[-1]], "the notes slice like a list"
     assert record["inbound"] is False and record["field"] == "/t1/bx297"
     assert "OUT :" in vekxsim.wait_for_note("read /t1/bx297 -> /w1/w0001")
     vekxsim.wait_for_note("ktrv: event 104 posted")
@@ -73,3 +78,17 @@ def test_the_end_of_its_input_ends_it(vekxsim):
     # The program that drove it has gone; it must not hold its port on.
     vekxsim.process.stdin.close()
     assert vekxsim.process.wait(5) == 0
+
+
+# Each text goes as one JSON argument and comes back as it went: joined and
+# split again, it lost its leading and repeated blanks, or was no argument.
+@pytest.mark.parametrize("text", ["  X", "a  b ", "", "a\tb"])
+def test_a_text_set_comes_back_byte_for_byte(vekxsim, terminal, text):
+    assert vekxsim.set("Lit01", text)["bytes"]["text"] == text
+    assert terminal.read("/t1/Lit01") == text.encode("cp1252")
+
+
+def test_a_simulator_that_cannot_start_says_why():
+    with pytest.raises(SimulatorError, match=r"^vekxsim ended with status 2 before it said where it serves; "
+                                             r"it said: vekxsim: --weight inf: must be a decimal number"):
+        Simulator(weight="inf")

@@ -14,7 +14,7 @@ import socket
 import subprocess
 import threading
 from types import TracebackType
-from typing import Any
+from typing import Any, overload
 
 from .names import NODE_COUNT
 from .terminal import CODE_PAGE
@@ -48,6 +48,22 @@ def free_local_port() -> int:
             port: int = s.getsockname()[1]
         if port <= HIGHEST_LOCAL_PORT:
             return port
+
+
+class Notes(collections.deque[str]):
+    """The latest lines of vekxsim's traffic log and notes, oldest first;
+    a slice of them is a list (``notes[-5:]``)."""
+
+    @overload
+    def __getitem__(self, index: int) -> str: ...
+
+    @overload
+    def __getitem__(self, index: slice) -> list[str]: ...
+
+    def __getitem__(self, index: int | slice) -> str | list[str]:
+        if isinstance(index, slice):
+            return list(self)[index]
+        return super().__getitem__(index)
 
 
 class SimulatorError(Exception):
@@ -103,7 +119,7 @@ class Simulator:
         if not power_up:
             arguments.append("--no-power-up")
         self.arguments = arguments + option_arguments(options)
-        self.notes: collections.deque[str] = collections.deque(maxlen=KEPT_NOTES)
+        self.notes = Notes(maxlen=KEPT_NOTES)
         self._answers: queue.Queue[str | None] = queue.Queue()
         self._lock = threading.Lock()
         self._noted = threading.Condition()
@@ -118,7 +134,7 @@ class Simulator:
         for reader in self._readers:
             reader.start()
         try:
-            serving = self._next_answer(START_SECONDS, "to say where it serves")
+            serving = self._next_answer(START_SECONDS, "it said where it serves")
         except SimulatorError:
             self.stop(check=False)
             raise
@@ -157,19 +173,25 @@ class Simulator:
         with self._noted:
             if not self._noted.wait_for(seen, seconds):
                 raise SimulatorError(f"vekxsim noted nothing with {text!r} within {seconds} s; "
-                                     f"its last notes: {list(self.notes)[-5:]}")
+                                     f"its last notes: {self.notes[-5:]}")
         return found[0]
 
-    def _next_answer(self, seconds: float, waiting_for: str) -> dict[str, Any]:
+    def _next_answer(self, seconds: float, until: str) -> dict[str, Any]:
+        """The next answer line, waited for up to seconds; until says what
+        it would tell ("it said where it serves")."""
         try:
             line = self._answers.get(timeout=seconds)
         except queue.Empty:
-            raise SimulatorError(f"vekxsim did not answer within {seconds} s {waiting_for}; "
-                                 f"its last notes: {list(self.notes)[-5:]}") from None
+            raise SimulatorError(f"vekxsim did not answer within {seconds} s, waiting until {until}; "
+                                 f"its last notes: {self.notes[-5:]}") from None
         if line is None:
             self._answers.put(None)
-            raise SimulatorError(f"vekxsim ended (status {self.process.wait()}) before {waiting_for}; "
-                                 f"its last notes: {list(self.notes)[-5:]}")
+            status = self.process.wait()
+            # Its own last words (why it refused its options, say) come on
+            # standard error, which its reader takes to the end.
+            self._readers[1].join(STOP_SECONDS)
+            said = "; it said: " + " ".join(self.notes[-5:]) if self.notes else ""
+            raise SimulatorError(f"vekxsim ended with status {status} before {until}{said}")
         try:
             answer: dict[str, Any] = json.loads(line, object_pairs_hook=_object)
         except json.JSONDecodeError as e:
@@ -189,7 +211,7 @@ class Simulator:
                 self.process.stdin.flush()
             except OSError as e:
                 raise SimulatorError(f"vekxsim takes no more commands ({e}): it has ended") from e
-            return self._next_answer(seconds, f"to {line}")
+            return self._next_answer(seconds, f"it answered {line}")
 
     def command(self, name: str, *args: str | int | float | bool, seconds: float = ANSWER_SECONDS) -> dict[str, Any]:
         """Sends a control command with its arguments and returns the
@@ -203,11 +225,14 @@ class Simulator:
         return answer
 
     def set(self, field: str, value: str | bytes) -> dict[str, Any]:
-        """Sets a field to exactly this value, blanks included: bytes as
-        they are, a str in Windows-1252 (a character outside it raises
-        UnicodeEncodeError). Creates the field."""
-        data = value.encode(CODE_PAGE) if isinstance(value, str) else value
-        return self.command("sethex", field, data.hex())
+        """Sets a field to exactly this value, blanks included: a str as
+        text, which vekxsim stores in Windows-1252 (a character outside it
+        raises UnicodeEncodeError, and nothing is sent), bytes as they are.
+        Creates the field."""
+        if isinstance(value, str):
+            value.encode(CODE_PAGE)
+            return self.command("set", field, value)
+        return self.command("sethex", field, value.hex())
 
     def get(self, field: str) -> bytes:
         """A field's value."""
@@ -275,7 +300,7 @@ class Simulator:
                 except OSError:
                     pass  # a request it never read
         if check and status != 0:
-            raise SimulatorError(f"vekxsim ended with status {status}; its last notes: {list(self.notes)[-5:]}")
+            raise SimulatorError(f"vekxsim ended with status {status}; its last notes: {self.notes[-5:]}")
 
     def __enter__(self) -> Simulator:
         return self

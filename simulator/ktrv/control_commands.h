@@ -1,12 +1,14 @@
 // The functions of the control commands, one per command, by family; each
-// takes the rest of the line after the command word. control_language.cpp
-// puts them into its table with their help.
+// takes its arguments as a list, as many as its row in control_language.cpp
+// (which puts them into its table with their help) says it takes.
 #ifndef VEKXSIM_CONTROL_COMMANDS_H
 #define VEKXSIM_CONTROL_COMMANDS_H
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
+#include "control_language.h"
 #include "control_reply.h"
 #include "terminal.h"
 
@@ -14,7 +16,8 @@ namespace vekxsim {
 
 namespace control {
 
-using Run = ControlReply(Terminal &terminal, const std::string &arguments);
+using Args = ControlArguments;
+using Run = ControlReply(Terminal &terminal, const Args &args);
 
 // The simulator as a whole (control_session.cpp).
 Run help, status, traffic, log, sleep, quit;
@@ -28,6 +31,10 @@ Run weight, settle, drift, select;
 Run input, inputs, lower, display, outputs, command, delay;
 // Faults on the service's replies (control_faults.cpp).
 Run silent, drop, replydelay, decoy;
+
+// Why a text for the terminal cannot go in its Windows-1252, naming it
+// as what; empty when it can.
+std::string text_refusal(const std::string &text, std::string_view what);
 
 // A weight as the replies show it: "12.50".
 inline std::string weight_text(double weight) {

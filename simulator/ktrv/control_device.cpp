@@ -11,13 +11,12 @@ namespace vekxsim::control {
 using namespace control_text;
 namespace field = vekx_common::ktrv::field;
 
-ControlReply input(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  const auto on = on_off(arg.rest);
+ControlReply input(Terminal &t, const Args &args) {
+  const auto on = on_off(args[1]);
   // The input's number, or the own name of its field.
-  int number = static_cast<int>(whole_number(arg.word, 1, 12).value_or(0));
+  int number = static_cast<int>(whole_number(args[0], 1, 12).value_or(0));
   for (std::size_t i = 0; number == 0 && i < field::inputs.size(); ++i)
-    if (t.full_name(arg.word) == t.full_name(std::string(field::own_name(field::inputs[i]))))
+    if (t.full_name(args[0]) == t.full_name(std::string(field::own_name(field::inputs[i]))))
       number = static_cast<int>(i) + 1;
   if (number == 0 || !on) return ControlReply::refused("usage: input 1..12|p_1xx 0|1");
   t.model().set_input(number, *on);
@@ -26,7 +25,7 @@ ControlReply input(Terminal &t, const std::string &args) {
                             {{"input", number}, {"field", name}, {"on", *on}});
 }
 
-ControlReply inputs(Terminal &t, const std::string &) {
+ControlReply inputs(Terminal &t, const Args &) {
   const auto states = t.model().inputs();
   std::string out;
   ReplyList list;
@@ -37,14 +36,15 @@ ControlReply inputs(Terminal &t, const std::string &) {
   return ControlReply::done(out, {{"inputs", std::move(list)}});
 }
 
-ControlReply lower(Terminal &t, const std::string &args) {
-  t.model().set_lower_display(args);
-  const std::string shown = args.substr(0, field::lower_display_length);
+ControlReply lower(Terminal &t, const Args &args) {
+  if (std::string why = text_refusal(args[0], "TEXT"); !why.empty()) return ControlReply::refused(why);
+  t.model().set_lower_display(args[0]);
+  const std::string shown = args[0].substr(0, field::lower_display_length);
   return ControlReply::done("lower display \"" + shown + "\"", {{"text", shown}});
 }
 
 // The data holds display_text only while a text from the PC is shown.
-ControlReply display(Terminal &t, const std::string &) {
+ControlReply display(Terminal &t, const Args &) {
   const auto lines = t.model().display_lines();
   const auto text = t.service().display().text();
   ReplyItems data = {{"lines", ReplyList(lines.begin(), lines.end())}};
@@ -54,7 +54,7 @@ ControlReply display(Terminal &t, const std::string &) {
                             std::move(data));
 }
 
-ControlReply outputs(Terminal &t, const std::string &) {
+ControlReply outputs(Terminal &t, const Args &) {
   const auto outs = t.model().outputs();
   std::string out;
   ReplyList list;
@@ -65,15 +65,15 @@ ControlReply outputs(Terminal &t, const std::string &) {
   return ControlReply::done(out + "  (on/off: forced; -: not forced)", {{"outputs", std::move(list)}});
 }
 
-ControlReply command(Terminal &t, const std::string &args) {
-  const auto n = whole_number(args, 0, 255);
+ControlReply command(Terminal &t, const Args &args) {
+  const auto n = whole_number(args[0], 0, 255);
   if (!n) return ControlReply::refused("usage: command 0..255");
   t.model().run_command(static_cast<std::uint8_t>(*n));
   return ControlReply::done("command " + std::to_string(*n) + " carried out", {{"command", *n}});
 }
 
-ControlReply delay(Terminal &t, const std::string &args) {
-  const auto ms = whole_number(args, 0, longest_pause_ms);
+ControlReply delay(Terminal &t, const Args &args) {
+  const auto ms = whole_number(args[0], 0, longest_pause_ms);
   if (!ms) return ControlReply::refused(usage_ms("delay"));
   t.model().set_command_delay(std::chrono::milliseconds(*ms));
   return ControlReply::done("delay " + std::to_string(*ms) + " ms", {{"delay_ms", *ms}});

@@ -14,8 +14,8 @@ constexpr const char *queue_full = "event queue full";
 
 }  // namespace
 
-ControlReply event(Terminal &t, const std::string &args) {
-  const auto n = whole_number(args, 1, 255);
+ControlReply event(Terminal &t, const Args &args) {
+  const auto n = whole_number(args[0], 1, 255);
   if (!n) return ControlReply::refused("usage: event 1..255");
   if (!t.model().post_event(static_cast<std::uint8_t>(*n))) return ControlReply::refused(queue_full);
   const bool posted = t.model().event_in_mailbox() == *n && t.model().queued_events().empty();
@@ -23,7 +23,7 @@ ControlReply event(Terminal &t, const std::string &args) {
                             {{"event", *n}, {"posted", posted}});
 }
 
-ControlReply events(Terminal &t, const std::string &) {
+ControlReply events(Terminal &t, const Args &) {
   const std::uint8_t mailbox = t.model().event_in_mailbox();
   const auto queued = t.model().queued_events();
   std::string out = "mailbox " + std::to_string(mailbox) + ", queued:";
@@ -32,20 +32,19 @@ ControlReply events(Terminal &t, const std::string &) {
   return ControlReply::done(out, {{"mailbox", mailbox}, {"queued", number_list(queued)}});
 }
 
-ControlReply ack(Terminal &t, const std::string &) {
+ControlReply ack(Terminal &t, const Args &) {
   t.model().acknowledge_event();
   const std::uint8_t mailbox = t.model().event_in_mailbox();
   return ControlReply::done("event mailbox cleared, now " + std::to_string(mailbox), {{"mailbox", mailbox}});
 }
 
-ControlReply key(Terminal &t, const std::string &args) {
-  // The terminator is the last word; everything before it is the text.
-  const std::string all = trim(args);
-  const std::size_t cut = all.find_last_of(" \t");
-  const std::string key_word = cut == std::string::npos ? all : all.substr(cut + 1);
-  const std::string text = cut == std::string::npos ? std::string() : trim(all.substr(0, cut));
-  const auto code = terminator_code(key_word);
-  if (all.empty() || !code) return ControlReply::refused("usage: key TEXT TERMINATOR (code 0..255 or a key name)");
+ControlReply key(Terminal &t, const Args &args) {
+  // The text may be left out: the terminator alone ends an empty literal.
+  const std::string text = args.size() == 2 ? args[0] : std::string();
+  const auto code = terminator_code(args.back());
+  if (!code)
+    return ControlReply::refused("usage: key [TEXT] TERMINATOR (code 0..255 or a key name, not " + args.back() + ")");
+  if (std::string why = text_refusal(text, "TEXT"); !why.empty()) return ControlReply::refused(why);
   if (!t.model().key_literal(text, *code)) return ControlReply::refused(queue_full);
   const std::string name = terminator_name(*code);
   return ControlReply::done(
@@ -53,9 +52,10 @@ ControlReply key(Terminal &t, const std::string &args) {
       {{"text", text}, {"terminator", *code}, {"terminator_name", name}});
 }
 
-ControlReply serial(Terminal &t, const std::string &args) {
-  if (!t.model().serial_literal(args)) return ControlReply::refused(queue_full);
-  return ControlReply::done("serial \"" + args + "\"", {{"text", args}});
+ControlReply serial(Terminal &t, const Args &args) {
+  if (std::string why = text_refusal(args[0], "TEXT"); !why.empty()) return ControlReply::refused(why);
+  if (!t.model().serial_literal(args[0])) return ControlReply::refused(queue_full);
+  return ControlReply::done("serial \"" + args[0] + "\"", {{"text", args[0]}});
 }
 
 }  // namespace vekxsim::control

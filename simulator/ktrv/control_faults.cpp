@@ -20,29 +20,29 @@ constexpr DecoyWord decoy_words[] = {
 
 }  // namespace
 
-ControlReply silent(Terminal &t, const std::string &args) {
-  const auto on = on_off(args);
+ControlReply silent(Terminal &t, const Args &args) {
+  const auto on = on_off(args[0]);
   if (!on) return ControlReply::refused("usage: silent on|off");
   t.service().faults().set_silent(*on);
   return ControlReply::done(*on ? "silent: nothing is answered" : "answering again", {{"silent", *on}});
 }
 
-ControlReply drop(Terminal &t, const std::string &args) {
-  const auto n = whole_number(args, 0, 1000000);
+ControlReply drop(Terminal &t, const Args &args) {
+  const auto n = whole_number(args[0], 0, 1000000);
   if (!n) return ControlReply::refused("usage: drop N");
   t.service().faults().drop_next_replies(static_cast<int>(*n));
   return ControlReply::done("dropping the next " + std::to_string(*n) + " replies", {{"drop", *n}});
 }
 
-ControlReply replydelay(Terminal &t, const std::string &args) {
-  const auto ms = whole_number(args, 0, longest_pause_ms);
+ControlReply replydelay(Terminal &t, const Args &args) {
+  const auto ms = whole_number(args[0], 0, longest_pause_ms);
   if (!ms) return ControlReply::refused(usage_ms("replydelay"));
   t.service().faults().set_reply_delay(std::chrono::milliseconds(*ms));
   return ControlReply::done("replydelay " + std::to_string(*ms) + " ms", {{"reply_delay_ms", *ms}});
 }
 
-ControlReply decoy(Terminal &t, const std::string &args) {
-  const std::string kind = trim(args);
+ControlReply decoy(Terminal &t, const Args &args) {
+  const std::string kind = trim(args[0]);
   for (const DecoyWord &d : decoy_words) {
     if (kind != d.word) continue;
     t.service().faults().add_decoy(d.decoy);

@@ -6,11 +6,13 @@
 #include "control_commands.h"
 #include "control_text.h"
 #include "hex_bytes.h"
+#include "ktrv_fields.h"
 #include "traffic_line.h"
 
 namespace vekxsim::control {
 
 using namespace control_text;
+namespace field = vekx_common::ktrv::field;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -53,7 +55,7 @@ ControlReply set_value(Terminal &t, const std::string &name, Bytes value) {
 
 }  // namespace
 
-ControlReply fields(Terminal &t, const std::string &) {
+ControlReply fields(Terminal &t, const Args &) {
   t.model().refresh_weight();
   std::string out;
   ReplyList list;
@@ -66,54 +68,56 @@ ControlReply fields(Terminal &t, const std::string &) {
   return ControlReply::done(out, {{"fields", std::move(list)}});
 }
 
-ControlReply get(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  if (arg.word.empty()) return ControlReply::refused("usage: get NAME");
+ControlReply get(Terminal &t, const Args &args) {
   t.model().refresh_weight();
-  return show(t, t.full_name(arg.word));
+  return show(t, t.full_name(args[0]));
 }
 
-ControlReply set(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  if (arg.word.empty()) return ControlReply::refused("usage: set NAME TEXT");
-  const std::string bytes = vekx_common::cp1252_from_utf8(arg.rest);
-  return set_value(t, arg.word, Bytes(bytes.begin(), bytes.end()));
+ControlReply set(Terminal &t, const Args &args) {
+  const std::string name = t.full_name(args[0]);
+  // The model writes the weight fields on every read of them.
+  for (const char *weight_field : {field::weight_1, field::weight_5})
+    if (name == t.full_name(std::string(field::own_name(weight_field))))
+      return ControlReply::refused(name + " shows the scale's weight: set it with weight W");
+  const vekx_common::Cp1252Text text = vekx_common::cp1252_exactly(args[1]);
+  if (!text.complete())
+    return ControlReply::refused(vekx_common::cp1252_refusal(text, "TEXT") + " (set bytes with sethex NAME HEX)");
+  return set_value(t, name, Bytes(text.bytes.begin(), text.bytes.end()));
 }
 
-ControlReply sethex(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  const auto bytes = vekx_common::parse_hex_bytes(arg.rest);
-  if (arg.word.empty() || !bytes)
-    return ControlReply::refused("usage: sethex NAME HEX (not hex bytes: " + arg.rest + ")");
-  return set_value(t, arg.word, *bytes);
+ControlReply sethex(Terminal &t, const Args &args) {
+  const std::string hex = args.size() == 2 ? args[1] : std::string();
+  const auto bytes = vekx_common::parse_hex_bytes(hex);
+  if (!bytes) return ControlReply::refused("usage: sethex NAME [HEX] (not hex bytes: " + hex + ")");
+  return set_value(t, args[0], *bytes);
 }
 
-ControlReply setbyte(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  const auto n = whole_number(arg.rest, 0, 255);
-  if (arg.word.empty() || !n)
-    return ControlReply::refused("usage: setbyte NAME N (not a byte 0..255: " + arg.rest + ")");
-  return set_value(t, arg.word, {static_cast<std::uint8_t>(*n)});
+ControlReply setbyte(Terminal &t, const Args &args) {
+  const auto n = whole_number(args[1], 0, 255);
+  if (!n) return ControlReply::refused("usage: setbyte NAME N (not a byte 0..255: " + args[1] + ")");
+  return set_value(t, args[0], {static_cast<std::uint8_t>(*n)});
 }
 
-ControlReply fieldstatus(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  const auto n = whole_number(arg.rest, 0, 255);
-  if (arg.word.empty() || !n) return ControlReply::refused("usage: fieldstatus NAME 0..255");
-  const std::string name = t.full_name(arg.word);
+ControlReply fieldstatus(Terminal &t, const Args &args) {
+  const auto n = whole_number(args[1], 0, 255);
+  if (!n) return ControlReply::refused("usage: fieldstatus NAME 0..255");
+  const std::string name = t.full_name(args[0]);
   if (!t.service().fields().set_status(name, static_cast<std::uint8_t>(*n)))
     return ControlReply::refused("no field " + name);
   return ControlReply::done(name + " answers with status " + std::to_string(*n), {{"name", name}, {"status", *n}});
 }
 
-ControlReply fieldsilent(Terminal &t, const std::string &args) {
-  const Split arg = first_word(args);
-  const auto on = on_off(arg.rest);
-  if (arg.word.empty() || !on) return ControlReply::refused("usage: fieldsilent NAME on|off");
-  const std::string name = t.full_name(arg.word);
+ControlReply fieldsilent(Terminal &t, const Args &args) {
+  const auto on = on_off(args[1]);
+  if (!on) return ControlReply::refused("usage: fieldsilent NAME on|off");
+  const std::string name = t.full_name(args[0]);
   if (!t.service().fields().set_silent(name, *on)) return ControlReply::refused("no field " + name);
   return ControlReply::done("reads of " + name + (*on ? " go unanswered" : " are answered"),
                             {{"name", name}, {"silent", *on}});
+}
+
+std::string text_refusal(const std::string &text, std::string_view what) {
+  return vekx_common::cp1252_refusal(vekx_common::cp1252_exactly(text), what);
 }
 
 }  // namespace vekxsim::control

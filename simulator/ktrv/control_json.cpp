@@ -1,139 +1,133 @@
 #include "control_json.h"
 
-#include <charconv>
-#include <cmath>
-#include <variant>
+#include <set>
+#include <vector>
 
 #include "code_page.h"
-#include "control_language.h"
 #include "control_text.h"
 #include "hex_bytes.h"
-#include "json_text.h"
 
 namespace vekxsim {
 
 namespace {
 
-constexpr const char *request_form = "a request is one line such as {\"command\": \"get\", \"args\": [\"bx297\"]}";
+constexpr const char *request_form = "a request is one line such as {\"command\":\"get\",\"args\":[\"bx297\"]}";
 
-struct Request {
-  std::string word;
-  std::string arguments;  // as the command's line has them after its word
-};
-
-// One argument as the command's line has it; nothing for a value that
-// cannot be one.
-std::optional<std::string> argument_text(const json::Value &v) {
-  switch (v.kind) {
-    case json::Value::Kind::string:
-    case json::Value::Kind::number:
-      return v.text;
-    case json::Value::Kind::boolean:
-      return v.yes ? "on" : "off";
-    default:
-      return std::nullopt;
-  }
+// What a value is called in a message: "a string", "an object", "null".
+std::string kind_name(const nlohmann::json &v) {
+  if (v.is_null()) return "null";
+  return std::string(v.is_object() || v.is_array() ? "an " : "a ") + v.type_name();
 }
 
-// The request a line holds, or why it holds none.
-std::variant<Request, std::string> read_request(const std::string &line) {
-  std::string why;
-  const auto parsed = json::parse(line, why);
-  if (!parsed) return "not JSON: " + why + "; " + request_form;
-  if (parsed->kind != json::Value::Kind::object)
-    return std::string("the line holds ") + json::kind_name(parsed->kind) + ", not an object; " + request_form;
-  Request request;
-  bool named = false, given_args = false;
-  for (const auto &[name, value] : parsed->members) {
-    if (name == "command") {
-      if (named) return "\"command\" is given twice";
-      if (value.kind != json::Value::Kind::string)
-        return std::string("\"command\" must be a string, not ") + json::kind_name(value.kind);
-      named = true;
-      request.word = value.text;
-    } else if (name == "args") {
-      if (given_args) return "\"args\" is given twice";
-      if (value.kind != json::Value::Kind::array)
-        return std::string("\"args\" must be an array, not ") + json::kind_name(value.kind);
-      given_args = true;
-      for (std::size_t i = 0; i < value.items.size(); ++i) {
-        const auto text = argument_text(value.items[i]);
-        if (!text)
-          return "args[" + std::to_string(i) + "] is " + json::kind_name(value.items[i].kind) +
-                 "; an argument is a string, a number, true or false";
-        request.arguments += (i ? " " : "") + *text;
-      }
-    } else {
-      return "unknown member " + json::quoted(name) + "; a request has \"command\" and \"args\"";
-    }
-  }
-  if (!named) return std::string("\"command\" is missing; ") + request_form;
-  return request;
+// One argument as the command takes it; nothing for a value that cannot be
+// one.
+std::optional<std::string> argument_text(const nlohmann::json &v) {
+  if (v.is_string()) return v.get<std::string>();
+  if (v.is_number()) return v.dump();
+  if (v.is_boolean()) return v.get<bool>() ? "on" : "off";
+  return std::nullopt;
 }
 
-void append_value(std::string &out, const ReplyValue &value);
-
-void append_items(std::string &out, const ReplyItems &items) {
-  for (const auto &[name, value] : items) {
-    out += ", " + json::quoted(name) + ": ";
-    append_value(out, value);
-  }
-}
-
-void append_value(std::string &out, const ReplyValue &value) {
-  std::visit(
-      [&](const auto &v) {
+JsonAnswer value_json(const ReplyValue &value) {
+  return std::visit(
+      [](const auto &v) {
         using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, long long>) {
-          out += std::to_string(v);
-        } else if constexpr (std::is_same_v<T, double>) {
-          char text[32];
-          const auto end = std::to_chars(text, text + sizeof text, v).ptr;
-          out += std::isfinite(v) ? std::string(text, end) : "null";  // JSON has no infinity
-        } else if constexpr (std::is_same_v<T, bool>) {
-          out += v ? "true" : "false";
-        } else if constexpr (std::is_same_v<T, std::string>) {
-          out += json::quoted(v);
-        } else if constexpr (std::is_same_v<T, ReplyValue::Bytes>) {
-          out += "{\"hex\": " + json::quoted(vekx_common::hex_text(v)) +
-                 ", \"text\": " + json::quoted(vekx_common::utf8_from_cp1252(v)) + "}";
+        JsonAnswer out;
+        if constexpr (std::is_same_v<T, ReplyValue::Bytes>) {
+          out["hex"] = vekx_common::hex_text(v);
+          out["text"] = vekx_common::utf8_from_cp1252(v);
         } else if constexpr (std::is_same_v<T, ReplyList>) {
-          out += '[';
-          for (std::size_t i = 0; i < v.size(); ++i) {
-            if (i) out += ", ";
-            append_value(out, v[i]);
-          }
-          out += ']';
+          out = JsonAnswer::array();
+          for (const ReplyValue &item : v) out.push_back(value_json(item));
+        } else if constexpr (std::is_same_v<T, ReplyItems>) {
+          out = JsonAnswer::object();
+          for (const auto &[name, item] : v) out[name] = value_json(item);
         } else {
-          static_assert(std::is_same_v<T, ReplyItems>);
-          std::string inner;
-          append_items(inner, v);
-          out += '{' + (inner.empty() ? inner : inner.substr(2)) + '}';
+          out = v;  // a number (not finite: null), yes or no, a text
         }
+        return out;
       },
       value.value);
 }
 
 }  // namespace
 
-std::string json_form(const ControlReply &reply) {
-  std::string out = reply.ok ? "{\"ok\": true, \"reply\": " : "{\"ok\": false, \"error\": ";
-  out += json::quoted(reply.text);
-  append_items(out, reply.data);
-  return out + '}';
+std::variant<nlohmann::json, std::string> parse_json_line(std::string_view line) {
+  // The names of the objects open at the parser's place.
+  std::vector<std::set<std::string>> open;
+  std::string repeated;
+  const nlohmann::json::parser_callback_t note_names = [&](int, nlohmann::json::parse_event_t event,
+                                                           nlohmann::json &parsed) {
+    using Event = nlohmann::json::parse_event_t;
+    if (event == Event::object_start) {
+      open.emplace_back();
+    } else if (event == Event::object_end) {
+      open.pop_back();
+    } else if (event == Event::key && !open.back().insert(parsed.get<std::string>()).second && repeated.empty()) {
+      repeated = parsed.dump();
+    }
+    return true;
+  };
+  try {
+    nlohmann::json value = nlohmann::json::parse(line.begin(), line.end(), note_names);
+    if (!repeated.empty()) return repeated + " is given twice";
+    return value;
+  } catch (const nlohmann::json::parse_error &e) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 5: ..."
+    const std::string what = e.what();
+    const std::size_t cut = what.find("] ");
+    return "not JSON: " + (cut == std::string::npos ? what : what.substr(cut + 2)) + "; " + request_form;
+  }
 }
 
-std::string json_answer(Terminal &terminal, const std::string &line) {
+std::variant<JsonRequest, std::string> json_request(const nlohmann::json &request) {
+  if (!request.is_object()) return "the line holds " + kind_name(request) + ", not an object; " + request_form;
+  for (const auto &[name, value] : request.items())
+    if (name != "command" && name != "args")
+      return "unknown member " + nlohmann::json(name).dump() + "; a request has \"command\" and \"args\"";
+  const auto command = request.find("command");
+  if (command == request.end()) return std::string("\"command\" is missing; ") + request_form;
+  if (!command->is_string()) return "\"command\" must be a string, not " + kind_name(*command);
+  JsonRequest r{command->get<std::string>(), {}};
+  if (const auto args = request.find("args"); args != request.end()) {
+    if (!args->is_array()) return "\"args\" must be an array, not " + kind_name(*args);
+    for (std::size_t i = 0; i < args->size(); ++i) {
+      const auto text = argument_text((*args)[i]);
+      if (!text)
+        return "args[" + std::to_string(i) + "] is " + kind_name((*args)[i]) +
+               "; an argument is a string, a number, true or false";
+      r.args.push_back(*text);
+    }
+  }
+  return r;
+}
+
+JsonAnswer json_reply(Terminal &terminal, const nlohmann::json &request) {
+  const auto r = json_request(request);
+  if (const auto *why = std::get_if<std::string>(&r)) return json_form(ControlReply::refused(*why));
+  const auto &[command, args] = std::get<JsonRequest>(r);
+  return json_form(run_control_command(terminal, command, args));
+}
+
+std::string json_answer(Terminal &terminal, std::string_view line) {
   if (control_text::trim(line).empty()) return {};
-  const auto request = read_request(line);
-  if (const auto *why = std::get_if<std::string>(&request)) return json_form(ControlReply::refused(*why));
-  const auto &r = std::get<Request>(request);
-  return json_form(run_control_command(terminal, r.word, r.arguments));
+  const auto request = parse_json_line(line);
+  if (const auto *why = std::get_if<std::string>(&request)) return json_line(json_form(ControlReply::refused(*why)));
+  return json_line(json_reply(terminal, std::get<nlohmann::json>(request)));
+}
+
+JsonAnswer json_form(const ControlReply &reply) {
+  JsonAnswer out = {{"ok", reply.ok}, {reply.ok ? "reply" : "error", reply.text}};
+  for (const auto &[name, value] : reply.data) out[name] = value_json(value);
+  return out;
+}
+
+std::string json_line(const JsonAnswer &answer) {
+  return answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string json_serving_line(const std::string &address, std::uint16_t port, int node) {
-  return "{\"serving\": " + json::quoted(address) + ", \"port\": " + std::to_string(port) +
-         ", \"node\": " + std::to_string(node) + "}";
+  return json_line({{"serving", address}, {"port", port}, {"node", node}});
 }
 
 }  // namespace vekxsim

@@ -31,9 +31,9 @@ ReplyItems traffic_record(const TrafficRecord &r, const std::string &line) {
 
 }  // namespace
 
-ControlReply help(Terminal &, const std::string &) { return control_help(); }
+ControlReply help(Terminal &, const Args &) { return control_help(); }
 
-ControlReply status(Terminal &t, const std::string &) {
+ControlReply status(Terminal &t, const Args &) {
   KtrvModel &model = t.model();
   const auto queued = model.queued_events();
   const auto pending = model.pending_command();
@@ -60,15 +60,13 @@ ControlReply status(Terminal &t, const std::string &) {
   return ControlReply::done(out.str(), std::move(data));
 }
 
-ControlReply traffic(Terminal &t, const std::string &args) {
-  Split arg = first_word(args);
-  long n = 20;
-  if (const auto count = whole_number(arg.word, 1, 100000)) {
-    n = *count;
-    arg = first_word(arg.rest);
-  }
-  const std::string pattern = arg.word;
-  if (!arg.rest.empty()) return ControlReply::refused("usage: traffic [N] [FIELD-PATTERN]");
+ControlReply traffic(Terminal &t, const Args &args) {
+  // A count first, if any, then the pattern, if any.
+  const auto count = args.empty() ? std::nullopt : whole_number(args[0], 1, 100000);
+  const long n = count.value_or(20);
+  const std::size_t pattern_at = count ? 1 : 0;
+  if (args.size() > pattern_at + 1) return ControlReply::refused("usage: traffic [N] [FIELD-PATTERN] (N 1..100000)");
+  const std::string pattern = args.size() > pattern_at ? args[pattern_at] : std::string();
   std::vector<TrafficRecord> shown;
   for (auto &r : t.service().traffic().all())
     if (pattern.empty() || field_name_of(r).find(pattern) != std::string::npos) shown.push_back(std::move(r));
@@ -87,21 +85,21 @@ ControlReply traffic(Terminal &t, const std::string &args) {
   return ControlReply::done(out.empty() ? "no traffic" : out, {{"traffic", std::move(records)}});
 }
 
-ControlReply log(Terminal &t, const std::string &args) {
-  const auto on = on_off(args);
+ControlReply log(Terminal &t, const Args &args) {
+  const auto on = on_off(args[0]);
   if (!on) return ControlReply::refused("usage: log on|off");
   t.set_traffic_log(*on);
   return ControlReply::done(*on ? "traffic log on" : "traffic log off", {{"log", *on}});
 }
 
-ControlReply sleep(Terminal &t, const std::string &args) {
-  const auto ms = whole_number(args, 0, longest_pause_ms);
+ControlReply sleep(Terminal &t, const Args &args) {
+  const auto ms = whole_number(args[0], 0, longest_pause_ms);
   if (!ms) return ControlReply::refused(usage_ms("sleep"));
   t.sleep(std::chrono::milliseconds(*ms));
   return ControlReply::done({});
 }
 
-ControlReply quit(Terminal &t, const std::string &) {
+ControlReply quit(Terminal &t, const Args &) {
   t.interrupt();
   return ControlReply::done("bye");
 }

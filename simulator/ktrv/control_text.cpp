@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 
 namespace vekxsim::control_text {
 
@@ -60,16 +61,32 @@ std::string trim(std::string_view text) {
   return std::string(text.substr(b, e - b));
 }
 
-Split first_word(std::string_view line) {
-  std::size_t b = 0;
-  while (b < line.size() && is_blank(line[b])) ++b;
-  std::size_t e = b;
-  while (e < line.size() && !is_blank(line[e])) ++e;
-  std::size_t r = e;
-  while (r < line.size() && is_blank(line[r])) ++r;
-  std::string rest(line.substr(r));
-  while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n')) rest.pop_back();
-  return {std::string(line.substr(b, e - b)), rest};
+std::optional<std::vector<Word>> split_words(std::string_view line, std::string &why) {
+  std::vector<Word> words;
+  for (std::size_t i = 0;;) {
+    while (i < line.size() && is_blank(line[i])) ++i;
+    if (i == line.size()) return words;
+    Word w{{}, i, i, line[i] == '"'};
+    if (!w.quoted) {
+      while (i < line.size() && !is_blank(line[i])) w.text += line[i++];
+    } else {
+      for (++i; i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) ++i;
+        w.text += line[i];
+      }
+      if (i == line.size()) {
+        why = "the quote at character " + std::to_string(w.begin + 1) + " is not closed: end the text with \"";
+        return std::nullopt;
+      }
+      if (++i < line.size() && !is_blank(line[i])) {
+        why = "a blank must follow the closing quote at character " + std::to_string(i) +
+              " (write a quote inside quotes as \\\")";
+        return std::nullopt;
+      }
+    }
+    w.end = i;
+    words.push_back(std::move(w));
+  }
 }
 
 std::optional<long> whole_number(std::string_view text, long low, long high) {
@@ -77,11 +94,11 @@ std::optional<long> whole_number(std::string_view text, long low, long high) {
 }
 
 std::optional<double> decimal_number(std::string_view text) {
+  // from_chars in its general form reads no hex; it does read inf and nan.
   const std::string t = trim(text);
-  if (t.empty()) return std::nullopt;
-  char *end = nullptr;
-  const double value = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size() || value != value) return std::nullopt;  // junk or NaN
+  double value = 0;
+  const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (t.empty() || error != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -11,21 +11,28 @@
 
 namespace vekxsim::control_text {
 
-// Splits off the first word (separated by blanks); rest keeps its inner
-// blanks but loses the leading ones.
-struct Split {
-  std::string word;
-  std::string rest;
+// A word of a typed line: its text, and where it stands in the line (from
+// its first character to just past its last, quotes included).
+struct Word {
+  std::string text;
+  std::size_t begin = 0, end = 0;
+  bool quoted = false;
 };
-Split first_word(std::string_view line);
+// The words of a line, separated by blanks. A word that starts with a
+// double quote runs to the closing quote, blanks included, with \" for a
+// quote and \\ for a backslash inside. Nothing, and why, for a quote left
+// open or closed in the middle of a word.
+std::optional<std::vector<Word>> split_words(std::string_view line, std::string &why);
 
 std::string trim(std::string_view text);
 
 // A whole decimal number within [low, high] (0 <= low), blanks around it
 // allowed; nothing else (no sign, no trailing text).
 std::optional<long> whole_number(std::string_view text, long low, long high);
-// A decimal number such as 12.5 or -3.
+// A finite decimal number such as 12.5 or -3, blanks around it allowed;
+// not inf, nan or hex. decimal_form says so in a message.
 std::optional<double> decimal_number(std::string_view text);
+inline constexpr const char *decimal_form = "a decimal number such as 12.5 or -3";
 // "on"/"1"/"yes" or "off"/"0"/"no".
 std::optional<bool> on_off(std::string_view text);
 // A terminator key: a code 0..255 or a key name as the console shows it,

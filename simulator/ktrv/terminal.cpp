@@ -16,10 +16,13 @@ Terminal::Terminal(const TerminalOptions &options)
     const std::size_t equals = field.find('=');
     const std::string name = field.substr(0, equals);
     // Typed in UTF-8 like the control language's texts, kept in the
-    // terminal's Windows-1252.
-    const std::string text =
-        equals == std::string::npos ? std::string() : vekx_common::cp1252_from_utf8(field.substr(equals + 1));
+    // terminal's Windows-1252, which must have every character.
+    const vekx_common::Cp1252Text converted =
+        vekx_common::cp1252_exactly(equals == std::string::npos ? std::string() : field.substr(equals + 1));
     if (name.empty()) throw std::invalid_argument("a field needs a name: \"" + field + "\"");
+    if (!converted.complete())
+      throw std::invalid_argument("--field " + field + ": " + vekx_common::cp1252_refusal(converted, "its text"));
+    const std::string &text = converted.bytes;
     try {
       service_->fields().set(full_name(name), std::vector<std::uint8_t>(text.begin(), text.end()));
     } catch (const std::length_error &e) {

@@ -49,7 +49,7 @@ const std::array option_rows{
               [](ProgramOptions &o, const std::string &v) {
                 const auto w = control_text::decimal_number(v);
                 if (w) o.terminal.weight = *w;
-                return w ? std::string() : "--weight " + v + ": must be a number such as 12.5";
+                return w ? std::string() : "--weight " + v + ": must be " + control_text::decimal_form;
               }},
     OptionRow{"--delay", "MS", "time the command mailbox reads 255 before a command is taken (default 200)",
               [](ProgramOptions &o, const std::string &v) {
@@ -91,7 +91,7 @@ const std::array option_rows{
                 const auto x = control_text::decimal_number(v);
                 const bool ok = x && *x >= replay::slowest_speed && *x <= replay::fastest_speed;
                 if (ok) o.replay.speed = *x;
-                return ok ? std::string() : "--speed " + v + ": must be a number from 0.001 to 1000000";
+                return ok ? std::string() : "--speed " + v + ": must be a decimal number from 0.001 to 1000000";
               }},
     OptionRow{"--loop", nullptr, "with --replay: start over at the capture's end",
               [](ProgramOptions &o, const std::string &) { o.replay.loop = true; return std::string(); }},
@@ -115,16 +115,27 @@ ProgramOptions::ProgramOptions() { terminal.port = vekx::default_port; }
 ParsedOptions parse_program_options(const std::vector<std::string> &args) {
   ProgramOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const OptionRow *row = row_named(args[i] == "-h" ? "--help" : args[i]);
+    if (args[i] == "--") {
+      if (i + 1 < args.size()) return {std::nullopt, "vekxsim takes options only, not " + args[i + 1]};
+      break;
+    }
+    // --port=1701 as well as --port 1701.
+    const std::size_t equals = args[i].rfind("--", 0) == 0 ? args[i].find('=') : std::string::npos;
+    const std::string name = args[i].substr(0, equals);
+    const OptionRow *row = row_named(name == "-h" ? "--help" : name);
     if (row == nullptr) {
       std::array<std::string_view, option_rows.size()> names{};
       std::transform(option_rows.begin(), option_rows.end(), names.begin(), [](const OptionRow &r) { return r.name; });
-      return {std::nullopt, vekx_common::unknown_word("option", args[i], names)};
+      return {std::nullopt, vekx_common::unknown_word("option", name, names)};
     }
-    if (row->value != nullptr && i + 1 >= args.size())
+    if (row->value == nullptr && equals != std::string::npos)
+      return {std::nullopt, vekx_common::unwanted_value(name, args[i])};
+    if (row->value != nullptr && equals == std::string::npos && i + 1 >= args.size())
       return {std::nullopt, std::string(row->name) + " needs a value (" + row->value + ")"};
-    if (std::string why = row->apply(o, row->value != nullptr ? args[++i] : std::string()); !why.empty())
-      return {std::nullopt, why};
+    const std::string value = equals != std::string::npos ? args[i].substr(equals + 1)
+                              : row->value != nullptr     ? args[++i]
+                                                          : std::string();
+    if (std::string why = row->apply(o, value); !why.empty()) return {std::nullopt, why};
     if (o.help) break;
   }
   if (std::string problem = replay::misuse(o.replay); !problem.empty()) return {std::nullopt, problem};
@@ -141,6 +152,7 @@ std::string usage_text() {
     text += control_text::help_row(left, row.help, help_column);
   }
   return text +
+         "An option's value follows it as the next argument or after '=' (--port=0).\n"
          "Control commands are read from standard input line by line while it runs in\n"
          "the foreground (type \"help\"); end of input does not stop it (but with\n"
          "--control json); \"quit\", Ctrl-C or SIGTERM do.\n";

@@ -21,8 +21,25 @@ TEST(ProgramOptions, RefusalsNameTheOptionTheValueAndTheRange) {
       {{"--control", "xml"}, "--control xml: must be text or json"},
       {{"--control", "json", "--replay", "x.pcap"},
        "--control json drives the simulated terminal; --replay reads no commands"},
+      // strtod took these as numbers; the scale would show inf or 16.
+      {{"--weight", "inf"}, "--weight inf: must be a decimal number such as 12.5 or -3"},
+      {{"--weight=nan"}, "--weight nan: must be a decimal number such as 12.5 or -3"},
+      {{"--weight", "0x1p4"}, "--weight 0x1p4: must be a decimal number such as 12.5 or -3"},
+      {{"--port=70000"}, "--port 70000: must be a number from 0 to 65535"},
+      {{"--prot=0"}, "unknown option --prot (did you mean --port?)"},
+      {{"--quiet=yes"}, "--quiet takes no value (given --quiet=yes)"},
+      {{"--", "--port"}, "vekxsim takes options only, not --port"},
   };
   for (const auto &row : rows) EXPECT_EQ(parse_program_options(row.args).error, row.error);
+}
+
+TEST(ProgramOptions, AValueFollowsItsOptionOrComesAfterAnEqualsSign) {
+  const ParsedOptions parsed = parse_program_options({"--port=0", "--weight", "-3.5", "--field=a=b", "--quiet", "--"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->terminal.port, 0);
+  EXPECT_EQ(parsed.options->terminal.weight, -3.5);
+  EXPECT_EQ(parsed.options->terminal.extra_fields, std::vector<std::string>{"a=b"});
+  EXPECT_TRUE(parsed.options->quiet);
 }
 
 }  // namespace

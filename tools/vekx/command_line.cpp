@@ -35,6 +35,7 @@ const char help_text[] = R"(  ADDR   the terminals' IPv4 addresses, comma-separa
   -q, --quiet  no result line for a success: standard output holds only the
                values; failures are still reported
   --           ends the options: a VALUE or TEXT may start with --
+  An option's value follows it or comes after '=': --size=600, --interval=50.
 Values go to standard output, each library result to standard error as its
 number and meaning. Texts cross in Windows-1252, the terminal's code page.
 Display and keystroke requests are one-way datagrams that no reply confirms.
@@ -111,10 +112,15 @@ std::string split_arguments(const std::vector<std::string> &args, Arguments &out
       options_ended = true;
       continue;
     }
-    const auto rule = std::find_if(option_rules.begin(), option_rules.end(), [&](auto &r) { return r.name == a; });
-    if (rule == option_rules.end()) return vekx_common::unknown_word("option", a, names);
-    if (rule->takes_value && i + 1 >= args.size()) return a + " needs a value";
-    out.options.emplace_back(rule->name, rule->takes_value ? args[++i] : std::string());
+    // --size=600 as well as --size 600.
+    const std::size_t equals = a.find('=');
+    const std::string name = a.substr(0, equals);
+    const auto rule = std::find_if(option_rules.begin(), option_rules.end(), [&](auto &r) { return r.name == name; });
+    if (rule == option_rules.end()) return vekx_common::unknown_word("option", name, names);
+    if (!rule->takes_value && equals != std::string::npos) return vekx_common::unwanted_value(name, a);
+    if (rule->takes_value && equals == std::string::npos && i + 1 >= args.size()) return a + " needs a value";
+    std::string value = equals != std::string::npos ? a.substr(equals + 1) : rule->takes_value ? args[++i] : "";
+    out.options.emplace_back(rule->name, std::move(value));
   }
   return {};
 }
@@ -140,10 +146,7 @@ std::string node_operand(const std::string &text, Command &c) {
 // Text for the terminal: UTF-8 as typed, converted to Windows-1252.
 std::string terminal_text(const char *what, const std::string &text, std::string &bytes, const char *instead) {
   const vekx_common::Cp1252Text converted = vekx_common::cp1252_exactly(text);
-  if (converted.malformed) return std::string(what) + " is not UTF-8 text" + instead;
-  if (converted.lacking)
-    return std::string(what) + " holds " + vekx_common::character_name(*converted.lacking) +
-           ", which Windows-1252 lacks" + instead;
+  if (!converted.complete()) return vekx_common::cp1252_refusal(converted, what) + instead;
   bytes = converted.bytes;
   return {};
 }
@@ -285,6 +288,12 @@ ParseResult parse_command_line(const std::vector<std::string> &args) {
   c.formatted = a.has("--formatted");
   c.quiet = a.has("--quiet");
   if (std::string why = verb->fill(a, c, form.value_or(ValueForm::automatic)); !why.empty()) return refuse(why);
+  // The library sends the first characters that fit the name slot; a
+  // longer name would read or write another field.
+  for (const FieldSpec &f : c.fields)
+    if (f.name.size() > vekx::name_slot_size)
+      return refuse("FIELD " + f.name + " is longer than " + std::to_string(vekx::name_slot_size) +
+                    " characters; the terminal would get " + f.name.substr(0, vekx::name_slot_size));
   return {c, ""};
 }
 

@@ -24,6 +24,10 @@ TEST(CommandLine, ReadTakesOptionsAnywhereAfterTheCommandWord) {
   EXPECT_EQ(c.buffer_size, 8);
   EXPECT_EQ(parsed({"read", "a", "/t1/x"}).buffer_size, 600);
   EXPECT_EQ(parsed({"read", "a", "/t1/x"}).fields.at(0).form, ValueForm::automatic);
+  // The value after '=' as well; an '=' inside the value is its own.
+  EXPECT_EQ(parsed({"read", "a", "/t1/x", "--size=8"}).buffer_size, 8);
+  EXPECT_EQ(parsed({"watch", "a", "/t1/x", "--interval=50"}).interval_ms, 50);
+  EXPECT_EQ(parsed({"write", "a", "/t1/x", "--", "--size=8"}).value, (Bytes{'-', '-', 's', 'i', 'z', 'e', '=', '8'}));
 }
 
 // Texts are typed in UTF-8 and travel in Windows-1252; --hex passes bytes
@@ -82,6 +86,15 @@ TEST(CommandLine, RefusesWithAOneLineReason) {
       {{"key", "a", "1", "1", "AB"}, "CODE AB: must be a number from 0 to 255 or one character"},
       {{"watch", "a", "/t1/x", "--interval", "0"}, "--interval 0: must be a number from 1 to 600000 ms"},
       {{"watch", "a", "/t1/x:octal"}, "FORM must be text, dec or hex, not octal"},
+      {{"read", "a", "/t1/x", "--size="}, "--size \"\": must be a number from 0 to 32767"},
+      {{"read", "a", "/t1/x", "--formatted=yes"}, "--formatted takes no value (given --formatted=yes)"},
+      {{"read", "a", "/t1/x", "--sise=8"}, "unknown option --sise (did you mean --size?)"},
+      // The library would send the first ten characters: another field.
+      {{"read", "a", "/t1/abcdefGHIJ"},
+       "FIELD /t1/abcdefGHIJ is longer than 10 characters; the terminal would get "
+       "/t1/abcdef"},
+      {{"watch", "a", "/t1/wt101", "/t1/wt101xyz:hex"},
+       "FIELD /t1/wt101xyz is longer than 10 characters; the terminal would get /t1/wt101x"},
   };
   for (const auto &row : rows) EXPECT_EQ(parse_command_line(row.args).error, row.error);
 }

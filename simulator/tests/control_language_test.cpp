@@ -1,0 +1,74 @@
+// The typed control language: how a line becomes a command's arguments
+// (words, quotes, the text that keeps its blanks), how many a command
+// takes, and the numbers it reads.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "control_text.h"
+#include "terminal.h"
+
+namespace {
+
+namespace control_text = vekxsim::control_text;
+
+// The bytes of Lit01 after a typed set, or the refusal.
+std::string typed_set(vekxsim::Terminal &t, const std::string &rest) {
+  const vekxsim::ControlReply r = t.control_reply("set Lit01" + rest);
+  if (!r.ok) return "error: " + r.text;
+  const auto value = t.service().fields().get("/t1/Lit01");
+  return std::string(value->begin(), value->end());
+}
+
+TEST(ControlLine, TheTextOfSetIsTheRestOfTheLineOrExactlyWhatIsQuoted) {
+  vekxsim::Terminal t;
+  const struct {
+    std::string rest, stored;
+  } rows[] = {
+      {" HELLO  THERE ", "HELLO  THERE "},  // as typed, inner and trailing blanks kept
+      {" \"  X\"", "  X"},                  // quoted: leading blanks kept
+      {" \"\"", ""},                        // quoted: nothing
+      {"   \"a  b \"  ", "a  b "},          // blanks around the quotes are no part of it
+      {R"( "say \"hi\" \\o/")", R"(say "hi" \o/)"},
+      {" \"a\" b", "\"a\" b"},  // more than one word: as typed, quotes and all
+      {" x\r\n", "x"},          // a line end from another system is no part of it
+      {" \"open", "error: the quote at character 11 is not closed: end the text with \""},
+      {" \"a\"b", "error: a blank must follow the closing quote at character 13 (write a quote inside quotes as \\\")"},
+      {"", "error: usage: set NAME TEXT (2 arguments, not 1)"},
+      {" \xFF", "error: TEXT is not UTF-8 text (set bytes with sethex NAME HEX)"},
+      {" \xE2\x82\xAC", "\x80"},
+  };
+  for (const auto &row : rows) EXPECT_EQ(typed_set(t, row.rest), row.stored) << row.rest;
+}
+
+TEST(ControlLine, OtherCommandsTakeTheirWordsAndNoMore) {
+  vekxsim::Terminal t;
+  EXPECT_EQ(t.control("key LOT  42 A f6"), "keyed \"LOT  42 A\" ended by 1 (F6 Key)");
+  EXPECT_EQ(t.control("key \"  7\" enter"), "keyed \"  7\" ended by 8 (Enter Key)");
+  EXPECT_EQ(t.control("key enter"), "keyed \"\" ended by 8 (Enter Key)");
+  EXPECT_EQ(t.control("get \"Lit01\" junk"), "error: usage: get NAME (1 argument, not 2)");
+  EXPECT_EQ(t.control("event 104 105"), "error: usage: event N (1 argument, not 2)");
+  EXPECT_EQ(t.control("traffic 5 wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (0 to 2 arguments, not 3)");
+  EXPECT_EQ(t.control("traffic wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (N 1..100000)");
+  EXPECT_EQ(t.control("events"), "mailbox 54, queued: 51 51 51") << "the three literals; no refused line posted";
+  EXPECT_EQ(t.control("# \"an open quote in a comment"), "");
+}
+
+// A field of --field stored '?' for what Windows-1252 lacks, and went on.
+TEST(ControlLine, AFieldTextAtStartIsTakenLikeATypedOne) {
+  vekxsim::TerminalOptions options;
+  options.extra_fields = {"spare=\xE2\x82\xAC 1"};
+  EXPECT_EQ(vekxsim::Terminal(options).service().fields().get("/t1/spare"),
+            (std::vector<std::uint8_t>{0x80, ' ', '1'}));
+  options.extra_fields = {"spare=\xC5\x82"};
+  EXPECT_THROW(vekxsim::Terminal{options}, std::invalid_argument);
+}
+
+TEST(ControlText, DecimalNumbersAreFiniteAndPlainlyWritten) {
+  for (const char *text : {"12.5", "-3", " 0.25 ", "1e3", "0"}) EXPECT_TRUE(control_text::decimal_number(text)) << text;
+  for (const char *text : {"inf", "-infinity", "nan", "0x1p4", "1e999", "+5", "12,5", "1.5kg", "", " "})
+    EXPECT_FALSE(control_text::decimal_number(text)) << text;
+  EXPECT_EQ(control_text::decimal_number(" -3.75"), -3.75);
+}
+
+}  // namespace
