@@ -138,6 +138,10 @@ void WebPanel::Impl::routes() {
         },
         [subscriber](bool) { subscriber->close(); });
   });
+  server.Get("/api/openapi.json", [](const httplib::Request &, httplib::Response &res) {
+    const WebFile *file = web_file("/openapi.json");
+    answer(res, 200, std::string(file->body), std::string(file->type).c_str());
+  });
   server.Get(R"(/[^/]*)", [](const httplib::Request &req, httplib::Response &res) {
     const WebFile *file = web_file(req.path);
     if (file == nullptr) return refuse(res, 404, "no " + req.path + " here; the panel is at /");
