@@ -100,7 +100,7 @@ const text = (bytes) => (bytes ? bytes.text.replace(/\0+$/, "") : "");
 function showState(state) {
   showVocabulary(state);
   $("where").textContent = "node " + state.node + ", UDP port " + state.port;
-  $("display-text").textContent = state.display_text ?? "";
+  $("display-text").textContent = text(state.display_text);
   state.display_lines.forEach((line, i) => { $("line-" + (i + 1)).textContent = line; });
   $("weight-shown").textContent = text(state.weight_shown);
   $("lower").textContent = text(state.lower_display);
@@ -135,7 +135,7 @@ function traceRowShown(row) {
 }
 
 function traceCells(row) {
-  const time = new Date(row.time_ms).toISOString().slice(11, 23);
+  const time = new Date(row.time_ms).toTimeString().slice(0, 8) + "." + String(row.time_ms % 1000).padStart(3, "0");
   return [time, row.inbound ? "in" : "out", row.operation, row.field ?? "", row.sequence ?? "", row.status ?? "",
     row.value ?? row.line];
 }
@@ -200,7 +200,7 @@ function drawPlot() {
   g.fillStyle = "#000";
   g.font = "12px sans-serif";
   g.fillText("In 1..In 12", 4, 12 * band + 8);
-  g.fillText("weight " + high.toFixed(2), 4, top + 4);
+  g.fillText("weight " + high.toFixed(2), 4, top + 18);
   g.fillText(low.toFixed(2), 4, h - 4);
 }
 
