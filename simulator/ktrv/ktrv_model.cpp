@@ -23,7 +23,6 @@ Bytes fixed_text(const std::string &text, std::size_t size, char fill) {
   return out;
 }
 
-
 }  // namespace
 
 std::string command_name(std::uint8_t code) {

@@ -138,8 +138,9 @@ ParsedOptions parse_program_options(const std::vector<std::string> &args) {
   if (std::string problem = replay::misuse(o.replay); !problem.empty()) return {std::nullopt, problem};
   if (o.web_token_file && !o.web) return {std::nullopt, "--web-token protects the panel of --web; give --web too"};
   if (o.web && !o.web_token_file && !web::is_loopback(o.web->address))
-    return {std::nullopt, "--web " + o.web->address + " is reachable from other PCs: give --web-token FILE with a "
-                          "token every request must carry, or serve on 127.0.0.1"};
+    return {std::nullopt, "--web " + o.web->address +
+                              " is reachable from other PCs: give --web-token FILE with a "
+                              "token every request must carry, or serve on 127.0.0.1"};
   if (o.web && o.replay.file) return {std::nullopt, "--web shows the simulated terminal; --replay has none to show"};
   if (o.json && o.replay.file)
     return {std::nullopt, "--control json drives the simulated terminal; --replay reads no commands"};

@@ -42,9 +42,7 @@ Json vocabulary() {
 
 // The adapter: the JSON control takes one request line and gives one
 // answer line.
-Json run_command(Terminal &terminal, const Json &request) {
-  return Json::parse(json_answer(terminal, request.dump()));
-}
+Json run_command(Terminal &terminal, const Json &request) { return Json::parse(json_answer(terminal, request.dump())); }
 
 std::optional<Json> command_request(const std::string &body, std::string &why) {
   Json request = Json::parse(body, nullptr, false);
@@ -70,16 +68,16 @@ Json terminal_state(Terminal &terminal) {
   state["outputs"] = ask(terminal, "outputs")["outputs"];
   const Json fields = ask(terminal, "fields")["fields"];
   const Json selector = field_value(fields, std::string(field::own_name(field::weight_selector)));
-  const bool first = selector.is_null() || selector["hex"].get<std::string>().empty() ||
-                     std::stoi(selector["hex"].get<std::string>().substr(0, 2), nullptr, 16) <=
-                         field::highest_selector_of_weight_1;
+  const bool first =
+      selector.is_null() || selector["hex"].get<std::string>().empty() ||
+      std::stoi(selector["hex"].get<std::string>().substr(0, 2), nullptr, 16) <= field::highest_selector_of_weight_1;
   const std::string weight_field(field::own_name(first ? field::weight_1 : field::weight_5));
   // The weight as the terminal shows it now: a read of the field.
   state["weight_shown"] = ask(terminal, "get", {weight_field}).value("bytes", Json());
   state["weight_field"] = weight_field;
-  for (const auto &[key, name] : {std::pair{"lower_display", field::lower_display},
-                                  std::pair{"command_mailbox", field::command_mailbox},
-                                  std::pair{"literal", field::literal}})
+  for (const auto &[key, name] :
+       {std::pair{"lower_display", field::lower_display}, std::pair{"command_mailbox", field::command_mailbox},
+        std::pair{"literal", field::literal}})
     state[key] = field_value(fields, std::string(field::own_name(name)));
   if (state.contains("pending_command"))
     state["pending_command_name"] = command_name(state["pending_command"].get<std::uint8_t>());

@@ -33,7 +33,8 @@ constexpr auto write_timeout = std::chrono::seconds(2);
 // Requests answered at once besides the event streams.
 constexpr std::size_t request_threads = 8;
 
-constexpr const char *security_policy = "default-src 'self'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'";
+constexpr const char *security_policy =
+    "default-src 'self'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'";
 
 void answer(httplib::Response &res, int status, const std::string &body, const char *type) {
   res.status = status;
@@ -112,8 +113,7 @@ void WebPanel::Impl::routes() {
     answer(res, 200, terminal_state(terminal).dump(), "application/json");
   });
   server.Get("/api/capture.pcap", [this](const httplib::Request &, httplib::Response &res) {
-    answer(res, 200, capture_pcap(terminal.service().traffic().all(), access.address),
-           "application/vnd.tcpdump.pcap");
+    answer(res, 200, capture_pcap(terminal.service().traffic().all(), access.address), "application/vnd.tcpdump.pcap");
     res.set_header("Content-Disposition", "attachment; filename=\"vekxsim.pcap\"");
   });
   server.Get("/api/events", [this](const httplib::Request &, httplib::Response &res) {

@@ -35,7 +35,7 @@ struct Route {
 };
 // The API's routes; the page's files are served beside them.
 inline constexpr std::array api_routes{
-    Route{"POST", "/api/command"},   Route{"GET", "/api/state"},        Route{"GET", "/api/events"},
+    Route{"POST", "/api/command"},     Route{"GET", "/api/state"},        Route{"GET", "/api/events"},
     Route{"GET", "/api/capture.pcap"}, Route{"GET", "/api/openapi.json"},
 };
 

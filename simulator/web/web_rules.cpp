@@ -69,8 +69,8 @@ std::optional<Refusal> refusal(const Access &access, const RequestFacts &request
       return Refusal{403, "a change from origin " + std::string(*request.origin) +
                               " is refused; change the terminal from the panel's own page or without Origin"};
     if (!is_json_type(request.content_type))
-      return Refusal{415, "a change must be sent as application/json, not \"" + std::string(request.content_type) +
-                              "\""};
+      return Refusal{415,
+                     "a change must be sent as application/json, not \"" + std::string(request.content_type) + "\""};
   }
   return std::nullopt;
 }
@@ -79,8 +79,7 @@ std::string parse_web_address(const std::string &text, std::string &address, std
   const std::size_t colon = text.rfind(':');
   address = colon == std::string::npos ? "127.0.0.1" : text.substr(0, colon);
   const std::string port_text = colon == std::string::npos ? text : text.substr(colon + 1);
-  if (!is_listen_address(address))
-    return "--web " + text + ": the address must be an IPv4 address such as 127.0.0.1";
+  if (!is_listen_address(address)) return "--web " + text + ": the address must be an IPv4 address such as 127.0.0.1";
   const auto n = vekx_common::whole_number(port_text, 0, 65535);
   if (!n) return "--web " + text + ": the port must be a number 0..65535 (0: the system picks)";
   port = static_cast<std::uint16_t>(*n);
