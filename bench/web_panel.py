@@ -7,21 +7,18 @@ table rows.
 """
 import http.client
 import json
-import os
 import statistics
-import subprocess
 import sys
 import threading
 import time
 import urllib.parse
-from pathlib import Path
 
-build = Path(sys.argv[1]).resolve()
-os.environ.setdefault("VEKXAPI_LIBRARY", str(build / "lib" / "libvekxapi.so.1"))
-os.environ.setdefault("VEKXSIM", str(build / "bin" / "vekxsim"))
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "python"))
+from built_library import c_reads as timed_reads
+from built_library import use_build
 
-from vekxapi.simulator import Simulator, free_local_port  # noqa: E402
+build = use_build(sys.argv[1])
+
+from vekxapi.simulator import Simulator  # noqa: E402
 
 READS = 5000
 REPETITIONS = 7
@@ -68,10 +65,7 @@ class Page(threading.Thread):
 
 
 def c_reads(port):
-    environment = dict(os.environ, VEKX_TERMINAL_PORT=str(port), VEKX_LOCAL_PORT=str(free_local_port()))
-    out = subprocess.run([str(build / "bin" / "read_loop"), str(READS)], env=environment, check=True,
-                         capture_output=True, text=True).stdout
-    return float(out)
+    return timed_reads(build, port, READS)
 
 
 def post_weight(url, weight):

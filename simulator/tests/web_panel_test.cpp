@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "capture_download.h"
@@ -139,13 +139,11 @@ TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReaso
 // make the panel's download useless.
 TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithTheTerminalOnItsPort) {
   const std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
-  char path[] = "/tmp/vekxsim-capture-XXXXXX";
-  const int fd = ::mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ::close(fd);
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("vekxsim-capture-" + std::to_string(::getpid()) + ".pcap")).string();
   std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1");
   const auto read = vekxsim::replay::read_capture(path);
-  std::remove(path);
+  std::filesystem::remove(path);
   ASSERT_EQ(read.size(), traffic.size());
   for (std::size_t i = 0; i < read.size(); ++i) {
     EXPECT_EQ(read[i].bytes, traffic[i].bytes);

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cstdio>
 #include <deque>
 #include <stdexcept>
 #include <thread>
@@ -171,7 +172,13 @@ void WebPanel::Impl::publish() {
   std::unique_lock lock(mutex);
   while (!stopping) {
     lock.unlock();
-    publish_once();
+    try {
+      publish_once();
+    } catch (const std::exception &e) {
+      // A state the page cannot be told of must not end the simulator; the
+      // next look may succeed.
+      std::fprintf(stderr, "vekxsim: the web panel could not publish the state: %s\n", e.what());
+    }
     lock.lock();
     stop_changed.wait_for(lock, publish_interval, [&] { return stopping; });
   }
