@@ -8,15 +8,13 @@ figures are taken one right after the other, so drift falls on both).
 """
 import os
 import statistics
-import subprocess
 import sys
 import time
-from pathlib import Path
 
-build = Path(sys.argv[1]).resolve()
-os.environ.setdefault("VEKXAPI_LIBRARY", str(build / "lib" / "libvekxapi.so.1"))
-os.environ.setdefault("VEKXSIM", str(build / "bin" / "vekxsim"))
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "python"))
+from built_library import c_reads as timed_reads
+from built_library import use_build
+
+build = use_build(sys.argv[1])
 
 import vekxapi  # noqa: E402
 from vekxapi.simulator import Simulator, free_local_port  # noqa: E402
@@ -26,10 +24,7 @@ REPETITIONS = 9
 
 
 def c_reads(port):
-    environment = dict(os.environ, VEKX_TERMINAL_PORT=str(port), VEKX_LOCAL_PORT=str(free_local_port()))
-    out = subprocess.run([str(build / "bin" / "read_loop"), str(READS)], env=environment, check=True,
-                         capture_output=True, text=True).stdout
-    return float(out)
+    return timed_reads(build, port, READS)
 
 
 def python_reads(terminal):

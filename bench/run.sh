@@ -15,6 +15,8 @@ if [ -x build-bench/bin/console_cpu_bench ]; then
   console_cpu=$(bench/console_cpu.sh build-bench)
 fi
 python_read=$(python3 bench/python_read.py build-bench)
+web_panel=$(python3 bench/web_panel.py build-bench)
 python3 bench/results.py "$out" "$console_cpu" "$python_read" > bench/RESULTS.md
+printf '\n## VekRead with the web panel followed\n\n%s\n' "$web_panel" >> bench/RESULTS.md
 rm -f "$out"
 cat bench/RESULTS.md

@@ -24,6 +24,8 @@
 #include "refusal_text.h"
 #include "terminal.h"
 #include "vekxapi.h"
+#include "terminal_door.h"
+#include "web_panel.h"
 
 namespace {
 
@@ -256,16 +258,35 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
     }
   });
   if (options.quiet) terminal->control("log off");
+  std::unique_ptr<vekxsim::web::WebPanel> panel;
+  if (options.web) {
+    vekxsim::web::Access access = *options.web;
+    if (options.web_token_file) {
+      std::string why;
+      access.token = vekxsim::web::read_token_file(*options.web_token_file, why);
+      if (!access.token) return refuse("--web-token: " + why);
+    }
+    try {
+      panel = std::make_unique<vekxsim::web::WebPanel>(*terminal, access);
+    } catch (const std::runtime_error &e) {
+      std::fprintf(stderr, "vekxsim: the web panel %s; choose another port with --web\n", e.what());
+      return 1;
+    }
+    std::fprintf(stderr, "vekxsim: web panel at %s\n", panel->url().c_str());
+  }
 
   // The prompt only where a person types the commands: standard input read,
   // a terminal, and this program in its foreground.
   const bool typed = options.read_stdin && ::isatty(STDIN_FILENO) && stdin_is_ours();
-  if (options.json)
-    runner.say(vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node));
-  else
+  if (options.json) {
+    const std::string serving =
+        vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node);
+    runner.say(panel ? vekxsim::web::serving_line_with_web(serving, panel->url()) : serving);
+  } else {
     runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " +
                options.terminal.listen_address + ":" + std::to_string(terminal->port()) +
                (typed ? " (type help for commands)" : ""));
+  }
 
   std::thread script_thread;
   if (options.script) script_thread = std::thread([&] { runner.run_script(*options.script, script); });
@@ -280,6 +301,7 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
   }
   if (script_thread.joinable()) script_thread.join();
   if (input.joinable()) input.join();
+  panel.reset();
   terminal.reset();
   return 0;
 }

@@ -17,7 +17,8 @@ and stops it after the test. ``terminal`` is a Terminal registered with it::
 vekxsim's options come from the marker's keywords or from the fixture's
 parameter (a dict, with indirect parametrization): weight=12.5 gives
 --weight 12.5, lenient=True gives --lenient, a list repeats its option
-(field=["xx001=HELLO"]), and power_up=True keeps the power-up event 54.
+(field=["xx001=HELLO"]), power_up=True keeps the power-up event 54, and
+web=0 starts its web panel on a free port (``vekxsim.web_url``).
 VEKXSIM may name the program's path; else it is found on PATH.
 """
 
@@ -35,7 +36,7 @@ from .terminal import TERMINAL_PORT_VARIABLE, Terminal
 def pytest_configure(config: pytest.Config) -> None:
     config.addinivalue_line(
         "markers", "vekxsim(**options): options of the test's simulated terminal (vekxsim's command-line options "
-        "as keywords: weight=12.5, delay=0, lenient=True, field=[...]; power_up=True keeps event 54)")
+        "as keywords: weight=12.5, delay=0, lenient=True, field=[...]; power_up=True keeps event 54; web=0 starts the web panel)")
 
 
 def simulator_options(request: pytest.FixtureRequest) -> dict[str, Any]:

@@ -142,6 +142,9 @@ class Simulator:
         self.address: str = serving["serving"]
         self.port: int = serving["port"]
         self.node: int = serving["node"]
+        #: The web panel's address ("http://127.0.0.1:PORT/") when started
+        #: with web=PORT (web=0: a port the system picks); None otherwise.
+        self.web_url: str | None = serving.get("web")
 
     def __repr__(self) -> str:
         return f"<vekxsim node {getattr(self, 'node', '?')} at {getattr(self, 'address', '?')}:" \

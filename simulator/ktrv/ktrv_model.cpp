@@ -23,6 +23,8 @@ Bytes fixed_text(const std::string &text, std::size_t size, char fill) {
   return out;
 }
 
+}  // namespace
+
 std::string command_name(std::uint8_t code) {
   switch (code) {
     case ktrv::command::single_line:
@@ -43,8 +45,6 @@ std::string command_name(std::uint8_t code) {
       return "unknown command";
   }
 }
-
-}  // namespace
 
 KtrvModel::KtrvModel(SharedDataService &service, const KtrvOptions &options)
     : service_(service),

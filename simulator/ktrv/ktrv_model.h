@@ -41,6 +41,9 @@ enum class OutputForce { none, off, on };
 // "on", "off" or "-" (not forced), as the control language shows it.
 const char *force_text(OutputForce f);
 
+// What a command code asks for: "output forcing"; "unknown command".
+std::string command_name(std::uint8_t code);
+
 class KtrvModel {
  public:
   // How many events may wait behind the one in the event mailbox; a post

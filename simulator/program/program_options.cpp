@@ -97,6 +97,15 @@ const std::array option_rows{
               [](ProgramOptions &o, const std::string &) { o.replay.loop = true; return std::string(); }},
     OptionRow{"--summary", nullptr, "with --replay: describe FILE instead of serving it",
               [](ProgramOptions &o, const std::string &) { o.replay.summary = true; return std::string(); }},
+    OptionRow{"--web", "[ADDR:]PORT", "serve the web panel and its HTTP API on ADDR (default 127.0.0.1)\n"
+                                      "and PORT (0 lets the system pick); see vekxsim(1)",
+              [](ProgramOptions &o, const std::string &v) {
+                o.web.emplace();
+                return web::parse_web_address(v, o.web->address, o.web->port);
+              }},
+    OptionRow{"--web-token", "FILE", "with --web: every request needs \"Authorization: Bearer TOKEN\", the\n"
+                                     "token on FILE's first line; needed for an address other than 127.x",
+              [](ProgramOptions &o, const std::string &v) { o.web_token_file = v; return std::string(); }},
     OptionRow{"--help", nullptr, "this text",
               [](ProgramOptions &o, const std::string &) { o.help = true; return std::string(); }},
 };
@@ -139,6 +148,12 @@ ParsedOptions parse_program_options(const std::vector<std::string> &args) {
     if (o.help) break;
   }
   if (std::string problem = replay::misuse(o.replay); !problem.empty()) return {std::nullopt, problem};
+  if (o.web_token_file && !o.web) return {std::nullopt, "--web-token protects the panel of --web; give --web too"};
+  if (o.web && !o.web_token_file && !web::is_loopback(o.web->address))
+    return {std::nullopt, "--web " + o.web->address +
+                              " is reachable from other PCs: give --web-token FILE with a "
+                              "token every request must carry, or serve on 127.0.0.1"};
+  if (o.web && o.replay.file) return {std::nullopt, "--web shows the simulated terminal; --replay has none to show"};
   if (o.json && o.replay.file)
     return {std::nullopt, "--control json drives the simulated terminal; --replay reads no commands"};
   return {o, ""};

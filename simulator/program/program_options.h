@@ -10,6 +10,7 @@
 
 #include "replay_program.h"
 #include "terminal.h"
+#include "web_rules.h"
 
 namespace vekxsim {
 
@@ -22,6 +23,10 @@ struct ProgramOptions {
   bool read_stdin = true;
   bool json = false;  // --control json: requests and answers as JSON lines
   replay::ReplayOptions replay;
+  // --web: the panel's address and port; its token is read from
+  // web_token_file at start.
+  std::optional<web::Access> web;
+  std::optional<std::string> web_token_file;
   bool help = false;
 };
 

@@ -6,12 +6,21 @@ namespace vekxsim {
 
 void TrafficRecorder::add(TrafficRecord record) {
   {
+    std::lock_guard lock(listener_mutex_);
+    if (listener_) listener_(record);
+  }
+  {
     std::lock_guard lock(mutex_);
     if (record.inbound) ++inbound_count_;
     records_.push_back(std::move(record));
     if (records_.size() > limits::traffic_records) records_.pop_front();
   }
   changed_.notify_all();
+}
+
+void TrafficRecorder::set_listener(std::function<void(const TrafficRecord &record)> listener) {
+  std::lock_guard lock(listener_mutex_);
+  listener_ = std::move(listener);
 }
 
 std::vector<TrafficRecord> TrafficRecorder::all() const {

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -32,12 +33,18 @@ class TrafficRecorder {
   // Waits until at least n datagrams have been received since the last
   // clear; returns the count seen (less than n when the timeout ran out).
   std::size_t wait_inbound(std::size_t n, std::chrono::milliseconds timeout) const;
+  // Is told of every datagram as it is recorded, on the service's thread: a
+  // listener must hand it on and return at once. Setting another (or none)
+  // waits for a call of the old one to return.
+  void set_listener(std::function<void(const TrafficRecord &record)> listener);
 
  private:
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   std::deque<TrafficRecord> records_;
   std::size_t inbound_count_ = 0;
+  std::mutex listener_mutex_;
+  std::function<void(const TrafficRecord &)> listener_;
 };
 
 }  // namespace vekxsim

@@ -1,0 +1,194 @@
+"""vekxsim's web panel over HTTP: the API answers as the JSON control does,
+and every refusal of the safety rules comes with its status and leaves the
+terminal as it was."""
+
+from __future__ import annotations
+
+import http.client
+import json
+import os
+import subprocess
+import urllib.parse
+from collections.abc import Iterator
+from pathlib import Path
+from typing import Any
+
+import pytest
+
+from vekxapi.simulator import Simulator, SimulatorError
+
+pytestmark = pytest.mark.vekxsim(web=0, delay=0)
+LARGEST_BODY = 64 * 1024
+EVENT_CLIENTS = 16
+
+
+def request(url: str, method: str, path: str, body: bytes | str | None = None,
+            headers: dict[str, str] | None = None, read: bool = True) -> tuple[int, dict[str, str], bytes]:
+    """One request with exactly these headers (Host as the URL has it
+    unless given); its body unread when read is false (an event stream
+    does not end)."""
+    where = urllib.parse.urlsplit(url)
+    connection = http.client.HTTPConnection(where.hostname, where.port, timeout=10)
+    try:
+        connection.putrequest(method, path, skip_host=True, skip_accept_encoding=True)
+        all_headers = {"Host": where.netloc, **(headers or {})}
+        data = body.encode() if isinstance(body, str) else body
+        if data is not None:
+            all_headers["Content-Length"] = str(len(data))
+        for name, value in all_headers.items():
+            connection.putheader(name, value)
+        connection.endheaders(data)
+        response = connection.getresponse()
+        return response.status, dict(response.getheaders()), response.read() if read else b""
+    finally:
+        connection.close()
+
+
+def post(url: str, command: dict[str, Any], **headers: str) -> tuple[int, dict[str, Any]]:
+    status, _, body = request(url, "POST", "/api/command", json.dumps(command),
+                              {"Content-Type": "application/json", **headers})
+    return status, json.loads(body)
+
+
+def weight(url: str) -> float:
+    status, _, body = request(url, "GET", "/api/state")
+    assert status == 200
+    value: float = json.loads(body)["weight"]
+    return value
+
+
+def test_a_command_answers_as_the_json_control_does(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url and vekxsim.web_url.startswith("http://127.0.0.1:")
+    for command in ({"command": "weight", "args": [12.5]}, {"command": "input", "args": [3, 1]},
+                    {"command": "nosuch", "args": []}, {"command": "event", "args": [0]}):
+        status, answer = post(vekxsim.web_url, command)
+        assert answer == vekxsim.request(json.dumps(command))
+        assert status == (200 if answer["ok"] else 400), answer
+
+
+def test_the_state_holds_what_the_commands_set(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url
+    vekxsim.weight(7.25)
+    vekxsim.input(12, True)
+    vekxsim.command("display")
+    status, _, body = request(vekxsim.web_url, "GET", "/api/state")
+    state = json.loads(body)
+    assert status == 200
+    assert state["weight"] == 7.25 and state["inputs"][11] is True and state["node"] == vekxsim.node
+
+
+@pytest.mark.parametrize("headers, status, why", [
+    ({"Host": "evil.example:80"}, 403, "a rebinding page's Host"),
+    ({"Origin": "http://evil.example"}, 403, "another site's origin"),
+    ({"Content-Type": "application/x-www-form-urlencoded"}, 415, "a form of another site"),
+    ({"Content-Type": "text/plain"}, 415, "a plain-text post"),
+])
+def test_a_refused_change_leaves_the_weight(vekxsim: Simulator, headers: dict[str, str], status: int,
+                                            why: str) -> None:
+    assert vekxsim.web_url
+    sent = {"Content-Type": "application/json", **headers}
+    got, _, body = request(vekxsim.web_url, "POST", "/api/command",
+                           json.dumps({"command": "weight", "args": [99]}), sent)
+    assert got == status, (why, body)
+    assert json.loads(body)["ok"] is False
+    assert vekxsim.command("status")["weight"] == 0, why
+
+
+def test_a_body_over_64_kib_gets_413_and_changes_nothing(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url
+    padded = json.dumps({"command": "lower", "args": ["x" * LARGEST_BODY]})
+    status, _, _ = request(vekxsim.web_url, "POST", "/api/command", padded, {"Content-Type": "application/json"})
+    assert status == 413
+    assert "x" not in vekxsim.command("get", "bd001")["bytes"]["text"]
+
+
+def test_every_answer_carries_the_security_headers(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url
+    for method, path in (("GET", "/"), ("GET", "/panel.js"), ("GET", "/api/state"), ("GET", "/nothing"),
+                         ("POST", "/api/command")):
+        _, headers, _ = request(vekxsim.web_url, method, path, "{}" if method == "POST" else None,
+                                {"Content-Type": "application/json"})
+        assert "default-src 'self'" in headers["Content-Security-Policy"], path
+        assert "frame-ancestors 'none'" in headers["Content-Security-Policy"], path
+        assert headers["X-Content-Type-Options"] == "nosniff", path
+
+
+@pytest.mark.parametrize("path", ["/../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/api/../index.html/..",
+                                  "//etc/passwd", "/page/panel.js", "/CMakeLists.txt"])
+def test_no_path_reaches_beyond_the_compiled_files(vekxsim: Simulator, path: str) -> None:
+    assert vekxsim.web_url
+    status, _, body = request(vekxsim.web_url, "GET", path)
+    assert status == 404 or (status == 200 and b"<!doctype html>" in body[:20]), (path, status)
+    assert b"root:" not in body
+
+
+def test_the_page_has_no_inline_script(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url
+    _, _, page = request(vekxsim.web_url, "GET", "/")
+    assert b"<script>" not in page and b"onclick" not in page.lower() and b"src=\"http" not in page
+
+
+def test_event_streams_beyond_the_cap_get_503(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url
+    where = urllib.parse.urlsplit(vekxsim.web_url)
+    streams = []
+    try:
+        for _ in range(EVENT_CLIENTS):
+            c = http.client.HTTPConnection(where.hostname, where.port, timeout=10)
+            c.request("GET", "/api/events")
+            response = c.getresponse()
+            assert response.status == 200
+            assert response.readline().startswith(b"event: state")
+            streams.append(c)
+        status, _, _ = request(vekxsim.web_url, "GET", "/api/events", read=False)
+        assert status == 503
+    finally:
+        for c in streams:
+            c.close()
+
+
+def test_the_openapi_document_lists_the_routes_that_exist(vekxsim: Simulator) -> None:
+    assert vekxsim.web_url
+    status, _, body = request(vekxsim.web_url, "GET", "/api/openapi.json")
+    document = json.loads(body)
+    assert status == 200 and document["openapi"].startswith("3.")
+    described = {(method.upper(), path) for path, item in document["paths"].items() for method in item}
+    source = (Path(__file__).parents[2] / "simulator/web/web_panel.h").read_text()
+    for method, path in described:
+        assert f'Route{{"{method}", "{path}"}}' in source, f"{method} {path} is described but not routed"
+        got, _, _ = request(vekxsim.web_url, method, path, "{}" if method == "POST" else None,
+                            {"Content-Type": "application/json"}, read=False)
+        assert got != 404, f"{method} {path} is described but answers 404"
+    assert source.count("Route{\"") == len(described), "a route is missing from the OpenAPI document"
+
+
+@pytest.fixture
+def token_file(tmp_path: Path) -> Path:
+    path = tmp_path / "token"
+    path.write_text("s3cret-token\n")
+    return path
+
+
+def test_a_token_is_needed_on_every_request(token_file: Path) -> None:
+    with Simulator(web="127.0.0.1:0", web_token=str(token_file), delay=0) as simulator:
+        assert simulator.web_url
+        for path in ("/", "/api/state", "/api/events"):
+            assert request(simulator.web_url, "GET", path, read=False)[0] == 401, path
+            assert request(simulator.web_url, "GET", path, headers={"Authorization": "Bearer wrong"})[0] == 401
+        status, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization="Bearer s3cret-tokeX")
+        assert status == 401 and simulator.command("status")["weight"] == 0
+        status, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization="Bearer s3cret-token")
+        assert status == 200 and simulator.command("status")["weight"] == 5
+
+
+def test_another_address_without_a_token_is_refused() -> None:
+    program = os.environ["VEKXSIM"]
+    result = subprocess.run([program, "--port", "0", "--web", "0.0.0.0:0", "--no-stdin"], capture_output=True,
+                            text=True, timeout=10)
+    assert result.returncode == 2
+    assert "--web-token" in result.stderr
+
+
+def test_a_token_file_that_cannot_be_read_is_named(tmp_path: Path) -> None:
+    with pytest.raises(SimulatorError, match="token file"):
+        Simulator(web="0", web_token=str(tmp_path / "missing"))

@@ -1,0 +1,106 @@
+"""The web panel in a real browser: headless Chromium through Selenium,
+finding controls by their accessible names as a screen reader does."""
+
+from __future__ import annotations
+
+import os
+import shutil
+import subprocess
+import time
+from collections.abc import Iterator
+from pathlib import Path
+
+import pytest
+
+from vekxapi.simulator import Simulator
+from vekxapi.terminal import Terminal
+
+webdriver = pytest.importorskip("selenium.webdriver", reason="install python3-selenium (scripts/install-deps.sh)")
+from selenium.webdriver.chrome.service import Service  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
+
+pytestmark = pytest.mark.vekxsim(web=0, delay=0)
+#: Everything the page shows arrives within this.
+SHOWN_SECONDS = 5.0
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--window-size=1400,1500"]
+
+
+@pytest.fixture
+def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
+    driver_path = shutil.which("chromedriver") or "/usr/bin/chromedriver"
+    if not os.path.exists(driver_path):
+        pytest.fail("no chromedriver: install chromium and chromium-driver (scripts/install-deps.sh)")
+    options = webdriver.ChromeOptions()
+    for flag in CHROMIUM_FLAGS + [f"--user-data-dir={tmp_path / 'profile'}"]:
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"download.default_directory": str(tmp_path / "downloads")})
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    driver = webdriver.Chrome(service=Service(executable_path=driver_path), options=options)
+    try:
+        yield driver
+    finally:
+        driver.quit()
+
+
+def named(browser: webdriver.Chrome, name: str) -> object:
+    """The element whose accessible name is name."""
+    return browser.find_element(By.XPATH, f"//*[@aria-label='{name}' or @id=(//label[normalize-space()='{name}']/@for)"
+                                          f" or (self::button and normalize-space()='{name}')]"
+                                          f" | //label[normalize-space()='{name}']/input")
+
+
+def shows(browser: webdriver.Chrome, name: str, text: str) -> None:
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: text in named(b, name).text,
+                                                f"{name} does not show {text!r}")
+
+
+def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: Terminal, browser: webdriver.Chrome,
+                                                  tmp_path: Path) -> None:
+    assert vekxsim.web_url
+    browser.get(vekxsim.web_url)
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: b.find_element(By.ID, "link").text == "live")
+
+    # A weight set through the API reaches the face.
+    vekxsim.weight(12.5)
+    shows(browser, "Weight shown", "12.50")
+
+    # "In 1" switched on the page is read back through the library.
+    named(browser, "In 1").click()
+    deadline = time.monotonic() + SHOWN_SECONDS
+    while vekxsim.command("inputs")["inputs"][0] is not True and time.monotonic() < deadline:
+        time.sleep(0.05)
+    assert terminal.read("/t1/p_100") == b"\x01"
+
+    # A key pressed with a literal reaches the terminal's literal fields.
+    named(browser, "Literal").send_keys("4711")
+    named(browser, "Enter Key").click()
+    shows(browser, "Literal field", "4711")
+    assert vekxsim.get("Lit50").rstrip(b"\0") == b"4711"
+    assert vekxsim.get("bx252") == b"\x08"
+
+    # A display request of the console appears on the face.
+    terminal.display(vekxsim.node, "HELLO PANEL")
+    shows(browser, "Display text", "HELLO PANEL")
+
+    # Trace rows arrive.
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: len(b.find_elements(By.CSS_SELECTOR, "#trace-rows tr")) > 3)
+
+    build = Path(os.environ.get("VEKX_BUILD_DIR", tmp_path))
+    browser.save_screenshot(str(build / "web-panel.png"))
+
+    # The capture downloads and replays.
+    named(browser, "Download capture").click()
+    capture = tmp_path / "downloads" / "vekxsim.pcap"
+    deadline = time.monotonic() + SHOWN_SECONDS
+    while not capture.exists() and time.monotonic() < deadline:
+        time.sleep(0.05)
+    summary = subprocess.run([os.environ["VEKXSIM"], "--replay", str(capture), "--summary"], capture_output=True,
+                             text=True, timeout=10)
+    assert summary.returncode == 0, summary.stderr
+    assert "p_100" in summary.stdout or "bx298" in summary.stdout, summary.stdout
+
+    errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
+    assert errors == []

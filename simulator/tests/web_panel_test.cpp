@@ -1,0 +1,155 @@
+// The web panel's parts that need no browser: the safety rules as a table,
+// the --web address, the event stream's cap and its dropping of a page that
+// does not keep up, the trace row of a datagram and the capture download
+// read back by the replay's own reader.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "capture_download.h"
+#include "capture_file.h"
+#include "event_stream.h"
+#include "trace_row.h"
+#include "vekx_wire.h"
+#include "web_rules.h"
+
+namespace {
+
+using namespace vekxsim::web;
+
+struct RuleRow {
+  const char *why;
+  const char *method, *host;
+  std::optional<const char *> origin;
+  const char *authorization, *type;
+  int status;  // 0: let through
+};
+
+// A fault in any rule lets a request of another site change the terminal,
+// or keeps the panel's own page out.
+TEST(WebRules, EachRuleRefusesWithItsStatusAndLetsTheOwnPageThrough) {
+  const Access open{"127.0.0.1", 8080, std::nullopt};
+  const Access locked{"127.0.0.1", 8080, "s3cret"};
+  const Access everywhere{"0.0.0.0", 8080, "s3cret"};
+  const std::tuple<Access, RuleRow> rows[] = {
+      {open, {"the own page reads", "GET", "127.0.0.1:8080", {}, "", "", 0}},
+      {open, {"localhost is the own host", "GET", "LocalHost:8080", {}, "", "", 0}},
+      {open, {"a rebinding name", "GET", "evil.example:8080", {}, "", "", 403}},
+      {open, {"the own host on another port", "GET", "127.0.0.1:8081", {}, "", "", 403}},
+      {open, {"no Host at all", "GET", "", {}, "", "", 403}},
+      {open, {"a host that merely ends alike", "GET", "x127.0.0.1:8080", {}, "", "", 403}},
+      {open, {"the own page posts JSON", "POST", "127.0.0.1:8080", "http://127.0.0.1:8080", "", "application/json", 0}},
+      {open,
+       {"a program posts JSON without Origin", "POST", "localhost:8080", {}, "", "application/json; charset=utf-8", 0}},
+      {open, {"another site's origin", "POST", "127.0.0.1:8080", "http://evil.example", "", "application/json", 403}},
+      {open,
+       {"an origin of the own host on another port", "POST", "127.0.0.1:8080", "http://127.0.0.1:9", "",
+        "application/json", 403}},
+      {open, {"a cross-site form", "POST", "127.0.0.1:8080", {}, "", "application/x-www-form-urlencoded", 415}},
+      {open, {"a post without a type", "POST", "127.0.0.1:8080", {}, "", "", 415}},
+      {open, {"text/plain dressed up", "POST", "127.0.0.1:8080", {}, "", "text/plain; x=application/json", 415}},
+      {locked, {"no token", "GET", "127.0.0.1:8080", {}, "", "", 401}},
+      {locked, {"a wrong token of the same length", "GET", "127.0.0.1:8080", {}, "Bearer s3creT", "", 401}},
+      {locked, {"the token's start", "GET", "127.0.0.1:8080", {}, "Bearer s3c", "", 401}},
+      {locked, {"the token and more", "GET", "127.0.0.1:8080", {}, "Bearer s3cret2", "", 401}},
+      {locked, {"the token without Bearer", "GET", "127.0.0.1:8080", {}, "s3cret", "", 401}},
+      {locked, {"the token", "GET", "127.0.0.1:8080", {}, "Bearer s3cret", "", 0}},
+      {everywhere, {"an address of the PC", "GET", "192.168.1.20:8080", {}, "Bearer s3cret", "", 0}},
+      {everywhere, {"a name is refused even with the token", "GET", "evil.example:8080", {}, "Bearer s3cret", "", 403}},
+  };
+  for (const auto &[access, r] : rows) {
+    const auto origin = r.origin ? std::optional<std::string_view>(*r.origin) : std::nullopt;
+    const auto refused = refusal(access, {r.method, r.host, origin, r.authorization, r.type});
+    EXPECT_EQ(refused ? refused->status : 0, r.status) << r.why;
+    EXPECT_TRUE(!refused || !refused->why.empty()) << r.why;
+  }
+}
+
+TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnIpv4Address) {
+  std::string address;
+  std::uint16_t port = 1;
+  EXPECT_EQ(parse_web_address("0", address, port), "");
+  EXPECT_EQ(address, "127.0.0.1");
+  EXPECT_EQ(port, 0);
+  EXPECT_EQ(parse_web_address("0.0.0.0:8080", address, port), "");
+  EXPECT_EQ(address, "0.0.0.0");
+  EXPECT_EQ(port, 8080);
+  for (const char *bad : {"", "65536", "localhost:80", "127.0.0.1:", "127.0.0.1:-1", "80x"})
+    EXPECT_NE(parse_web_address(bad, address, port), "") << bad;
+  EXPECT_TRUE(is_loopback("127.1.2.3"));
+  EXPECT_FALSE(is_loopback("0.0.0.0"));
+  EXPECT_FALSE(is_loopback("128.0.0.1"));
+}
+
+TEST(EventStreamTest, ThePagesBeyondTheCapAreRefusedUntilOneCloses) {
+  EventStream stream(2, 1000);
+  auto a = stream.subscribe(), b = stream.subscribe();
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(stream.subscribe(), nullptr);
+  a->close();
+  EXPECT_NE(stream.subscribe(), nullptr);
+}
+
+// A page that takes nothing must not make the panel hold its events without
+// bound, nor keep the others from theirs.
+TEST(EventStreamTest, APageThatFallsBehindIsDroppedAndTheOthersGoOn) {
+  EventStream stream(4, 100);
+  auto slow = stream.subscribe(), quick = stream.subscribe();
+  for (int i = 0; i < 10; ++i) {
+    stream.publish("state", "0123456789");
+    ASSERT_TRUE(quick->next(std::chrono::milliseconds(0)).has_value());
+  }
+  EXPECT_TRUE(slow->closed());
+  EXPECT_EQ(slow->next(std::chrono::milliseconds(0)), std::nullopt);
+  EXPECT_EQ(stream.open_subscribers(), 1U);
+  stream.publish("traffic", "[]");
+  EXPECT_EQ(quick->next(std::chrono::milliseconds(0)), "event: traffic\ndata: []\n\n");
+}
+
+TEST(EventStreamTest, StoppingEndsEveryWaitAndRefusesNewPages) {
+  EventStream stream(4, 100);
+  auto page = stream.subscribe();
+  stream.close_all();
+  EXPECT_EQ(page->next(std::chrono::seconds(5)), std::nullopt);
+  EXPECT_EQ(stream.subscribe(), nullptr);
+}
+
+vekxsim::TrafficRecord read_request(std::uint16_t client_port, std::uint8_t sequence) {
+  std::vector<std::uint8_t> bytes(vekx::record_overhead);
+  vekx::put_request_header(bytes, {vekx::ReplyMode::awaits_reply, vekx::message_type::field_access, "/w1/w0001",
+                                   "/t1/bx297", vekx::operation::read, 0});
+  bytes[vekx::offset::sequence] = sequence;
+  return {std::chrono::steady_clock::now(), true, client_port, bytes};
+}
+
+TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReason) {
+  const auto row = trace_row(read_request(40000, 7), std::chrono::system_clock::time_point(std::chrono::seconds(1)));
+  EXPECT_EQ(row["time_ms"], 1000);
+  EXPECT_EQ(row["operation"], "read");
+  EXPECT_EQ(row["field"], "/t1/bx297");
+  EXPECT_EQ(row["sequence"], 7);
+  const auto bad = trace_row({std::chrono::steady_clock::now(), true, 1, {1, 2, 3}}, {});
+  EXPECT_EQ(bad["operation"], "malformed");
+  EXPECT_FALSE(bad.contains("field"));
+}
+
+// A capture the replay cannot read, or reads with the sides swapped, would
+// make the panel's download useless.
+TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithTheTerminalOnItsPort) {
+  const std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("vekxsim-capture-" + std::to_string(::getpid()) + ".pcap")).string();
+  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1");
+  const auto read = vekxsim::replay::read_capture(path);
+  std::filesystem::remove(path);
+  ASSERT_EQ(read.size(), traffic.size());
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    EXPECT_EQ(read[i].bytes, traffic[i].bytes);
+    EXPECT_EQ(read[i].to_port, vekxsim::replay::terminal_port);
+    EXPECT_EQ(read[i].from_port, traffic[i].peer_port);
+  }
+}
+
+}  // namespace

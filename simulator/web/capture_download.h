@@ -1,0 +1,20 @@
+// The panel's "Download capture": the recorded traffic as a pcap file that
+// vekxsim --replay serves. Each datagram goes into an IPv4/UDP frame of a
+// loopback capture, the terminal's side on the terminal port the replay
+// looks for, the console's on its own port.
+#ifndef VEKXSIM_WEB_CAPTURE_DOWNLOAD_H
+#define VEKXSIM_WEB_CAPTURE_DOWNLOAD_H
+
+#include <string>
+#include <vector>
+
+#include "traffic_recorder.h"
+
+namespace vekxsim::web {
+
+// The bytes of the pcap file; the terminal and its clients at address.
+std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address);
+
+}  // namespace vekxsim::web
+
+#endif

@@ -1,0 +1,24 @@
+// One row of the panel's trace for each datagram the service received or
+// sent: its time, direction, operation, field, sequence, status and value.
+#ifndef VEKXSIM_WEB_TRACE_ROW_H
+#define VEKXSIM_WEB_TRACE_ROW_H
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+
+#include "traffic_recorder.h"
+
+namespace vekxsim::web {
+
+// {"time_ms": ..., "inbound": true, "peer_port": 40000, "type": "field-access",
+//  "operation": "read", "field": "/t1/bx297", "sequence": 5, "status": 0,
+//  "value": "...", "line": "..."}; a malformed datagram has "operation":
+// "malformed" and its reason in "line". time_ms counts from the epoch.
+nlohmann::ordered_json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall);
+
+// The wall-clock time of a record, which keeps the monotonic one.
+std::chrono::system_clock::time_point wall_time(const TrafficRecord &record);
+
+}  // namespace vekxsim::web
+
+#endif

@@ -1,0 +1,63 @@
+// vekxsim's web panel: an HTTP server beside the simulated terminal that
+// serves the page compiled into the program, the HTTP API (a command in,
+// its answer out; the whole state; the event stream; the capture; the
+// OpenAPI description) and nothing else.
+//
+// Threads: the server's own (accepting, and a fixed pool that answers
+// requests, an event stream holding one of them while its page stays) and
+// a publisher that looks at the terminal's state every 50 ms and sends the
+// changes and the new traffic rows to the streams. The UDP service only
+// hands each datagram to a bounded queue; it never waits on a browser.
+#ifndef VEKXSIM_WEB_PANEL_H
+#define VEKXSIM_WEB_PANEL_H
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "web_rules.h"
+
+namespace vekxsim {
+
+class Terminal;
+
+namespace web {
+
+// The most pages that may follow the event stream at once; the next gets 503.
+inline constexpr std::size_t max_event_clients = 16;
+
+struct Route {
+  std::string_view method;
+  std::string_view path;
+};
+// The API's routes; the page's files are served beside them.
+inline constexpr std::array api_routes{
+    Route{"POST", "/api/command"},     Route{"GET", "/api/state"},        Route{"GET", "/api/events"},
+    Route{"GET", "/api/capture.pcap"}, Route{"GET", "/api/openapi.json"},
+};
+
+class WebPanel {
+ public:
+  // Starts serving on access.address:access.port (port 0: the system picks
+  // one; see port()). Throws std::runtime_error when it cannot listen there.
+  WebPanel(Terminal &terminal, Access access);
+  ~WebPanel();
+  WebPanel(const WebPanel &) = delete;
+  WebPanel &operator=(const WebPanel &) = delete;
+
+  std::uint16_t port() const;
+  // "http://127.0.0.1:PORT/"; a panel on every address shows 127.0.0.1.
+  std::string url() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace web
+}  // namespace vekxsim
+
+#endif
