@@ -1,6 +1,7 @@
 #include "terminal_door.h"
 
 #include <cstdio>
+#include <variant>
 
 #include "control_json.h"
 #include "event_messages.h"
@@ -40,21 +41,23 @@ Json vocabulary() {
 
 }  // namespace
 
-// The adapter: the JSON control takes one request line and gives one
-// answer line.
-Json run_command(Terminal &terminal, const Json &request) { return Json::parse(json_answer(terminal, request.dump())); }
+Json run_command(Terminal &terminal, const Json &request) {
+  return json_reply(terminal, nlohmann::json::parse(request.dump()));
+}
 
 std::optional<Json> command_request(const std::string &body, std::string &why) {
-  Json request = Json::parse(body, nullptr, false);
-  if (request.is_discarded()) {
-    why = "the body is not JSON; send {\"command\": \"weight\", \"args\": [12.5]}";
+  // The same reader as --control json: a repeated member is refused there too.
+  auto parsed = parse_json_line(body);
+  if (const auto *problem = std::get_if<std::string>(&parsed)) {
+    why = *problem + "; send {\"command\": \"weight\", \"args\": [12.5]}";
     return std::nullopt;
   }
+  const auto &request = std::get<nlohmann::json>(parsed);
   if (!request.is_object()) {
     why = std::string("the body holds ") + request.type_name() + ", not an object such as {\"command\": \"status\"}";
     return std::nullopt;
   }
-  return request;
+  return Json::parse(request.dump());
 }
 
 Json terminal_state(Terminal &terminal) {
