@@ -123,12 +123,20 @@ std::string json_form(const ControlReply &reply) {
   return out + '}';
 }
 
-std::string json_answer(Terminal &terminal, const std::string &line) {
+std::string json_answer(const RunCommand &run, const std::string &line) {
   if (control_text::trim(line).empty()) return {};
   const auto request = read_request(line);
   if (const auto *why = std::get_if<std::string>(&request)) return json_form(ControlReply::refused(*why));
   const auto &r = std::get<Request>(request);
-  return json_form(run_control_command(terminal, r.word, r.arguments));
+  return json_form(run(r.word, r.arguments));
+}
+
+std::string json_answer(Terminal &terminal, const std::string &line) {
+  return json_answer(
+      [&terminal](const std::string &word, const std::string &arguments) {
+        return run_control_command(terminal, word, arguments);
+      },
+      line);
 }
 
 std::string json_serving_line(const std::string &address, std::uint16_t port, int node) {

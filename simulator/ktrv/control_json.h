@@ -11,6 +11,7 @@
 #define VEKXSIM_CONTROL_JSON_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "control_reply.h"
@@ -27,6 +28,10 @@ class Terminal;
 // off), are joined with blanks into the argument text of the command's
 // line, so that they mean what they mean there.
 std::string json_answer(Terminal &terminal, const std::string &line);
+// The same for another set of commands: run carries out a command word with
+// its argument text (as a line of the control language has it).
+using RunCommand = std::function<ControlReply(const std::string &word, const std::string &arguments)>;
+std::string json_answer(const RunCommand &run, const std::string &line);
 
 // A reply as JSON: "ok", then "reply" with the text a person reads or
 // "error" with why it was refused, then the reply's data by name. Bytes
