@@ -250,7 +250,9 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
     traffic = [&](const std::string &line) {
       std::lock_guard lock(out_mutex);
       // Standard output carries only answers in JSON mode.
-      (log_file.is_open() ? static_cast<std::ostream &>(log_file) : options.json ? std::cerr : std::cout)
+      (log_file.is_open() ? static_cast<std::ostream &>(log_file)
+       : options.json     ? std::cerr
+                          : std::cout)
           << line << std::endl;
     };
   const auto while_serving = [&](const vekxsim::replay::Serving &serving) {

@@ -26,15 +26,15 @@ ControlReply replay_command(const replay::Serving &serving, const std::string &w
     return ControlReply::done("quitting");
   }
   const double now = seconds(serving.clock.capture_time()), span = seconds(serving.history.span());
-  return ControlReply::done(replay::serving_line(serving) + "; capture time " + std::to_string(now) + " s of " +
-                                std::to_string(span) + " s",
-                            {{"file", serving.file},
-                             {"terminal", serving.history.terminal()},
-                             {"node", serving.history.node()},
-                             {"serving", serving.address},
-                             {"port", serving.port},
-                             {"capture_time_s", now},
-                             {"span_s", span}});
+  return ControlReply::done(
+      replay::serving_line(serving) + "; capture time " + std::to_string(now) + " s of " + std::to_string(span) + " s",
+      {{"file", serving.file},
+       {"terminal", serving.history.terminal()},
+       {"node", serving.history.node()},
+       {"serving", serving.address},
+       {"port", serving.port},
+       {"capture_time_s", now},
+       {"span_s", span}});
 }
 
 }  // namespace vekxsim

@@ -180,7 +180,8 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
   }
   if (out.empty())
     throw CaptureError(name + ": no datagram of a VekX terminal (marker " + std::to_string(vekx::marker_value) +
-                       " at byte " + std::to_string(vekx::offset::marker) + " of UDP data); capture the terminal's "
+                       " at byte " + std::to_string(vekx::offset::marker) +
+                       " of UDP data); capture the terminal's "
                        "traffic, on the port the terminal serves");
   return out;
 }

@@ -28,7 +28,9 @@ int run_replay(const ReplayOptions &options, const std::string &listen_address, 
                const std::function<void(const std::string &)> &log,
                const std::function<void(const Serving &)> &while_serving) {
   try {
-    const auto warn = [](const std::string &warning) { std::fprintf(stderr, "vekxsim: warning: %s\n", warning.c_str()); };
+    const auto warn = [](const std::string &warning) {
+      std::fprintf(stderr, "vekxsim: warning: %s\n", warning.c_str());
+    };
     const TerminalHistory history(read_capture(*options.file, warn), options.choice, *options.file);
     if (options.summary) {
       std::cout << history.summary() << std::flush;

@@ -163,8 +163,8 @@ std::string sessions_listed(const std::map<int, std::vector<const CapturedDatagr
                     static_cast<long>(clock.seconds().count()));
       date = text;
     }
-    out += (out.empty() ? "" : ", ") + std::to_string(number) + " (" + std::to_string(datagrams.size()) +
-           " datagrams" + date + ")";
+    out += (out.empty() ? "" : ", ") + std::to_string(number) + " (" + std::to_string(datagrams.size()) + " datagrams" +
+           date + ")";
   }
   return out;
 }
@@ -203,10 +203,10 @@ TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const 
   const std::vector<std::string> matching =
       choice.terminal ? chosen(answered, *choice.terminal) : std::vector<std::string>{answered.begin()->first};
   if (matching.size() != 1 || (!choice.terminal && answered.size() > 1))
-    throw CaptureError(file + ": " +
-                       (choice.terminal && matching.empty() ? "no terminal " + *choice.terminal + "; it holds "
-                                                            : "it holds ") +
-                       listed(answered) + "; choose one with --terminal ADDR[:PORT]");
+    throw CaptureError(
+        file + ": " +
+        (choice.terminal && matching.empty() ? "no terminal " + *choice.terminal + "; it holds " : "it holds ") +
+        listed(answered) + "; choose one with --terminal ADDR[:PORT]");
   terminal_ = matching.front();
   const std::set<int> &nodes = answered[terminal_];
   if (choice.node ? !nodes.contains(*choice.node) : nodes.size() != 1)

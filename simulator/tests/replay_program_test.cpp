@@ -110,7 +110,9 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
        ": packet 1: truncated: the UDP datagram has 30 bytes, the capture holds 14"},
       {one(bad_marker), {}, 2, ": packet 1: malformed record: marker 99, not 100"},
       {one(long_claim), {}, 2, ": packet 1: malformed record: data length 2 runs beyond the datagram (1 bytes after"},
-      {[&] { write_pcap(pcap, {{0s, "10.1.2.100", "10.1.2.3", 5353, 53, Bytes(40, 7)}}); },
+      {[&] {
+         write_pcap(pcap, {{0s, "10.1.2.100", "10.1.2.3", 5353, 53, Bytes(40, 7)}});
+       },
        {},
        2,
        ": no datagram of a VekX terminal (marker 100 at byte 1 of UDP data)"},
@@ -147,7 +149,10 @@ TEST_F(ReplayProgram, FindsTheTerminalOnAnyPortAmongOtherTraffic) {
 
 TEST_F(ReplayProgram, SummaryShowsValuesInTheCodePage) {
   // "Grüße" in Windows-1252, a control byte, and the quote that ends the text.
-  write_pcap(pcap, exchange("10.1.2.3", 0s, "Gr\xfc\xdf" "e\x01\"") + exchange("10.1.2.3", 1s, "\x80 5"));
+  write_pcap(pcap, exchange("10.1.2.3", 0s,
+                            "Gr\xfc\xdf"
+                            "e\x01\"") +
+                       exchange("10.1.2.3", 1s, "\x80 5"));
   EXPECT_NE(summary().out.find("values \"Gr\u00fc\u00dfe\\x01\\x22\", \"\u20ac 5\""), std::string::npos)
       << summary().out;
 }
