@@ -135,8 +135,8 @@ std::string listed(const Terminals &terminals) {
   return out;
 }
 
-// The terminal that choice names: "ADDR:PORT", or "ADDR" where the
-// address serves on one port only; empty when it names none or several.
+// The terminals that choice names: the one of "ADDR:PORT", or those of
+// "ADDR" on every port it served.
 std::vector<std::string> chosen(const Terminals &terminals, const std::string &choice) {
   std::vector<std::string> out;
   for (const auto &[terminal, nodes] : terminals)
