@@ -119,6 +119,13 @@ bool of_the_protocol(const CapturedDatagram &d) {
 // libpcap's word for a record that the file's end cut short.
 bool cut_at_the_end(const std::string &libpcap_error) { return libpcap_error.find("truncated") != std::string::npos; }
 
+// The warning about a file that ends within packet number.
+std::string cut_short(const std::string &name, long number, const std::string &libpcap_error) {
+  return name + ": packet " + std::to_string(number) + " is cut short at the end of the file (" + libpcap_error +
+         "); replaying the " + std::to_string(number - 1) + (number == 2 ? " whole packet" : " whole packets") +
+         " before it";
+}
+
 struct PcapClose {
   void operator()(pcap_t *p) const { pcap_close(p); }
 };
@@ -160,9 +167,7 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
       // A capture whose writer was killed ends within a packet: the ones
       // before it are whole.
       if (got != PCAP_ERROR || !cut_at_the_end(error)) throw located(name, where, error);
-      if (warn)
-        warn(name + ": " + where + " is cut short at the end of the file (" + error + "); replaying the " +
-             std::to_string(number - 1) + (number == 2 ? " whole packet" : " whole packets") + " before it");
+      if (warn) warn(cut_short(name, number, error));
       break;
     }
     const auto ip = ipv4_packet(link_type, {frame, header->caplen});
