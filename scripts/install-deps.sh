@@ -13,5 +13,5 @@ $SUDO apt-get install -y --no-install-recommends \
   clang-14 libfuzzer-14-dev libclang-rt-14-dev clang-tidy cppcheck clang-format \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 llvm librsvg2-bin \
   tshark libpcap-dev file dpkg-dev iproute2 zip unzip \
-  python3-pytest dh-python pybuild-plugin-pyproject python3-all python3-setuptools \
+  python3-pytest python3-pytest-xdist dh-python pybuild-plugin-pyproject python3-all python3-setuptools \
   debhelper fakeroot lintian scdoc man-db bash-completion desktop-file-utils tmux
