@@ -1,10 +1,16 @@
-"""Turns a Google Benchmark JSON file into bench/RESULTS.md."""
+"""Turns a Google Benchmark JSON file into the results table (RESULTS.md) on
+standard output; exits with status 1, naming them on standard error, when
+figures miss their goals."""
 import datetime
 import json
 import os
 import platform
 import subprocess
 import sys
+
+# The library's time against the raw-UDP floor, and Python's against C's.
+LIBRARY_RATIO_GOAL = 1.30
+PYTHON_RATIO_GOAL = 1.20
 
 
 def medians(path):
@@ -58,7 +64,12 @@ def main():
     print("| Operation | Library, µs | Floor, µs | Ratio |")
     print("|---|---|---|---|")
     print("\n".join(rows))
-    print(f"\nWorst ratio: {worst:.2f} (limit 1.30).\n")
+    print(f"\nWorst ratio: {worst:.2f} (limit {LIBRARY_RATIO_GOAL:.2f}).\n")
+    missed = []
+    if not rows:
+        missed.append("the library's figures are missing from the benchmark's output")
+    elif worst > LIBRARY_RATIO_GOAL:
+        missed.append(f"the library's worst ratio to the floor is {worst:.2f}, above {LIBRARY_RATIO_GOAL:.2f}")
     tick = m.get("PollTick16Reads/real_time")
     if tick:
         floor = m.get("Floor_Read1/real_time")
@@ -77,13 +88,20 @@ def main():
         print("\n## Python against C\n")
         print("The same one-byte read of the same field of one simulated terminal, from Python")
         print("through `vekxapi.Terminal.read` and from C through `VekRead`, repetitions")
-        print("interleaved; the ratio is the median of the repetitions' ratios (goal: at most 1.20).\n")
+        print(f"interleaved; the ratio is the median of the repetitions' ratios (goal: at most "
+              f"{PYTHON_RATIO_GOAL:.2f}).\n")
         print("| Operation | Python, µs | C, µs | Ratio |")
         print("|---|---|---|---|")
         print(python_read)
+        python_ratio = float(python_read.strip().strip("|").split("|")[-1])
+        if python_ratio > PYTHON_RATIO_GOAL:
+            missed.append(f"Python's ratio to C is {python_ratio:.2f}, above {PYTHON_RATIO_GOAL:.2f}")
     if console_cpu:
         print("\n## Console CPU use\n")
         print(console_cpu)
+    for goal in missed:
+        print(f"bench: goal missed: {goal}", file=sys.stderr)
+    return 1 if missed else 0
 
 
-main()
+sys.exit(main())

@@ -104,3 +104,12 @@ print(f"| {statistics.median(alone):.1f} | {statistics.median(followed):.1f} | {
       f"{statistics.median(delays):.0f} / {max(delays):.0f} |")
 print()
 print(f"Limits: ratio 1.20, update 200 ms ({len(delays)} of {WEIGHTS * PAGES} updates seen).")
+missed = []
+if ratio > 1.20:
+    missed.append(f"VekRead with {PAGES} pages following the panel is {ratio:.2f}x the same run without them (goal 1.20)")
+if len(delays) < WEIGHTS * PAGES or max(delays) > 200:
+    missed.append(f"{len(delays)} of {WEIGHTS * PAGES} updates reached a page, the slowest in {max(delays):.0f} ms "
+                  "(goal: every one within 200 ms)")
+for goal in missed:
+    print(f"bench: goal missed: {goal}", file=sys.stderr)
+sys.exit(1 if missed else 0)

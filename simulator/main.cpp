@@ -7,9 +7,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -22,7 +24,9 @@
 #include "control_text.h"
 #include "program_options.h"
 #include "refusal_text.h"
+#include "replay_commands.h"
 #include "terminal.h"
+#include "traffic_line.h"
 #include "vekxapi.h"
 #include "terminal_door.h"
 #include "web_panel.h"
@@ -42,12 +46,26 @@ bool stdin_is_ours() {
   return foreground < 0 || foreground == ::getpgrp();
 }
 
+// What the control lines run against: the simulated terminal, or a replay.
+struct Commands {
+  std::function<std::string(const std::string &)> text;  // a line of the control language: its reply's text
+  std::function<std::string(const std::string &)> json;  // a JSON request line: its answer
+  std::function<bool()> quit_requested;
+  std::function<void()> interrupt;
+};
+
+Commands terminal_commands(vekxsim::Terminal &terminal) {
+  return {[&terminal](const std::string &line) { return terminal.control(line); },
+          [&terminal](const std::string &line) { return vekxsim::json_answer(terminal, line); },
+          [&terminal] { return terminal.quit_requested(); }, [&terminal] { terminal.interrupt(); }};
+}
+
 // Runs control lines from standard input and the script. In JSON mode only
 // the answers to standard input's requests go to standard output; the
 // script's lines, replies and every note go to standard error.
 class Runner {
  public:
-  Runner(vekxsim::Terminal &terminal, bool json) : terminal_(terminal), json_(json) {
+  Runner(Commands commands, bool json) : commands_(std::move(commands)), json_(json) {
     if (::pipe2(stop_pipe_, O_CLOEXEC) != 0) stop_pipe_[0] = stop_pipe_[1] = -1;
   }
   ~Runner() {
@@ -73,8 +91,8 @@ class Runner {
 
   // A line of standard input.
   void run_line(const std::string &line) {
-    say(json_ ? vekxsim::json_answer(terminal_, line) : terminal_.control(line));
-    if (terminal_.quit_requested()) request_stop();
+    say(json_ ? commands_.json(line) : commands_.text(line));
+    if (commands_.quit_requested()) request_stop();
   }
 
   // The answer to a line of standard input that is not run.
@@ -87,7 +105,7 @@ class Runner {
   // signals at once.
   void request_stop() {
     if (stopping_.exchange(true)) return;
-    terminal_.interrupt();
+    commands_.interrupt();
     const char wake = 1;
     [[maybe_unused]] const auto ignored = ::write(stop_pipe_[1], &wake, 1);
   }
@@ -97,8 +115,8 @@ class Runner {
     for (const std::string &line : lines) {
       if (stopping()) return;
       if (!vekxsim::control_text::trim(line).empty() && line[0] != '#') note("script> " + line);
-      note(terminal_.control(line));
-      if (terminal_.quit_requested()) request_stop();
+      note(commands_.text(line));
+      if (commands_.quit_requested()) request_stop();
     }
     if (!stopping()) note("script " + path + " done");
   }
@@ -142,7 +160,7 @@ class Runner {
   }
 
  private:
-  vekxsim::Terminal &terminal_;
+  Commands commands_;
   const bool json_;
   std::mutex out_mutex_;
   std::atomic<bool> stopping_{false};
@@ -219,7 +237,10 @@ bool open_log(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
   if (!options.log_file) return true;
   errno = 0;
   log_file.open(*options.log_file, std::ios::app);
-  if (log_file) return true;
+  if (log_file) {
+    log_file << vekxsim::session_line(std::chrono::system_clock::now()) << std::endl;
+    return true;
+  }
   std::fprintf(stderr, "vekxsim: cannot open log file %s: %s\n", options.log_file->c_str(),
                std::strerror(errno != 0 ? errno : EIO));
   return false;
@@ -231,15 +252,46 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
   if (!options.quiet)
     traffic = [&](const std::string &line) {
       std::lock_guard lock(out_mutex);
-      (log_file.is_open() ? static_cast<std::ostream &>(log_file) : std::cout) << line << std::endl;
+      // Standard output carries only answers in JSON mode.
+      (log_file.is_open() ? static_cast<std::ostream &>(log_file)
+       : options.json     ? std::cerr
+                          : std::cout)
+          << line << std::endl;
     };
-  const auto until_stopped = [&signals] {
-    int sig = 0;
-    while (sig == 0) sig = stop_signal(signals);
-    std::cout << stopping_note(sig) << std::endl;
+  const auto while_serving = [&](const vekxsim::replay::Serving &serving) {
+    if (!options.json) {
+      std::cout << vekxsim::replay::serving_line(serving) << std::endl;
+      int sig = 0;
+      while (sig == 0) sig = stop_signal(signals);
+      std::cout << stopping_note(sig) << std::endl;
+      return;
+    }
+    // Programs read where it serves from the first line, and drive it as
+    // they drive the simulated terminal, until quit or the end of input.
+    std::atomic<bool> quit{false};
+    const vekxsim::RunCommand run = [&](const std::string &word, const vekxsim::ControlArguments &arguments) {
+      bool quitting = false;
+      vekxsim::ControlReply reply = vekxsim::replay_command(serving, word, arguments, quitting);
+      if (quitting) quit = true;
+      return reply;
+    };
+    Runner runner({[](const std::string &) { return std::string(); },
+                   [&run](const std::string &line) { return vekxsim::json_answer(run, line); },
+                   [&quit] { return quit.load(); }, [] {}},
+                  true);
+    runner.say(vekxsim::json_serving_line(serving.address, serving.port, serving.history.node()));
+    runner.note(vekxsim::replay::serving_line(serving));
+    std::thread input([&] { runner.read_stdin(); });
+    while (!runner.stopping()) {
+      if (const int sig = stop_signal(signals); sig != 0) {
+        runner.note(stopping_note(sig));
+        runner.request_stop();
+      }
+    }
+    input.join();
   };
   return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port, traffic,
-                                     until_stopped);
+                                     while_serving);
 }
 
 int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std::string> &script,
@@ -247,7 +299,7 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
   int status = 0;
   std::unique_ptr<vekxsim::Terminal> terminal = start_terminal(options.terminal, status);
   if (!terminal) return status;
-  Runner runner(*terminal, options.json);
+  Runner runner(terminal_commands(*terminal), options.json);
   std::mutex log_mutex;
   terminal->set_log([&](const std::string &line) {
     if (log_file.is_open()) {

@@ -79,13 +79,14 @@ def _object(pairs: list[tuple[str, Any]]) -> dict[str, Any]:
     return dict(pairs)
 
 
-def program() -> str:
-    """The vekxsim program: VEKXSIM, or vekxsim found on PATH."""
-    path = os.environ.get(PROGRAM_VARIABLE) or shutil.which("vekxsim")
-    if not path:
+def program(path: str | None = None) -> str:
+    """The vekxsim program: path when given, else VEKXSIM, else vekxsim
+    found on PATH."""
+    found = path or os.environ.get(PROGRAM_VARIABLE) or shutil.which("vekxsim")
+    if not found:
         raise SimulatorError(f"vekxsim is not on PATH: install it (Debian: vekx-tools), "
-                             f"or set {PROGRAM_VARIABLE} to its path")
-    return path
+                             f"or set {PROGRAM_VARIABLE} to its path (pytest: --vekxsim PATH)")
+    return found
 
 
 def option_arguments(options: dict[str, Any]) -> list[str]:
@@ -105,8 +106,9 @@ def option_arguments(options: dict[str, Any]) -> list[str]:
 
 class Simulator:
     """A running vekxsim on an address of this PC, serving node 1 unless
-    told otherwise; started on a port the system picks, without the
-    power-up event (unless power_up=True), and ready once constructed.
+    told otherwise; started on a port the system picks (unless port is
+    given), without the power-up event (unless power_up=True), and ready
+    once constructed. path names the program (see program()).
 
     ``command(name, *args)`` sends any control command and returns its
     answer; the methods below are the common ones. ``notes`` holds the
@@ -114,11 +116,23 @@ class Simulator:
     it in a with statement.
     """
 
-    def __init__(self, power_up: bool = False, **options: Any) -> None:
-        arguments = [program(), "--port", "0", "--control", "json"]
-        if not power_up:
+    def __init__(self, power_up: bool = False, port: int = 0, path: str | None = None, **options: Any) -> None:
+        arguments = [program(path), "--port", str(port), "--control", "json"]
+        if not power_up and "replay" not in options:
             arguments.append("--no-power-up")
-        self.arguments = arguments + option_arguments(options)
+        self._start(arguments + option_arguments(options))
+
+    @classmethod
+    def replay(cls, capture: str | os.PathLike[str], port: int = 0, path: str | None = None,
+               **options: Any) -> Simulator:
+        """A vekxsim that answers as the terminal of a capture did (a pcap
+        or pcapng file, or a traffic log of vekxsim --log): options such as
+        terminal="192.168.1.50", session=2 or speed=10 choose what it
+        replays. Its commands are status, summary and quit."""
+        return cls(port=port, path=path, replay=os.fspath(capture), **options)
+
+    def _start(self, arguments: list[str]) -> None:
+        self.arguments = arguments
         self.notes = Notes(maxlen=KEPT_NOTES)
         self._answers: queue.Queue[str | None] = queue.Queue()
         self._lock = threading.Lock()

@@ -109,11 +109,22 @@ JsonAnswer json_reply(Terminal &terminal, const nlohmann::json &request) {
   return json_form(run_control_command(terminal, command, args));
 }
 
-std::string json_answer(Terminal &terminal, std::string_view line) {
+std::string json_answer(const RunCommand &run, std::string_view line) {
   if (control_text::trim(line).empty()) return {};
-  const auto request = parse_json_line(line);
+  const auto parsed = parse_json_line(line);
+  if (const auto *why = std::get_if<std::string>(&parsed)) return json_line(json_form(ControlReply::refused(*why)));
+  const auto request = json_request(std::get<nlohmann::json>(parsed));
   if (const auto *why = std::get_if<std::string>(&request)) return json_line(json_form(ControlReply::refused(*why)));
-  return json_line(json_reply(terminal, std::get<nlohmann::json>(request)));
+  const auto &[command, args] = std::get<JsonRequest>(request);
+  return json_line(json_form(run(command, args)));
+}
+
+std::string json_answer(Terminal &terminal, std::string_view line) {
+  return json_answer(
+      [&terminal](const std::string &word, const ControlArguments &arguments) {
+        return run_control_command(terminal, word, arguments);
+      },
+      line);
 }
 
 JsonAnswer json_form(const ControlReply &reply) {

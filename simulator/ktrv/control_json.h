@@ -15,6 +15,7 @@
 #define VEKXSIM_CONTROL_JSON_H
 
 #include <cstdint>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -52,6 +53,10 @@ JsonAnswer json_reply(Terminal &terminal, const nlohmann::json &request);
 // without a newline; a line that is no request gets an answer with "ok":
 // false and why. A blank line gets no answer: "".
 std::string json_answer(Terminal &terminal, std::string_view line);
+// The same for another set of commands (a replay's own): run carries out a
+// command word with its arguments.
+using RunCommand = std::function<ControlReply(const std::string &word, const ControlArguments &arguments)>;
+std::string json_answer(const RunCommand &run, std::string_view line);
 
 // A reply as JSON: "ok", then "reply" with the text a person reads or
 // "error" with why it was refused, then the reply's data by name. Bytes

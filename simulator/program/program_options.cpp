@@ -81,10 +81,20 @@ const std::array option_rows{
                 return v == "json" || v == "text" ? std::string() : "--control " + v + ": must be text or json";
               }},
     OptionRow{"--replay", "FILE", "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
-                                  "traffic log of --log; the KTRV model and standard input are unused",
+                                  "traffic log of --log; the KTRV model is unused, and standard input\n"
+                                  "takes only status, summary and quit (with --control json)",
               [](ProgramOptions &o, const std::string &v) { o.replay.file = v; return std::string(); }},
-    OptionRow{"--terminal", "ADDR", "with --replay: the terminal address to replay when FILE holds several",
+    OptionRow{"--terminal", "ADDR[:PORT]", "with --replay: the terminal to replay when FILE holds several\n"
+                                           "(the side that answers requests, on any port)",
               [](ProgramOptions &o, const std::string &v) { o.replay.choice.terminal = v; return std::string(); }},
+    OptionRow{"--session", "N", "with --replay: the session of a traffic log to replay (default: its\n"
+                                "last; --summary lists them)",
+              [](ProgramOptions &o, const std::string &v) {
+                int n = 0;
+                std::string why = set_number("--session", v, 1, 1000000, n);
+                if (why.empty()) o.replay.choice.session = n;
+                return why;
+              }},
     OptionRow{"--speed", "X", "with --replay: replay time runs X times as fast, 0.001 to 1000000\n"
                               "(default 1)",
               [](ProgramOptions &o, const std::string &v) {
@@ -154,8 +164,6 @@ ParsedOptions parse_program_options(const std::vector<std::string> &args) {
                               " is reachable from other PCs: give --web-token FILE with a "
                               "token every request must carry, or serve on 127.0.0.1"};
   if (o.web && o.replay.file) return {std::nullopt, "--web shows the simulated terminal; --replay has none to show"};
-  if (o.json && o.replay.file)
-    return {std::nullopt, "--control json drives the simulated terminal; --replay reads no commands"};
   return {o, ""};
 }
 

@@ -9,7 +9,7 @@
 
 namespace vekxsim::replay {
 
-std::vector<CapturedDatagram> read_capture(const std::string &path) {
+std::vector<CapturedDatagram> read_capture(const std::string &path, const Warn &warn) {
   std::ifstream in(path, std::ios::binary);
   std::uint8_t first[4] = {};
   if (!in || !in.read(reinterpret_cast<char *>(first), sizeof first)) {
@@ -23,7 +23,7 @@ std::vector<CapturedDatagram> read_capture(const std::string &path) {
   in.close();
   std::FILE *file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) throw CaptureError(path + ": cannot be read: " + std::strerror(errno));
-  return read_packet_capture(file, path);
+  return read_packet_capture(file, path, warn);
 }
 
 }  // namespace vekxsim::replay

@@ -11,8 +11,9 @@
 namespace vekxsim::replay {
 
 // Throws CaptureError, its text led by path, for a file that cannot be
-// opened or read as either kind.
-std::vector<CapturedDatagram> read_capture(const std::string &path);
+// opened or read as either kind; warn takes what is replayed despite a
+// fault (a packet capture cut short at its end).
+std::vector<CapturedDatagram> read_capture(const std::string &path, const Warn &warn = {});
 
 }  // namespace vekxsim::replay
 

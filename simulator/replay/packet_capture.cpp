@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "vekx_wire.h"
+
 namespace vekxsim::replay {
 
 namespace {
@@ -107,6 +109,23 @@ std::optional<UdpDatagram> udp_datagram(std::span<const std::uint8_t> ip) {
   return out;
 }
 
+// Whether a datagram is the terminal's protocol: on its usual port, or on
+// any other with the record's marker where the capture shows it.
+bool of_the_protocol(const CapturedDatagram &d) {
+  if (d.from_port == vekx::default_port || d.to_port == vekx::default_port) return true;
+  return d.bytes.size() > vekx::offset::marker && d.bytes[vekx::offset::marker] == vekx::marker_value;
+}
+
+// libpcap's word for a record that the file's end cut short.
+bool cut_at_the_end(const std::string &libpcap_error) { return libpcap_error.find("truncated") != std::string::npos; }
+
+// The warning about a file that ends within packet number.
+std::string cut_short(const std::string &name, long number, const std::string &libpcap_error) {
+  return name + ": packet " + std::to_string(number) + " is cut short at the end of the file (" + libpcap_error +
+         "); replaying the " + std::to_string(number - 1) + (number == 2 ? " whole packet" : " whole packets") +
+         " before it";
+}
+
 struct PcapClose {
   void operator()(pcap_t *p) const { pcap_close(p); }
 };
@@ -124,7 +143,7 @@ bool is_packet_capture(std::span<const std::uint8_t> first_bytes) {
   return magic == pcapng_magic;
 }
 
-std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::string &name) {
+std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::string &name, const Warn &warn) {
   std::unique_ptr<std::FILE, FileClose> owned(file);
   char error[PCAP_ERRBUF_SIZE] = {};
   std::unique_ptr<pcap_t, PcapClose> pcap(pcap_fopen_offline(owned.get(), error));
@@ -143,13 +162,19 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
     const int got = pcap_next_ex(pcap.get(), &header, &frame);
     if (got == PCAP_ERROR_BREAK) break;
     const std::string where = "packet " + std::to_string(number);
-    if (got != 1) throw located(name, where, pcap_geterr(pcap.get()));
+    if (got != 1) {
+      const std::string error = pcap_geterr(pcap.get());
+      // A capture whose writer was killed ends within a packet: the ones
+      // before it are whole.
+      if (got != PCAP_ERROR || !cut_at_the_end(error)) throw located(name, where, error);
+      if (warn) warn(cut_short(name, number, error));
+      break;
+    }
     const auto ip = ipv4_packet(link_type, {frame, header->caplen});
     auto udp = ip ? udp_datagram(*ip) : std::nullopt;
-    if (!udp || (udp->datagram.from_port != terminal_port && udp->datagram.to_port != terminal_port)) continue;
+    if (!udp || !of_the_protocol(udp->datagram)) continue;
     CapturedDatagram &d = udp->datagram;
-    if (udp->fragmented)
-      throw located(name, where, "a fragmented datagram on UDP port 1701; reassemble the capture first");
+    if (udp->fragmented) throw located(name, where, "a fragmented datagram; reassemble the capture first");
     if (d.bytes.size() < d.size)
       throw located(name, where,
                     "truncated: the UDP datagram has " + std::to_string(d.size) + " bytes, the capture holds " +
@@ -158,7 +183,11 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
     d.where = where;
     out.push_back(std::move(d));
   }
-  if (out.empty()) throw CaptureError(name + ": no traffic on UDP port 1701");
+  if (out.empty())
+    throw CaptureError(name + ": no datagram of a VekX terminal (marker " + std::to_string(vekx::marker_value) +
+                       " at byte " + std::to_string(vekx::offset::marker) +
+                       " of UDP data); capture the terminal's "
+                       "traffic, on the port the terminal serves");
   return out;
 }
 

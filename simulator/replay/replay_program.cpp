@@ -14,14 +14,24 @@ std::string misuse(const ReplayOptions &options) {
                       : options.loop            ? "--loop"
                       : options.speed != 1.0    ? "--speed"
                       : options.choice.terminal ? "--terminal"
+                      : options.choice.session  ? "--session"
                                                 : nullptr;
   return needs ? std::string(needs) + " needs --replay FILE" : std::string();
 }
 
+std::string serving_line(const Serving &serving) {
+  return "vekxsim: replaying " + serving.file + " as node " + std::to_string(serving.history.node()) + ", serving " +
+         serving.address + ":" + std::to_string(serving.port);
+}
+
 int run_replay(const ReplayOptions &options, const std::string &listen_address, std::uint16_t port,
-               const std::function<void(const std::string &)> &log, const std::function<void()> &until_stopped) {
+               const std::function<void(const std::string &)> &log,
+               const std::function<void(const Serving &)> &while_serving) {
   try {
-    const TerminalHistory history(read_capture(*options.file), options.choice, *options.file);
+    const auto warn = [](const std::string &warning) {
+      std::fprintf(stderr, "vekxsim: warning: %s\n", warning.c_str());
+    };
+    const TerminalHistory history(read_capture(*options.file, warn), options.choice, *options.file);
     if (options.summary) {
       std::cout << history.summary() << std::flush;
       return 0;
@@ -30,10 +40,8 @@ int run_replay(const ReplayOptions &options, const std::string &listen_address, 
     SharedDataService service(listen_address, port, history.node());
     if (log) service.set_log(log);
     service.answer_from(history.answerer([&clock] { return clock.capture_time(); }));
-    std::cout << "vekxsim: replaying " << *options.file << " as node " << history.node() << ", serving "
-              << listen_address << ":" << service.port() << std::endl;
     service.start();
-    until_stopped();
+    while_serving({*options.file, listen_address, service.port(), history, clock});
     service.stop();
     return 0;
   } catch (const CaptureError &e) {

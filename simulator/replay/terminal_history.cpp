@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "hex_bytes.h"
+#include "code_page.h"
 #include "vekx_wire.h"
 
 namespace vekxsim::replay {
@@ -64,30 +64,48 @@ std::string seconds(Time t) {
   return text;
 }
 
-// Text in quotes (without the zeros that pad it) where it is printable,
-// else hex.
+// A value as text in quotes, without the zeros that pad it: its characters
+// in the terminal's code page, and \xNN for a byte that prints none (a
+// control byte, a byte the code page leaves undefined) and for '\' and '"'.
 std::string shown_value(const Bytes &v) {
   std::size_t n = v.size();
   while (n > 0 && v[n - 1] == 0) --n;
-  const Bytes shown(v.begin(), v.begin() + static_cast<long>(n));
-  const bool text = v.empty() || (n > 0 && std::all_of(shown.begin(), shown.end(),
-                                                       [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; }));
-  return text ? "\"" + std::string(shown.begin(), shown.end()) + "\"" : vekx_common::hex_text(v);
+  std::string out = "\"";
+  for (std::size_t i = 0; i < n; ++i) {
+    const char32_t c = vekx_common::cp1252_character(v[i]);
+    if (c < 0x20 || c == 0x7f || c == U'\ufffd' || c == U'\\' || c == U'"') {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", v[i]);
+      out += hex;
+    } else {
+      vekx_common::append_utf8(out, c);
+    }
+  }
+  return out + "\"";
+}
+
+// A terminal's side of the conversation: "ADDR:PORT", or "" for a traffic
+// log, which records neither.
+std::string side(const std::string &address, std::uint16_t port) {
+  return address.empty() ? std::string() : address + ":" + std::to_string(port);
+}
+std::string terminal_side(const CapturedDatagram &d, bool request) {
+  return request ? side(d.to_address, d.to_port) : side(d.from_address, d.from_port);
 }
 
 using Terminals = std::map<std::string, std::set<int>>;
 
 // Checks every datagram by the dissector's rules and finds the terminals and
-// their nodes. A node counts where the terminal answered for it, else where
-// it was asked.
+// their nodes: a terminal is the side a request goes to and a reply comes
+// from, on whatever port. A node counts where the terminal answered for it,
+// else where it was asked.
 Terminals terminals_in(const std::vector<CapturedDatagram> &datagrams, const std::string &file) {
   Terminals answered, asked;
   for (const CapturedDatagram &d : datagrams) {
     if (std::string fault = dissector_fault(d); !fault.empty())
       throw located(file, d.where, "malformed record: " + fault);
     const bool request = from_client(d);
-    if ((request ? d.to_port : d.from_port) != terminal_port) continue;
-    const std::string &terminal = request ? d.to_address : d.from_address;
+    const std::string terminal = terminal_side(d, request);
     answered[terminal];
     asked[terminal];
     if (vekx::get_u16(d.bytes, vekx::offset::message_type) != vekx::message_type::field_access) continue;
@@ -117,7 +135,59 @@ std::string listed(const Terminals &terminals) {
   return out;
 }
 
+// The terminals that choice names: the one of "ADDR:PORT", or those of
+// "ADDR" on every port it served.
+std::vector<std::string> chosen(const Terminals &terminals, const std::string &choice) {
+  std::vector<std::string> out;
+  for (const auto &[terminal, nodes] : terminals)
+    if (terminal == choice || terminal.substr(0, terminal.rfind(':')) == choice) out.push_back(terminal);
+  return out;
+}
+
+// "1 (40 datagrams from 2026-12-06 08:00:01), 2 (...)": the sessions of a
+// traffic log. A session line gives its datagrams the date; those of a log
+// without one count from the first day of 1970 and show no date.
+std::string sessions_listed(const std::map<int, std::vector<const CapturedDatagram *>> &sessions) {
+  std::string out;
+  for (const auto &[number, datagrams] : sessions) {
+    const auto began = std::chrono::floor<std::chrono::seconds>(datagrams.front()->time);
+    std::string date;
+    if (began >= std::chrono::days(2)) {
+      const std::chrono::sys_seconds at(began);
+      const std::chrono::year_month_day day(std::chrono::floor<std::chrono::days>(at));
+      const std::chrono::hh_mm_ss clock(at - std::chrono::floor<std::chrono::days>(at));
+      char text[40];
+      std::snprintf(text, sizeof text, " from %04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(day.year()),
+                    static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()),
+                    static_cast<long>(clock.hours().count()), static_cast<long>(clock.minutes().count()),
+                    static_cast<long>(clock.seconds().count()));
+      date = text;
+    }
+    out += (out.empty() ? "" : ", ") + std::to_string(number) + " (" + std::to_string(datagrams.size()) + " datagrams" +
+           date + ")";
+  }
+  return out;
+}
+
 }  // namespace
+
+std::vector<CapturedDatagram> TerminalHistory::take_session(std::vector<CapturedDatagram> datagrams,
+                                                            const Choice &choice, const std::string &file) {
+  std::map<int, std::vector<const CapturedDatagram *>> sessions;
+  for (const CapturedDatagram &d : datagrams)
+    if (d.session > 0) sessions[d.session].push_back(&d);
+  if (sessions.empty()) {
+    if (choice.session) throw CaptureError(file + ": --session applies to a traffic log; this is a packet capture");
+    return datagrams;
+  }
+  const int session = choice.session.value_or(sessions.rbegin()->first);
+  if (!sessions.contains(session))
+    throw CaptureError(file + ": no session " + std::to_string(session) + "; it holds " + sessions_listed(sessions) +
+                       "; choose one with --session N");
+  head_ = "sessions: " + sessions_listed(sessions) + "; replaying session " + std::to_string(session) + "\n";
+  std::erase_if(datagrams, [session](const CapturedDatagram &d) { return d.session != session; });
+  return datagrams;
+}
 
 bool TerminalHistory::Field::silent_at(Time t) const {
   auto after = std::upper_bound(requests.begin(), requests.end(), t, [](Time v, const Request &r) { return v < r.at; });
@@ -126,21 +196,25 @@ bool TerminalHistory::Field::silent_at(Time t) const {
 
 TerminalHistory::TerminalHistory(std::vector<CapturedDatagram> datagrams, const Choice &choice,
                                  const std::string &file) {
+  datagrams = take_session(std::move(datagrams), choice, file);
   std::stable_sort(datagrams.begin(), datagrams.end(), [](const auto &a, const auto &b) { return a.time < b.time; });
   Terminals answered = terminals_in(datagrams, file);
-  if (answered.empty()) throw CaptureError(file + ": no traffic to or from a terminal on UDP port 1701");
-  if (choice.terminal ? !answered.contains(*choice.terminal) : answered.size() > 1)
-    throw CaptureError(file + ": " +
-                       (choice.terminal ? "no terminal " + *choice.terminal + "; it holds " : "it holds ") +
-                       listed(answered) + "; choose one with --terminal ADDR");
-  terminal_ = choice.terminal ? *choice.terminal : answered.begin()->first;
+  if (answered.empty()) throw CaptureError(file + ": no traffic to or from a terminal");
+  const std::vector<std::string> matching =
+      choice.terminal ? chosen(answered, *choice.terminal) : std::vector<std::string>{answered.begin()->first};
+  if (matching.size() != 1 || (!choice.terminal && answered.size() > 1))
+    throw CaptureError(
+        file + ": " +
+        (choice.terminal && matching.empty() ? "no terminal " + *choice.terminal + "; it holds " : "it holds ") +
+        listed(answered) + "; choose one with --terminal ADDR[:PORT]");
+  terminal_ = matching.front();
   const std::set<int> &nodes = answered[terminal_];
   if (choice.node ? !nodes.contains(*choice.node) : nodes.size() != 1)
     throw CaptureError(file + ": " +
                        (choice.node ? "no node " + std::to_string(*choice.node) + "; it holds " : "it holds ") +
                        listed({{terminal_, nodes}}) + "; choose one with --node N");
   node_ = choice.node ? *choice.node : *nodes.begin();
-  head_ = "terminals found: " + listed(answered) + "\n";
+  head_ += "terminals found: " + listed(answered) + "\n";
   const std::size_t count = take_fields(datagrams);
   head_ += "replaying " + (terminal_.empty() ? std::string("the logged terminal") : "terminal " + terminal_) +
            ", node " + std::to_string(node_) + ": " + std::to_string(count) + " datagrams over " + seconds(span_) +
@@ -158,8 +232,7 @@ std::size_t TerminalHistory::take_fields(const std::vector<CapturedDatagram> &da
   std::size_t count = 0;
   for (const CapturedDatagram &d : datagrams) {
     const bool request = from_client(d);
-    if ((request ? d.to_port : d.from_port) != terminal_port || (request ? d.to_address : d.from_address) != terminal_)
-      continue;
+    if (terminal_side(d, request) != terminal_) continue;
     if (!origin) origin = d.time;
     const Time at = d.time - *origin;
     span_ = at;

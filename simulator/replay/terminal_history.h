@@ -30,8 +30,9 @@ namespace vekxsim::replay {
 
 // Which terminal of a capture to replay, where it holds several.
 struct Choice {
-  std::optional<std::string> terminal;  // IPv4 address as the capture shows it
+  std::optional<std::string> terminal;  // "ADDR:PORT", or "ADDR" when it serves on one port
   std::optional<int> node;              // 1..16
+  std::optional<int> session;           // of a traffic log; by default its last
 };
 
 class TerminalHistory {
@@ -40,12 +41,13 @@ class TerminalHistory {
 
   // Checks every datagram by the dissector's rules (at least the 29-byte
   // header, marker 100, data_length within the datagram) and keeps those of
-  // the chosen terminal and node. Throws CaptureError, its text led by
-  // file, for a datagram that breaks them, and when the choice is missing
-  // or names none of the terminals and nodes found (the text lists them).
+  // the chosen session, terminal and node. Throws CaptureError, its text
+  // led by file, for a datagram that breaks them, and when the choice is
+  // missing or names none of the sessions, terminals and nodes found (the
+  // text lists them).
   TerminalHistory(std::vector<CapturedDatagram> datagrams, const Choice &choice, const std::string &file);
 
-  const std::string &terminal() const { return terminal_; }  // empty for a traffic log
+  const std::string &terminal() const { return terminal_; }  // "ADDR:PORT"; empty for a traffic log
   int node() const { return node_; }
   Time span() const { return span_; }  // from the first datagram to the last
 
@@ -55,7 +57,7 @@ class TerminalHistory {
   // A service answerer that asks for capture time at each request.
   SharedDataService::Answerer answerer(std::function<Time()> capture_time) const;
 
-  // The terminals and nodes found, the span, and per field its reads,
+  // The sessions, terminals and nodes found, the span, and per field its reads,
   // writes and replies, its first distinct values, its statuses and its
   // silences.
   std::string summary() const;
@@ -77,6 +79,10 @@ class TerminalHistory {
     bool silent_at(Time t) const;
   };
 
+  // The datagrams of the chosen session (a traffic log's last by default),
+  // and the sessions into head_.
+  std::vector<CapturedDatagram> take_session(std::vector<CapturedDatagram> datagrams, const Choice &choice,
+                                             const std::string &file);
   // The chosen terminal's requests and the replies that match them, into
   // fields_, and span_; the count of the terminal's datagrams.
   std::size_t take_fields(const std::vector<CapturedDatagram> &datagrams);

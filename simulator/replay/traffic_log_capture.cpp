@@ -33,6 +33,21 @@ std::optional<milliseconds> time_of_day(std::string_view s) {
   return milliseconds(((*h * 60 + *m) * 60 + *sec) * 1000 + *ms);
 }
 
+// When a session began, from its session line: the local date and time,
+// counted from 1970-01-01 as the clock of its day; nothing for another line.
+std::optional<milliseconds> session_start(std::string_view line) {
+  if (line.substr(0, session_mark.size()) != session_mark) return std::nullopt;
+  const std::string_view date = line.substr(session_mark.size());
+  if (date.size() < 19 || date[4] != '-' || date[7] != '-' || date[10] != ' ') return std::nullopt;
+  const auto y = number<int>(date.substr(0, 4), 9999);
+  const auto m = number<unsigned>(date.substr(5, 2), 12), d = number<unsigned>(date.substr(8, 2), 31);
+  const auto clock = time_of_day(std::string(date.substr(11, 8)) + ".000");
+  if (!y || !m || !d || !clock) return std::nullopt;
+  const std::chrono::year_month_day day{std::chrono::year(*y), std::chrono::month(*m), std::chrono::day(*d)};
+  if (!day.ok()) return std::nullopt;
+  return std::chrono::sys_days(day).time_since_epoch() + *clock;
+}
+
 // The code whose name the traffic log gives, from the log's own naming
 // function: one of the known codes, or "<prefix>N".
 template <class Code>
@@ -97,8 +112,17 @@ std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::stri
   std::vector<CapturedDatagram> out;
   std::string line;
   milliseconds days{0}, previous{0};
+  int session = 1;
+  bool session_begun = false;  // by a session line or by a datagram
   for (long number_of_line = 1; std::getline(in, line); ++number_of_line) {
     const std::string_view view(line);
+    if (const auto began = session_start(view)) {
+      session += session_begun ? 1 : 0;
+      session_begun = true;
+      previous = *began;
+      days = std::chrono::floor<std::chrono::days>(*began);
+      continue;
+    }
     const auto stamp = time_of_day(view);
     if (!stamp || view.size() <= stamp_size + inbound.size()) continue;
     const std::string_view direction = view.substr(stamp_size, inbound.size());
@@ -120,8 +144,9 @@ std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::stri
     d->time = previous;
     d->to_terminal = direction == inbound;
     (*d->to_terminal ? d->from_port : d->to_port) = *port;
-    (*d->to_terminal ? d->to_port : d->from_port) = terminal_port;
     d->where = where;
+    d->session = session;
+    session_begun = true;
     out.push_back(std::move(*d));
   }
   if (out.empty())

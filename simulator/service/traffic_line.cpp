@@ -1,6 +1,7 @@
 #include "traffic_line.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "code_page.h"
 #include "datagram_check.h"
@@ -95,6 +96,15 @@ std::string traffic_line(const TrafficRecord &record, std::chrono::system_clock:
     line += " (" + std::to_string(record.received_size) + " bytes received, first " +
             std::to_string(record.bytes.size()) + " kept)";
   return line;
+}
+
+std::string session_line(std::chrono::system_clock::time_point began) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(began);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[64];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local);
+  return std::string(session_mark) + text;
 }
 
 }  // namespace vekxsim

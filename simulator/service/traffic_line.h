@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "traffic_recorder.h"
 
@@ -29,6 +30,13 @@ std::string describe_datagram(std::span<const std::uint8_t> kept, std::size_t re
 // describe_datagram, e.g.
 //   14:02:11.347 IN  :1701 field-access read /w1/w0001 -> /t1/bx297 seq=5 ...
 std::string traffic_line(const TrafficRecord &record, std::chrono::system_clock::time_point wall_time);
+
+// The line that begins each session of a traffic log file (--log), with the
+// local date and time it began and the offset from UTC, so that a log kept
+// over days tells its sessions and their days apart:
+//   # vekxsim session 2026-12-07 14:02:11 +0100
+inline constexpr std::string_view session_mark = "# vekxsim session ";
+std::string session_line(std::chrono::system_clock::time_point began);
 
 // Data bytes as UTF-8 text: each byte as the Windows-1252 character it
 // stands for, control bytes and undefined ones as '.'.

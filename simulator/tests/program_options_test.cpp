@@ -19,8 +19,6 @@ TEST(ProgramOptions, RefusalsNameTheOptionTheValueAndTheRange) {
       {{"--no"}, "unknown option --no"},                                     // begins three: no guess
       {{"--port"}, "--port needs a value (N)"},
       {{"--control", "xml"}, "--control xml: must be text or json"},
-      {{"--control", "json", "--replay", "x.pcap"},
-       "--control json drives the simulated terminal; --replay reads no commands"},
       // strtod took these as numbers; the scale would show inf or 16.
       {{"--weight", "inf"}, "--weight inf: must be a decimal number such as 12.5 or -3"},
       {{"--weight=nan"}, "--weight nan: must be a decimal number such as 12.5 or -3"},
@@ -29,6 +27,9 @@ TEST(ProgramOptions, RefusalsNameTheOptionTheValueAndTheRange) {
       {{"--prot=0"}, "unknown option --prot (did you mean --port?)"},
       {{"--quiet=yes"}, "--quiet takes no value (given --quiet=yes)"},
       {{"--", "--port"}, "vekxsim takes options only, not --port"},
+      {{"--session", "0", "--replay", "x.log"}, "--session 0: must be a number from 1 to 1000000"},
+      {{"--session", "2"}, "--session needs --replay FILE"},
+      {{"--control", "json", "--replay", "x.pcap"}, ""},  // the replay answers its own commands
   };
   for (const auto &row : rows) EXPECT_EQ(parse_program_options(row.args).error, row.error);
 }

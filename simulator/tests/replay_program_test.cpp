@@ -26,6 +26,22 @@ std::vector<Frame> exchange(const std::string &terminal, std::chrono::microsecon
       {at + 1ms, terminal, "10.1.2.100", port, port, record(4097, 32, "/w1/w0001", 7, text_bytes(value), 0, field)}};
 }
 
+// Gives the n-th packet (from 1) of a pcap file a captured length no packet
+// can have, as a damaged disk or a bad copy would.
+void damage(const std::string &pcap, int n) {
+  std::fstream file(pcap, std::ios::in | std::ios::out | std::ios::binary);
+  std::streamoff at = 24;  // the file's header
+  for (int i = 1; i < n; ++i) {
+    std::uint32_t captured = 0;
+    file.seekg(at + 8);
+    file.read(reinterpret_cast<char *>(&captured), 4);
+    at += 16 + captured;
+  }
+  const std::uint32_t impossible = 0x7fffffff;
+  file.seekp(at + 8);
+  file.write(reinterpret_cast<const char *>(&impossible), 4);
+}
+
 class ReplayProgram : public ::testing::Test {
  protected:
   void TearDown() override { std::filesystem::remove(pcap); }
@@ -65,13 +81,14 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
   bad_marker[1] = 99;
   long_claim[27] = 2;  // data_length 2, one byte after the header
   const std::tuple<std::function<void()>, std::vector<std::string>, int, std::string> rows[] = {
-      {several, {}, 2, ": it holds 10.1.2.3 (node 1); 10.1.2.4 (node 2); choose one with --terminal ADDR"},
-      {several, {"--terminal", "10.1.2.9"}, 2, ": no terminal 10.1.2.9; it holds 10.1.2.3"},
-      {several, {"--terminal", "10.1.2.4", "--node", "1"}, 2, ": no node 1; it holds 10.1.2.4 (node 2); choose one"},
+      {several, {}, 2, ": it holds 10.1.2.3:1701 (node 1); 10.1.2.4:1701 (node 2); choose one with --terminal ADDR"},
+      {several, {"--terminal", "10.1.2.9"}, 2, ": no terminal 10.1.2.9; it holds 10.1.2.3:1701"},
+      {several, {"--terminal", "10.1.2.4:1702"}, 2, ": no terminal 10.1.2.4:1702; it holds 10.1.2.3:1701"},
+      {several, {"--terminal", "10.1.2.4", "--node", "1"}, 2, ": no node 1; it holds 10.1.2.4:1701 (node 2); choose"},
       {several,
        {"--terminal", "10.1.2.4"},
        0,
-       "replaying terminal 10.1.2.4, node 2: 5 datagrams over 1.001 s\n"
+       "replaying terminal 10.1.2.4:1701, node 2: 5 datagrams over 1.001 s\n"
        "/t2/wt101: 3 reads, 0 writes, 2 replies; values \"A\", \"B\"; statuses 0; silent 0.500 s to 1.000 s\n"},
       {text("hello\n"), {}, 2, ": not a capture"},
       {text("12:00:00.000 IN  :5000 malformed: short datagram (3 bytes) hex=01 02 03\n"),
@@ -80,15 +97,25 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
        ": line 1: the terminal logged a malformed datagram (short datagram (3 bytes))"},
       {[&] { write_pcap(pcap, exchange("10.1.2.3", 0s, "A")), std::filesystem::resize_file(pcap, 150); },
        {},
+       0,  // as a killed tcpdump leaves it: the whole packets replay
+       ": packet 2 is cut short at the end of the file (truncated dump file; tried to read 77 captured bytes, only "
+       "got 18); replaying the 1 whole packet before it"},
+      {[&] { write_pcap(pcap, exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.3", 1s, "B")), damage(pcap, 2); },
+       {},
        2,
-       ": packet 2: truncated dump file"},
+       ": packet 2: invalid packet capture length"},
       {one(read_request("/t1/wt101"), 60),
        {},
        2,
        ": packet 1: truncated: the UDP datagram has 30 bytes, the capture holds 14"},
       {one(bad_marker), {}, 2, ": packet 1: malformed record: marker 99, not 100"},
       {one(long_claim), {}, 2, ": packet 1: malformed record: data length 2 runs beyond the datagram (1 bytes after"},
-      {[&] { write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 1702)); }, {}, 2, ": no traffic on UDP port 1701"},
+      {[&] {
+         write_pcap(pcap, {{0s, "10.1.2.100", "10.1.2.3", 5353, 53, Bytes(40, 7)}});
+       },
+       {},
+       2,
+       ": no datagram of a VekX terminal (marker 100 at byte 1 of UDP data)"},
   };
   for (const auto &[make, options, exit_status, shown] : rows) {
     make();
@@ -101,6 +128,68 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
     EXPECT_NE(summary().out.find("/t1/wt101: 1 reads, 0 writes, 1 replies; values \"A\""), std::string::npos)
         << link_type;
   }
+}
+
+TEST_F(ReplayProgram, FindsTheTerminalOnAnyPortAmongOtherTraffic) {
+  // A simulator on a port the system picked, beside other UDP traffic; the
+  // same address serving on two ports needs the port to choose.
+  const std::vector<Frame> noise = {{500ms, "10.1.2.100", "10.1.2.53", 5353, 53, Bytes(40, 7)}};
+  write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 40123) + noise);
+  EXPECT_NE(summary().out.find("replaying terminal 10.1.2.3:40123, node 1: 2 datagrams"), std::string::npos)
+      << summary().out << summary().err;
+  write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 40123) + exchange("10.1.2.3", 1s, "B", '1', 40124));
+  const Finished both = summary({"--terminal", "10.1.2.3"});
+  EXPECT_EQ(both.exit_status, 2);
+  EXPECT_NE(both.err.find("it holds 10.1.2.3:40123 (node 1); 10.1.2.3:40124 (node 1); choose one with --terminal "
+                          "ADDR[:PORT]"),
+            std::string::npos)
+      << both.err;
+  EXPECT_NE(summary({"--terminal", "10.1.2.3:40124"}).out.find("values \"B\""), std::string::npos);
+}
+
+TEST_F(ReplayProgram, SummaryShowsValuesInTheCodePage) {
+  // "Grüße" in Windows-1252, a control byte, and the quote that ends the text.
+  write_pcap(pcap, exchange("10.1.2.3", 0s,
+                            "Gr\xfc\xdf"
+                            "e\x01\"") +
+                       exchange("10.1.2.3", 1s, "\x80 5"));
+  EXPECT_NE(summary().out.find("values \"Gr\u00fc\u00dfe\\x01\\x22\", \"\u20ac 5\""), std::string::npos)
+      << summary().out;
+}
+
+TEST_F(ReplayProgram, ATrafficLogKeptOverDaysReplaysOneSession) {
+  const std::string request = " field-access read /w1/w0001 -> /t1/wt101 seq=7 status=0 len=0 data=\"\" hex=";
+  const auto reply = [](const char *text) {
+    return std::string(" field-access read /t1/wt101 -> /w1/w0001 seq=7 status=0 len=1 data=\"") + text +
+           "\" hex=" + (text[0] == 'A' ? "41" : "42");
+  };
+  const auto log = [&](const std::string &when, const char *value) {
+    return when + " IN  :5000" + request + "\n" + when + " OUT :5000" + reply(value) + "\n";
+  };
+  std::ofstream(pcap) << "# vekxsim session 2026-12-06 08:00:00 +0100\n"
+                      << log("08:00:00.100", "A") << "# vekxsim session 2026-12-06 23:59:59 +0100\n"
+                      << log("23:59:59.900", "A") << log("00:00:00.150", "B");
+  const Finished last = summary();
+  EXPECT_NE(last.out.find("sessions: 1 (2 datagrams from 2026-12-06 08:00:00), 2 (4 datagrams from 2026-12-06 "
+                          "23:59:59); replaying session 2\n"),
+            std::string::npos)
+      << last.out;
+  EXPECT_NE(last.out.find("4 datagrams over 0.250 s"), std::string::npos) << "past midnight, not a day back";
+  EXPECT_NE(summary({"--session", "1"}).out.find("values \"A\"; statuses 0"), std::string::npos);
+  EXPECT_NE(summary({"--session", "3"}).err.find(": no session 3; it holds 1 (2 datagrams"), std::string::npos);
+}
+
+TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
+  const auto corpus = std::filesystem::path(VEKX_SOURCE_DIR) / "fuzz/corpus/capture_pcap/cooked.pcapng";
+  std::filesystem::copy_file(corpus, pcap, std::filesystem::copy_options::overwrite_existing);
+  const Finished whole = summary();
+  std::filesystem::resize_file(pcap, std::filesystem::file_size(pcap) - 10);
+  const Finished cut = summary();
+  EXPECT_EQ(cut.exit_status, 0) << cut.err;
+  EXPECT_NE(cut.err.find("vekxsim: warning: " + pcap + ": packet "), std::string::npos) << cut.err;
+  EXPECT_NE(cut.err.find(" is cut short at the end of the file (truncated pcapng dump file"), std::string::npos)
+      << cut.err;
+  EXPECT_NE(whole.out, cut.out) << "the last packet is left out";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "loopback_udp.h"
 #include "terminal.h"
 #include "terminal_history.h"
+#include "vekx_wire.h"
 #include "vekxapi.h"
 
 using namespace vekx_test;
@@ -98,7 +99,9 @@ TEST_P(Replay, TheConsoleAndTheLibraryGetWhatTheTerminalSaidThen) {
   write("/t1/Lit01", "WORLD");
   VekCloseProcess();
   const auto traffic = terminal.service().traffic().all();
-  write_pcap(pcap, frames_of(traffic));
+  // As tcpdump captures a simulator on the port the system picked for it.
+  ASSERT_NE(terminal.port(), vekx::default_port);
+  write_pcap(pcap, frames_of(traffic, terminal.port()));
   const auto since_first = [&](Clock::time_point t) {
     return std::chrono::duration_cast<Time>(t - traffic.front().when);
   };

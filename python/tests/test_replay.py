@@ -1,0 +1,51 @@
+"""A traffic log of a simulator becomes a test: vekxsim --replay with
+--control json behind Simulator.replay and the vekxsim_replay fixture, one
+session of a log kept over several."""
+
+import pytest
+
+import vekxapi
+from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, free_local_port
+from vekxapi.terminal import TERMINAL_PORT_VARIABLE
+
+WEIGHT = "/t1/wt101"
+
+
+def logged_session(monkeypatch, log, weight):
+    """A simulator on the bench with --log, read once from the library."""
+    with Simulator(log=str(log), weight=weight) as bench:
+        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(bench.port))
+        monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
+        with vekxapi.Terminal(bench.address) as t:
+            return t.read_text(WEIGHT)
+
+
+def test_a_logged_session_replays_and_answers_its_commands(vekxsim_replay, monkeypatch, tmp_path):
+    log = tmp_path / "bench.log"
+    first, last = logged_session(monkeypatch, log, 11), logged_session(monkeypatch, log, 22)
+    assert (first.strip(), last.strip()) == ("11.00", "22.00")
+    assert log.read_text().count("# vekxsim session ") == 2, "each session begins with its dated line"
+
+    replay = vekxsim_replay(log)
+    status = replay.command("status")
+    assert (status["node"], status["port"], status["file"]) == (1, replay.port, str(log))
+    summary = replay.command("summary")["summary"]
+    assert "sessions: 1 (2 datagrams from " in summary and "replaying session 2" in summary
+    with vekxapi.Terminal(replay.address) as t:
+        assert t.read_text(WEIGHT) == last, "the last session by default"
+        with pytest.raises(vekxapi.TerminalStatus):
+            t.read("/t1/unseen")  # a field the capture never shows: status 3
+    assert replay.request('{"command": "weight", "args": [5]}')["error"].startswith(
+        'unknown command "weight"; a replay answers status, summary and quit')
+
+
+def test_a_session_is_chosen_and_quit_ends_the_replay(monkeypatch, tmp_path):
+    log = tmp_path / "bench.log"
+    first = logged_session(monkeypatch, log, 11)
+    logged_session(monkeypatch, log, 22)
+    with Simulator.replay(log, session=1) as replay:
+        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(replay.port))
+        with vekxapi.Terminal(replay.address) as t:
+            assert t.read_text(WEIGHT) == first
+        replay.command("quit")
+        assert replay.process.wait(5) == 0
