@@ -141,13 +141,13 @@ TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithTheTerminalOnItsPort) {
   const std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
   const std::string path =
       (std::filesystem::temp_directory_path() / ("vekxsim-capture-" + std::to_string(::getpid()) + ".pcap")).string();
-  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1");
+  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1", 41701);
   const auto read = vekxsim::replay::read_capture(path);
   std::filesystem::remove(path);
   ASSERT_EQ(read.size(), traffic.size());
   for (std::size_t i = 0; i < read.size(); ++i) {
     EXPECT_EQ(read[i].bytes, traffic[i].bytes);
-    EXPECT_EQ(read[i].to_port, vekxsim::replay::terminal_port);
+    EXPECT_EQ(read[i].to_port, 41701);
     EXPECT_EQ(read[i].from_port, traffic[i].peer_port);
   }
 }

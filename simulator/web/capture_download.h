@@ -1,10 +1,11 @@
 // The panel's "Download capture": the recorded traffic as a pcap file that
 // vekxsim --replay serves. Each datagram goes into an IPv4/UDP frame of a
-// loopback capture, the terminal's side on the terminal port the replay
-// looks for, the console's on its own port.
+// loopback capture, the terminal's side on the port it serves, the
+// console's on its own port.
 #ifndef VEKXSIM_WEB_CAPTURE_DOWNLOAD_H
 #define VEKXSIM_WEB_CAPTURE_DOWNLOAD_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,10 @@
 
 namespace vekxsim::web {
 
-// The bytes of the pcap file; the terminal and its clients at address.
-std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address);
+// The bytes of the pcap file; the terminal and its clients at address, the
+// terminal on UDP port terminal_port.
+std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address,
+                         std::uint16_t terminal_port);
 
 }  // namespace vekxsim::web
 
