@@ -1,7 +1,7 @@
 #include "control_text.h"
 
 #include "terminator_keys.h"
-#include "whole_number.h"
+#include "vekx_wire.h"
 
 #include <algorithm>
 #include <cctype>
@@ -73,7 +73,7 @@ Split first_word(std::string_view line) {
 }
 
 std::optional<long> whole_number(std::string_view text, long low, long high) {
-  return vekx_common::whole_number(trim(text), low, high);
+  return vekx::whole_number(trim(text), low, high);
 }
 
 std::optional<double> decimal_number(std::string_view text) {

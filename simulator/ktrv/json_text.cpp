@@ -5,6 +5,7 @@
 
 #include "code_page.h"
 #include "hex_bytes.h"
+#include "vekx_wire.h"
 
 namespace vekxsim::json {
 
@@ -127,7 +128,7 @@ class Parser {
     if (at_ + 4 > text_.size()) return std::nullopt;
     char32_t unit = 0;
     for (int k = 0; k < 4; ++k) {
-      const int d = vekx_common::hex_digit(text_[at_ + k]);
+      const int d = vekx::hex_digit(text_[at_ + k]);
       if (d < 0) return std::nullopt;
       unit = unit * 16 + static_cast<char32_t>(d);
     }
