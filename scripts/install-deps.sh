@@ -14,4 +14,4 @@ $SUDO apt-get install -y --no-install-recommends \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 llvm librsvg2-bin \
   tshark libpcap-dev file dpkg-dev iproute2 zip unzip \
   python3-pytest dh-python pybuild-plugin-pyproject python3-all python3-setuptools \
-  debhelper fakeroot lintian scdoc man-db bash-completion desktop-file-utils tmux
+  debhelper fakeroot lintian scdoc mandoc man-db bash-completion desktop-file-utils tmux
