@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace {
 // The byte as UTF-8 by iconv; nothing where iconv knows no character for it.
 std::optional<std::string> system_utf8(std::uint8_t byte) {
   iconv_t cd = iconv_open("UTF-8", "CP1252");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  if (reinterpret_cast<std::intptr_t>(cd) == -1) return std::nullopt;  // iconv_open failed
   char in[1] = {static_cast<char>(byte)};
   std::array<char, 8> out{};
   char *in_at = in, *out_at = out.data();
