@@ -1,5 +1,7 @@
 #include "hex_bytes.h"
 
+#include "vekx_wire.h"
+
 namespace vekx_common {
 
 namespace {
@@ -7,13 +9,6 @@ namespace {
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ':'; }
 
 }  // namespace
-
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 std::optional<std::vector<std::uint8_t>> parse_hex_bytes(std::string_view text) {
   std::vector<std::uint8_t> bytes;
@@ -29,8 +24,8 @@ std::optional<std::vector<std::uint8_t>> parse_hex_bytes(std::string_view text) 
     const std::string_view group = text.substr(start, i - start);
     if (group.empty() || group.size() % 2 != 0) return std::nullopt;
     for (std::size_t d = 0; d < group.size(); d += 2) {
-      const int high = hex_digit(group[d]);
-      const int low = hex_digit(group[d + 1]);
+      const int high = vekx::hex_digit(group[d]);
+      const int low = vekx::hex_digit(group[d + 1]);
       if (high < 0 || low < 0) return std::nullopt;
       bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
     }

@@ -18,9 +18,6 @@ namespace vekx_common {
 // character that is not a hex digit. An empty text is no bytes.
 std::optional<std::vector<std::uint8_t>> parse_hex_bytes(std::string_view text);
 
-// The value of one hex digit, either case; -1 for another character.
-int hex_digit(char c);
-
 // Every byte as two lower-case hex digits, separated by spaces: "0a ff".
 std::string hex_text(std::span<const std::uint8_t> bytes);
 

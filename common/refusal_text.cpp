@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "whole_number.h"
+#include "vekx_wire.h"
 
 namespace vekx_common {
 
@@ -33,7 +33,7 @@ std::size_t typing_distance(std::string_view a, std::string_view b) {
 
 std::optional<long> number_in_range(std::string_view what, std::string_view value, long lowest, long highest,
                                     std::string &why) {
-  const std::optional<long> number = whole_number(value, lowest, highest, Digits::decimal_or_hex);
+  const std::optional<long> number = vekx::whole_number(value, lowest, highest, vekx::Digits::decimal_or_hex);
   if (!number)
     why = std::string(what) + " " + shown(value) + ": must be a number from " + std::to_string(lowest) + " to " +
           std::to_string(highest);

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine and runs every test: the normal build, the
-# same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the
+# Sets up a fresh Debian machine and runs every test: the normal build (Release,
+# where the optimiser finds the most to warn of, with every warning an error),
+# the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the
 # checks that need their own builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 
 jobs=2
-echo "== build and test (normal)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== build and test (Release, warnings as errors)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVEKX_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # clang-tidy (.clang-tidy) and cppcheck over the project's own sources,
 # clang-format (.clang-format) over every C++ file, and mypy --strict over the
-# Python package: all must be clean. The Windows-only sources (the console's
+# Python package: all must be clean. The library's sources (vekxapi/src)
+# include only each other and its public header, nothing of the programs
+# above it (common/, simulator/, tools/, console/) nor the wire header that
+# hands the library on to them. The Windows-only sources (the console's
 # window, the Winsock layer) go through clang-tidy with the compile commands
 # of a mingw-w64 build. Every step runs; the summary counts those that
 # passed and failed.
@@ -37,6 +40,39 @@ for dir in $(echo | x86_64-w64-mingw32-g++-win32 -x c++ -E -v - 2>&1 |
   sed -n '/#include <...> search starts here:/,/End of search list./p' | grep '/c++'); do
   windows_args+=("--extra-arg=-isystem$dir")
 done
+
+# A quoted include must resolve beside the file, in vekxapi/src or in
+# vekxapi/include, and stay there; a bracketed one must not name a header the
+# project keeps outside them.
+library_stands_alone() {
+  local f name dir found bad=() src include outside
+  src=$(realpath vekxapi/src)
+  include=$(realpath vekxapi/include)
+  outside=$(git ls-files '*.h' | grep -v -E '^vekxapi/(src|include)/' | xargs -n1 basename | sort -u)
+  for f in $(git ls-files 'vekxapi/src/*.cpp' 'vekxapi/src/*.h'); do
+    while IFS= read -r name; do
+      found=
+      for dir in "$(dirname "$f")" vekxapi/src vekxapi/include; do
+        if [ -e "$dir/$name" ]; then
+          found=$(realpath "$dir/$name")
+          break
+        fi
+      done
+      case "$found" in
+        "$src"/* | "$include"/*) ;;
+        *) bad+=("$f: \"$name\"") ;;
+      esac
+    done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$f")
+    while IFS= read -r name; do
+      if grep -q -x -F "$(basename "$name")" <<<"$outside"; then bad+=("$f: <$name>"); fi
+    done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<\([^>]*\)>.*/\1/p' "$f")
+  done
+  [ "${#bad[@]}" -eq 0 ] && return
+  echo "the library includes what lies outside vekxapi/src and vekxapi/include; move what it needs into vekxapi/src:"
+  printf '  %s\n' "${bad[@]}"
+  return 1
+}
+step "library includes" library_stands_alone
 
 formatted() {
   local f unformatted=()

@@ -30,9 +30,7 @@ port_shot="$win64/ktrv-console-windows-10048.png"
 
 driver=("$wine64" "$win64/ktrv_window_driver.exe")
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+source "$root/scripts/lib/check-steps.sh"
 # One step of the operator's: a bounded command; the run ends at the first
 # step that fails.
 step() {
@@ -171,8 +169,4 @@ for case in "alone VEKXAPI.dll" "without_read VekRead"; do
   fi
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "Windows console check: $failures failure(s)" >&2
-  exit 1
-fi
-echo "Windows console check: all passed (screenshot: $shot)"
+checks_done "Windows console check" "screenshot: $shot"

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The two Windows kits as a Windows user gets them (tools/windows/bundle.sh):
 #   - two builds, the second in another folder, give the same zips;
-#   - each zip holds exactly its folder's ten files; its text files end
-#     their lines as Windows does, and README.txt fits one screen;
+#   - each zip holds exactly its folder's ten files and doc/, the manual
+#     pages of the library and the console as web pages; each page opens
+#     and its links lead to pages and anchors there; its text files end
+#     their lines as Windows does, and README.txt fits one screen and points
+#     to doc\index.html;
 #   - KTRVtest.exe and VEKXAPI.dll: images of the kit's architecture for
 #     Windows XP (5.1; 5.2 for 64 bits), without debug sections, symbols or
 #     a path of the build machine (the import libraries neither), importing
@@ -10,7 +13,9 @@
 #     a version resource; the console with its icon and its manifest;
 #   - VEKXAPI.dll's exports, calling conventions and import libraries
 #     (tools/windows/check-dll.sh);
-#   - read_weight.c builds as README.txt says, against each import library.
+#   - read_weight.c builds as README.txt says, against each import library;
+#   - vekxapi.h compiles as Visual C++ before 2010 reads it, which has no
+#     <stdint.h>.
 # The x64 kit is unzipped into an empty folder and run under wine64 against
 # vekxsim on loopback: read_weight.exe, built there, reads the weight, and
 # the kit's KTRVtest.exe, worked by the window driver, shows it. This
@@ -21,9 +26,7 @@ source "$root/scripts/lib/wine-prefix.sh"
 source "$root/scripts/lib/loopback-vekxsim.sh"
 source "$root/scripts/lib/x-display.sh"
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+source "$root/scripts/lib/check-steps.sh"
 
 # The functions of Windows XP's system DLLs that the kits may import, as
 # "DLL: functions"; "[x64]" or "[x86]" marks those that only one of XP's
@@ -127,8 +130,14 @@ for arch in x86 x64; do
   echo "-- $name.zip"
   unzip -l "$zip"
   unzip -q "$zip" -d "$work/$arch"
-  want="$(printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
-    libVEKXAPI.dll.a read_weight.c vekxapi.def vekxapi.h | sort)"
+  # doc/: the manual pages of what the kit holds, as web pages, and their index.
+  pages="$(cd "$root/doc/man" && ls KTRVtest.1.scd vekxapi.3.scd Vek*.3.scd | sed 's/\.scd$/.html/')"
+  # shellcheck disable=SC2086 # one page a word
+  want="$({
+    printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
+      libVEKXAPI.dll.a read_weight.c vekxapi.def vekxapi.h
+    printf "$name/doc/%s\n" index.html $pages
+  } | sort)"
   have="$(zipinfo -1 "$zip" | grep -v '/$' | sort)"
   if [ "$have" = "$want" ]; then pass "the zip holds exactly: $(echo $(basename -a $have))"; else
     fail "the zip holds:"; diff <(echo "$want") <(echo "$have") >&2 || true
@@ -136,6 +145,14 @@ for arch in x86 x64; do
   for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h; do
     awk '!/\r$/ {exit 1}' "$kit/$text" || fail "$text has lines without CR LF"
   done
+  if python3 "$root/scripts/lib/html-links.py" "$kit/doc" >"$work/links.log"; then
+    pass "doc/: each of its $(find "$kit/doc" -name '*.html' | wc -l) web pages opens, and each link leads to its page and anchor"
+  else
+    fail "doc/: $(cat "$work/links.log")"
+  fi
+  if grep -q -F 'doc\index.html' "$kit/README.txt"; then pass "README.txt points to doc\index.html"; else
+    fail "README.txt does not point to doc\index.html"
+  fi
   if awk 'length($0) > 80 {long = 1} END {exit long || NR > 50}' "$kit/README.txt"; then
     pass "README.txt: $(wc -l <"$kit/README.txt") lines of at most 79 characters, CR LF"
   else
@@ -178,6 +195,20 @@ for arch in x86 x64; do
       fail "read_weight.c and $library: $(cat "$work/link.log")"
     fi
   done
+
+  # The kit's header as Visual C++ before 2010 reads it: no <stdint.h> (no
+  # system header at all), and the two types it gives itself are signed
+  # and as wide as their names say.
+  cat >"$work/old_compiler.c" <<'EOF_C'
+#include "vekxapi.h"
+typedef char int16_t_is_signed_16_bits[sizeof(int16_t) == 2 && (int16_t)-1 < 0 ? 1 : -1];
+typedef char int32_t_is_signed_32_bits[sizeof(int32_t) == 4 && (int32_t)-1 < 0 ? 1 : -1];
+EOF_C
+  if $gcc -nostdinc -D_MSC_VER=1500 -D_WIN32 -fsyntax-only -I"$kit" "$work/old_compiler.c" 2>"$work/old.log"; then
+    pass "vekxapi.h compiles as Visual C++ 2008 (_MSC_VER 1500) reads it, without <stdint.h>, with $gcc"
+  else
+    fail "vekxapi.h as Visual C++ 2008 reads it (-nostdinc -D_MSC_VER=1500): $(head -5 "$work/old.log")"
+  fi
 done
 
 # --- the x64 kit under wine64 ------------------------------------------------
@@ -214,9 +245,5 @@ else
   fail "the kit's KTRVtest.exe under wine64"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "Windows kits check: $failures failure(s)" >&2
-  exit 1
-fi
-echo "Windows kits check: all passed ($root/build-windows-x86/ktrvtest-windows-x86.zip," \
-  "$root/build-windows-x64/ktrvtest-windows-x64.zip)"
+checks_done "Windows kits check" \
+  "$root/build-windows-x86/ktrvtest-windows-x86.zip, $root/build-windows-x64/ktrvtest-windows-x64.zip"

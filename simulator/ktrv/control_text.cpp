@@ -1,7 +1,7 @@
 #include "control_text.h"
 
 #include "terminator_keys.h"
-#include "whole_number.h"
+#include "vekx_wire.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,36 +20,24 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-// How a control command may name each terminator key: its own name without
-// " Key", and another common spelling.
-struct KeySpelling {
-  std::uint8_t code;
+// A key's name as a control command may type it: any case, with or without
+// " Key" and blanks ("F6 Key", "f6", "Page Up", "pageup").
+std::string key_spelling(std::string_view name) {
+  std::string t = lower(trim(name));
+  if (t.size() > 4 && t.ends_with(" key")) t.resize(t.size() - 4);
+  t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
+  return t;
+}
+
+// Other common spellings of some keys, and the key each means.
+struct KeyAlias {
   const char *typed;
-  const char *typed2;
+  const char *means;
 };
 
-constexpr KeySpelling key_spellings[] = {
-    {1, "f6", "f6"},
-    {3, "f10", "f10"},
-    {4, "f9", "f9"},
-    {7, "f5", "f5"},
-    {8, "enter", "return"},
-    {9, "left", "leftarrow"},
-    {10, "right", "rightarrow"},
-    {11, "insert", "ins"},
-    {12, "home", "home"},
-    {13, "end", "end"},
-    {14, "delete", "del"},
-    {15, "up", "uparrow"},
-    {16, "down", "downarrow"},
-    {17, "pgup", "pageup"},
-    {18, "pgdn", "pagedown"},
-    {19, "f1", "f1"},
-    {20, "f2", "f2"},
-    {21, "f3", "f3"},
-    {22, "f4", "f4"},
-    {23, "f11", "f11"},
-    {24, "f12", "f12"},
+constexpr KeyAlias key_aliases[] = {
+    {"return", "enter"}, {"left", "leftarrow"}, {"right", "rightarrow"}, {"ins", "insert"},    {"del", "delete"},
+    {"up", "uparrow"},   {"down", "downarrow"}, {"pgup", "pageup"},      {"pgdn", "pagedown"},
 };
 
 }  // namespace
@@ -90,7 +78,7 @@ std::optional<std::vector<Word>> split_words(std::string_view line, std::string 
 }
 
 std::optional<long> whole_number(std::string_view text, long low, long high) {
-  return vekx_common::whole_number(trim(text), low, high);
+  return vekx::whole_number(trim(text), low, high);
 }
 
 std::optional<double> decimal_number(std::string_view text) {
@@ -111,11 +99,11 @@ std::optional<bool> on_off(std::string_view text) {
 
 std::optional<std::uint8_t> terminator_code(std::string_view text) {
   if (auto n = whole_number(text, 0, 255)) return static_cast<std::uint8_t>(*n);
-  std::string t = lower(trim(text));
-  if (t.size() > 4 && t.ends_with(" key")) t.resize(t.size() - 4);
-  t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
-  for (const auto &k : key_spellings)
-    if (t == k.typed || t == k.typed2) return k.code;
+  std::string t = key_spelling(text);
+  for (const auto &a : key_aliases)
+    if (t == a.typed) t = a.means;
+  for (const auto &k : vekx_common::terminator_keys)
+    if (t == key_spelling(k.name)) return k.code;
   return std::nullopt;
 }
 

@@ -219,7 +219,8 @@ void KtrvModel::carry_out_locked(std::uint8_t code) {
     case ktrv::command::transaction_complete:
       ++transactions_;
       queue_event(QueuedEvent::plain(ktrv::event::weigh_complete));
-      detail = "transaction " + std::to_string(transactions_) + " closed, event 110 posted";
+      detail = "transaction " + std::to_string(transactions_) + " closed, event " +
+               std::to_string(ktrv::event::weigh_complete) + " posted";
       break;
     case ktrv::command::ktrv_reset:
       ++resets_;
@@ -227,7 +228,8 @@ void KtrvModel::carry_out_locked(std::uint8_t code) {
       display_lines_ = {};
       events_.clear();
       queue_event(QueuedEvent::plain(ktrv::event::ktrv_reset));
-      detail = "device reset: forcing cleared, display blank, queued events dropped, event 108 posted";
+      detail = "device reset: forcing cleared, display blank, queued events dropped, event " +
+               std::to_string(ktrv::event::ktrv_reset) + " posted";
       break;
     default:
       detail = "taken and ignored";
@@ -259,7 +261,7 @@ std::optional<std::uint8_t> KtrvModel::pending_command() const {
 // ---- events ----
 
 bool KtrvModel::queue_event(QueuedEvent event) {
-  if (event.code == 0) return false;
+  if (event.code == ktrv::event::none) return false;
   if (events_.size() >= max_queued_events) {
     note("event " + std::to_string(event.code) + " refused: " + std::to_string(max_queued_events) +
          " events already wait");
@@ -275,7 +277,7 @@ bool KtrvModel::queue_event(QueuedEvent event) {
 bool KtrvModel::advance_events_locked() {
   // Checked under the model's lock, so a post racing with the console's
   // acknowledge can never overwrite an event that is already in the mailbox.
-  if (events_.empty() || event_in_mailbox() != 0) return false;
+  if (events_.empty() || event_in_mailbox() != ktrv::event::none) return false;
   QueuedEvent next = std::move(events_.front());
   events_.pop_front();
   put_event_locked(next);
@@ -310,13 +312,13 @@ bool KtrvModel::serial_literal(const std::string &text) {
 }
 
 void KtrvModel::acknowledge_event() {
-  set_byte(field::event_mailbox, 0);
-  on_write(served(field::event_mailbox), Bytes{0});
+  set_byte(field::event_mailbox, ktrv::event::none);
+  on_write(served(field::event_mailbox), Bytes{ktrv::event::none});
 }
 
 std::uint8_t KtrvModel::event_in_mailbox() const {
-  const auto value = fields_.get(served(field::event_mailbox)).value_or(Bytes{0});
-  return value.empty() ? 0 : value[0];
+  const auto value = fields_.get(served(field::event_mailbox)).value_or(Bytes{ktrv::event::none});
+  return value.empty() ? ktrv::event::none : value[0];
 }
 
 std::vector<std::uint8_t> KtrvModel::queued_events() const {

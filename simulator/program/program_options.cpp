@@ -25,7 +25,7 @@ std::string set_number(std::string_view option, const std::string &value, long l
 struct OptionRow {
   std::string_view name;
   const char *value;  // as --help names it; nullptr for an option without one
-  const char *help;   // its --help text; a '\n' continues it on the next line
+  std::string help;   // its --help text; a '\n' continues it on the next line
   std::string (*apply)(ProgramOptions &o, const std::string &value);
 };
 
@@ -95,13 +95,13 @@ const std::array option_rows{
                 if (why.empty()) o.replay.choice.session = n;
                 return why;
               }},
-    OptionRow{"--speed", "X", "with --replay: replay time runs X times as fast, 0.001 to 1000000\n"
-                              "(default 1)",
+    OptionRow{"--speed", "X", "with --replay: replay time runs X times as fast, " + replay::speed_range_text() +
+                              "\n(default 1)",
               [](ProgramOptions &o, const std::string &v) {
                 const auto x = control_text::decimal_number(v);
                 const bool ok = x && *x >= replay::slowest_speed && *x <= replay::fastest_speed;
                 if (ok) o.replay.speed = *x;
-                return ok ? std::string() : "--speed " + v + ": must be a decimal number from 0.001 to 1000000";
+                return ok ? std::string() : "--speed " + v + ": must be a decimal number from " + replay::speed_range_text();
               }},
     OptionRow{"--loop", nullptr, "with --replay: start over at the capture's end",
               [](ProgramOptions &o, const std::string &) { o.replay.loop = true; return std::string(); }},

@@ -1,5 +1,7 @@
 #include "replay_program.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 
@@ -7,6 +9,15 @@
 #include "replay_clock.h"
 
 namespace vekxsim::replay {
+
+std::string speed_range_text() {
+  const auto text = [](double speed) {
+    std::array<char, 32> digits{};
+    const auto end = std::to_chars(digits.begin(), digits.end(), speed, std::chars_format::fixed).ptr;
+    return std::string(digits.begin(), end);
+  };
+  return text(slowest_speed) + " to " + text(fastest_speed);
+}
 
 std::string misuse(const ReplayOptions &options) {
   if (options.file) return {};

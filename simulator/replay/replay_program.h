@@ -20,6 +20,8 @@ struct ReplayOptions {
   bool summary = false;             // --summary
 };
 inline constexpr double slowest_speed = 0.001, fastest_speed = 1000000;
+// The range as --help and a refusal show it: "0.001 to 1000000".
+std::string speed_range_text();
 
 // Why the options make no sense together ("--loop needs --replay FILE"),
 // or empty.

@@ -6,7 +6,6 @@
 
 #include "hex_bytes.h"
 #include "traffic_line.h"
-#include "whole_number.h"
 #include "vekx_wire.h"
 
 namespace vekxsim::replay {
@@ -20,7 +19,7 @@ constexpr milliseconds day = std::chrono::hours(24);
 
 template <class Number>
 std::optional<Number> number(std::string_view text, long high) {
-  const auto value = vekx_common::whole_number(text, 0, high);
+  const auto value = vekx::whole_number(text, 0, high);
   if (!value) return std::nullopt;
   return static_cast<Number>(*value);
 }

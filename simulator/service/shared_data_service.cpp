@@ -57,12 +57,16 @@ Bytes make_reply(std::span<const std::uint8_t> request, std::uint8_t status, con
   return reply;
 }
 
+// The address to listen on that text names: one address, not a list.
+std::optional<vekx::Address> listen_address_in(const std::string &text) {
+  vekx::Address address{};
+  if (text.find(',') != std::string::npos || !vekx::parse_address(text.c_str(), address)) return std::nullopt;
+  return address;
+}
+
 }  // namespace
 
-bool is_listen_address(const std::string &text) {
-  vekx::Address address{};
-  return vekx::parse_address(text.c_str(), address) && text.find(',') == std::string::npos;
-}
+bool is_listen_address(const std::string &text) { return listen_address_in(text).has_value(); }
 
 const std::error_category &sockets_category() {
   static const SocketsCategory category;
@@ -73,13 +77,12 @@ struct SharedDataService::Impl {
   Impl(const std::string &listen_address, std::uint16_t port, int node_number) : node(node_number) {
     if (node < 1 || node > limits::highest_node)
       throw std::invalid_argument("node must be 1 to " + std::to_string(limits::highest_node));
-    vekx::Address address{};
-    if (!is_listen_address(listen_address) || !vekx::parse_address(listen_address.c_str(), address))
-      throw std::invalid_argument("not an IPv4 address: " + listen_address);
+    const std::optional<vekx::Address> address = listen_address_in(listen_address);
+    if (!address) throw std::invalid_argument("not an IPv4 address: " + listen_address);
     if (int err = platform::startup()) throw std::system_error(err, sockets_category(), "sockets layer");
     int err = platform::open_udp(socket);
     if (!err) err = platform::set_nonblocking(socket);
-    if (!err) err = platform::bind_to(socket, {address, port});
+    if (!err) err = platform::bind_to(socket, {*address, port});
     if (!err) err = platform::local_endpoint(socket, bound);
     if (err) {
       release();

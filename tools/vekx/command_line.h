@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "value_text.h"
+#include "vekx_wire.h"
 
 namespace vekx_tool {
 
 enum class Action { help, version, read, write, display, reset_display, key, watch };
 
 // A read buffer larger than any reply can fill.
-inline constexpr int default_buffer_size = 600;
+inline constexpr int default_buffer_size = static_cast<int>(vekx::reply_buffer_size);
 inline constexpr int default_interval_ms = 300;
 inline constexpr int longest_interval_ms = 600000;
 

@@ -7,8 +7,10 @@
 # ordinals), the import libraries VEKXAPI.lib (Microsoft's linker) and
 # libVEKXAPI.dll.a (MinGW), the example read_weight.c, README.txt for
 # Windows, the project's README.md and LICENSE.txt; text files end their
-# lines as Windows does. The debug information goes beside each zip, into
-# ktrvtest-windows-ARCH-debug/ (KTRVtest.exe.debug, VEKXAPI.dll.debug).
+# lines as Windows does; doc/ holds the manual pages of the library and the
+# console as web pages, with doc/index.html. The debug information goes
+# beside each zip, into ktrvtest-windows-ARCH-debug/ (KTRVtest.exe.debug,
+# VEKXAPI.dll.debug).
 #
 # The same commit gives the same zips: the linker writes no time stamp into
 # the images, and the stripped images, every file and the zip entries are
@@ -51,7 +53,12 @@ for arch in x86 x64; do
   echo "-- $name: building in $build"
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
     -DVEKX_MINGW_THREADS=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target vekxapi KTRVtest >/dev/null
+  cmake --build "$build" -j2 --target vekxapi KTRVtest man_pages >/dev/null
+  if [ ! -f "$build/doc/man/html/index.html" ]; then
+    echo "bundle: no web pages of the manual in $build/doc/man/html: install scdoc and mandoc" \
+      "(scripts/install-deps.sh) and run this again" >&2
+    exit 1
+  fi
 
   kit="$stage/$name"
   debug="$build/$name-debug"
@@ -65,6 +72,8 @@ for arch in x86 x64; do
   while read -r source target; do
     sed 's/\r*$/\r/' "$root/$source" >"$kit/$target"
   done <<<"$texts"
+  mkdir -p "$kit/doc"
+  cp "$build"/doc/man/html/*.html "$kit/doc/"
 
   # Zip times are local times: UTC makes them the same everywhere.
   find "$kit" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +

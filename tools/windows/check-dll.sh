@@ -36,9 +36,7 @@ if [ ${#import_libs[@]} -eq 0 ]; then
   import_libs=("$folder/libVEKXAPI.dll.a" "$folder/VEKXAPI.lib")
 fi
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/check-steps.sh"
 
 [ -f "$dll" ] || { echo "FAIL: no DLL at $dll" >&2; exit 1; }
 case "$(x86_64-w64-mingw32-objdump -f "$dll")" in
@@ -216,8 +214,4 @@ for import_lib in "${import_libs[@]}"; do
   fi
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "VEKXAPI.dll check: $failures failure(s)" >&2
-  exit 1
-fi
-echo "VEKXAPI.dll check: all passed ($dll)"
+checks_done "VEKXAPI.dll check" "$dll"

@@ -17,7 +17,15 @@
 #ifndef VEKXAPI_H
 #define VEKXAPI_H
 
-#include <stdint.h>
+/* Visual C++ before 2010, the compiler of many XP-era PCs, has no
+ * <stdint.h>: there short is 16 bits and int 32 bits, on 32- and 64-bit
+ * Windows alike. */
+#if defined(_MSC_VER) && _MSC_VER < 1600
+typedef short int16_t;
+typedef int int32_t;
+#else
+#  include <stdint.h>
+#endif
 
 #if defined(_WIN32)
 #  define VEKX_STDCALL __stdcall

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <span>
 
-#include "vekx_wire.h"  // the message record, and the terminal's reply time
+#include "message_record.h"
+#include "reply_wait.h"
 
 namespace vekx {
 

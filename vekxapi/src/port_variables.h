@@ -26,7 +26,7 @@ inline constexpr long highest_local_port = 65535 - (node_count - 1);
 // A variable's value as a port: a whole decimal number from 1 to highest,
 // digits only (no sign, blank or trailing text); nothing otherwise.
 inline std::optional<std::uint16_t> port_from_text(const char *text, long highest) {
-  const std::optional<long> value = vekx_common::whole_number(text, 1, highest);
+  const std::optional<long> value = whole_number(text, 1, highest);
   if (!value) return std::nullopt;
   return static_cast<std::uint16_t>(*value);
 }

@@ -1,7 +1,7 @@
 // The terminal protocol as the library speaks it, for the project's other
 // programs and tests: the message record's layout and codes, addresses,
 // node names and node selection, the port variables, the terminal's timing,
-// and the sockets layer underneath.
+// whole numbers as people type them, and the sockets layer underneath.
 // They build their datagrams and sockets from the same definitions as the
 // library, so the two sides of the wire cannot drift apart.
 #ifndef VEKX_WIRE_H
@@ -12,13 +12,7 @@
 #include "../src/node_select.h"
 #include "../src/platform/platform.h"
 #include "../src/port_variables.h"
-
-namespace vekx {
-
-// The terminal answers a request within 500 ms: the library waits that long
-// for each reply, and a request left unanswered that long went unanswered.
-inline constexpr int reply_wait_us = 500000;
-
-}  // namespace vekx
+#include "../src/reply_wait.h"
+#include "../src/whole_number.h"
 
 #endif

@@ -2,15 +2,23 @@
 // or in an environment variable: digits only, with no sign, blank or other
 // text, or "0x" and hex digits where the caller allows it.
 //
-// Header-only: the terminal client library uses it too and links nothing
-// besides its sockets layer.
-#ifndef VEKX_COMMON_WHOLE_NUMBER_H
-#define VEKX_COMMON_WHOLE_NUMBER_H
+// Header-only: the library reads its port variables with it, and the other
+// programs reach it through the wire header.
+#ifndef VEKX_WHOLE_NUMBER_H
+#define VEKX_WHOLE_NUMBER_H
 
 #include <optional>
 #include <string_view>
 
-namespace vekx_common {
+namespace vekx {
+
+// The value of one hex digit, either case; -1 for another character.
+constexpr int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
 
 enum class Digits {
   decimal,         // "1701"
@@ -18,8 +26,8 @@ enum class Digits {
 };
 
 // The number text spells when it lies within [lowest, highest]; nothing
-// otherwise. lowest is 0 or more, highest well below the largest long; a
-// run of digits of any length cannot overflow.
+// otherwise. lowest is 0 or more; a run of digits of any length cannot
+// overflow, even with highest the largest long.
 constexpr std::optional<long> whole_number(std::string_view text, long lowest, long highest,
                                            Digits digits = Digits::decimal) {
   long base = 10;
@@ -30,18 +38,15 @@ constexpr std::optional<long> whole_number(std::string_view text, long lowest, l
   if (text.empty()) return std::nullopt;
   long value = 0;
   for (const char c : text) {
-    long digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return std::nullopt;
+    const long digit = hex_digit(c);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    if (digit > highest || value > (highest - digit) / base) return std::nullopt;
     value = value * base + digit;
-    if (value > highest) return std::nullopt;
   }
   if (value < lowest) return std::nullopt;
   return value;
 }
 
-}  // namespace vekx_common
+}  // namespace vekx
 
 #endif

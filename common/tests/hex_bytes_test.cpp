@@ -1,0 +1,39 @@
+// Bytes typed in hex for a write or a control command: a misread digit or
+// separator would send other bytes than the ones typed.
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
+
+#include "hex_bytes.h"
+
+namespace vekx_common {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(HexBytes, EveryWayOfTypingThemReadsTheSameBytes) {
+  for (const char *text :
+       {"0a ff", "0aff", "0a:ff", "0a,ff", "0x0a 0xff", "0X0A 0XFF", "  0a\tff  ", "0a, ff", "0x0aff"})
+    EXPECT_EQ(parse_hex_bytes(text), (Bytes{0x0a, 0xff})) << '"' << text << '"';
+  EXPECT_EQ(parse_hex_bytes(""), Bytes{});
+  EXPECT_EQ(parse_hex_bytes(" , "), Bytes{});
+}
+
+TEST(HexBytes, AnythingButWholeBytesOfHexIsRefused) {
+  for (const char *text : {"a", "0a f", "abc", "0g", "zz", "0x", "0a 0x", "0a-ff", "0a;ff", "-1", "0xx1", "1 2"})
+    EXPECT_EQ(parse_hex_bytes(text), std::nullopt) << '"' << text << '"';
+}
+
+TEST(HexBytes, EveryByteReadsBackAsWritten) {
+  Bytes all(256);
+  std::iota(all.begin(), all.end(), 0);
+  const std::string text = hex_text(all);
+  EXPECT_EQ(text.substr(0, 12), "00 01 02 03 ");
+  EXPECT_EQ(text.substr(text.size() - 5), "fe ff");
+  EXPECT_EQ(parse_hex_bytes(text), all);
+  EXPECT_EQ(hex_text(Bytes{}), "");
+}
+
+}  // namespace
+}  // namespace vekx_common

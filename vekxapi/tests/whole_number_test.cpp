@@ -1,0 +1,64 @@
+// Whole numbers as the port variables, the command lines and the control
+// commands take them: a value one past a bound, a sign, a blank or a digit
+// of the wrong base must be refused, and no run of digits may wrap around.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "whole_number.h"
+
+namespace vekx {
+namespace {
+
+TEST(WholeNumber, BoundsHoldOnBothSides) {
+  EXPECT_EQ(whole_number("1", 1, 65535), 1);
+  EXPECT_EQ(whole_number("65535", 1, 65535), 65535);
+  EXPECT_EQ(whole_number("0", 1, 65535), std::nullopt);
+  EXPECT_EQ(whole_number("65536", 1, 65535), std::nullopt);
+  EXPECT_EQ(whole_number("0", 0, 0), 0);
+  EXPECT_EQ(whole_number("0001701", 0, 65535), 1701);  // leading zeros are still decimal
+  // A digit above a small highest (5 > 3) must not slip through the
+  // overflow guard.
+  EXPECT_EQ(whole_number("5", 0, 3), std::nullopt);
+  EXPECT_EQ(whole_number("0xf", 0, 9, Digits::decimal_or_hex), std::nullopt);
+}
+
+TEST(WholeNumber, OnlyDigitsMakeANumber) {
+  for (const char *text : {"", "-1", "+1", " 1", "1 ", "1x", "1.0", "1e3", "0x", "x1", "١"})
+    EXPECT_EQ(whole_number(text, 0, 65535), std::nullopt) << '"' << text << '"';
+}
+
+TEST(WholeNumber, HexOnlyWhereTheCallerAllowsIt) {
+  EXPECT_EQ(whole_number("0x6a5", 0, 65535, Digits::decimal_or_hex), 1701);
+  EXPECT_EQ(whole_number("0X6A5", 0, 65535, Digits::decimal_or_hex), 1701);
+  EXPECT_EQ(whole_number("0xffff", 0, 65535, Digits::decimal_or_hex), 65535);
+  EXPECT_EQ(whole_number("0x10000", 0, 65535, Digits::decimal_or_hex), std::nullopt);
+  EXPECT_EQ(whole_number("0x6a5", 0, 65535), std::nullopt);
+  EXPECT_EQ(whole_number("6a5", 0, 65535, Digits::decimal_or_hex), std::nullopt);  // hex wants its 0x
+  for (const char *text : {"0x", "0xg", "0x-1", "0x 1", "00x1"})
+    EXPECT_EQ(whole_number(text, 0, 65535, Digits::decimal_or_hex), std::nullopt) << text;
+}
+
+// A number that wrapped past the largest long could land inside the range
+// and be taken.
+TEST(WholeNumber, NoRunOfDigitsOverflows) {
+  const std::string largest = std::to_string(LONG_MAX);
+  EXPECT_EQ(whole_number(largest, 0, LONG_MAX), LONG_MAX);
+  EXPECT_EQ(whole_number(largest.substr(0, largest.size() - 1) + "8", 0, LONG_MAX), std::nullopt);
+  EXPECT_EQ(whole_number(largest + "0", 0, LONG_MAX), std::nullopt);
+  EXPECT_EQ(whole_number(std::string(60, '9'), 0, LONG_MAX), std::nullopt);
+  EXPECT_EQ(whole_number("18446744073709551617", 0, 65535), std::nullopt);  // 2^64 + 1
+  EXPECT_EQ(whole_number("0x" + std::string(17, 'f'), 0, LONG_MAX, Digits::decimal_or_hex), std::nullopt);
+  EXPECT_EQ(whole_number("0x7fffffffffffffff", 0, LONG_MAX, Digits::decimal_or_hex), LONG_MAX);
+}
+
+TEST(WholeNumber, HexDigitsEitherCase) {
+  const std::string digits = "0123456789abcdef", upper = "ABCDEF";
+  for (std::size_t i = 0; i < digits.size(); ++i) EXPECT_EQ(hex_digit(digits[i]), static_cast<int>(i));
+  for (std::size_t i = 0; i < upper.size(); ++i) EXPECT_EQ(hex_digit(upper[i]), static_cast<int>(10 + i));
+  for (const char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0', 'x'}) EXPECT_EQ(hex_digit(c), -1) << c;
+}
+
+}  // namespace
+}  // namespace vekx
