@@ -38,7 +38,10 @@ def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"download.default_directory": str(tmp_path / "downloads")})
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    driver = webdriver.Chrome(service=Service(executable_path=driver_path), options=options)
+    # The sanitizer build preloads its runtimes into Python; the browser is
+    # not ours to check, and does not start with them.
+    clean = {k: v for k, v in os.environ.items() if k not in ("LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")}
+    driver = webdriver.Chrome(service=Service(executable_path=driver_path, env=clean), options=options)
     try:
         yield driver
     finally:
