@@ -14,7 +14,7 @@ import socket
 import subprocess
 import threading
 from types import TracebackType
-from typing import Any, overload
+from typing import Any, SupportsIndex, overload
 
 from .names import NODE_COUNT
 from .terminal import CODE_PAGE
@@ -55,12 +55,12 @@ class Notes(collections.deque[str]):
     a slice of them is a list (``notes[-5:]``)."""
 
     @overload
-    def __getitem__(self, index: int) -> str: ...
+    def __getitem__(self, index: SupportsIndex) -> str: ...
 
     @overload
     def __getitem__(self, index: slice) -> list[str]: ...
 
-    def __getitem__(self, index: int | slice) -> str | list[str]:
+    def __getitem__(self, index: SupportsIndex | slice) -> str | list[str]:
         if isinstance(index, slice):
             return list(self)[index]
         return super().__getitem__(index)

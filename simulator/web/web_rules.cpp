@@ -7,7 +7,7 @@
 
 #include "control_text.h"
 #include "shared_data_service.h"
-#include "whole_number.h"
+#include "vekx_wire.h"
 
 namespace vekxsim::web {
 
@@ -80,7 +80,7 @@ std::string parse_web_address(const std::string &text, std::string &address, std
   address = colon == std::string::npos ? "127.0.0.1" : text.substr(0, colon);
   const std::string port_text = colon == std::string::npos ? text : text.substr(colon + 1);
   if (!is_listen_address(address)) return "--web " + text + ": the address must be an IPv4 address such as 127.0.0.1";
-  const auto n = vekx_common::whole_number(port_text, 0, 65535);
+  const auto n = vekx::whole_number(port_text, 0, 65535);
   if (!n) return "--web " + text + ": the port must be a number 0..65535 (0: the system picks)";
   port = static_cast<std::uint16_t>(*n);
   return {};
