@@ -141,13 +141,14 @@ TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithTheTerminalOnItsPort) {
   const std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
   const std::string path =
       (std::filesystem::temp_directory_path() / ("vekxsim-capture-" + std::to_string(::getpid()) + ".pcap")).string();
-  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1");
+  const std::uint16_t terminal_port = 41701;  // the terminal served on a port of its own, as with --port 0
+  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1", terminal_port);
   const auto read = vekxsim::replay::read_capture(path);
   std::filesystem::remove(path);
   ASSERT_EQ(read.size(), traffic.size());
   for (std::size_t i = 0; i < read.size(); ++i) {
     EXPECT_EQ(read[i].bytes, traffic[i].bytes);
-    EXPECT_EQ(read[i].to_port, vekxsim::replay::terminal_port);
+    EXPECT_EQ(read[i].to_port, terminal_port);
     EXPECT_EQ(read[i].from_port, traffic[i].peer_port);
   }
 }

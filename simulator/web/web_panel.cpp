@@ -114,7 +114,8 @@ void WebPanel::Impl::routes() {
     answer(res, 200, terminal_state(terminal).dump(), "application/json");
   });
   server.Get("/api/capture.pcap", [this](const httplib::Request &, httplib::Response &res) {
-    answer(res, 200, capture_pcap(terminal.service().traffic().all(), access.address), "application/vnd.tcpdump.pcap");
+    answer(res, 200, capture_pcap(terminal.service().traffic().all(), access.address, terminal.port()),
+           "application/vnd.tcpdump.pcap");
     res.set_header("Content-Disposition", "attachment; filename=\"vekxsim.pcap\"");
   });
   server.Get("/api/events", [this](const httplib::Request &, httplib::Response &res) {
