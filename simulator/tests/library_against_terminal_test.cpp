@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -16,6 +17,34 @@
 using namespace vekx_test;
 
 namespace {
+
+// Runs step over and over on a thread of its own until stop() or the end of
+// the scope, so that a failed assertion still joins it.
+class Repeating {
+ public:
+  explicit Repeating(std::function<void()> step)
+      : thread_([this, step = std::move(step)] {
+          while (!stopping_) step();
+        }) {}
+  ~Repeating() { stop(); }
+  Repeating(const Repeating &) = delete;
+  Repeating &operator=(const Repeating &) = delete;
+  void stop() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+};
+
+// A client's read of the weight: the library's result.
+int read_weight() {
+  char buffer[16];
+  std::int16_t count = 0;
+  return VekRead("/t1/wt101", 13, buffer, &count);
+}
 
 class LibraryAgainstTerminal : public ::testing::Test {
  protected:
@@ -98,21 +127,13 @@ TEST_F(LibraryAgainstTerminal, TheLargestFieldBothWays) {
 // client's calls give up with "no usable answer", nothing crashes, and a new
 // terminal on the same port is read at once.
 TEST_F(LibraryAgainstTerminal, ATerminalDestroyedWhileAClientSends) {
-  std::atomic<bool> reading{true};
   std::atomic<int> answered{0}, unanswered{0};
-  std::thread client([&] {
-    while (reading) {
-      char buffer[16];
-      std::int16_t count = 0;
-      (VekRead("/t1/wt101", 13, buffer, &count) == 0 ? answered : unanswered)++;
-    }
-  });
+  Repeating client([&] { (read_weight() == 0 ? answered : unanswered)++; });
   ASSERT_TRUE(eventually([&] { return answered > 10; }));
   const std::uint16_t port = terminal->port();
   terminal.reset();
   ASSERT_TRUE(eventually([&] { return unanswered > 0; }, 5000ms));
-  reading = false;
-  client.join();
+  client.stop();
   vekxsim::TerminalOptions again = options();
   again.port = port;
   terminal = std::make_unique<vekxsim::Terminal>(again);
@@ -169,18 +190,13 @@ TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
 // threads: every read is answered (at worst "no such field" while the
 // fields are made again), nothing crashes, and the end state is the start's.
 TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
-  std::atomic<bool> reading{true};
   std::atomic<int> answered{0}, unanswered{0};
-  std::thread client([&] {
-    while (reading) {
-      char buffer[16];
-      std::int16_t count = 0;
-      const int status = VekRead("/t1/wt101", 13, buffer, &count);
-      (status == 0 || status == vekx_common::terminal_status::no_such_field ? answered : unanswered)++;
-    }
+  Repeating client([&] {
+    const int status = read_weight();
+    (status == 0 || status == vekx_common::terminal_status::no_such_field ? answered : unanswered)++;
   });
-  std::thread watcher([&] {
-    while (reading) terminal->control("status"), terminal->control("fields"), terminal->control("traffic 5");
+  Repeating watcher([&] {
+    for (const char *command : {"status", "fields", "traffic 5"}) terminal->control(command);
   });
   for (int i = 0; i < 50; ++i) {
     terminal->control("weight " + std::to_string(i));
@@ -189,9 +205,8 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
     terminal->control("reset");
     ASSERT_TRUE(eventually([&] { return answered > before + 1; })) << "reads go on after reset " << i;
   }
-  reading = false;
-  client.join();
-  watcher.join();
+  client.stop();
+  watcher.stop();
   EXPECT_EQ(unanswered, 0);
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
   EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";
