@@ -20,7 +20,7 @@ SAMPLES = [
     ("display", [], "lines"), ("outputs", [], "outputs"), ("command", [15], "command"), ("delay", [0], "delay_ms"),
     ("silent", [False], "silent"), ("drop", [0], "drop"), ("replydelay", [0], "reply_delay_ms"),
     ("decoy", ["name"], "decoy"), ("traffic", [5, "wt"], "traffic"), ("log", [False], "log"), ("sleep", [0], None),
-    ("quit", [], None),
+    ("reset", [], None), ("quit", [], None),
 ]
 
 

@@ -152,3 +152,42 @@ def test_two_terminals_in_parallel_workers(pytester):
     pytester.makepyfile(test_two=open(example).read(), test_again=open(example).read())
     result = pytester.runpytest_subprocess("-p", "vekxapi.pytest_plugin", "-p", "xdist", "-n", "2")
     result.assert_outcomes(passed=4)
+
+
+SESSION = """
+import json
+
+def record(vekxsim_session, terminal_session):
+    with open("session.jsonl", "a") as f:
+        f.write(json.dumps({"pid": vekxsim_session.process.pid,
+                            "weight": terminal_session.read_text("/t1/wt101"),
+                            "xx001": terminal_session.read_text("/t1/xx001"),
+                            "fields": vekxsim_session.command("fields")["reply"]}) + "\\n")
+
+def test_changes_everything(vekxsim_session, terminal_session):
+    record(vekxsim_session, terminal_session)
+    terminal_session.write("/t1/Lit01", b"FIRST")
+    vekxsim_session.weight(99)
+    vekxsim_session.set("xx001", "CHANGED")
+    vekxsim_session.set("new1", "NEW")
+    vekxsim_session.fault("silent", True)
+
+def test_fails_on_a_clean_terminal(vekxsim_session, terminal_session):
+    record(vekxsim_session, terminal_session)
+    assert False, "shows this test's traffic alone"
+"""
+
+
+def test_the_session_simulator_is_one_process_reset_between_tests(pytester, monkeypatch):
+    monkeypatch.delenv("VEKX_TERMINAL_PORT", raising=False)
+    pytester.makeini("[pytest]\nvekxsim_options = weight=12.5 delay=0 field=xx001=A\n")
+    pytester.makepyfile(SESSION)
+    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-p", "no:randomly")
+    result.assert_outcomes(passed=1, failed=1)
+    first, second = [json.loads(line) for line in (pytester.path / "session.jsonl").read_text().splitlines()]
+    assert first == second, "the second test sees the terminal as the first one found it"
+    assert first["weight"].strip() == "12.50" and first["xx001"] == "A", "the ini options"
+    failing = result.stdout.str().split(" FAILURES ")[1]
+    assert "-> /t1/wt101" in failing and "Lit01" not in failing, "the failing test's own traffic, not the first's"
+    with pytest.raises(ProcessLookupError):
+        os.kill(first["pid"], 0)  # stopped at the session's end

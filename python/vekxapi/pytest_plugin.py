@@ -21,6 +21,16 @@ lenient=True gives --lenient, a list repeats its option
 (field=["xx001=HELLO"]), power_up=True keeps the power-up event 54, and
 web=0 starts its web panel on a free port (``vekxsim.web_url``).
 
+``vekxsim_session`` is one simulator for the whole session (for each
+pytest-xdist worker), started with the ini setting's options and reset
+before each test that uses it, for suites that want speed: a test sees the
+terminal as it was at start, and its failure report shows only its own
+notes and traffic. ``terminal_session`` is a Terminal registered with it.
+Markers cannot change its options; a test that needs others takes
+``vekxsim``. Under ``--vekxsim-log-dir`` its log is vekxsim_session.log
+(vekxsim_session.gw0.log for a worker), each test's part after the note of
+its reset.
+
 ``vekxsim_factory`` starts several, each a node of its own (node 2 on
 127.0.0.2, all on the first one's port); ``vekxsim_factory.terminal()`` is
 a Terminal registered with all of them. ``vekxsim_replay`` starts one that
@@ -189,6 +199,47 @@ def terminal(vekxsim: Simulator) -> Iterator[Terminal]:
     """A Terminal registered with the test's simulated terminal as node 1,
     closed after the test."""
     with Terminal(vekxsim.address, process_type=1) as t:
+        yield t
+
+
+@pytest.fixture(scope="session")
+def _vekxsim_session_process(request: pytest.FixtureRequest) -> Iterator[Simulator]:
+    """The session's simulator process, started with the ini setting's
+    options on a free port; the worker's name keeps the logs of parallel
+    workers apart."""
+    options = ini_options(str(request.config.getini("vekxsim_options") or ""))
+    worker = os.environ.get("PYTEST_XDIST_WORKER")
+    log = log_path(request, "vekxsim_session" + (f".{worker}" if worker else ""))
+    if log:
+        options = {**options, "log": log}
+    simulator = Simulator(path=program_path(request.config), **options)
+    try:
+        yield simulator
+    finally:
+        simulator.stop()
+
+
+@pytest.fixture
+def vekxsim_session(request: pytest.FixtureRequest, monkeypatch: pytest.MonkeyPatch,
+                    _vekxsim_session_process: Simulator) -> Simulator:
+    """The session's simulated terminal, reset to its state at start, with
+    the library pointed at it for the test."""
+    if any(request.node.iter_markers("vekxsim")):
+        pytest.fail(f"{request.node.nodeid}: vekxsim_session keeps the options it was started with (ini setting "
+                    f"vekxsim_options); for a vekxsim marker's options use the vekxsim fixture in this test",
+                    pytrace=False)
+    simulator = _vekxsim_session_process
+    simulator.reset()
+    _reported(request.node, simulator)
+    _point_library_at(monkeypatch, simulator.port)
+    return simulator
+
+
+@pytest.fixture
+def terminal_session(vekxsim_session: Simulator) -> Iterator[Terminal]:
+    """A Terminal registered with the session's simulated terminal as node
+    1, closed after the test."""
+    with Terminal(vekxsim_session.address, process_type=1) as t:
         yield t
 
 

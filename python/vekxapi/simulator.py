@@ -284,6 +284,14 @@ class Simulator:
             raise ValueError(f"a fault is silent, drop, replydelay or decoy, not {kind!r}")
         return self.command(kind, value)
 
+    def reset(self) -> dict[str, Any]:
+        """Puts the terminal back as it was at start with its options:
+        fields, mailboxes, events, scale, inputs, outputs, displays, no
+        faults and an empty traffic record. Its notes start again too."""
+        answer = self.command("reset")
+        self.notes.clear()
+        return answer
+
     def traffic(self, count: int | None = None, pattern: str | None = None) -> list[dict[str, Any]]:
         """The recorded datagrams in and out, oldest first: the last count
         (all of them when None), or those whose field name holds pattern.

@@ -20,7 +20,7 @@ using Args = ControlArguments;
 using Run = ControlReply(Terminal &terminal, const Args &args);
 
 // The simulator as a whole (control_session.cpp).
-Run help, status, traffic, log, sleep, quit;
+Run help, status, traffic, log, sleep, quit, reset;
 // Fields, their values, statuses and silence (control_fields.cpp).
 Run fields, get, set, sethex, setbyte, fieldstatus, fieldsilent;
 // The event mailbox and literals (control_events.cpp).

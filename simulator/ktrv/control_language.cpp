@@ -57,6 +57,10 @@ constexpr ControlCommand table[] = {
      control::traffic},
     {"log", "on|off", "traffic log lines on or off", control::log},
     {"sleep", "MS", "pause (for scripts); quitting ends it", control::sleep},
+    {"reset", "",
+     "the terminal as at start with its options: fields, mailboxes, events,\n"
+     "scale, inputs, outputs, displays; no faults; traffic record emptied",
+     control::reset},
     {"quit", "", "end the simulator", control::quit},
     {"exit", "", nullptr, control::quit},
 };

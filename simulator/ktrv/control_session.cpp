@@ -1,5 +1,6 @@
 // Control commands about the simulator as a whole: the help list, its
-// status, the recorded traffic, the traffic log, pauses and quitting.
+// status, the recorded traffic, the traffic log, pauses, resetting and
+// quitting.
 #include <sstream>
 
 #include "control_commands.h"
@@ -97,6 +98,11 @@ ControlReply sleep(Terminal &t, const Args &args) {
   if (!ms) return ControlReply::refused(usage_ms("sleep"));
   t.sleep(std::chrono::milliseconds(*ms));
   return ControlReply::done({});
+}
+
+ControlReply reset(Terminal &t, const Args &) {
+  t.reset();
+  return ControlReply::done("terminal reset to its state at start");
 }
 
 ControlReply quit(Terminal &t, const Args &) {

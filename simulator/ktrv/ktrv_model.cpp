@@ -52,7 +52,10 @@ KtrvModel::KtrvModel(SharedDataService &service, const KtrvOptions &options)
       prefix_(std::string("/t") + vekx::node_character(options.node - 1) + "/"),
       command_delay_(std::max(options.command_delay, std::chrono::milliseconds(0))),
       scale_(options.weight) {
-  create_fields();
+  {
+    std::lock_guard lock(mutex_);
+    create_fields_locked();
+  }
   service_.on_write([this](const std::string &name, const Bytes &value) { on_write(name, value); });
   service_.on_read([this](const std::string &name) { on_read(name); });
   if (options.power_up) post_event(ktrv::event::power_up);
@@ -77,8 +80,7 @@ std::string KtrvModel::served(const char *map_name) const { return field_name(fi
 
 // Every field takes values of up to its own size, as the application
 // program declares it.
-void KtrvModel::create_fields() {
-  std::lock_guard lock(mutex_);
+void KtrvModel::create_fields_locked() {
   const auto one_byte = [&](const char *name) { fields_.set(served(name), {0}, 1); };
   const auto sized = [&](const char *name, Bytes value) {
     const std::size_t size = value.size();
@@ -100,6 +102,25 @@ void KtrvModel::create_fields() {
   for (auto name : field::inputs) one_byte(name);
   sized(field::lower_display,
         fixed_text("VEKX " + prefix_.substr(2, 1) + " KTRV READY", field::lower_display_length, ' '));
+}
+
+void KtrvModel::reset(const KtrvOptions &options) {
+  {
+    // Under the model's lock, so that a write from the service thread sees
+    // the old state or the new one, never a mixture.
+    std::lock_guard lock(mutex_);
+    command_delay_ = std::max(options.command_delay, std::chrono::milliseconds(0));
+    pending_.reset();
+    events_.clear();
+    scale_ = Scale(options.weight);
+    outputs_ = {};
+    display_lines_ = {};
+    flushes_ = transactions_ = resets_ = 0;
+    fields_.clear();
+    create_fields_locked();
+  }
+  wake_.notify_all();
+  if (options.power_up) post_event(ktrv::event::power_up);
 }
 
 void KtrvModel::note(const std::string &line) {

@@ -103,6 +103,13 @@ class KtrvModel {
   int completed_transactions() const;
   int resets() const;
 
+  // Back to the state at start with these options (their node aside, which
+  // stays): every field of the service's store goes, the model's own come
+  // back with their first values; no command pending, no event waiting,
+  // the scale settled on options.weight with the default settling time and
+  // no drift, no output forced, no display line, counters at 0.
+  void reset(const KtrvOptions &options);
+
   // Lines about what the model does ("command 14 taken: ..."); none by default.
   void set_log(std::function<void(const std::string &line)> sink);
 
@@ -120,7 +127,7 @@ class KtrvModel {
     }
   };
 
-  void create_fields();
+  void create_fields_locked();
   // A field of the map ("/t1/bx297") under the node served: "/t2/bx297"
   // for node 2.
   std::string served(const char *map_name) const;

@@ -8,11 +8,26 @@
 namespace vekxsim {
 
 Terminal::Terminal(const TerminalOptions &options)
-    : service_(std::make_unique<SharedDataService>(options.listen_address, options.port, options.node)) {
+    : options_(options),
+      service_(std::make_unique<SharedDataService>(options.listen_address, options.port, options.node)) {
   service_->fields().set_lenient(options.lenient);
   model_ = std::make_unique<KtrvModel>(
       *service_, KtrvOptions{options.node, options.weight, options.command_delay, options.power_up});
-  for (const std::string &field : options.extra_fields) {
+  create_extra_fields();
+  service_->set_log([this](const std::string &line) {
+    if (!traffic_log_on_.load()) return;
+    std::lock_guard lock(sink_mutex_);
+    if (sink_) sink_(line);
+  });
+  model_->set_log([this](const std::string &line) {
+    std::lock_guard lock(sink_mutex_);
+    if (sink_) sink_("ktrv: " + line);
+  });
+  service_->start();
+}
+
+void Terminal::create_extra_fields() {
+  for (const std::string &field : options_.extra_fields) {
     const std::size_t equals = field.find('=');
     const std::string name = field.substr(0, equals);
     // Typed in UTF-8 like the control language's texts, kept in the
@@ -29,16 +44,6 @@ Terminal::Terminal(const TerminalOptions &options)
       throw std::invalid_argument(e.what());
     }
   }
-  service_->set_log([this](const std::string &line) {
-    if (!traffic_log_on_.load()) return;
-    std::lock_guard lock(sink_mutex_);
-    if (sink_) sink_(line);
-  });
-  model_->set_log([this](const std::string &line) {
-    std::lock_guard lock(sink_mutex_);
-    if (sink_) sink_("ktrv: " + line);
-  });
-  service_->start();
 }
 
 Terminal::~Terminal() {
@@ -83,6 +88,17 @@ std::string Terminal::full_name(const std::string &name) const {
 }
 
 void Terminal::set_traffic_log(bool on) { traffic_log_on_ = on; }
+
+void Terminal::reset() {
+  model_->reset(KtrvOptions{options_.node, options_.weight, options_.command_delay, options_.power_up});
+  // The extra fields passed their checks at start.
+  create_extra_fields();
+  service_->faults().clear();
+  service_->display().clear();
+  service_->traffic().clear();
+  std::lock_guard lock(sink_mutex_);
+  if (sink_) sink_("ktrv: terminal reset to its state at start");
+}
 
 ControlReply Terminal::control_reply(const std::string &line) { return run_control_line(*this, line); }
 

@@ -72,6 +72,15 @@ class Terminal {
   // The same, with the data the command returns.
   ControlReply control_reply(const std::string &line);
 
+  // Puts the terminal back as it was at start with its options: the KTRV
+  // fields and the extra ones with their first values, statuses and
+  // silence as at start (fields created since are gone), the model's
+  // mailboxes, events, scale, outputs and display lines, no fault, the
+  // display object showing the terminal's own and an empty traffic record.
+  // The service keeps answering meanwhile; the traffic log stays on or off
+  // as it is, and gets a note of the reset.
+  void reset();
+
   // "bx297" -> "/t1/bx297" for the node served; a name starting with '/'
   // stays as it is.
   std::string full_name(const std::string &name) const;
@@ -92,6 +101,10 @@ class Terminal {
   void set_log(std::function<void(const std::string &line)> sink);
 
  private:
+  // The fields of TerminalOptions::extra_fields with their first texts.
+  void create_extra_fields();
+
+  const TerminalOptions options_;
   std::unique_ptr<SharedDataService> service_;
   std::unique_ptr<KtrvModel> model_;
   std::atomic<bool> traffic_log_on_{true};

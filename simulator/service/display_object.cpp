@@ -17,6 +17,11 @@ void DisplayObject::take(std::span<const std::uint8_t> record) {
     text_.reset();
 }
 
+void DisplayObject::clear() {
+  std::lock_guard lock(mutex_);
+  text_.reset();
+}
+
 std::optional<DisplayObject::Bytes> DisplayObject::text() const {
   std::lock_guard lock(mutex_);
   return text_;

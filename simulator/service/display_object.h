@@ -25,6 +25,8 @@ class DisplayObject {
   // The 16 characters the PC put on the display last; nothing while the
   // display shows the terminal's own (never set, or reset since).
   std::optional<Bytes> text() const;
+  // The display shows the terminal's own again, as after a display reset.
+  void clear();
 
  private:
   mutable std::mutex mutex_;

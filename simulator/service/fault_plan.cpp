@@ -43,6 +43,16 @@ std::string counted(std::size_t n, const char *one, const char *many) {
 }
 }  // namespace
 
+void FaultPlan::clear() {
+  std::lock_guard lock(mutex_);
+  silent_ = false;
+  reply_delay_ = std::chrono::milliseconds(0);
+  drop_count_ = 0;
+  decoys_.clear();
+  oversize_.reset();
+  claimed_length_.reset();
+}
+
 std::vector<std::string> FaultPlan::in_force() {
   std::lock_guard lock(mutex_);
   std::vector<std::string> out;

@@ -49,6 +49,8 @@ class FaultPlan {
   // The faults in force, e.g. "silent", "reply delay 300 ms", "1 decoy
   // before the next reply"; empty when there is none.
   std::vector<std::string> in_force();
+  // Lifts every fault: the service answers as it does at start.
+  void clear();
 
  private:
   std::mutex mutex_;

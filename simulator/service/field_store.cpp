@@ -73,6 +73,11 @@ std::vector<std::string> FieldStore::faults() const {
   return out;
 }
 
+void FieldStore::clear() {
+  std::lock_guard lock(mutex_);
+  fields_.clear();
+}
+
 void FieldStore::set_lenient(bool lenient) {
   std::lock_guard lock(mutex_);
   lenient_ = lenient;

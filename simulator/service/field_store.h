@@ -43,6 +43,8 @@ class FieldStore {
   // order: "/t1/wt101 answers with status 3", "reads of /t1/bx251 go unanswered".
   std::vector<std::string> faults() const;
   void set_lenient(bool lenient);
+  // Removes every field (the store stays strict or lenient as it is).
+  void clear();
 
   // A read over the wire: the status to answer with and the value, or
   // nothing when the read goes unanswered.

@@ -299,6 +299,7 @@ FaultPlan &SharedDataService::faults() { return impl_->faults; }
 TrafficRecorder &SharedDataService::traffic() { return impl_->traffic; }
 const TrafficRecorder &SharedDataService::traffic() const { return impl_->traffic; }
 const DisplayObject &SharedDataService::display() const { return impl_->display; }
+DisplayObject &SharedDataService::display() { return impl_->display; }
 
 void SharedDataService::on_write(WriteHook hook) {
   std::lock_guard lock(impl_->hook_mutex);

@@ -55,6 +55,7 @@ class SharedDataService {
   const TrafficRecorder &traffic() const;
   // What display requests to the node's display object put on its display.
   const DisplayObject &display() const;
+  DisplayObject &display();
 
   // The hooks run on the service thread: on_write after a write was applied
   // and before it is answered, on_read before a read is answered (so that

@@ -4,20 +4,53 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <map>
 #include <string>
 #include <thread>
 
 #include "loopback_udp.h"
 #include "terminal.h"
+#include "terminal_status.h"
 #include "vekxapi.h"
 
 using namespace vekx_test;
 
 namespace {
 
+// Runs step over and over on a thread of its own until stop() or the end of
+// the scope, so that a failed assertion still joins it.
+class Repeating {
+ public:
+  explicit Repeating(std::function<void()> step)
+      : thread_([this, step = std::move(step)] {
+          while (!stopping_) step();
+        }) {}
+  ~Repeating() { stop(); }
+  Repeating(const Repeating &) = delete;
+  Repeating &operator=(const Repeating &) = delete;
+  void stop() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+};
+
+// A client's read of the weight: the library's result.
+int read_weight() {
+  char buffer[16];
+  std::int16_t count = 0;
+  return VekRead("/t1/wt101", 13, buffer, &count);
+}
+
 class LibraryAgainstTerminal : public ::testing::Test {
  protected:
-  static vekxsim::TerminalOptions options() { return {.weight = 1234.5, .command_delay = 0ms}; }
+  static vekxsim::TerminalOptions options() {
+    return {.weight = 1234.5, .command_delay = 0ms, .extra_fields = {"xx001=HELLO"}};
+  }
   void SetUp() override {
     terminal = std::make_unique<vekxsim::Terminal>(options());
     use_ports(terminal->port(), free_local_port_pair());
@@ -94,25 +127,90 @@ TEST_F(LibraryAgainstTerminal, TheLargestFieldBothWays) {
 // client's calls give up with "no usable answer", nothing crashes, and a new
 // terminal on the same port is read at once.
 TEST_F(LibraryAgainstTerminal, ATerminalDestroyedWhileAClientSends) {
-  std::atomic<bool> reading{true};
   std::atomic<int> answered{0}, unanswered{0};
-  std::thread client([&] {
-    while (reading) {
-      char buffer[16];
-      std::int16_t count = 0;
-      (VekRead("/t1/wt101", 13, buffer, &count) == 0 ? answered : unanswered)++;
-    }
-  });
+  Repeating client([&] { (read_weight() == 0 ? answered : unanswered)++; });
   ASSERT_TRUE(eventually([&] { return answered > 10; }));
   const std::uint16_t port = terminal->port();
   terminal.reset();
   ASSERT_TRUE(eventually([&] { return unanswered > 0; }, 5000ms));
-  reading = false;
-  client.join();
+  client.stop();
   vekxsim::TerminalOptions again = options();
   again.port = port;
   terminal = std::make_unique<vekxsim::Terminal>(again);
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
+}
+
+// What a client and the control language see of a terminal: every field as
+// the library reads it (its status and bytes), and the model's and the
+// service's state as the control commands show it.
+struct SeenState {
+  std::map<std::string, std::pair<int, std::string>> reads;
+  std::vector<std::string> shown;
+  bool operator==(const SeenState &) const = default;
+};
+
+SeenState seen(vekxsim::Terminal &terminal) {
+  SeenState state;
+  for (const std::string &name : terminal.service().fields().names()) {
+    char buffer[600] = {};
+    std::int16_t count = 0;
+    const int status = VekRead(name.c_str(), 600, buffer, &count);
+    state.reads[name] = {status, std::string(buffer, count > 0 ? static_cast<std::size_t>(count) : 0)};
+  }
+  for (const char *command : {"fields", "status", "events", "inputs", "outputs", "display"})
+    state.shown.push_back(terminal.control(command));
+  return state;
+}
+
+// After a test changed fields, statuses, silence, events, the scale, inputs,
+// outputs, displays and faults, "reset" gives back what a client saw at
+// start, without a restart: a reset that forgot one of them would leak one
+// test's state into the next test of a suite sharing the simulator.
+TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
+  const SeenState at_start = seen(*terminal);
+  ASSERT_EQ(at_start.reads.at("/t1/bx298").second, std::string(1, '\x36')) << "event 54 at start";
+  ASSERT_EQ(at_start.reads.at("/t1/xx001").second, "HELLO");
+  for (const char *change :
+       {"set xx001 CHANGED", "set new1 NEW", "settle 5000", "weight 7", "drift 3", "select 5", "fieldstatus wt101 7",
+        "fieldsilent bx251 on", "event 104", "key 12 enter", "input 3 1", "lower CHANGED", "setbyte bx201 1",
+        "command 14", "delay 300", "replydelay 5", "drop 2", "decoy type"})
+    ASSERT_EQ(terminal->control(change).rfind("error:", 0), std::string::npos) << change;
+  ASSERT_EQ(VekDisplayText(1, "CHANGED"), 0);
+  ASSERT_EQ(VekWrite("/t1/bx203", 1, "\x02"), 0);
+  ASSERT_NE(seen(*terminal), at_start) << "the changes show";
+
+  ASSERT_EQ(terminal->control("reset"), "terminal reset to its state at start");
+  EXPECT_EQ(terminal->control("traffic"), "no traffic") << "the traffic record starts again";
+  const SeenState after = seen(*terminal);
+  EXPECT_EQ(after.reads, at_start.reads);
+  for (std::size_t i = 0; i < at_start.shown.size(); ++i) EXPECT_EQ(after.shown[i], at_start.shown[i]);
+}
+
+// Resets while a client reads and the control language looks on from other
+// threads: every read is answered (at worst "no such field" while the
+// fields are made again), nothing crashes, and the end state is the start's.
+TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
+  std::atomic<int> answered{0}, unanswered{0};
+  Repeating client([&] {
+    const int status = read_weight();
+    (status == 0 || status == vekx_common::terminal_status::no_such_field ? answered : unanswered)++;
+  });
+  Repeating watcher([&] {
+    for (const char *command : {"status", "fields", "traffic 5"}) terminal->control(command);
+  });
+  for (int i = 0; i < 50; ++i) {
+    terminal->control("weight " + std::to_string(i));
+    terminal->control("event 100");
+    const int before = answered;
+    terminal->control("reset");
+    ASSERT_TRUE(eventually([&] { return answered > before + 1; })) << "reads go on after reset " << i;
+  }
+  client.stop();
+  watcher.stop();
+  EXPECT_EQ(unanswered, 0);
+  EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
+  EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";
+  EXPECT_EQ(terminal->control("events"), "mailbox 54, queued: none");
 }
 
 }  // namespace
