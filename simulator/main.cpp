@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "control_json.h"
+#include "control_language.h"
 #include "control_text.h"
 #include "program_options.h"
 #include "refusal_text.h"
@@ -55,7 +56,7 @@ struct Commands {
 };
 
 Commands terminal_commands(vekxsim::Terminal &terminal) {
-  return {[&terminal](const std::string &line) { return terminal.control(line); },
+  return {[&terminal](const std::string &line) { return vekxsim::control_answer(terminal, line); },
           [&terminal](const std::string &line) { return vekxsim::json_answer(terminal, line); },
           [&terminal] { return terminal.quit_requested(); }, [&terminal] { terminal.interrupt(); }};
 }
@@ -309,7 +310,7 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
       runner.note(line);
     }
   });
-  if (options.quiet) terminal->control("log off");
+  if (options.quiet) terminal->set_traffic_log(false);
   std::unique_ptr<vekxsim::web::WebPanel> panel;
   if (options.web) {
     vekxsim::web::Access access = *options.web;

@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "code_page.h"
-#include "control_language.h"
 
 namespace vekxsim {
 
@@ -83,9 +82,5 @@ std::string Terminal::full_name(const std::string &name) const {
 }
 
 void Terminal::set_traffic_log(bool on) { traffic_log_on_ = on; }
-
-ControlReply Terminal::control_reply(const std::string &line) { return run_control_line(*this, line); }
-
-std::string Terminal::control(const std::string &line) { return text_form(control_reply(line)); }
 
 }  // namespace vekxsim

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "control_language.h"
 #include "loopback_udp.h"
 #include "terminal.h"
 #include "vekxapi.h"
@@ -52,7 +53,7 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
   EXPECT_EQ(read("/t1/wt501", 13).substr(0, 8), " 1234.50");
   read("/t1/Lit50", 40);
-  terminal->control("lower 1234567SCALE 1 IN MOTION");
+  vekxsim::control_answer(*terminal, "lower 1234567SCALE 1 IN MOTION");
   EXPECT_EQ(read("/t1/bd001", 50).substr(7, 17), "SCALE 1 IN MOTION");
   const std::string forty(40, 'x'), twenty(20, 'y');
   EXPECT_EQ(VekWrite("/t1/Lit01", 40, forty.data()), 0);
@@ -63,7 +64,7 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
 // the KTRV display lines, until VekResetDisplay gives the display back.
 TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
   const auto shown = [&] {
-    const std::string reply = terminal->control("display");
+    const std::string reply = vekxsim::control_answer(*terminal, "display");
     return reply.substr(reply.rfind('\n') + 1);
   };
   EXPECT_EQ(shown(), "display text none");
@@ -77,7 +78,7 @@ TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
 // one byte more is refused as too large (status 6) and changes nothing.
 TEST_F(LibraryAgainstTerminal, TheLargestFieldBothWays) {
   const std::string largest(570, 'L');
-  terminal->control("set big x");
+  vekxsim::control_answer(*terminal, "set big x");
   ASSERT_EQ(VekWrite("/t1/big", 570, largest.data()), 0);
   char buffer[600] = {};
   std::int16_t count = 0;
