@@ -27,7 +27,7 @@ void put_be16(Bytes &b, std::size_t at, std::size_t v) {
   b[at + 1] = static_cast<std::uint8_t>(v);
 }
 
-Bytes frame_of(const TrafficRecord &r, const in_addr &address) {
+Bytes frame_of(const TrafficRecord &r, const in_addr &address, std::uint16_t terminal) {
   const std::size_t link = sizeof loopback_family_inet;
   Bytes b(link + ipv4_header + udp_header);
   std::copy(std::begin(loopback_family_inet), std::end(loopback_family_inet), b.begin());
@@ -38,7 +38,6 @@ Bytes frame_of(const TrafficRecord &r, const in_addr &address) {
   b[ip + 9] = protocol_udp;
   std::memcpy(&b[ip + 12], &address, 4);
   std::memcpy(&b[ip + 16], &address, 4);
-  const std::uint16_t terminal = replay::terminal_port;
   put_be16(b, udp, r.inbound ? r.peer_port : terminal);
   put_be16(b, udp + 2, r.inbound ? terminal : r.peer_port);
   put_be16(b, udp + 4, udp_header + r.bytes.size());
@@ -48,7 +47,8 @@ Bytes frame_of(const TrafficRecord &r, const in_addr &address) {
 
 }  // namespace
 
-std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address) {
+std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address,
+                         std::uint16_t terminal_port) {
   in_addr ip{};
   if (inet_pton(AF_INET, address.c_str(), &ip) != 1) inet_pton(AF_INET, "127.0.0.1", &ip);
   char *buffer = nullptr;
@@ -63,7 +63,7 @@ std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::s
     throw std::runtime_error(std::string("cannot write the capture: ") + pcap_geterr(dead.get()));
   }
   for (const TrafficRecord &r : traffic) {
-    const Bytes frame = frame_of(r, ip);
+    const Bytes frame = frame_of(r, ip, terminal_port);
     const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(wall_time(r).time_since_epoch()).count();
     pcap_pkthdr header{};
     header.ts.tv_sec = static_cast<time_t>(micros / 1000000);

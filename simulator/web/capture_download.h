@@ -12,8 +12,10 @@
 
 namespace vekxsim::web {
 
-// The bytes of the pcap file; the terminal and its clients at address.
-std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address);
+// The bytes of the pcap file; the terminal and its clients at address, the
+// terminal on its UDP port.
+std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address,
+                         std::uint16_t terminal_port);
 
 }  // namespace vekxsim::web
 
