@@ -21,10 +21,12 @@
 #include <vector>
 
 #include "control_json.h"
+#include "control_language.h"
 #include "control_text.h"
 #include "program_options.h"
 #include "refusal_text.h"
 #include "replay_commands.h"
+#include "replay_door.h"
 #include "terminal.h"
 #include "traffic_line.h"
 #include "vekxapi.h"
@@ -55,7 +57,7 @@ struct Commands {
 };
 
 Commands terminal_commands(vekxsim::Terminal &terminal) {
-  return {[&terminal](const std::string &line) { return terminal.control(line); },
+  return {[&terminal](const std::string &line) { return vekxsim::control_answer(terminal, line); },
           [&terminal](const std::string &line) { return vekxsim::json_answer(terminal, line); },
           [&terminal] { return terminal.quit_requested(); }, [&terminal] { terminal.interrupt(); }};
 }
@@ -246,7 +248,40 @@ bool open_log(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
   return false;
 }
 
+// Where the panel listens and its token; nothing, with the exit status set,
+// when the token cannot be read.
+std::optional<vekxsim::web::Access> web_access(const vekxsim::ProgramOptions &options, int &status) {
+  vekxsim::web::Access access = *options.web;
+  if (options.web_token_file) {
+    std::string why;
+    access.token = vekxsim::web::read_token_file(*options.web_token_file, why);
+    if (!access.token) {
+      status = refuse("--web-token: " + why);
+      return std::nullopt;
+    }
+  }
+  return access;
+}
+
+// Starts the panel and says where it is; nothing, with the exit status set,
+// when it cannot listen.
+std::unique_ptr<vekxsim::web::WebPanel> start_panel(vekxsim::web::PanelSubject subject,
+                                                    const vekxsim::web::Access &access, int &status) {
+  try {
+    auto panel = std::make_unique<vekxsim::web::WebPanel>(std::move(subject), access);
+    std::fprintf(stderr, "vekxsim: web panel at %s\n", panel->url().c_str());
+    return panel;
+  } catch (const std::runtime_error &e) {
+    std::fprintf(stderr, "vekxsim: the web panel %s; choose another port with --web\n", e.what());
+    status = 1;
+    return nullptr;
+  }
+}
+
 int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file, const sigset_t &signals) {
+  int status = 0;
+  std::optional<vekxsim::web::Access> access;
+  if (options.web && !(access = web_access(options, status))) return status;
   std::mutex out_mutex;
   std::function<void(const std::string &)> traffic;
   if (!options.quiet)
@@ -259,6 +294,17 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
           << line << std::endl;
     };
   const auto while_serving = [&](const vekxsim::replay::Serving &serving) {
+    std::atomic<bool> quit{false};
+    const vekxsim::RunCommand run = [&](const std::string &word, const vekxsim::ControlArguments &arguments) {
+      bool quitting = false;
+      vekxsim::ControlReply reply = vekxsim::replay_command(serving, word, arguments, quitting);
+      if (quitting) quit = true;
+      return reply;
+    };
+    // The panel refuses quit with every other command that is not status
+    // or summary.
+    std::unique_ptr<vekxsim::web::WebPanel> panel;
+    if (access && !(panel = start_panel(vekxsim::web::replay_subject(serving, run), *access, status))) return;
     if (!options.json) {
       std::cout << vekxsim::replay::serving_line(serving) << std::endl;
       int sig = 0;
@@ -268,18 +314,12 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
     }
     // Programs read where it serves from the first line, and drive it as
     // they drive the simulated terminal, until quit or the end of input.
-    std::atomic<bool> quit{false};
-    const vekxsim::RunCommand run = [&](const std::string &word, const vekxsim::ControlArguments &arguments) {
-      bool quitting = false;
-      vekxsim::ControlReply reply = vekxsim::replay_command(serving, word, arguments, quitting);
-      if (quitting) quit = true;
-      return reply;
-    };
     Runner runner({[](const std::string &) { return std::string(); },
                    [&run](const std::string &line) { return vekxsim::json_answer(run, line); },
                    [&quit] { return quit.load(); }, [] {}},
                   true);
-    runner.say(vekxsim::json_serving_line(serving.address, serving.port, serving.history.node()));
+    const std::string serving_line = vekxsim::json_serving_line(serving.address, serving.port, serving.history.node());
+    runner.say(panel ? vekxsim::web::serving_line_with_web(serving_line, panel->url()) : serving_line);
     runner.note(vekxsim::replay::serving_line(serving));
     std::thread input([&] { runner.read_stdin(); });
     while (!runner.stopping()) {
@@ -290,8 +330,9 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
     }
     input.join();
   };
-  return vekxsim::replay::run_replay(options.replay, options.terminal.listen_address, options.terminal.port, traffic,
-                                     while_serving);
+  const int replayed = vekxsim::replay::run_replay(options.replay, options.terminal.listen_address,
+                                                   options.terminal.port, traffic, while_serving);
+  return status != 0 ? status : replayed;
 }
 
 int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std::string> &script,
@@ -309,22 +350,13 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
       runner.note(line);
     }
   });
-  if (options.quiet) terminal->control("log off");
+  if (options.quiet) terminal->set_traffic_log(false);
   std::unique_ptr<vekxsim::web::WebPanel> panel;
   if (options.web) {
-    vekxsim::web::Access access = *options.web;
-    if (options.web_token_file) {
-      std::string why;
-      access.token = vekxsim::web::read_token_file(*options.web_token_file, why);
-      if (!access.token) return refuse("--web-token: " + why);
-    }
-    try {
-      panel = std::make_unique<vekxsim::web::WebPanel>(*terminal, access);
-    } catch (const std::runtime_error &e) {
-      std::fprintf(stderr, "vekxsim: the web panel %s; choose another port with --web\n", e.what());
-      return 1;
-    }
-    std::fprintf(stderr, "vekxsim: web panel at %s\n", panel->url().c_str());
+    const auto access = web_access(options, status);
+    if (!access) return status;
+    panel = start_panel(vekxsim::web::terminal_subject(*terminal), *access, status);
+    if (!panel) return status;
   }
 
   // The prompt only where a person types the commands: standard input read,

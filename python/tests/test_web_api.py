@@ -15,7 +15,9 @@ from typing import Any
 
 import pytest
 
-from vekxapi.simulator import Simulator, SimulatorError
+import vekxapi
+from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, SimulatorError, free_local_port
+from vekxapi.terminal import TERMINAL_PORT_VARIABLE
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
 LARGEST_BODY = 64 * 1024
@@ -192,3 +194,35 @@ def test_another_address_without_a_token_is_refused() -> None:
 def test_a_token_file_that_cannot_be_read_is_named(tmp_path: Path) -> None:
     with pytest.raises(SimulatorError, match="token file"):
         Simulator(web="0", web_token=str(tmp_path / "missing"))
+
+
+def test_a_replays_panel_shows_what_it_serves_and_refuses_every_change(monkeypatch: pytest.MonkeyPatch,
+                                                                      tmp_path: Path) -> None:
+    """A replay's panel that carried out a change (or quit) would answer
+    otherwise than the capture; one that showed nothing of the fields would
+    leave its user blind."""
+    log = tmp_path / "bench.log"
+    monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
+    with Simulator(log=str(log), weight=33) as bench:
+        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(bench.port))
+        with vekxapi.Terminal(bench.address) as t:
+            weight = t.read_text("/t1/wt101")
+    with Simulator.replay(log, web=0) as replay:
+        assert replay.web_url
+        status, _, body = request(replay.web_url, "GET", "/api/state")
+        state = json.loads(body)
+        assert status == 200 and state["read_only"] is True and state["replay"]["file"] == str(log)
+        served = [f["bytes"]["text"].rstrip("\0") for f in state["fields"] if f["name"].endswith("wt101")]
+        assert served == [weight], "the weight field as the replay answers it now"
+        for command in ({"command": "weight", "args": [5]}, {"command": "quit", "args": []},
+                        {"command": "set", "args": ["wt101", "1"]}, {"command": 7}):
+            got, answer = post(replay.web_url, command)
+            assert got == 409 and answer["ok"] is False and "read-only" in answer["error"], (command, answer)
+        got, answer = post(replay.web_url, {"command": "status", "args": []})
+        assert got == 200 and answer["port"] == replay.port
+        assert replay.process.poll() is None, "quit on the panel ended the replay"
+        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(replay.port))
+        with vekxapi.Terminal(replay.address) as t:
+            assert t.read_text("/t1/wt101") == weight, "the replay answers as captured after the refusals"
+        status, _, capture = request(replay.web_url, "GET", "/api/capture.pcap")
+        assert status == 200 and len(capture) > 24, "the datagrams the replay served are in its capture"

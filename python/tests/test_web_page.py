@@ -12,8 +12,8 @@ from pathlib import Path
 
 import pytest
 
-from vekxapi.simulator import Simulator
-from vekxapi.terminal import Terminal
+from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, free_local_port
+from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 
 webdriver = pytest.importorskip("selenium.webdriver", reason="install python3-selenium (scripts/install-deps.sh)")
 from selenium.webdriver.chrome.service import Service  # noqa: E402
@@ -107,3 +107,24 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
 
     errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
     assert errors == []
+
+
+def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: Path,
+                                           monkeypatch: pytest.MonkeyPatch) -> None:
+    """A replay's page with live controls would offer changes the replay
+    refuses; one without its values would show nothing of the capture."""
+    log = tmp_path / "bench.log"
+    monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
+    with Simulator(log=str(log), weight=33) as bench:
+        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(bench.port))
+        with Terminal(bench.address) as t:
+            t.read_text("/t1/wt101")
+    with Simulator.replay(log, web=0) as replay:
+        assert replay.web_url
+        browser.get(replay.web_url)
+        WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: b.find_element(By.ID, "read-only").is_displayed())
+        shows(browser, "Weight shown", "33.00")
+        assert not named(browser, "In 1").is_enabled() and not named(browser, "Enter Key").is_enabled()
+        assert named(browser, "Download capture").is_enabled()
+        errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
+        assert errors == []

@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "code_page.h"
-#include "control_language.h"
 
 namespace vekxsim {
 
@@ -99,9 +98,5 @@ void Terminal::reset() {
   std::lock_guard lock(sink_mutex_);
   if (sink_) sink_("ktrv: terminal reset to its state at start");
 }
-
-ControlReply Terminal::control_reply(const std::string &line) { return run_control_line(*this, line); }
-
-std::string Terminal::control(const std::string &line) { return text_form(control_reply(line)); }
 
 }  // namespace vekxsim

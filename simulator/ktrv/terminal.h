@@ -1,15 +1,14 @@
 // A simulated VekX terminal node running the KTRV application program: the
-// shared-data service and the KTRV model together, driven by the control
-// command language (control_language.h) that vekxsim reads from standard
-// input and script files.
+// shared-data service and the KTRV model together. The control language
+// (simulator/control/) drives it from outside; the node knows nothing of
+// it.
 //
 // In-process use (tests of the console and of the library):
 //
 //   vekxsim::Terminal terminal({.port = 0, .command_delay = std::chrono::milliseconds(0)});
 //   setenv("VEKX_TERMINAL_PORT", std::to_string(terminal.port()).c_str(), 1);
-//   terminal.control("weight 12.5");            // -> "weight 12.50"
-//   terminal.control("event 104");              // -> "event 104 posted"
-//   terminal.service().traffic().all();         // every datagram in and out
+//   vekxsim::control_answer(terminal, "weight 12.5");  // -> "weight 12.50" (control_language.h)
+//   terminal.service().traffic().all();                 // every datagram in and out
 //
 // The terminal serves from construction until destruction. Every member may
 // be called from any thread.
@@ -26,7 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "control_reply.h"
 #include "ktrv_model.h"
 #include "shared_data_service.h"
 
@@ -62,15 +60,6 @@ class Terminal {
   SharedDataService &service();
   KtrvModel &model();
   std::uint16_t port() const;
-
-  // Executes one control command line and returns its reply's text form:
-  // one or more lines separated by '\n', no trailing newline. A reply that
-  // starts with "error: " means the command was refused and changed
-  // nothing. Blank lines and lines starting with '#' reply with an empty
-  // text. "help" lists the language.
-  std::string control(const std::string &line);
-  // The same, with the data the command returns.
-  ControlReply control_reply(const std::string &line);
 
   // Puts the terminal back as it was at start with its options: the KTRV
   // fields and the extra ones with their first values, statuses and

@@ -163,7 +163,6 @@ ParsedOptions parse_program_options(const std::vector<std::string> &args) {
     return {std::nullopt, "--web " + o.web->address +
                               " is reachable from other PCs: give --web-token FILE with a "
                               "token every request must carry, or serve on 127.0.0.1"};
-  if (o.web && o.replay.file) return {std::nullopt, "--web shows the simulated terminal; --replay has none to show"};
   return {o, ""};
 }
 

@@ -52,7 +52,7 @@ int run_replay(const ReplayOptions &options, const std::string &listen_address, 
     if (log) service.set_log(log);
     service.answer_from(history.answerer([&clock] { return clock.capture_time(); }));
     service.start();
-    while_serving({*options.file, listen_address, service.port(), history, clock});
+    while_serving({*options.file, listen_address, service.port(), history, clock, service});
     service.stop();
     return 0;
   } catch (const CaptureError &e) {

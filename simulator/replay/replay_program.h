@@ -34,6 +34,7 @@ struct Serving {
   std::uint16_t port;
   const TerminalHistory &history;
   const ReplayClock &clock;
+  SharedDataService &service;  // what answers, and the traffic it has seen
 };
 // "vekxsim: replaying FILE as node 1, serving 127.0.0.1:40000".
 std::string serving_line(const Serving &serving);

@@ -269,6 +269,12 @@ std::size_t TerminalHistory::take_fields(const std::vector<CapturedDatagram> &da
   return count;
 }
 
+std::vector<std::string> TerminalHistory::field_keys() const {
+  std::vector<std::string> keys;
+  for (const auto &entry : fields_) keys.push_back(entry.first);
+  return keys;
+}
+
 std::optional<FieldStore::Answer> TerminalHistory::answer(const std::string &key, bool write, Time t) const {
   const auto it = fields_.find(key);
   if (it == fields_.end()) return FieldStore::Answer{status::no_such_field, {}};

@@ -54,6 +54,9 @@ class TerminalHistory {
   // The answer to a request of the field (FieldStore::key) at capture time
   // t; nothing: left unanswered.
   std::optional<FieldStore::Answer> answer(const std::string &key, bool write, Time t) const;
+  // The fields the capture shows (FieldStore::key), in the order of their
+  // names.
+  std::vector<std::string> field_keys() const;
   // A service answerer that asks for capture time at each request.
   SharedDataService::Answerer answerer(std::function<Time()> capture_time) const;
 

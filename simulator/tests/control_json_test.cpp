@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "control_json.h"
+#include "control_language.h"
 #include "terminal.h"
 
 using nlohmann::json;
@@ -43,8 +44,8 @@ TEST(JsonAnswer, EachTextArgumentArrivesByteForByte) {
 
 TEST(JsonAnswer, WhatACommandCannotTakeIsRefusedAndChangesNothing) {
   vekxsim::Terminal t;
-  t.control("set Lit01 kept");
-  const std::string before = t.control("fields");
+  vekxsim::control_answer(t, "set Lit01 kept");
+  const std::string before = vekxsim::control_answer(t, "fields");
   const struct {
     json args;
     std::string command, error;
@@ -65,12 +66,12 @@ TEST(JsonAnswer, WhatACommandCannotTakeIsRefusedAndChangesNothing) {
     EXPECT_EQ(answer["ok"], false) << row.command << row.args;
     EXPECT_EQ(answer["error"].get<std::string>().substr(0, row.error.size()), row.error) << answer;
   }
-  EXPECT_EQ(t.control("fields"), before) << "no refused request changed a field";
+  EXPECT_EQ(vekxsim::control_answer(t, "fields"), before) << "no refused request changed a field";
 }
 
 TEST(JsonAnswer, ALineThatIsNoRequestIsRefusedWithItsReason) {
   vekxsim::Terminal t;
-  const std::string before = t.control("fields");
+  const std::string before = vekxsim::control_answer(t, "fields");
   const std::string form = "; a request is one line such as {\"command\":\"get\",\"args\":[\"bx297\"]}";
   const struct {
     std::string line, error;
@@ -99,7 +100,7 @@ TEST(JsonAnswer, ALineThatIsNoRequestIsRefusedWithItsReason) {
     EXPECT_EQ(answer["error"].get<std::string>().rfind("not JSON: ", 0), 0u) << answer;
   }
   EXPECT_EQ(json_answer(t, " \t"), "") << "a blank line gets no answer";
-  EXPECT_EQ(t.control("fields"), before) << "no refused line changed a field";
+  EXPECT_EQ(vekxsim::control_answer(t, "fields"), before) << "no refused line changed a field";
 }
 
 TEST(JsonForm, EveryKindOfReplyDataReadsBack) {

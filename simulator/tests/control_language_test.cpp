@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "control_language.h"
 #include "control_text.h"
 #include "terminal.h"
 
@@ -14,7 +15,7 @@ namespace control_text = vekxsim::control_text;
 
 // The bytes of Lit01 after a typed set, or the refusal.
 std::string typed_set(vekxsim::Terminal &t, const std::string &rest) {
-  const vekxsim::ControlReply r = t.control_reply("set Lit01" + rest);
+  const vekxsim::ControlReply r = vekxsim::run_control_line(t, "set Lit01" + rest);
   if (!r.ok) return "error: " + r.text;
   const auto value = t.service().fields().get("/t1/Lit01");
   return std::string(value->begin(), value->end());
@@ -43,15 +44,15 @@ TEST(ControlLine, TheTextOfSetIsTheRestOfTheLineOrExactlyWhatIsQuoted) {
 
 TEST(ControlLine, OtherCommandsTakeTheirWordsAndNoMore) {
   vekxsim::Terminal t;
-  EXPECT_EQ(t.control("key LOT  42 A f6"), "keyed \"LOT  42 A\" ended by 1 (F6 Key)");
-  EXPECT_EQ(t.control("key \"  7\" enter"), "keyed \"  7\" ended by 8 (Enter Key)");
-  EXPECT_EQ(t.control("key enter"), "keyed \"\" ended by 8 (Enter Key)");
-  EXPECT_EQ(t.control("get \"Lit01\" junk"), "error: usage: get NAME (1 argument, not 2)");
-  EXPECT_EQ(t.control("event 104 105"), "error: usage: event N (1 argument, not 2)");
-  EXPECT_EQ(t.control("traffic 5 wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (0 to 2 arguments, not 3)");
-  EXPECT_EQ(t.control("traffic wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (N 1..100000)");
-  EXPECT_EQ(t.control("events"), "mailbox 54, queued: 51 51 51") << "the three literals; no refused line posted";
-  EXPECT_EQ(t.control("# \"an open quote in a comment"), "");
+  EXPECT_EQ(vekxsim::control_answer(t, "key LOT  42 A f6"), "keyed \"LOT  42 A\" ended by 1 (F6 Key)");
+  EXPECT_EQ(vekxsim::control_answer(t, "key \"  7\" enter"), "keyed \"  7\" ended by 8 (Enter Key)");
+  EXPECT_EQ(vekxsim::control_answer(t, "key enter"), "keyed \"\" ended by 8 (Enter Key)");
+  EXPECT_EQ(vekxsim::control_answer(t, "get \"Lit01\" junk"), "error: usage: get NAME (1 argument, not 2)");
+  EXPECT_EQ(vekxsim::control_answer(t, "event 104 105"), "error: usage: event N (1 argument, not 2)");
+  EXPECT_EQ(vekxsim::control_answer(t, "traffic 5 wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (0 to 2 arguments, not 3)");
+  EXPECT_EQ(vekxsim::control_answer(t, "traffic wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (N 1..100000)");
+  EXPECT_EQ(vekxsim::control_answer(t, "events"), "mailbox 54, queued: 51 51 51") << "the three literals; no refused line posted";
+  EXPECT_EQ(vekxsim::control_answer(t, "# \"an open quote in a comment"), "");
 }
 
 // A field of --field stored '?' for what Windows-1252 lacks, and went on.

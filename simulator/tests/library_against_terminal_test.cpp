@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "control_language.h"
 #include "loopback_udp.h"
 #include "terminal.h"
 #include "terminal_status.h"
@@ -85,7 +86,7 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
   EXPECT_EQ(read("/t1/wt501", 13).substr(0, 8), " 1234.50");
   read("/t1/Lit50", 40);
-  terminal->control("lower 1234567SCALE 1 IN MOTION");
+  vekxsim::control_answer(*terminal, "lower 1234567SCALE 1 IN MOTION");
   EXPECT_EQ(read("/t1/bd001", 50).substr(7, 17), "SCALE 1 IN MOTION");
   const std::string forty(40, 'x'), twenty(20, 'y');
   EXPECT_EQ(VekWrite("/t1/Lit01", 40, forty.data()), 0);
@@ -96,7 +97,7 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
 // the KTRV display lines, until VekResetDisplay gives the display back.
 TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
   const auto shown = [&] {
-    const std::string reply = terminal->control("display");
+    const std::string reply = vekxsim::control_answer(*terminal, "display");
     return reply.substr(reply.rfind('\n') + 1);
   };
   EXPECT_EQ(shown(), "display text none");
@@ -110,7 +111,7 @@ TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
 // one byte more is refused as too large (status 6) and changes nothing.
 TEST_F(LibraryAgainstTerminal, TheLargestFieldBothWays) {
   const std::string largest(570, 'L');
-  terminal->control("set big x");
+  vekxsim::control_answer(*terminal, "set big x");
   ASSERT_EQ(VekWrite("/t1/big", 570, largest.data()), 0);
   char buffer[600] = {};
   std::int16_t count = 0;
@@ -158,7 +159,7 @@ SeenState seen(vekxsim::Terminal &terminal) {
     state.reads[name] = {status, std::string(buffer, count > 0 ? static_cast<std::size_t>(count) : 0)};
   }
   for (const char *command : {"fields", "status", "events", "inputs", "outputs", "display"})
-    state.shown.push_back(terminal.control(command));
+    state.shown.push_back(vekxsim::control_answer(terminal, command));
   return state;
 }
 
@@ -174,13 +175,13 @@ TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
        {"set xx001 CHANGED", "set new1 NEW", "settle 5000", "weight 7", "drift 3", "select 5", "fieldstatus wt101 7",
         "fieldsilent bx251 on", "event 104", "key 12 enter", "input 3 1", "lower CHANGED", "setbyte bx201 1",
         "command 14", "delay 300", "replydelay 5", "drop 2", "decoy type"})
-    ASSERT_EQ(terminal->control(change).rfind("error:", 0), std::string::npos) << change;
+    ASSERT_EQ(vekxsim::control_answer(*terminal, change).rfind("error:", 0), std::string::npos) << change;
   ASSERT_EQ(VekDisplayText(1, "CHANGED"), 0);
   ASSERT_EQ(VekWrite("/t1/bx203", 1, "\x02"), 0);
   ASSERT_NE(seen(*terminal), at_start) << "the changes show";
 
-  ASSERT_EQ(terminal->control("reset"), "terminal reset to its state at start");
-  EXPECT_EQ(terminal->control("traffic"), "no traffic") << "the traffic record starts again";
+  ASSERT_EQ(vekxsim::control_answer(*terminal, "reset"), "terminal reset to its state at start");
+  EXPECT_EQ(vekxsim::control_answer(*terminal, "traffic"), "no traffic") << "the traffic record starts again";
   const SeenState after = seen(*terminal);
   EXPECT_EQ(after.reads, at_start.reads);
   for (std::size_t i = 0; i < at_start.shown.size(); ++i) EXPECT_EQ(after.shown[i], at_start.shown[i]);
@@ -196,13 +197,13 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
     (status == 0 || status == vekx_common::terminal_status::no_such_field ? answered : unanswered)++;
   });
   Repeating watcher([&] {
-    for (const char *command : {"status", "fields", "traffic 5"}) terminal->control(command);
+    for (const char *command : {"status", "fields", "traffic 5"}) vekxsim::control_answer(*terminal, command);
   });
   for (int i = 0; i < 50; ++i) {
-    terminal->control("weight " + std::to_string(i));
-    terminal->control("event 100");
+    vekxsim::control_answer(*terminal, "weight " + std::to_string(i));
+    vekxsim::control_answer(*terminal, "event 100");
     const int before = answered;
-    terminal->control("reset");
+    vekxsim::control_answer(*terminal, "reset");
     ASSERT_TRUE(eventually([&] { return answered > before + 1; })) << "reads go on after reset " << i;
   }
   client.stop();
@@ -210,7 +211,7 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   EXPECT_EQ(unanswered, 0);
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
   EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";
-  EXPECT_EQ(terminal->control("events"), "mailbox 54, queued: none");
+  EXPECT_EQ(vekxsim::control_answer(*terminal, "events"), "mailbox 54, queued: none");
 }
 
 }  // namespace

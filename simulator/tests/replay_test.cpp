@@ -7,6 +7,7 @@
 #include "capture_file.h"
 #include "capture_writer.h"
 #include "console_fixture.h"
+#include "control_language.h"
 #include "loopback_udp.h"
 #include "terminal.h"
 #include "terminal_history.h"
@@ -76,7 +77,7 @@ TEST_P(Replay, TheConsoleAndTheLibraryGetWhatTheTerminalSaidThen) {
   const auto step = [&](std::vector<const char *> commands) {
     return [&, commands] {
       moments.push_back(Clock::now());
-      for (const char *c : commands) terminal.control(c);
+      for (const char *c : commands) vekxsim::control_answer(terminal, c);
     };
   };
   const auto then = console_views(
@@ -87,14 +88,14 @@ TEST_P(Replay, TheConsoleAndTheLibraryGetWhatTheTerminalSaidThen) {
   // silent for one read; then weight 18250.5, bx297 answering again and the
   // next write of Lit01 answered 8.
   register_at(terminal.port());
-  terminal.control("fieldstatus bx201 9");
+  vekxsim::control_answer(terminal, "fieldstatus bx201 9");
   const auto weight_before = read("/t1/wt101").second;
   read("/t1/bx201"), write("/t1/Lit01", "HELLO"), write("/t1/Lit02", std::string(21, 'x'));  // Lit02 holds 20
-  terminal.control("fieldsilent bx297 on");
+  vekxsim::control_answer(terminal, "fieldsilent bx297 on");
   const auto silence = Clock::now();
   read("/t1/bx297");
   for (const char *line : {"fieldsilent bx297 off", "settle 0", "weight 18250.5", "fieldstatus Lit01 8"})
-    terminal.control(line);
+    vekxsim::control_answer(terminal, line);
   const auto weight_after = read("/t1/wt101").second, event_after = read("/t1/bx297").second;
   write("/t1/Lit01", "WORLD");
   VekCloseProcess();

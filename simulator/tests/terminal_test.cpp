@@ -7,6 +7,7 @@
 #include <array>
 #include <thread>
 
+#include "control_language.h"
 #include "loopback_udp.h"
 #include "terminal.h"
 
@@ -65,7 +66,7 @@ TEST_F(KtrvModelTest, PowerUpAndQueuedEventsStayUntilEachAcknowledge) {
 }
 
 TEST_F(KtrvModelTest, MailboxReads255WhilePendingThenZeroAndStays) {
-  terminal.control("delay 300");
+  vekxsim::control_answer(terminal, "delay 300");
   const auto written = std::chrono::steady_clock::now();
   write("/t1/bx297", {15});
   EXPECT_EQ(read_byte("/t1/bx297"), 255);
@@ -142,7 +143,7 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
   EXPECT_EQ(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())), "    0.00");
   terminal.model().set_weight(1e9);  // what 8 characters can show
   EXPECT_EQ(std::string(reinterpret_cast<const char *>(read("/t1/wt101").data())), "99999.99");
-  EXPECT_EQ(terminal.control("select 2"), "weight selector 2 (wt501)");
+  EXPECT_EQ(vekxsim::control_answer(terminal, "select 2"), "weight selector 2 (wt501)");
   EXPECT_EQ(read_byte("/t1/vek15"), 2);
 }
 
@@ -160,23 +161,23 @@ ReplyValue item(const ReplyItems &items, const std::string &name) {
 
 TEST(Control, FieldsKeysAndInputsWithTheirLimits) {
   Terminal t;
-  EXPECT_EQ(t.control("set Lit01 HELLO  THERE"),
+  EXPECT_EQ(vekxsim::control_answer(t, "set Lit01 HELLO  THERE"),
             "/t1/Lit01 len=12 status=0 text=\"HELLO  THERE\" hex=48 45 4c 4c 4f 20 20 54 48 45 52 45");
-  t.control("sethex /t1/raw ff 00 0x1A");
+  vekxsim::control_answer(t, "sethex /t1/raw ff 00 0x1A");
   EXPECT_EQ(t.service().fields().get("/t1/raw"), (Bytes{0xff, 0x00, 0x1a}));
-  EXPECT_EQ(t.control("setbyte bx251 1"), "/t1/bx251 len=1 status=0 text=\".\" hex=01");
+  EXPECT_EQ(vekxsim::control_answer(t, "setbyte bx251 1"), "/t1/bx251 len=1 status=0 text=\".\" hex=01");
   for (const char *refused : {"get nothere", "setbyte bx251 256", "sethex bx251 abc", "sethex bx251 0102",
                               "fieldstatus nothere 3", "frobnicate", "event 0", "key ABC nokey", "weight nan"})
-    EXPECT_TRUE(is_error(t.control(refused))) << refused;
+    EXPECT_TRUE(is_error(vekxsim::control_answer(t, refused))) << refused;
   EXPECT_EQ(t.service().fields().get("/t1/bx251"), Bytes{1}) << "refused commands changed nothing";
   // What no reply could carry is refused with the reason.
-  EXPECT_EQ(t.control("set big " + std::string(570, 'z')).substr(0, 15), "/t1/big len=570");
-  const std::string refused = t.control("set big " + std::string(571, 'z'));
+  EXPECT_EQ(vekxsim::control_answer(t, "set big " + std::string(570, 'z')).substr(0, 15), "/t1/big len=570");
+  const std::string refused = vekxsim::control_answer(t, "set big " + std::string(571, 'z'));
   EXPECT_NE(refused.find("holds at most 570 bytes, not 571 (a 600-byte reply"), std::string::npos) << refused;
-  EXPECT_EQ(t.control("   # a comment"), "");
+  EXPECT_EQ(vekxsim::control_answer(t, "   # a comment"), "");
   // The terminator is the last word; everything before it is the text.
-  EXPECT_EQ(t.control("key LOT 42 A f6"), "keyed \"LOT 42 A\" ended by 1 (F6 Key)");
-  EXPECT_EQ(t.control("input 5 1"), "input 5 (p_108) on");
+  EXPECT_EQ(vekxsim::control_answer(t, "key LOT 42 A f6"), "keyed \"LOT 42 A\" ended by 1 (F6 Key)");
+  EXPECT_EQ(vekxsim::control_answer(t, "input 5 1"), "input 5 (p_108) on");
 }
 
 TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
@@ -188,17 +189,17 @@ TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
     lines.push_back(l);
   });
   RawClient client;
-  EXPECT_EQ(t.control("traffic"), "no traffic");
-  t.control("log off");
+  EXPECT_EQ(vekxsim::control_answer(t, "traffic"), "no traffic");
+  vekxsim::control_answer(t, "log off");
   ASSERT_TRUE(client.exchange(read_request("/t1/bx298", 1), t.port()));
   ASSERT_TRUE(client.exchange(read_request("/t1/wt101", 2), t.port()));
-  EXPECT_NE(t.control("traffic 5")
+  EXPECT_NE(vekxsim::control_answer(t, "traffic 5")
                 .find("OUT :" + std::to_string(client.port()) +
                       " field-access read /t1/bx298 -> /w1/w0001 seq=1 status=0 len=1 data=\"6\""),
             std::string::npos);
-  const std::string weights = t.control("traffic wt10");  // only the weight's two datagrams
+  const std::string weights = vekxsim::control_answer(t, "traffic wt10");  // only the weight's two datagrams
   EXPECT_EQ(std::count(weights.begin(), weights.end(), '\n'), 1) << weights;
-  t.control("event 102");
+  vekxsim::control_answer(t, "event 102");
   std::lock_guard lock(m);
   EXPECT_EQ(lines, std::vector<std::string>{"ktrv: event 102 queued behind the unacknowledged event 54"})
       << "with the log off, the model's notes and no traffic";
@@ -208,19 +209,19 @@ TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
 // events waiting, the traffic as records, and why a command was refused.
 TEST(Control, RepliesCarryTheirDataBesideTheirText) {
   Terminal t;
-  t.control("sethex raw ff 00");
-  EXPECT_EQ(item(t.control_reply("get raw").data, "bytes"), ReplyValue(Bytes{0xff, 0x00}));
-  t.control("event 104");
-  EXPECT_EQ(item(t.control_reply("events").data, "queued"), ReplyValue(ReplyList{104}));
+  vekxsim::control_answer(t, "sethex raw ff 00");
+  EXPECT_EQ(item(vekxsim::run_control_line(t, "get raw").data, "bytes"), ReplyValue(Bytes{0xff, 0x00}));
+  vekxsim::control_answer(t, "event 104");
+  EXPECT_EQ(item(vekxsim::run_control_line(t, "events").data, "queued"), ReplyValue(ReplyList{104}));
   RawClient client;
   const Bytes reply = client.answer(read_request("/t1/bx298", 7), t.port());
-  const ReplyValue traffic = item(t.control_reply("traffic 1").data, "traffic");
+  const ReplyValue traffic = item(vekxsim::run_control_line(t, "traffic 1").data, "traffic");
   const auto *records = std::get_if<ReplyList>(&traffic.value);
   ASSERT_TRUE(records && records->size() == 1);
   const auto &last = std::get<ReplyItems>(records->front().value);
   EXPECT_EQ(item(last, "bytes"), ReplyValue(reply)) << "the reply that went out";
   EXPECT_EQ(item(last, "inbound"), ReplyValue(false));
-  const ControlReply refused = t.control_reply("get nothere");
+  const ControlReply refused = vekxsim::run_control_line(t, "get nothere");
   EXPECT_FALSE(refused.ok);
   EXPECT_EQ(refused.text, "no field /t1/nothere");
 }
@@ -235,22 +236,22 @@ TEST(Control, FaultWordsActOnTheWire) {
     client.send(read_request(field, ++sequence), t.port());
     return client.receive(wait);
   };
-  EXPECT_EQ(t.control("silent on"), "silent: nothing is answered");
+  EXPECT_EQ(vekxsim::control_answer(t, "silent on"), "silent: nothing is answered");
   EXPECT_FALSE(answer("/t1/bx298", 200ms));
-  EXPECT_EQ(t.control("silent off"), "answering again");
+  EXPECT_EQ(vekxsim::control_answer(t, "silent off"), "answering again");
   EXPECT_TRUE(answer("/t1/bx298"));
-  EXPECT_EQ(t.control("drop 1"), "dropping the next 1 replies");
+  EXPECT_EQ(vekxsim::control_answer(t, "drop 1"), "dropping the next 1 replies");
   EXPECT_FALSE(answer("/t1/bx298", 200ms));
   EXPECT_TRUE(answer("/t1/bx298")) << "only one dropped";
-  EXPECT_EQ(t.control("fieldsilent bx297 on"), "reads of /t1/bx297 go unanswered");
+  EXPECT_EQ(vekxsim::control_answer(t, "fieldsilent bx297 on"), "reads of /t1/bx297 go unanswered");
   EXPECT_FALSE(answer("/t1/bx297", 200ms));
   EXPECT_TRUE(answer("/t1/bx298")) << "other fields are answered";
-  EXPECT_EQ(t.control("decoy sequence"), "a wrong-sequence reply goes before the next reply");
+  EXPECT_EQ(vekxsim::control_answer(t, "decoy sequence"), "a wrong-sequence reply goes before the next reply");
   const auto decoy = answer("/t1/bx298"), real = client.receive();
   ASSERT_TRUE(decoy && real);
   EXPECT_EQ(sequence_of(*decoy), sequence - 1);
   EXPECT_EQ(sequence_of(*real), sequence);
-  EXPECT_EQ(t.control("replydelay 1000"), "replydelay 1000 ms");
+  EXPECT_EQ(vekxsim::control_answer(t, "replydelay 1000"), "replydelay 1000 ms");
   EXPECT_FALSE(answer("/t1/bx298", 300ms)) << "not before its time";
   EXPECT_TRUE(client.receive()) << "but after it";
 }
@@ -259,30 +260,30 @@ TEST(Control, FaultWordsActOnTheWire) {
 TEST(Control, StatusListsEveryFaultInForce) {
   Terminal t;
   const auto faults = [&] {
-    const std::string status = t.control("status");
+    const std::string status = vekxsim::control_answer(t, "status");
     return status.substr(status.find("faults: ") + 8);
   };
   EXPECT_EQ(faults(), "none");
-  t.control("decoy type");
+  vekxsim::control_answer(t, "decoy type");
   EXPECT_EQ(faults(), "1 decoy before the next reply");
-  t.control("decoy name");
-  t.control("fieldstatus wt101 3");
-  t.control("fieldsilent bx251 on");
-  t.control("silent on");
+  vekxsim::control_answer(t, "decoy name");
+  vekxsim::control_answer(t, "fieldstatus wt101 3");
+  vekxsim::control_answer(t, "fieldsilent bx251 on");
+  vekxsim::control_answer(t, "silent on");
   EXPECT_EQ(faults(),
             "silent, 2 decoys before the next reply, reads of /t1/bx251 go unanswered, "
             "/t1/wt101 answers with status 3");
-  t.control("fieldstatus wt101 0");
-  t.control("fieldsilent bx251 off");
-  t.control("silent off");
+  vekxsim::control_answer(t, "fieldstatus wt101 0");
+  vekxsim::control_answer(t, "fieldsilent bx251 off");
+  vekxsim::control_answer(t, "silent off");
   EXPECT_EQ(faults(), "2 decoys before the next reply");
 }
 
 TEST(Control, QuitAndSleepEndTogether) {
   Terminal t;
   EXPECT_FALSE(t.quit_requested());
-  std::thread quitter([&] { EXPECT_EQ(t.control("quit"), "bye"); });
-  EXPECT_EQ(t.control("sleep 600000"), "") << "the sleep ends when the terminal quits";
+  std::thread quitter([&] { EXPECT_EQ(vekxsim::control_answer(t, "quit"), "bye"); });
+  EXPECT_EQ(vekxsim::control_answer(t, "sleep 600000"), "") << "the sleep ends when the terminal quits";
   quitter.join();
   EXPECT_TRUE(t.quit_requested());
 }

@@ -11,6 +11,7 @@
 #include "capture_download.h"
 #include "capture_file.h"
 #include "event_stream.h"
+#include "replay_door.h"
 #include "trace_row.h"
 #include "vekx_wire.h"
 #include "web_rules.h"
@@ -83,6 +84,19 @@ TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnIpv4Address) {
   EXPECT_FALSE(is_loopback("128.0.0.1"));
 }
 
+// A replay's panel that let a change or quit through would answer otherwise
+// than the capture, or end the replay under its user.
+TEST(ReplayPanel, OnlyStatusAndSummaryGoThroughAndEveryOtherRequestIsRefused) {
+  for (const char *reads : {"status", "summary"})
+    EXPECT_EQ(replay_refusal({{"command", reads}, {"args", Json::array()}}), std::nullopt) << reads;
+  for (const Json &changes : {Json{{"command", "quit"}}, Json{{"command", "weight"}, {"args", {5}}},
+                              Json{{"command", "Status"}}, Json{{"command", 7}}, Json::object()}) {
+    const auto why = replay_refusal(changes);
+    ASSERT_TRUE(why.has_value()) << changes.dump();
+    EXPECT_NE(why->find("read-only"), std::string::npos) << *why;
+  }
+}
+
 TEST(EventStreamTest, ThePagesBeyondTheCapAreRefusedUntilOneCloses) {
   EventStream stream(2, 1000);
   auto a = stream.subscribe(), b = stream.subscribe();
@@ -138,16 +152,17 @@ TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReaso
 // A capture the replay cannot read, or reads with the sides swapped, would
 // make the panel's download useless.
 TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithTheTerminalOnItsPort) {
+  const std::uint16_t terminal_port = 41701;  // not the usual port: the capture carries the one served
   const std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
   const std::string path =
       (std::filesystem::temp_directory_path() / ("vekxsim-capture-" + std::to_string(::getpid()) + ".pcap")).string();
-  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1", 41701);
+  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1", terminal_port);
   const auto read = vekxsim::replay::read_capture(path);
   std::filesystem::remove(path);
   ASSERT_EQ(read.size(), traffic.size());
   for (std::size_t i = 0; i < read.size(); ++i) {
     EXPECT_EQ(read[i].bytes, traffic[i].bytes);
-    EXPECT_EQ(read[i].to_port, 41701);
+    EXPECT_EQ(read[i].to_port, terminal_port);
     EXPECT_EQ(read[i].from_port, traffic[i].peer_port);
   }
 }

@@ -14,7 +14,7 @@
 namespace vekxsim::web {
 
 // The bytes of the pcap file; the terminal and its clients at address, the
-// terminal on UDP port terminal_port.
+// terminal on its UDP port.
 std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address,
                          std::uint16_t terminal_port);
 

@@ -7,6 +7,7 @@
 #include "event_messages.h"
 #include "ktrv_fields.h"
 #include "ktrv_model.h"
+#include "terminal.h"
 #include "terminator_keys.h"
 
 namespace vekxsim::web {
@@ -78,16 +79,25 @@ Json terminal_state(Terminal &terminal) {
   // The weight as the terminal shows it now: a read of the field.
   state["weight_shown"] = ask(terminal, "get", {weight_field}).value("bytes", Json());
   state["weight_field"] = weight_field;
-  for (const auto &[key, name] :
-       {std::pair{"lower_display", field::lower_display}, std::pair{"command_mailbox", field::command_mailbox},
-        std::pair{"literal", field::literal}})
-    state[key] = field_value(fields, std::string(field::own_name(name)));
   if (state.contains("pending_command"))
     state["pending_command_name"] = command_name(state["pending_command"].get<std::uint8_t>());
   state["fields"] = fields;
+  add_face_fields(state);
+  return state;
+}
+
+void add_face_fields(Json &state) {
+  for (const auto &[key, name] :
+       {std::pair{"lower_display", field::lower_display}, std::pair{"command_mailbox", field::command_mailbox},
+        std::pair{"literal", field::literal}})
+    state[key] = field_value(state["fields"], std::string(field::own_name(name)));
   static const Json words = vocabulary();
   state.update(words);
-  return state;
+}
+
+PanelSubject terminal_subject(Terminal &terminal) {
+  return {[&terminal](const Json &request) { return run_command(terminal, request); },
+          [&terminal] { return terminal_state(terminal); }, terminal.service().traffic(), terminal.port()};
 }
 
 std::string serving_line_with_web(const std::string &serving_line, const std::string &url) {

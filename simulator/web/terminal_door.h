@@ -6,15 +6,16 @@
 #define VEKXSIM_WEB_TERMINAL_DOOR_H
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+
+#include "panel_subject.h"
 
 namespace vekxsim {
 
 class Terminal;
 
 namespace web {
-
-using Json = nlohmann::ordered_json;
 
 // Carries out {"command": NAME, "args": [...]} and returns the answer that
 // --control json gives for it: "ok", then "reply" or "error", then the data.
@@ -28,6 +29,14 @@ std::optional<Json> command_request(const std::string &body, std::string &why);
 // the read-only commands: "status", "display", "inputs", "outputs",
 // "events", the weight field on show and every field's value.
 Json terminal_state(Terminal &terminal);
+
+// What the page shows of the fields the state holds ("fields": name and
+// bytes of each): the lower display, the command mailbox and the literal,
+// and the words for the key and event codes.
+void add_face_fields(Json &state);
+
+// The simulated terminal as a panel shows it: every command goes through.
+PanelSubject terminal_subject(Terminal &terminal);
 
 // vekxsim's first line in JSON mode with the panel's address added:
 // {"serving": ..., "port": ..., "node": ..., "web": "http://127.0.0.1:8080/"}

@@ -10,7 +10,6 @@
 
 #include "capture_download.h"
 #include "event_stream.h"
-#include "terminal.h"
 #include "terminal_door.h"
 #include "trace_row.h"
 #include "web_files.h"
@@ -49,9 +48,10 @@ void refuse(httplib::Response &res, int status, const std::string &why) {
 }  // namespace
 
 struct WebPanel::Impl {
-  Impl(Terminal &t, Access a) : terminal(t), access(std::move(a)), events(max_event_clients, event_queue_limit) {}
+  Impl(PanelSubject s, Access a)
+      : subject(std::move(s)), access(std::move(a)), events(max_event_clients, event_queue_limit) {}
 
-  Terminal &terminal;
+  PanelSubject subject;
   Access access;
   httplib::Server server;
   EventStream events;
@@ -107,14 +107,16 @@ void WebPanel::Impl::routes() {
     std::string why;
     const auto request = command_request(req.body, why);
     if (!request) return refuse(res, 400, why);
-    const Json reply = run_command(terminal, *request);
+    if (subject.read_only_refusal)
+      if (const auto refused = subject.read_only_refusal(*request)) return refuse(res, 409, *refused);
+    const Json reply = subject.command(*request);
     answer(res, reply.value("ok", false) ? 200 : 400, reply.dump(), "application/json");
   });
   server.Get("/api/state", [this](const httplib::Request &, httplib::Response &res) {
-    answer(res, 200, terminal_state(terminal).dump(), "application/json");
+    answer(res, 200, subject.state().dump(), "application/json");
   });
   server.Get("/api/capture.pcap", [this](const httplib::Request &, httplib::Response &res) {
-    answer(res, 200, capture_pcap(terminal.service().traffic().all(), access.address, terminal.port()), "application/vnd.tcpdump.pcap");
+    answer(res, 200, capture_pcap(subject.traffic.all(), access.address, subject.port), "application/vnd.tcpdump.pcap");
     res.set_header("Content-Disposition", "attachment; filename=\"vekxsim.pcap\"");
   });
   server.Get("/api/events", [this](const httplib::Request &, httplib::Response &res) {
@@ -161,7 +163,7 @@ void WebPanel::Impl::publish_once() {
     for (const TrafficRecord &r : traffic) rows.push_back(trace_row(r, wall_time(r)));
     events.publish("traffic", rows.dump());
   }
-  std::string state = terminal_state(terminal).dump();
+  std::string state = subject.state().dump();
   std::lock_guard lock(mutex);
   if (state == last_state) return;
   last_state = std::move(state);
@@ -184,7 +186,8 @@ void WebPanel::Impl::publish() {
   }
 }
 
-WebPanel::WebPanel(Terminal &terminal, Access access) : impl_(std::make_unique<Impl>(terminal, std::move(access))) {
+WebPanel::WebPanel(PanelSubject subject, Access access)
+    : impl_(std::make_unique<Impl>(std::move(subject), std::move(access))) {
   Impl &p = *impl_;
   p.routes();
   if (p.access.port == 0) {
@@ -195,7 +198,7 @@ WebPanel::WebPanel(Terminal &terminal, Access access) : impl_(std::make_unique<I
     throw std::runtime_error("cannot listen on " + p.access.address + ":" + std::to_string(p.access.port) +
                              " (is another program on that port?)");
   }
-  terminal.service().traffic().set_listener([&p](const TrafficRecord &record) {
+  p.subject.traffic.set_listener([&p](const TrafficRecord &record) {
     std::lock_guard lock(p.mutex);
     p.pending_traffic.push_back(record);
     if (p.pending_traffic.size() > pending_traffic_limit) p.pending_traffic.pop_front();
@@ -206,7 +209,7 @@ WebPanel::WebPanel(Terminal &terminal, Access access) : impl_(std::make_unique<I
 
 WebPanel::~WebPanel() {
   Impl &p = *impl_;
-  p.terminal.service().traffic().set_listener(nullptr);
+  p.subject.traffic.set_listener(nullptr);
   {
     std::lock_guard lock(p.mutex);
     p.stopping = true;

@@ -1,7 +1,7 @@
-// vekxsim's web panel: an HTTP server beside the simulated terminal that
-// serves the page compiled into the program, the HTTP API (a command in,
-// its answer out; the whole state; the event stream; the capture; the
-// OpenAPI description) and nothing else.
+// vekxsim's web panel: an HTTP server beside the simulated terminal (or a
+// replay, read-only) that serves the page compiled into the program, the
+// HTTP API (a command in, its answer out; the whole state; the event
+// stream; the capture; the OpenAPI description) and nothing else.
 //
 // Threads: the server's own (accepting, and a fixed pool that answers
 // requests, an event stream holding one of them while its page stays) and
@@ -18,13 +18,10 @@
 #include <string>
 #include <string_view>
 
+#include "panel_subject.h"
 #include "web_rules.h"
 
-namespace vekxsim {
-
-class Terminal;
-
-namespace web {
+namespace vekxsim::web {
 
 // The most pages that may follow the event stream at once; the next gets 503.
 inline constexpr std::size_t max_event_clients = 16;
@@ -43,7 +40,8 @@ class WebPanel {
  public:
   // Starts serving on access.address:access.port (port 0: the system picks
   // one; see port()). Throws std::runtime_error when it cannot listen there.
-  WebPanel(Terminal &terminal, Access access);
+  // subject must outlive the panel.
+  WebPanel(PanelSubject subject, Access access);
   ~WebPanel();
   WebPanel(const WebPanel &) = delete;
   WebPanel &operator=(const WebPanel &) = delete;
@@ -57,7 +55,6 @@ class WebPanel {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace web
-}  // namespace vekxsim
+}  // namespace vekxsim::web
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "control_language.h"
 #include "loopback_udp.h"
 #include "hex_bytes.h"
 #include "vekx_wire.h"
@@ -37,7 +38,7 @@ ConsoleRig::~ConsoleRig() {
 }
 
 std::string ConsoleRig::control(const std::string &line) {
-  std::string reply = terminal_->control(line);
+  std::string reply = vekxsim::control_answer(*terminal_, line);
   if (reply.rfind("error: ", 0) == 0) qFatal("control \"%s\" refused: %s", line.c_str(), reply.c_str());
   return reply;
 }

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "console_rig.h"
+#include "control_language.h"
 #include "ktrv_fields.h"
 
 using namespace ktrv;
@@ -207,7 +208,7 @@ void tst_window::afterStartTheWindowShowsTheTerminalAndCommandsReachIt() {
   QVERIFY(command.size() >= 3);  // the write, then reads while the mailbox reads 255
   QCOMPARE(command.front(), std::string("/t1/bx297=6c"));
   QCOMPARE(std::count(command.begin(), command.end(), "/t1/bx297"), static_cast<long>(command.size() - 1));
-  QCOMPARE(rig.terminal().control("events"), std::string("mailbox 108, queued: none"));
+  QCOMPARE(vekxsim::control_answer(rig.terminal(), "events"), std::string("mailbox 108, queued: none"));
 }
 
 // The operator closes the window while two commands wait for a mailbox

@@ -97,8 +97,27 @@ function showVocabulary(state) {
 
 const text = (bytes) => (bytes ? bytes.text.replace(/\0+$/, "") : "");
 
+// The controls a read-only panel keeps: those of the trace, which change
+// nothing.
+const READ_ONLY_KEPT = ["pause", "filter", "download"];
+
+// A replay's panel: what the replayed terminal answers now, no controls.
+function showReplay(state) {
+  $("read-only").hidden = false;
+  for (const control of document.querySelectorAll("main button, main input, main select, main textarea"))
+    if (!READ_ONLY_KEPT.includes(control.id)) control.disabled = true;
+  const r = state.replay;
+  $("where").textContent = "replay of " + r.file + ", node " + state.node + ", UDP port " + state.port +
+    ", capture time " + r.capture_time_s.toFixed(1) + " s of " + r.span_s.toFixed(1) + " s";
+  $("weight-shown").textContent = text(state.weight_shown);
+  $("lower").textContent = text(state.lower_display);
+  $("literal-field").textContent = text(state.literal);
+  $("command-box").textContent = state.command_mailbox ? "holds " + state.command_mailbox.hex : "empty";
+}
+
 function showState(state) {
   showVocabulary(state);
+  if (state.read_only) { showReplay(state); return; }
   $("where").textContent = "node " + state.node + ", UDP port " + state.port;
   $("display-text").textContent = text(state.display_text);
   state.display_lines.forEach((line, i) => { $("line-" + (i + 1)).textContent = line; });

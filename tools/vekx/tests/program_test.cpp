@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "child_process.h"
+#include "control_language.h"
 #include "loopback_udp.h"
 #include "terminal.h"
 
@@ -44,13 +45,13 @@ namespace {
 
 TEST_F(VekxProgram, ReadShowsTheValueInTheChosenForm) {
   EXPECT_EQ(vekx({"read", "127.0.0.1", "/t1/wt101"}).out, "   12.50\n");
-  terminal->control("event 54");
+  vekxsim::control_answer(*terminal, "event 54");
   const Finished event = vekx({"read", "127.0.0.1", "/t1/bx298"});
   EXPECT_EQ(event.out, "54 '6'\n");
   EXPECT_EQ(event.err, "vekx: VekRead /t1/bx298: 0 success\n");
   EXPECT_EQ(event.exit_status, 0);
 
-  terminal->control("set Lit50 ABCDEF");
+  vekxsim::control_answer(*terminal, "set Lit50 ABCDEF");
   const Finished cut = vekx({"read", "127.0.0.1", "/t1/Lit50", "--size", "2"});
   EXPECT_EQ(cut.out, "AB\n");
   EXPECT_NE(cut.err.find("filled the 2-byte buffer and may be longer (--size)"), std::string::npos) << cut.err;
@@ -62,12 +63,12 @@ TEST_F(VekxProgram, ReadShowsTheValueInTheChosenForm) {
 // An accepted reply without a value prints an empty line; a terminal status
 // of 1, 2 or 4 is told from the library's own results of the same number.
 TEST_F(VekxProgram, AnsweredReadsWithoutAValue) {
-  terminal->control("sethex Lit50");
+  vekxsim::control_answer(*terminal, "sethex Lit50");
   const Finished empty = vekx({"read", "127.0.0.1", "/t1/Lit50"});
   EXPECT_EQ(empty.out, "\n");
   EXPECT_EQ(empty.exit_status, 0);
   for (const char *status : {"1", "2", "4"}) {
-    terminal->control(std::string("fieldstatus Lit50 ") + status);
+    vekxsim::control_answer(*terminal, std::string("fieldstatus Lit50 ") + status);
     const Finished f = vekx({"read", "127.0.0.1", "/t1/Lit50"});
     EXPECT_EQ(f.out, "");
     EXPECT_EQ(f.err, std::string("vekx: VekRead /t1/Lit50: terminal status ") + status +
@@ -204,11 +205,11 @@ TEST_F(VekxProgram, WatchPrintsFirstValuesThenEachChangeInEachFieldsForm) {
   ASSERT_EQ(watch.lines().size(), 2u);
   EXPECT_TRUE(line_has(watch.lines()[0], " /t1/wt101 20 20 20 31 32 2e 35 30")) << watch.lines()[0];
 
-  terminal->control("event 104");
+  vekxsim::control_answer(*terminal, "event 104");
   EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 104 'h'"); }, 5s));
-  terminal->control("sethex bx298");  // an empty value
+  vekxsim::control_answer(*terminal, "sethex bx298");  // an empty value
   EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 \"\""); }, 5s));
-  terminal->control("ack");
+  vekxsim::control_answer(*terminal, "ack");
   EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, " /t1/bx298 0"); }, 5s));
   EXPECT_EQ(watch.stop(SIGTERM), 0);
 
@@ -219,13 +220,13 @@ TEST_F(VekxProgram, WatchPrintsFirstValuesThenEachChangeInEachFieldsForm) {
 }
 
 TEST_F(VekxProgram, WatchWritesCsvWithEmptyValuesAndFailures) {
-  terminal->control("set Lit50 FIRST");
+  vekxsim::control_answer(*terminal, "set Lit50 FIRST");
   RunningProgram watch(VEKX_PROGRAM, {"watch", "127.0.0.1", "/t1/Lit50", "--interval", "20", "--csv"});
   ASSERT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, ",/t1/Lit50,FIRST,0 success"); }, 5s));
   EXPECT_EQ(watch.lines()[0], "time,field,value,result");
-  terminal->control("sethex Lit50");
+  vekxsim::control_answer(*terminal, "sethex Lit50");
   EXPECT_TRUE(watch.wait_for_line([](auto &l) { return line_has(l, ",/t1/Lit50,,0 success"); }, 5s));
-  terminal->control("fieldstatus Lit50 7");
+  vekxsim::control_answer(*terminal, "fieldstatus Lit50 7");
   EXPECT_TRUE(watch.wait_for_line(
       [](auto &l) { return line_has(l, ",/t1/Lit50,,terminal status 7 (vekxsim: store full; a terminal"); }, 5s));
   EXPECT_EQ(watch.stop(SIGINT), 0);  // a read succeeded

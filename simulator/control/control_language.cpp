@@ -146,6 +146,10 @@ ControlReply run_control_line(Terminal &terminal, const std::string &typed) {
   return run_row(terminal, *c, typed_arguments(*c, line, std::span(*words).subspan(1)));
 }
 
+std::string control_answer(Terminal &terminal, const std::string &line) {
+  return text_form(run_control_line(terminal, line));
+}
+
 ControlReply run_control_command(Terminal &terminal, std::string_view word, const ControlArguments &arguments) {
   if (const ControlCommand *c = find_control_command(word)) return run_row(terminal, *c, arguments);
   return unknown_command(word);

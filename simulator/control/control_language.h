@@ -47,6 +47,11 @@ const ControlCommand *find_control_command(std::string_view word);
 // text. A word in double quotes is taken exactly, blanks included, with \"
 // for a quote and \\ for a backslash: set Lit01 "  X".
 ControlReply run_control_line(Terminal &terminal, const std::string &line);
+// The same, as vekxsim prints the reply (text_form): one or more lines
+// separated by '\n', no trailing newline; "error: " and why for a refused
+// command, which changed nothing; an empty text for a blank line or a
+// comment.
+std::string control_answer(Terminal &terminal, const std::string &line);
 // Carries out one command with its arguments as given; refused when the
 // command takes fewer or more.
 ControlReply run_control_command(Terminal &terminal, std::string_view word, const ControlArguments &arguments);

@@ -1,0 +1,65 @@
+#include "replay_door.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "control_reply.h"
+#include "ktrv_fields.h"
+#include "terminal_door.h"
+
+namespace vekxsim::web {
+
+std::optional<std::string> replay_refusal(const Json &request) {
+  const Json &command = request.contains("command") ? request["command"] : Json();
+  const std::string name = command.is_string() ? command.get<std::string>() : command.dump();
+  if (std::ranges::any_of(replay_panel_commands, [&](const char *c) { return name == c; })) return std::nullopt;
+  return "this panel shows a replay, which is read-only: it answers status and summary, not " + name +
+         "; to change values, run vekxsim without --replay";
+}
+
+Json replay_state(const replay::Serving &serving, const Json &status) {
+  const auto now = serving.clock.capture_time();
+  ReplyList fields;
+  for (const std::string &key : serving.history.field_keys()) {
+    ReplyItems field{{"name", key}};
+    if (const auto answer = serving.history.answer(key, false, now)) {
+      field.emplace_back("status", answer->status);
+      field.emplace_back("bytes", ReplyValue(answer->value));
+    } else {
+      field.emplace_back("silent", true);
+    }
+    fields.emplace_back(std::move(field));
+  }
+  // The bytes as the JSON control gives them: hex and text.
+  Json state = json_form(ControlReply::done({}, {{"fields", std::move(fields)}}));
+  state.erase("ok");
+  state.erase("reply");
+  Json replay = status;
+  replay.erase("ok");
+  state["read_only"] = true;
+  state["replay"] = std::move(replay);
+  state["node"] = serving.history.node();
+  state["port"] = serving.port;
+  namespace field = vekx_common::ktrv::field;
+  add_face_fields(state);
+  const std::string weight_name = "/" + std::string(field::own_name(field::weight_1));
+  for (const auto &f : state["fields"])
+    if (f.value("name", "").ends_with(weight_name) && f.contains("bytes")) state["weight_shown"] = f["bytes"];
+  return state;
+}
+
+PanelSubject replay_subject(const replay::Serving &serving, RunCommand run) {
+  const auto command = [run](const Json &request) {
+    const auto parsed = json_request(nlohmann::json::parse(request.dump()));
+    if (const auto *why = std::get_if<std::string>(&parsed)) return json_form(ControlReply::refused(*why));
+    const auto &r = std::get<JsonRequest>(parsed);
+    return json_form(run(r.command, r.args));
+  };
+  return {command,
+          [&serving, command] {
+            return replay_state(serving, command({{"command", "status"}, {"args", Json::array()}}));
+          },
+          serving.service.traffic(), serving.port, replay_refusal};
+}
+
+}  // namespace vekxsim::web
