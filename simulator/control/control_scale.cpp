@@ -1,6 +1,9 @@
 // Control commands on the scale: the weight it settles on, how long it
 // takes, its drift, and the selector that says which weight field the
 // console shows.
+#include <functional>
+#include <string>
+
 #include "control_commands.h"
 #include "control_text.h"
 #include "ktrv_fields.h"
@@ -10,11 +13,22 @@ namespace vekxsim::control {
 using namespace control_text;
 namespace field = vekx_common::ktrv::field;
 
+namespace {
+
+// A weight the scale takes from a command ("weight 12.5", "drift 0.1"):
+// refused unless it is a finite decimal number; the reply names it as the
+// terminal shows weights.
+ControlReply scale_weight(const char *word, const std::string &text, const std::function<void(double)> &set) {
+  const auto w = decimal_number(text);
+  if (!w) return ControlReply::refused(std::string("usage: ") + word + " W (" + text + " is not " + decimal_form + ")");
+  set(*w);
+  return ControlReply::done(word + (" " + weight_text(*w)), {{word, *w}});
+}
+
+}  // namespace
+
 ControlReply weight(Terminal &t, const Args &args) {
-  const auto w = decimal_number(args[0]);
-  if (!w) return ControlReply::refused("usage: weight W (" + args[0] + " is not " + decimal_form + ")");
-  t.model().set_weight(*w);
-  return ControlReply::done("weight " + weight_text(*w), {{"weight", *w}});
+  return scale_weight("weight", args[0], [&t](double w) { t.model().set_weight(w); });
 }
 
 ControlReply settle(Terminal &t, const Args &args) {
@@ -25,10 +39,7 @@ ControlReply settle(Terminal &t, const Args &args) {
 }
 
 ControlReply drift(Terminal &t, const Args &args) {
-  const auto w = decimal_number(args[0]);
-  if (!w) return ControlReply::refused("usage: drift W (" + args[0] + " is not " + decimal_form + ")");
-  t.model().set_drift(*w);
-  return ControlReply::done("drift " + weight_text(*w), {{"drift", *w}});
+  return scale_weight("drift", args[0], [&t](double w) { t.model().set_drift(w); });
 }
 
 ControlReply select(Terminal &t, const Args &args) {
