@@ -21,14 +21,11 @@ Json replay_state(const replay::Serving &serving, const Json &status) {
   const auto now = serving.clock.capture_time();
   ReplyList fields;
   for (const std::string &key : serving.history.field_keys()) {
-    ReplyItems field{{"name", key}};
-    if (const auto answer = serving.history.answer(key, false, now)) {
-      field.emplace_back("status", answer->status);
-      field.emplace_back("bytes", ReplyValue(answer->value));
-    } else {
-      field.emplace_back("silent", true);
-    }
-    fields.emplace_back(std::move(field));
+    // Each field's items made whole at once: g++ 12 at -O3 warns falsely of
+    // an overflow when a variant is moved into a growing vector.
+    const auto answer = serving.history.answer(key, false, now);
+    fields.emplace_back(answer ? ReplyItems{{"name", key}, {"status", answer->status}, {"bytes", answer->value}}
+                               : ReplyItems{{"name", key}, {"silent", true}});
   }
   // The bytes as the JSON control gives them: hex and text.
   Json state = json_form(ControlReply::done({}, {{"fields", std::move(fields)}}));
