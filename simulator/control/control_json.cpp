@@ -72,8 +72,9 @@ std::variant<nlohmann::json, std::string> parse_json_line(std::string_view line)
     nlohmann::json value = nlohmann::json::parse(line.begin(), line.end(), note_names);
     if (!repeated.empty()) return repeated + " is given twice";
     return value;
-  } catch (const nlohmann::json::parse_error &e) {
-    // "[json.exception.parse_error.101] parse error at line 1, column 5: ..."
+  } catch (const nlohmann::json::exception &e) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 5: ...";
+    // a number too large for a double (1e999) is another kind of exception.
     const std::string what = e.what();
     const std::size_t cut = what.find("] ");
     return "not JSON: " + (cut == std::string::npos ? what : what.substr(cut + 2)) + "; " + request_form;

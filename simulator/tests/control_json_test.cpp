@@ -93,8 +93,10 @@ TEST(JsonAnswer, ALineThatIsNoRequestIsRefusedWithItsReason) {
   for (const auto &row : rows)
     EXPECT_EQ(json_answer(t, row.line), vekxsim::json_line(vekxsim::json_form(ControlReply::refused(row.error))))
         << row.line;
-  // Broken JSON, including bytes that are not UTF-8, is refused as such.
-  for (const std::string line : {"get bx297", "{\"command\": \"get\"", "{\"command\": \"\xFF\"}", "{} {}"}) {
+  // Broken JSON, including bytes that are not UTF-8 and a number no double
+  // holds (which ended vekxsim), is refused as such.
+  for (const std::string line : {"get bx297", "{\"command\": \"get\"", "{\"command\": \"\xFF\"}", "{} {}",
+                                 "{\"command\": \"weight\", \"args\": [1e999]}"}) {
     const json answer = json::parse(json_answer(t, line));
     EXPECT_EQ(answer["ok"], false);
     EXPECT_EQ(answer["error"].get<std::string>().rfind("not JSON: ", 0), 0u) << answer;

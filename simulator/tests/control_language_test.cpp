@@ -49,9 +49,11 @@ TEST(ControlLine, OtherCommandsTakeTheirWordsAndNoMore) {
   EXPECT_EQ(vekxsim::control_answer(t, "key enter"), "keyed \"\" ended by 8 (Enter Key)");
   EXPECT_EQ(vekxsim::control_answer(t, "get \"Lit01\" junk"), "error: usage: get NAME (1 argument, not 2)");
   EXPECT_EQ(vekxsim::control_answer(t, "event 104 105"), "error: usage: event N (1 argument, not 2)");
-  EXPECT_EQ(vekxsim::control_answer(t, "traffic 5 wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (0 to 2 arguments, not 3)");
+  EXPECT_EQ(vekxsim::control_answer(t, "traffic 5 wt 9"),
+            "error: usage: traffic [N] [FIELD-PATTERN] (0 to 2 arguments, not 3)");
   EXPECT_EQ(vekxsim::control_answer(t, "traffic wt 9"), "error: usage: traffic [N] [FIELD-PATTERN] (N 1..100000)");
-  EXPECT_EQ(vekxsim::control_answer(t, "events"), "mailbox 54, queued: 51 51 51") << "the three literals; no refused line posted";
+  EXPECT_EQ(vekxsim::control_answer(t, "events"), "mailbox 54, queued: 51 51 51")
+      << "the three literals; no refused line posted";
   EXPECT_EQ(vekxsim::control_answer(t, "# \"an open quote in a comment"), "");
 }
 
