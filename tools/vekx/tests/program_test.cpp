@@ -183,7 +183,6 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
   EXPECT_EQ(silent.out, "");
 }
 
-
 TEST_F(VekxProgram, BadArgumentsGiveOneLineAndAPointerToHelpAndSendNothing) {
   // Each refusal reason is checked on the parser; here, what the program does with one.
   const Finished f = vekx({"read", "127.0.0.1", "/t1/wt101", "--bogus"});
