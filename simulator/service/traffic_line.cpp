@@ -101,7 +101,12 @@ std::string traffic_line(const TrafficRecord &record, std::chrono::system_clock:
 std::string session_line(std::chrono::system_clock::time_point began) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(began);
   std::tm local{};
+#ifdef _WIN32
+  // The Windows runtime keeps localtime's result per thread.
+  if (const std::tm *t = std::localtime(&seconds)) local = *t;
+#else
   localtime_r(&seconds, &local);
+#endif
   char text[64];
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local);
   return std::string(session_mark) + text;
