@@ -60,9 +60,10 @@ USER32: InvalidateRect IsChild IsDialogMessageW IsWindow KillTimer LoadBitmapW L
 USER32: MessageBeep MessageBoxW OffsetRect PeekMessageW PostMessageW PostQuitMessage RegisterClassExW
 USER32: ScreenToClient SendMessageW SetFocus SetTimer SetWindowLongW SetWindowPos SetWindowTextW ShowWindow
 USER32: TrackMouseEvent TranslateMessage UnregisterClassW UpdateWindow
+USER32: GetDC ReleaseDC SetCursor WindowFromPoint
 USER32 [x64]: GetWindowLongPtrW SetWindowLongPtrW
 GDI32: BitBlt CreateCompatibleDC CreateFontW CreateSolidBrush DeleteDC DeleteObject GetObjectW SelectObject
-GDI32: SetBkColor SetBkMode SetTextColor
+GDI32: GetTextExtentPoint32W SetBkColor SetBkMode SetTextColor
 COMCTL32: InitCommonControls InitCommonControlsEx _TrackMouseEvent
 WSOCK32: WSACleanup WSAGetLastError WSAStartup __WSAFDIsSet bind closesocket connect htons ioctlsocket recv
 WSOCK32: select send socket
