@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 seconds=${VEKX_FUZZ_SECONDS:-30}
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVEKX_BUILD_FUZZ=ON -DVEKX_BUILD_CONSOLE=OFF -DVEKX_BUILD_TESTS=OFF >/dev/null
-targets=(reply address_list node_select datagram capture_pcap capture_log json_line)
+targets=(reply address_list node_select datagram capture_pcap capture_log json_line web_request)
 cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}"
 passed=0
 failed=0
