@@ -70,19 +70,15 @@ def test_passes(vekxsim, terminal):
 
 def test_a_failing_report_shows_the_simulators_notes_and_traffic(pytester):
     pytester.makepyfile(REPORTED)
-    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-rA", "--junitxml=report.xml",
-                                          "-o", "junit_logging=system-err")
+    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-rA")
     result.assert_outcomes(passed=1, failed=1)
     text = result.stdout.str()
     failing, passing = text.split(" FAILURES ")[1].split(" PASSES ")
-    assert "Captured stderr call: <vekxsim node 1 at 127.0.0.1:" in failing
+    assert "<vekxsim node 1 at 127.0.0.1:" in failing
     assert "ktrv: event 104 posted" in failing, "its notes"
     assert "read /w1/w0001 -> /t1/wt101" in failing and "read /t1/wt101 -> /w1/w0001" in failing, \
         "the request and the reply, decoded"
     assert "vekxsim node" not in passing, "a passing test's report adds nothing"
-    cases = {case.get("name"): case for case in ElementTree.parse(pytester.path / "report.xml").iter("testcase")}
-    assert "read /w1/w0001 -> /t1/wt101" in (cases["test_fails_after_a_read"].findtext("system-err") or "")
-    assert "vekxsim" not in (cases["test_passes"].findtext("system-err") or "")
 
 
 SETTINGS = """
@@ -111,10 +107,29 @@ def test_the_ini_options_path_and_log_folder_reach_every_simulator(pytester, mon
     log = (pytester.path / "logs" / "test_the_ini_options_path_and_log_folder_reach_every_simulator.py_test_ini.log")
     lines = log.read_text().splitlines()
     assert lines[0].startswith("# vekxsim session ") and any("-> /t1/wt101" in line for line in lines[1:])
+    # A relative vekxsim_path is the ini file's, wherever pytest starts.
     monkeypatch.delenv("VEKXSIM")
     monkeypatch.setenv("PATH", "/nonexistent")
-    pytester.makeini(f"[pytest]\nvekxsim_path = {program}\n")
-    pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-k", "marker").assert_outcomes(passed=1)
+    (pytester.path / "bin").mkdir()
+    (pytester.path / "bin" / "vekxsim").symlink_to(program)
+    pytester.makeini("[pytest]\nvekxsim_path = bin/vekxsim\n")
+    monkeypatch.chdir(pytester.mkdir("elsewhere"))
+    pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-k", "marker", pytester.path).assert_outcomes(passed=1)
+
+
+@pytest.mark.parametrize("ini, option, error", [
+    ("", "--vekxsim=missing/vekxsim", "ERROR: --vekxsim: */missing/vekxsim is not a program that can be run*"),
+    ("vekxsim_options = wieght=5", "", "ERROR: vekxsim ended with status 2 before it said where it serves*wieght*"),
+    ("vekxsim_options = port=5", "", "ERROR: vekxsim_options in * gives port=, which is not an option here*"),
+])
+def test_a_configuration_fault_ends_the_run_once_in_words(pytester: pytest.Pytester, ini: str, option: str,
+                                                          error: str) -> None:
+    pytester.makeini(f"[pytest]\n{ini}\n")
+    pytester.makepyfile("def test_one(vekxsim):\n    pass\n\ndef test_two(vekxsim):\n    pass\n")
+    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", *filter(None, [option]))
+    assert result.ret == pytest.ExitCode.USAGE_ERROR
+    result.stderr.fnmatch_lines([error])
+    assert result.stderr.str().count("ERROR") == 1
 
 
 def test_the_ini_options_become_keywords():
@@ -146,12 +161,73 @@ def test_the_factory_stops_every_simulator_of_a_failing_test(pytester):
             os.kill(pid, 0)
 
 
-def test_two_terminals_in_parallel_workers(pytester):
+# A plant's suite as a test engineer writes it, run as CI runs it.
+CI_SUITE = {"test_session": """
+def test_kills_it(vekxsim_session):
+    vekxsim_session.process.kill()
+    vekxsim_session.process.wait()
+
+def test_after_it(vekxsim_session_terminal):
+    assert vekxsim_session_terminal.read_text("/t1/wt101") == "   12.50"
+""", "test_faults": """
+import os, socket, pytest
+
+@pytest.fixture
+def vekxsim_options():
+    return {"weight": 4}
+
+@pytest.mark.parametrize("marker", [pytest.param(1, marks=pytest.mark.vekxsim("weight=5")),
+                                    pytest.param(2, marks=pytest.mark.vekxsim(port=1)),
+                                    pytest.param(3, marks=pytest.mark.vekxsim(path="x"))])
+def test_refused(vekxsim, marker):
+    pass
+
+def test_four_terminals_while_another_program_takes_a_local_port(vekxsim_factory):
+    for node in range(1, 5):
+        vekxsim_factory(node=node)
+    vekxsim_factory.simulators[4].fault("drop", 1)
+    with vekxsim_factory.terminal() as t, socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as taken:
+        taken.bind(("", int(os.environ["VEKX_LOCAL_PORT"]) + 2))
+        assert [t.read_text(f"/t{node}/wt101") for node in range(1, 5)] == ["    4.00"] * 4
+
+def test_its_simulator_dies(vekxsim, terminal):
+    terminal.read("/t1/wt101")
+    vekxsim.process.kill()
+    assert False
+""", "test_replay": """
+import os, vekxapi
+
+def test_logged(vekxsim_terminal):
+    vekxsim_terminal.read("/t1/wt101")
+
+def test_replayed(vekxsim_replay, request):
+    replay = vekxsim_replay(os.path.join(request.config.getoption("vekxsim_log_dir"), "test_replay.py_test_logged.log"))
+    with vekxapi.Terminal(replay.address) as t:
+        assert t.read_text("/t1/wt101") == "   12.50"
+"""}
+
+
+def test_a_ci_suite_in_parallel_workers_keeps_each_failure_s_simulator_in_junit(pytester: pytest.Pytester,
+                                                                              monkeypatch: pytest.MonkeyPatch) -> None:
     pytest.importorskip("xdist")
-    example = os.path.join(os.path.dirname(__file__), "..", "examples", "test_two_terminals.py")
-    pytester.makepyfile(test_two=open(example).read(), test_again=open(example).read())
-    result = pytester.runpytest_subprocess("-p", "vekxapi.pytest_plugin", "-p", "xdist", "-n", "2")
-    result.assert_outcomes(passed=4)
+    pytester.makeini("[pytest]\nvekxsim_path = vekxsim.sh\nvekxsim_options = weight=12.5\n")
+    wrapper = pytester.makefile(".sh", vekxsim=f'#!/bin/sh\nexec "{os.environ["VEKXSIM"]}" "$@"\n')
+    wrapper.chmod(0o755)
+    pytester.makepyfile(**CI_SUITE)
+    monkeypatch.delenv("VEKXSIM")
+    result = pytester.runpytest_subprocess("-p", "vekxapi.pytest_plugin", "-p", "xdist", "-n", "4", "--dist",
+                                           "loadfile", "--junitxml=report.xml", "--vekxsim-log-dir=logs")
+    result.assert_outcomes(passed=5, failed=1, errors=5)
+    cases = {case.get("name"): case for case in ElementTree.parse(pytester.path / "report.xml").iter("testcase")}
+    words = ["takes options as keywords, as in @pytest.mark.vekxsim(weight=5, lenient=True), not 'weight=5'",
+             "port=, which is not an option here", "path=, which is not an option here"]
+    assert all(said in cases[f"test_refused[{n}]"].find("error").get("message") for n, said in enumerate(words, 1))
+    killed = cases["test_kills_it"].find("error").get("message")
+    assert "the session's vekxsim ended with status -9 during this test; the next test gets a new one" in killed
+    dead = "".join(e.text or "" for case in ElementTree.parse(pytester.path / "report.xml").iter("testcase")
+                   if case.get("name") == "test_its_simulator_dies" for e in case.iter("system-err"))
+    assert "<vekxsim node 1 at 127.0.0.1:" in dead and "notes:" in dead, "its header and notes"
+    assert "datagrams of its traffic log (vekxsim had ended with status -9)" in dead and "-> /t1/wt101" in dead
 
 
 SESSION = """

@@ -1,10 +1,15 @@
 """Stopping a simulated terminal: one that dies of a signal instead of ending
-cleanly fails the test that used it, rather than passing in silence."""
+cleanly fails the test that used it, rather than passing in silence. A
+request it leaves unanswered, and the library's local ports."""
 
+import socket
 import stat
 import sys
 
-from vekxapi.simulator import PROGRAM_VARIABLE, program
+import pytest
+
+from vekxapi import simulator
+from vekxapi.simulator import PROGRAM_VARIABLE, Simulator, SimulatorError, free_local_port, program
 
 # vekxsim as a child of a program that, asked to stop, stops it and then
 # dies of the signal itself: what a crash in vekxsim's own SIGTERM handling
@@ -31,3 +36,22 @@ def test_a_simulator_killed_by_a_signal_fails_the_fixture_s_teardown(pytester, m
     result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin")
     result.assert_outcomes(passed=1, errors=1)
     result.stdout.fnmatch_lines(["*vekxsim ended with status -15*"])
+
+
+def test_a_request_left_unanswered_breaks_the_simulator_rather_than_shift_its_answers() -> None:
+    with Simulator() as vekxsim:
+        with pytest.raises(SimulatorError, match="did not answer within 0.05 s"):
+            vekxsim.command("sleep", 500, seconds=0.05)
+        with pytest.raises(SimulatorError, match="takes no more commands: it did not answer within"):
+            vekxsim.command("status")  # would take the sleep's answer as its own
+        vekxsim.restart()
+        assert vekxsim.command("status")["port"] == vekxsim.port
+
+
+def test_a_local_port_base_leaves_every_node_a_free_port(monkeypatch: pytest.MonkeyPatch) -> None:
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as taken:
+        taken.bind(("", 0))
+        port: int = taken.getsockname()[1]
+        bases = iter([port - 2, port + 1])  # the first would give node 3 the port taken
+        monkeypatch.setattr(simulator, "_local_port_candidate", lambda count: next(bases))
+        assert free_local_port(3) == port + 1

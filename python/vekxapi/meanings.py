@@ -63,10 +63,10 @@ def meaning(origin: str, code: int) -> Meaning | None:
     return table().get((origin, code))
 
 
-def code_of(name: str) -> int:
-    """The code of a library result by the constant that holds it, such as
-    VEKX_NO_ANSWER."""
+def code_of(name: str, origin: str = "library") -> int:
+    """The code of a result of this origin by the constant that holds it,
+    such as VEKX_NO_ANSWER (or VEKX_WSAEADDRINUSE of "sockets")."""
     for row in table().values():
-        if row.origin == "library" and row.name == name:
+        if row.origin == origin and row.name == name:
             return row.code
-    raise KeyError(f"{TABLE_FILE} has no library result named {name}")
+    raise KeyError(f"{TABLE_FILE} has no {origin} result named {name}")

@@ -5,9 +5,11 @@ one answer line."""
 from __future__ import annotations
 
 import collections
+import contextlib
 import json
 import os
 import queue
+import random
 import shutil
 import signal
 import socket
@@ -33,21 +35,60 @@ KEPT_NOTES = 2000
 ALL_TRAFFIC = 100000
 
 
+class SimulatorError(Exception):
+    """vekxsim could not be started or stopped, refused a command, or did
+    not answer one."""
+
+
 #: The environment variable that holds the library's local port of node 1.
 LOCAL_PORT_VARIABLE = "VEKX_LOCAL_PORT"
 #: The highest local port of node 1 that leaves every node a port.
 HIGHEST_LOCAL_PORT = 65535 - (NODE_COUNT - 1)
+#: The lowest local port chosen for the library: above the ports that
+#: services and users commonly fix.
+LOWEST_LOCAL_PORT = 10240
+#: Where Linux says from which port up it picks the port of a socket
+#: bound to port 0; Windows and the BSDs pick from 49152 up.
+EPHEMERAL_PORTS = "/proc/sys/net/ipv4/ip_local_port_range"
+DEFAULT_FIRST_EPHEMERAL_PORT = 49152
+#: How many bases free_local_port tries before it gives up.
+LOCAL_PORT_TRIES = 200
 
 
-def free_local_port() -> int:
-    """A UDP port that no program holds now, as the system picks one: for
-    VEKX_LOCAL_PORT, so that the library and a simulator share a PC."""
-    while True:
-        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-            s.bind(("", 0))
-            port: int = s.getsockname()[1]
-        if port <= HIGHEST_LOCAL_PORT:
-            return port
+def _first_ephemeral_port() -> int:
+    try:
+        with open(EPHEMERAL_PORTS, encoding="ascii") as f:
+            return int(f.read().split()[0])
+    except (OSError, ValueError, IndexError):
+        return DEFAULT_FIRST_EPHEMERAL_PORT
+
+
+def _local_port_candidate(count: int) -> int:
+    """A base port for count local ports, below the range the system picks
+    from: no socket bound to port 0 (a simulator, another test's server)
+    can take one of them later."""
+    highest = min(_first_ephemeral_port(), HIGHEST_LOCAL_PORT + NODE_COUNT) - count
+    return random.randint(LOWEST_LOCAL_PORT, max(LOWEST_LOCAL_PORT, highest))
+
+
+def free_local_port(count: int = NODE_COUNT) -> int:
+    """A port for VEKX_LOCAL_PORT, so that the library and a simulator share
+    a PC: node N binds it + N - 1, and no program holds any of the count
+    ports now (count: how many nodes the Terminal addresses, by default
+    all)."""
+    if not 1 <= count <= NODE_COUNT:
+        raise ValueError(f"a Terminal binds 1 to {NODE_COUNT} local ports, not {count}")
+    for _ in range(LOCAL_PORT_TRIES):
+        base = _local_port_candidate(count)
+        with contextlib.ExitStack() as held:
+            try:
+                for port in range(base, base + count):
+                    held.enter_context(socket.socket(socket.AF_INET, socket.SOCK_DGRAM)).bind(("", port))
+            except OSError:
+                continue
+        return base
+    raise SimulatorError(f"no {count} free UDP ports in a row from {LOWEST_LOCAL_PORT} to {_first_ephemeral_port()} "
+                         f"in {LOCAL_PORT_TRIES} tries: end the programs that hold them, or set {LOCAL_PORT_VARIABLE}")
 
 
 class Notes(collections.deque[str]):
@@ -64,11 +105,6 @@ class Notes(collections.deque[str]):
         if isinstance(index, slice):
             return list(self)[index]
         return super().__getitem__(index)
-
-
-class SimulatorError(Exception):
-    """vekxsim could not be started or stopped, refused a command, or did
-    not answer one."""
 
 
 def _object(pairs: list[tuple[str, Any]]) -> dict[str, Any]:
@@ -131,8 +167,19 @@ class Simulator:
         replays. Its commands are status, summary and quit."""
         return cls(port=port, path=path, replay=os.fspath(capture), **options)
 
+    def restart(self) -> None:
+        """Stops it, if it still runs, and starts it again with the same
+        arguments: a new process, on a new port when the system picked the
+        old one (address, port and web_url say where)."""
+        self.stop(check=False)
+        self._start(self.arguments)
+
     def _start(self, arguments: list[str]) -> None:
         self.arguments = arguments
+        self._log_start = self._log_size()
+        #: Why its answers can no longer be told apart (a request that went
+        #: unanswered, whose answer may still come); None while they can.
+        self.broken: str | None = None
         self.notes = Notes(maxlen=KEPT_NOTES)
         self._answers: queue.Queue[str | None] = queue.Queue()
         self._lock = threading.Lock()
@@ -177,6 +224,32 @@ class Simulator:
                 self.notes.append(line.rstrip("\n"))
                 self._noted.notify_all()
 
+    def ended(self) -> int | None:
+        """Its exit status once it has ended, with all it said by then in
+        notes; None while it runs."""
+        status = self.process.poll()
+        if status is not None:
+            self._readers[1].join(STOP_SECONDS)
+        return status
+
+    def _log_size(self) -> int:
+        log = self.arguments[self.arguments.index("--log") + 1] if "--log" in self.arguments else None
+        self._log = log
+        return os.path.getsize(log) if log and os.path.exists(log) else 0
+
+    def said(self) -> list[str]:
+        """The lines of its traffic log and notes since it started or was
+        last reset: notes, or, where it logs to a file (log=PATH), which
+        takes them instead, that file's lines."""
+        if not self._log:
+            return list(self.notes)
+        try:
+            with open(self._log, "rb") as f:
+                f.seek(self._log_start)
+                return f.read().decode("utf-8", errors="replace").splitlines()[-KEPT_NOTES:]
+        except OSError as e:
+            return [f"(its log {self._log} cannot be read: {e})"]
+
     def wait_for_note(self, text: str, seconds: float = ANSWER_SECONDS) -> str:
         """The first line of its traffic log and notes that holds text,
         waiting for it up to seconds: a note comes on another channel than
@@ -199,8 +272,9 @@ class Simulator:
         try:
             line = self._answers.get(timeout=seconds)
         except queue.Empty:
-            raise SimulatorError(f"vekxsim did not answer within {seconds} s, waiting until {until}; "
-                                 f"its last notes: {self.notes[-5:]}") from None
+            # Its late answer would be taken for the next request's.
+            self.broken = f"it did not answer within {seconds} s, waiting until {until}"
+            raise SimulatorError(f"vekxsim {self.broken}; its last notes: {self.notes[-5:]}") from None
         if line is None:
             self._answers.put(None)
             status = self.process.wait()
@@ -222,6 +296,9 @@ class Simulator:
         if not line.strip() or "\n" in line:
             raise ValueError(f"a request is one line that is not blank: {line!r}")
         with self._lock:
+            if self.broken:
+                raise SimulatorError(f"vekxsim takes no more commands: {self.broken}, so an answer could be "
+                                     f"taken for another request's; stop it and start another (restart())")
             assert self.process.stdin
             try:
                 self.process.stdin.write(line + "\n")
@@ -290,6 +367,7 @@ class Simulator:
         faults and an empty traffic record. Its notes start again too."""
         answer = self.command("reset")
         self.notes.clear()
+        self._log_start = self._log_size()
         return answer
 
     def traffic(self, count: int | None = None, pattern: str | None = None) -> list[dict[str, Any]]:

@@ -163,7 +163,7 @@ class Terminal:
         # The library writes the count only for a reply it accepted: with a
         # count, a result of 1 is the terminal's status, not "no answer".
         self._count.value = -1
-        result = function(_name(field), size, buffer, self._count_address)
+        result = self._call(function, _name(field), size, buffer, self._count_address)
         if result:
             call = "answered" if self._count.value >= 0 else "field"
             raise error_for(result, call, self._cause(f"a {what} of {field}", node_of(field)), field)
@@ -171,14 +171,19 @@ class Terminal:
 
     def _write(self, function: Callable[..., int], what: str, field: str, data: Data) -> None:
         value = _bytes(data)
-        result = function(_name(field), _int16(len(value), "the length of data"), value)
+        result = self._call(function, _name(field), _int16(len(value), "the length of data"), value)
         if result:
             raise error_for(result, "field", self._cause(f"a {what} of {field}", node_of(field)), field)
 
     def _one_way(self, function: Callable[..., int], what: str, node: int, *arguments: object) -> None:
-        result = function(*arguments)
+        result = self._call(function, *arguments)
         if result:
             raise error_for(result, "one-way", self._cause(f"a {what} for node {node}", node))
+
+    def _call(self, function: Callable[..., int], *arguments: object) -> int:
+        """One call of the library's, and its result: the one place that a
+        subclass wraps to act on a result before it is raised."""
+        return function(*arguments)
 
     def _cause(self, what: str, node: int | None) -> str:
         """What a call was, and where it went."""
