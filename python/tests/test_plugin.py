@@ -139,28 +139,6 @@ def test_the_ini_options_become_keywords():
         ini_options("=5")
 
 
-FACTORY = """
-def test_stopped_though_failing(vekxsim_factory):
-    import json
-    sims = [vekxsim_factory(node=1), vekxsim_factory(node=2)]
-    with open("pids.json", "w") as f:
-        json.dump([s.process.pid for s in sims], f)
-    assert [s.address for s in sims] == ["127.0.0.1", "127.0.0.2"]
-    assert sims[0].port == sims[1].port
-    assert False
-"""
-
-
-def test_the_factory_stops_every_simulator_of_a_failing_test(pytester):
-    pytester.makepyfile(FACTORY)
-    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin")
-    result.assert_outcomes(failed=1)
-    assert "<vekxsim node 2 at 127.0.0.2:" in result.stdout.str(), "each simulator in the report"
-    for pid in json.loads((pytester.path / "pids.json").read_text()):
-        with pytest.raises(ProcessLookupError):
-            os.kill(pid, 0)
-
-
 # A plant's suite as a test engineer writes it, run as CI runs it.
 CI_SUITE = {"test_session": """
 def test_kills_it(vekxsim_session):
@@ -183,12 +161,13 @@ def test_refused(vekxsim, marker):
     pass
 
 def test_four_terminals_while_another_program_takes_a_local_port(vekxsim_factory):
-    for node in range(1, 5):
-        vekxsim_factory(node=node)
-    vekxsim_factory.simulators[4].fault("drop", 1)
+    sims = [vekxsim_factory(node=node) for node in range(1, 5)]
+    sims[3].fault("drop", 1)
     with vekxsim_factory.terminal() as t, socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as taken:
         taken.bind(("", int(os.environ["VEKX_LOCAL_PORT"]) + 2))
         assert [t.read_text(f"/t{node}/wt101") for node in range(1, 5)] == ["    4.00"] * 4
+    open("pids", "w").write(" ".join(str(sim.process.pid) for sim in sims))
+    assert False, "each simulator stopped though the test fails"
 
 def test_its_simulator_dies(vekxsim, terminal):
     terminal.read("/t1/wt101")
@@ -217,7 +196,7 @@ def test_a_ci_suite_in_parallel_workers_keeps_each_failure_s_simulator_in_junit(
     monkeypatch.delenv("VEKXSIM")
     result = pytester.runpytest_subprocess("-p", "vekxapi.pytest_plugin", "-p", "xdist", "-n", "4", "--dist",
                                            "loadfile", "--junitxml=report.xml", "--vekxsim-log-dir=logs")
-    result.assert_outcomes(passed=5, failed=1, errors=5)
+    result.assert_outcomes(passed=4, failed=2, errors=5)
     cases = {case.get("name"): case for case in ElementTree.parse(pytester.path / "report.xml").iter("testcase")}
     words = ["takes options as keywords, as in @pytest.mark.vekxsim(weight=5, lenient=True), not 'weight=5'",
              "port=, which is not an option here", "path=, which is not an option here"]
@@ -228,6 +207,12 @@ def test_a_ci_suite_in_parallel_workers_keeps_each_failure_s_simulator_in_junit(
                    if case.get("name") == "test_its_simulator_dies" for e in case.iter("system-err"))
     assert "<vekxsim node 1 at 127.0.0.1:" in dead and "notes:" in dead, "its header and notes"
     assert "datagrams of its traffic log (vekxsim had ended with status -9)" in dead and "-> /t1/wt101" in dead
+    factory = cases["test_four_terminals_while_another_program_takes_a_local_port"]
+    assert "each simulator stopped" in factory.find("failure").get("message"), "read all four, node 3 on other ports"
+    assert "<vekxsim node 4 at 127.0.0.4:" in factory.findtext("system-err")
+    for pid in (pytester.path / "pids").read_text().split():
+        with pytest.raises(ProcessLookupError):
+            os.kill(int(pid), 0)  # stopped and reaped
 
 
 SESSION = """

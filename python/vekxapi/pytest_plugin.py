@@ -99,8 +99,6 @@ REFUSED_OPTIONS = {
     "path": "the program is the same for the whole run: --vekxsim PATH or the ini setting vekxsim_path",
     "control": "the plugin drives vekxsim through --control json",
 }
-#: The fixtures that start a simulator.
-FIXTURES = ("vekxsim", "vekxsim_session", "vekxsim_factory", "vekxsim_replay")
 #: The Windows Sockets error of a local port that another program holds.
 ADDRESS_IN_USE = code_of("VEKX_WSAEADDRINUSE", "sockets")
 
@@ -135,13 +133,13 @@ def pytest_addoption(parser: pytest.Parser) -> None:
                   "dashes: delay=0 weight=12.5 lenient field=xx001=HELLO")
 
 
+# Last, after junitxml's, which makes the JUnit XML report.
 @pytest.hookimpl(trylast=True)  # type: ignore[misc]
 def pytest_configure(config: pytest.Config) -> None:
     config.addinivalue_line(
         "markers", "vekxsim(**options): options of the test's simulated terminal (vekxsim's command-line options "
         "as keywords: weight=12.5, delay=0, lenient=True, field=[...]; power_up=True keeps event 54; web=0 starts the web panel)")
     config.stash[_settings_key] = checked_settings(config)
-    # After junitxml's own pytest_configure, which makes its report.
     try:
         from _pytest.junitxml import xml_key
         xml = config.stash.get(xml_key, None)
@@ -193,7 +191,7 @@ def _program(value: str, folder: Path) -> str:
     folder when relative; a bare name that is not there is looked up on
     PATH."""
     path = folder / value
-    if os.sep not in value and not path.exists():
+    if not any(sep and sep in value for sep in (os.sep, os.altsep)) and not path.exists():
         return shutil.which(value) or str(path)
     return str(path.absolute())
 
@@ -214,8 +212,9 @@ def checked_settings(config: pytest.Config) -> Settings:
         where, program = "", None
     options = ini_options(str(config.getini("vekxsim_options") or ""))
     settings = Settings(program, options)
-    # xdist's workers take the checked settings of the run that started them.
-    if hasattr(config, "workerinput") or not (where or options or os.environ.get("VEKXSIM")):
+    # xdist's workers run after the check of the run that started them;
+    # where nothing is set, pytest may run without a simulator in mind.
+    if hasattr(config, "workerinput") or config.option.help or not (where or options or os.environ.get("VEKXSIM")):
         return settings
     try:
         _refuse_fixed(options, f"vekxsim_options in {ini_file}")
