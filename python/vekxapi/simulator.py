@@ -148,8 +148,11 @@ class Simulator:
 
     ``command(name, *args)`` sends any control command and returns its
     answer; the methods below are the common ones. ``notes`` holds the
-    latest lines of its traffic log and notes. Stop it with stop(), or use
-    it in a with statement.
+    latest lines of its traffic log and notes (said() those of its log
+    file too). A request it leaves unanswered breaks it (``broken`` says
+    why): every later one raises, rather than take the late answer for its
+    own, until restart(). Stop it with stop(), or use it in a with
+    statement.
     """
 
     def __init__(self, power_up: bool = False, port: int = 0, path: str | None = None, **options: Any) -> None:
@@ -176,6 +179,9 @@ class Simulator:
 
     def _start(self, arguments: list[str]) -> None:
         self.arguments = arguments
+        # Where it logs to a file, its traffic log and notes go there, and
+        # this run's part begins at the file's present end.
+        self._log = arguments[arguments.index("--log") + 1] if "--log" in arguments else None
         self._log_start = self._log_size()
         #: Why its answers can no longer be told apart (a request that went
         #: unanswered, whose answer may still come); None while they can.
@@ -233,9 +239,7 @@ class Simulator:
         return status
 
     def _log_size(self) -> int:
-        log = self.arguments[self.arguments.index("--log") + 1] if "--log" in self.arguments else None
-        self._log = log
-        return os.path.getsize(log) if log and os.path.exists(log) else 0
+        return os.path.getsize(self._log) if self._log and os.path.exists(self._log) else 0
 
     def said(self) -> list[str]:
         """The lines of its traffic log and notes since it started or was
