@@ -3,9 +3,12 @@ with pytest through the pytest11 entry point "vekxapi".
 
 ``vekxsim`` starts ``vekxsim --port 0 --control json --no-power-up`` for the
 test, points the library at it (VEKX_TERMINAL_PORT, and VEKX_LOCAL_PORT at
-free ports) for the test's duration, yields a vekxapi.simulator.Simulator
-and stops it after the test. ``vekxsim_terminal`` is a Terminal registered
-with it::
+local ports free for every node, below the range from which the system
+picks the ports of other tests' servers) for the test's duration, yields a
+vekxapi.simulator.Simulator and stops it after the test.
+``vekxsim_terminal`` is a Terminal registered with it; where another
+program takes one of its local ports all the same (10048), it registers
+again on others and repeats the call::
 
     import pytest
 
@@ -53,9 +56,9 @@ are checked once, when pytest starts (a simulator is started and stopped).
 ``--vekxsim-log-dir DIR`` keeps each simulator's traffic log in DIR, named
 after its test. A failing test's report gets a section per simulator, its
 header naming the node, address and port, with its notes and its last
-datagrams (from its notes when it had ended); a JUnit XML report
-(``--junitxml``) holds the same sections in the test's system-err, without
-further settings.
+datagrams (from its traffic log when it had ended or stopped answering);
+a JUnit XML report (``--junitxml``) holds the same sections in the test's
+system-err, without further settings.
 
 A suite in CI::
 
