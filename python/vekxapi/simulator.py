@@ -183,8 +183,8 @@ class Simulator:
         # this run's part begins at the file's present end.
         self._log = arguments[arguments.index("--log") + 1] if "--log" in arguments else None
         self._log_start = self._log_size()
-        #: Why its answers can no longer be told apart (a request that went
-        #: unanswered, whose answer may still come); None while they can.
+        #: Why its answers can no longer be told apart ("did not answer
+        #: within ...": that answer may still come); None while they can.
         self.broken: str | None = None
         self.notes = Notes(maxlen=KEPT_NOTES)
         self._answers: queue.Queue[str | None] = queue.Queue()
@@ -277,7 +277,7 @@ class Simulator:
             line = self._answers.get(timeout=seconds)
         except queue.Empty:
             # Its late answer would be taken for the next request's.
-            self.broken = f"it did not answer within {seconds} s, waiting until {until}"
+            self.broken = f"did not answer within {seconds} s, waiting until {until}"
             raise SimulatorError(f"vekxsim {self.broken}; its last notes: {self.notes[-5:]}") from None
         if line is None:
             self._answers.put(None)
@@ -301,7 +301,7 @@ class Simulator:
             raise ValueError(f"a request is one line that is not blank: {line!r}")
         with self._lock:
             if self.broken:
-                raise SimulatorError(f"vekxsim takes no more commands: {self.broken}, so an answer could be "
+                raise SimulatorError(f"vekxsim takes no more commands: it {self.broken}, so an answer could be "
                                      f"taken for another request's; stop it and start another (restart())")
             assert self.process.stdin
             try:
