@@ -139,12 +139,9 @@ def test_the_ini_options_become_keywords():
         ini_options("=5")
 
 
-# A plant's suite as a test engineer writes it, run as CI runs it. Faults it
-# catches: marker arguments ignored or a raw TypeError; a killed session
-# simulator failing every later test, blamed on none; a port taken from a
-# factory's node 3 (10048); "traffic: none to show" for a dead simulator;
-# JUnit XML without the simulators' sections; an overridden
-# vekxsim_options fixture ignored; a failing factory test leaving processes.
+# A plant's suite, run as CI runs it. It catches: marker arguments ignored; a killed session simulator failing
+# every later test; node 3's port taken (10048); no traffic shown for a dead simulator; JUnit XML without the
+# simulators' sections; an overridden vekxsim_options ignored; a failing factory test leaving processes.
 CI_SUITE = {"test_session": """
 def test_kills_it(vekxsim_session):
     vekxsim_session.process.kill()
