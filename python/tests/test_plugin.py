@@ -5,6 +5,7 @@ one included, and a failing test's report shows the simulator's side."""
 import json
 import os
 import xml.etree.ElementTree as ElementTree
+from typing import Any
 
 import pytest
 
@@ -37,11 +38,11 @@ def test_failing(vekxsim, terminal):
 """
 
 
-def seen(pytester):
+def seen(pytester: pytest.Pytester) -> list[dict[str, Any]]:
     return [json.loads(line) for line in (pytester.path / "seen.jsonl").read_text().splitlines()]
 
 
-def test_options_ports_and_stopping(pytester, monkeypatch):
+def test_options_ports_and_stopping(pytester: pytest.Pytester, monkeypatch: pytest.MonkeyPatch) -> None:
     monkeypatch.delenv("VEKX_TERMINAL_PORT", raising=False)
     pytester.makepyfile(INNER_TESTS)
     result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin")
@@ -68,7 +69,7 @@ def test_passes(vekxsim, terminal):
 """
 
 
-def test_a_failing_report_shows_the_simulators_notes_and_traffic(pytester):
+def test_a_failing_report_shows_the_simulators_notes_and_traffic(pytester: pytest.Pytester) -> None:
     pytester.makepyfile(REPORTED)
     result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-rA", "--junitxml=report.xml",
                                           "-o", "junit_logging=system-err")
@@ -100,7 +101,8 @@ def test_ini(vekxsim, terminal):
 """
 
 
-def test_the_ini_options_path_and_log_folder_reach_every_simulator(pytester, monkeypatch):
+def test_the_ini_options_path_and_log_folder_reach_every_simulator(pytester: pytest.Pytester,
+                                                                   monkeypatch: pytest.MonkeyPatch) -> None:
     program = os.environ["VEKXSIM"]
     monkeypatch.setenv("VEKXSIM", "/nonexistent/vekxsim")  # --vekxsim comes first
     pytester.makeini("[pytest]\nvekxsim_options = delay=0 weight=12.5\n")
@@ -117,7 +119,7 @@ def test_the_ini_options_path_and_log_folder_reach_every_simulator(pytester, mon
     pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-k", "marker").assert_outcomes(passed=1)
 
 
-def test_the_ini_options_become_keywords():
+def test_the_ini_options_become_keywords() -> None:
     assert ini_options("delay=0 lenient field=a=1 field='b c'") == {
         "delay": "0", "lenient": True, "field": ["a=1", "b c"]}
     with pytest.raises(pytest.UsageError, match="'=5' has no option name"):
@@ -136,7 +138,7 @@ def test_stopped_though_failing(vekxsim_factory):
 """
 
 
-def test_the_factory_stops_every_simulator_of_a_failing_test(pytester):
+def test_the_factory_stops_every_simulator_of_a_failing_test(pytester: pytest.Pytester) -> None:
     pytester.makepyfile(FACTORY)
     result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin")
     result.assert_outcomes(failed=1)
@@ -146,7 +148,7 @@ def test_the_factory_stops_every_simulator_of_a_failing_test(pytester):
             os.kill(pid, 0)
 
 
-def test_two_terminals_in_parallel_workers(pytester):
+def test_two_terminals_in_parallel_workers(pytester: pytest.Pytester) -> None:
     pytest.importorskip("xdist")
     example = os.path.join(os.path.dirname(__file__), "..", "examples", "test_two_terminals.py")
     pytester.makepyfile(test_two=open(example).read(), test_again=open(example).read())
@@ -178,7 +180,8 @@ def test_fails_on_a_clean_terminal(vekxsim_session, terminal_session):
 """
 
 
-def test_the_session_simulator_is_one_process_reset_between_tests(pytester, monkeypatch):
+def test_the_session_simulator_is_one_process_reset_between_tests(pytester: pytest.Pytester,
+                                                                  monkeypatch: pytest.MonkeyPatch) -> None:
     monkeypatch.delenv("VEKX_TERMINAL_PORT", raising=False)
     pytester.makeini("[pytest]\nvekxsim_options = weight=12.5 delay=0 field=xx001=A\n")
     pytester.makepyfile(SESSION)
