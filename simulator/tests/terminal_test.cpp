@@ -12,7 +12,6 @@
 #include "terminal.h"
 
 using namespace vekx_test;
-using vekxsim::ControlReply;
 using vekxsim::OutputForce;
 using vekxsim::Terminal;
 using vekxsim::TerminalOptions;
