@@ -27,7 +27,7 @@ esac
 if [[ "$build_it" == yes ]]; then
   if [[ "${VEKX_SKIP_DEPS:-0}" != 1 ]]; then "$root/scripts/install-deps.sh"; fi
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$build" -j2 --target KTRVtest vekxsim vekxapi window_facts_sh
+  cmake --build "$build" -j"$(nproc)" --target KTRVtest vekxsim vekxapi window_facts_sh
 fi
 for needed in bin/KTRVtest bin/vekxsim console/window_facts.sh; do
   [[ -e "$build/$needed" ]] || { echo "$build/$needed is missing: run without --no-build" >&2; exit 1; }

@@ -6,9 +6,11 @@ import json
 import pytest
 
 from vekxapi.simulator import Simulator, SimulatorError
+from vekxapi.terminal import Terminal
 
 # Every command help lists, with arguments and a name its answer's data has
-# (None: a reply without data). quit comes last, as it ends the simulator.
+# (None: a reply without data): a new command gets its row here. quit comes
+# last, as it ends the simulator.
 SAMPLES = [
     ("help", [], "commands"), ("status", [], "queued_events"), ("fields", [], "fields"),
     ("get", ["bx297"], "bytes"), ("set", ["Lit01", "HELLO  THERE"], "bytes"), ("sethex", ["raw", "ff 00"], "bytes"),
@@ -24,9 +26,9 @@ SAMPLES = [
 ]
 
 
-def test_every_command_answers_in_json_with_its_data(vekxsim):
-    listed = [c["command"] for c in vekxsim.command("help")["commands"]]
-    assert listed == [word for word, _, _ in SAMPLES], "a command without a sample here, or one no longer listed"
+def test_every_command_answers_in_json_with_its_data(vekxsim: Simulator) -> None:
+    listed = {c["command"] for c in vekxsim.command("help")["commands"]}
+    assert listed == {word for word, _, _ in SAMPLES}, "a command without a sample here, or one no longer listed"
     for word, args, data in SAMPLES:
         answer = vekxsim.request(json.dumps({"command": word, "args": args}))
         assert answer["ok"] is True, (word, answer)
@@ -36,7 +38,7 @@ def test_every_command_answers_in_json_with_its_data(vekxsim):
     assert vekxsim.process.wait(5) == 0, "quit ends it"
 
 
-def test_answers_carry_values_as_data(vekxsim):
+def test_answers_carry_values_as_data(vekxsim: Simulator) -> None:
     # A field's bytes both as hex and as text (from Windows-1252).
     field = vekxsim.command("set", "Lit01", "A  \u20ac")
     assert field["bytes"] == {"hex": "41 20 20 80", "text": "A  \u20ac"}
@@ -54,16 +56,16 @@ def test_answers_carry_values_as_data(vekxsim):
     ('{"command": "get", "command": "set"}', '"command" is given twice'),
     ('{"command": "set", "args": ["Lit01", "' + "x" * 5000 + '"]}', "a line longer than 4096 bytes was ignored"),
     ('{"command": "nothere"}', 'unknown command "nothere" (try help)'),
-    ('{"command": "event", "args": [0]}', "usage: event 1..255"),
+    ('{"command": "event", "args": [0]}', "usage: event N (1..255)"),
     ('{"command": "get", "args": [null]}', "args[0] is null; an argument is a string, a number, true or false"),
 ])
-def test_a_bad_line_gets_an_error_and_the_simulator_goes_on(vekxsim, line, error):
+def test_a_bad_line_gets_an_error_and_the_simulator_goes_on(vekxsim: Simulator, line: str, error: str) -> None:
     answer = vekxsim.request(line)
     assert answer["ok"] is False and answer["error"].startswith(error), answer
     assert vekxsim.command("get", "bx297")["bytes"]["hex"] == "00"
 
 
-def test_traffic_and_notes_go_to_standard_error(vekxsim, terminal):
+def test_traffic_and_notes_go_to_standard_error(vekxsim: Simulator, terminal: Terminal) -> None:
     terminal.read("/t1/bx297")
     vekxsim.event(104)
     # Answers are read as JSON: a log line among them would have failed it.
@@ -74,8 +76,9 @@ def test_traffic_and_notes_go_to_standard_error(vekxsim, terminal):
     assert vekxsim.notes[-2:] == [vekxsim.notes[-2], vekxsim.notes[-1]], "the notes slice like a list"
 
 
-def test_the_end_of_its_input_ends_it(vekxsim):
+def test_the_end_of_its_input_ends_it(vekxsim: Simulator) -> None:
     # The program that drove it has gone; it must not hold its port on.
+    assert vekxsim.process.stdin
     vekxsim.process.stdin.close()
     assert vekxsim.process.wait(5) == 0
 
@@ -83,12 +86,12 @@ def test_the_end_of_its_input_ends_it(vekxsim):
 # Each text goes as one JSON argument and comes back as it went: joined and
 # split again, it lost its leading and repeated blanks, or was no argument.
 @pytest.mark.parametrize("text", ["  X", "a  b ", "", "a\tb"])
-def test_a_text_set_comes_back_byte_for_byte(vekxsim, terminal, text):
+def test_a_text_set_comes_back_byte_for_byte(vekxsim: Simulator, terminal: Terminal, text: str) -> None:
     assert vekxsim.set("Lit01", text)["bytes"]["text"] == text
     assert terminal.read("/t1/Lit01") == text.encode("cp1252")
 
 
-def test_a_simulator_that_cannot_start_says_why():
+def test_a_simulator_that_cannot_start_says_why() -> None:
     with pytest.raises(SimulatorError, match=r"^vekxsim ended with status 2 before it said where it serves; "
                                              r"it said: vekxsim: --weight inf: must be a decimal number"):
         Simulator(weight="inf")

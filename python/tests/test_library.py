@@ -3,7 +3,9 @@
 import ctypes
 import os
 import re
+from collections.abc import Iterator
 from pathlib import Path
+from typing import Any
 
 import pytest
 
@@ -14,7 +16,7 @@ C_TYPES = {"int16_t": ctypes.c_int16, "int32_t": ctypes.c_int32, "const char *":
            "void *": ctypes.c_void_p, "const void *": ctypes.c_void_p, "int16_t *": ctypes.POINTER(ctypes.c_int16)}
 
 
-def declared():
+def declared() -> Iterator[tuple[str, tuple[Any, ...]]]:
     """Each C-convention function of the header with its argument types."""
     text = HEADER.read_text()
     for name, arguments in re.findall(r"VEKX_CDECL (\w+)\(([^)]*)\)", text):
@@ -23,7 +25,7 @@ def declared():
         yield name, tuple(C_TYPES[t] for t in types)
 
 
-def test_every_c_function_is_bound_with_its_declared_types():
+def test_every_c_function_is_bound_with_its_declared_types() -> None:
     assert dict(declared()) == library.SIGNATURES
     loaded = library.library()
     for name, arguments in library.SIGNATURES.items():
@@ -31,7 +33,7 @@ def test_every_c_function_is_bound_with_its_declared_types():
         assert getattr(loaded, name).restype is ctypes.c_int16
 
 
-def test_a_library_that_cannot_be_loaded_says_what_to_set(monkeypatch, tmp_path):
+def test_a_library_that_cannot_be_loaded_says_what_to_set(monkeypatch: pytest.MonkeyPatch, tmp_path: Path) -> None:
     monkeypatch.setenv(library.LIBRARY_VARIABLE, str(tmp_path / "missing.so"))
     library.library.cache_clear()
     try:
@@ -42,7 +44,7 @@ def test_a_library_that_cannot_be_loaded_says_what_to_set(monkeypatch, tmp_path)
         library.library.cache_clear()
 
 
-def test_the_package_has_the_project_s_version():
+def test_the_package_has_the_project_s_version() -> None:
     import vekxapi
     if "VEKX_PROJECT_VERSION" not in os.environ:
         pytest.skip("the build's tests set VEKX_PROJECT_VERSION")

@@ -5,24 +5,25 @@ own copy of them, which would drift from the library without a word."""
 import ctypes
 import os
 import re
+from collections.abc import Iterator
 from pathlib import Path
 
 import vekxapi
 from vekxapi.library import library
 from vekxapi.names import NODE_COUNT, SENT_LENGTH, field_name_problem, node_of
-from vekxapi.simulator import LOCAL_PORT_VARIABLE
+from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator
 from vekxapi.terminal import CODE_PAGE, DEFAULT_PORT
 
 LIBRARY_SOURCES = Path(__file__).resolve().parents[2] / "vekxapi"
 
 
-def test_the_default_port_is_the_library_s():
+def test_the_default_port_is_the_library_s() -> None:
     found = {(path.name, int(port)) for path in LIBRARY_SOURCES.rglob("*.h")
              for port in re.findall(r"\bdefault_port\s*=\s*(\d+)", path.read_text(encoding="utf-8"))}
     assert [port for _, port in found] == [DEFAULT_PORT], f"the library's default_port: {found}"
 
 
-def names():
+def names() -> Iterator[str]:
     """Field names at the edges of each rule, and every byte where the node
     letter and the node character stand."""
     yield from [
@@ -39,7 +40,7 @@ def names():
         yield f"/{character}1/x"
 
 
-def test_the_name_rules_are_the_library_s(vekxsim):
+def test_the_name_rules_are_the_library_s(vekxsim: Simulator) -> None:
     # Every node at the simulator: a name the library takes is sent from
     # that node's local port, and answered (status 4 for another node's).
     local_port = int(os.environ[LOCAL_PORT_VARIABLE])

@@ -2,27 +2,23 @@
 --control json behind Simulator.replay and the vekxsim_replay fixture, one
 session of a log kept over several."""
 
+from collections.abc import Callable
+from pathlib import Path
+
 import pytest
+from conftest import WEIGHT
 
 import vekxapi
-from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, free_local_port
+from vekxapi.simulator import Simulator
 from vekxapi.terminal import TERMINAL_PORT_VARIABLE
 
-WEIGHT = "/t1/wt101"
+Session = Callable[[Path, float], str]
 
 
-def logged_session(monkeypatch, log, weight):
-    """A simulator on the bench with --log, read once from the library."""
-    with Simulator(log=str(log), weight=weight) as bench:
-        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(bench.port))
-        monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
-        with vekxapi.Terminal(bench.address) as t:
-            return t.read_text(WEIGHT)
-
-
-def test_a_logged_session_replays_and_answers_its_commands(vekxsim_replay, monkeypatch, tmp_path):
+def test_a_logged_session_replays_and_answers_its_commands(vekxsim_replay: Callable[..., Simulator],
+                                                           logged_session: Session, tmp_path: Path) -> None:
     log = tmp_path / "bench.log"
-    first, last = logged_session(monkeypatch, log, 11), logged_session(monkeypatch, log, 22)
+    first, last = logged_session(log, 11), logged_session(log, 22)
     assert (first.strip(), last.strip()) == ("11.00", "22.00")
     assert log.read_text().count("# vekxsim session ") == 2, "each session begins with its dated line"
 
@@ -39,10 +35,11 @@ def test_a_logged_session_replays_and_answers_its_commands(vekxsim_replay, monke
         'unknown command "weight"; a replay answers status, summary and quit')
 
 
-def test_a_session_is_chosen_and_quit_ends_the_replay(monkeypatch, tmp_path):
+def test_a_session_is_chosen_and_quit_ends_the_replay(monkeypatch: pytest.MonkeyPatch, logged_session: Session,
+                                                     tmp_path: Path) -> None:
     log = tmp_path / "bench.log"
-    first = logged_session(monkeypatch, log, 11)
-    logged_session(monkeypatch, log, 22)
+    first = logged_session(log, 11)
+    logged_session(log, 22)
     with Simulator.replay(log, session=1) as replay:
         monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(replay.port))
         with vekxapi.Terminal(replay.address) as t:

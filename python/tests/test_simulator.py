@@ -27,7 +27,7 @@ sys.exit(simulator.wait())
 """
 
 
-def test_a_simulator_killed_by_a_signal_fails_the_fixture_s_teardown(pytester, monkeypatch):
+def test_a_simulator_killed_by_a_signal_fails_the_fixture_s_teardown(pytester: pytest.Pytester, monkeypatch: pytest.MonkeyPatch) -> None:
     wrapper = pytester.path / "dying-vekxsim"
     wrapper.write_text(DYING_WRAPPER.format(python=sys.executable, program=program()))
     wrapper.chmod(wrapper.stat().st_mode | stat.S_IXUSR)

@@ -2,13 +2,17 @@
 and the exception each kind of failure raises."""
 
 import time
+from collections.abc import Callable
+from typing import Any
 
 import pytest
 
 import vekxapi
+from vekxapi.simulator import Simulator
+from vekxapi.terminal import Terminal
 
 
-def test_values_and_texts_both_ways(vekxsim, terminal):
+def test_values_and_texts_both_ways(vekxsim: Simulator, terminal: Terminal) -> None:
     terminal.write("/t1/Lit01", "CAF\u00c9 \u20ac5")  # Windows-1252 on the wire
     assert vekxsim.get("Lit01") == b"CAF\xc9 \x805"
     assert terminal.read_text("/t1/Lit01") == "CAF\u00c9 \u20ac5"
@@ -27,7 +31,7 @@ def test_values_and_texts_both_ways(vekxsim, terminal):
     assert terminal.formatted_read("/t1/bx251") == bytes([7])
 
 
-def eventually(condition, seconds=2.0):
+def eventually(condition: Callable[[], bool], seconds: float = 2.0) -> bool:
     """Whether condition() comes true within seconds: a one-way request
     reaches the simulator some time after the call returned."""
     deadline = time.monotonic() + seconds
@@ -38,17 +42,20 @@ def eventually(condition, seconds=2.0):
     return True
 
 
-def test_one_way_requests_return_nothing_once_sent(vekxsim, terminal):
+def test_one_way_requests_reach_the_terminal_once_sent(vekxsim: Simulator, terminal: Terminal) -> None:
     vekxsim.fault("silent", True)  # no answer is awaited
-    shown = lambda: vekxsim.command("display").get("display_text", {}).get("text")
-    assert terminal.display(1, "SIXTEEN CHARS 16") is None  # as long as a display text is
+    def shown() -> str | None:
+        text: str | None = vekxsim.command("display").get("display_text", {}).get("text")
+        return text
+    terminal.display(1, "SIXTEEN CHARS 16")  # as long as a display text is
     assert eventually(lambda: shown() == "SIXTEEN CHARS 16")
-    assert terminal.display(1, "HELLO") is None
+    terminal.display(1, "HELLO")
     assert eventually(lambda: shown() == "HELLO".ljust(16))
-    assert terminal.reset_display(1) is None
+    terminal.reset_display(1)
     assert eventually(lambda: shown() is None)
-    assert terminal.keystroke(1, 2, 0x141) is None
-    keys = lambda: [r for r in vekxsim.traffic() if r["inbound"] and r["size"] == 31]
+    terminal.keystroke(1, 2, 0x141)
+    def keys() -> list[dict[str, Any]]:
+        return [r for r in vekxsim.traffic() if r["inbound"] and r["size"] == 31]
     assert eventually(lambda: len(keys()) == 1)
     assert keys()[0]["bytes"]["hex"].split()[29] == "41", "the low byte of the code"
     with pytest.raises(ValueError):
@@ -69,16 +76,18 @@ FAILURES = [
 
 
 @pytest.mark.parametrize("call, error, result, cause", FAILURES)
-def test_each_failure_raises_its_exception_with_result_and_cause(terminal, call, error, result, cause):
+def test_each_failure_raises_its_exception_with_result_and_cause(terminal: Terminal, call: Callable[[Terminal], object],
+                                                                  error: type[vekxapi.VekxError], result: int,
+                                                                  cause: str) -> None:
     with pytest.raises(error) as caught:
         call(terminal)
     assert caught.value.result == result
-    assert cause in caught.value.cause
+    assert cause in (caught.value.cause or "")
     assert caught.value.meaning and caught.value.details
 
 
 @pytest.mark.parametrize("status", [1, 2])
-def test_a_status_like_the_library_s_own_codes_is_the_terminal_s(vekxsim, terminal, status):
+def test_a_status_like_the_library_s_own_codes_is_the_terminal_s(vekxsim: Simulator, terminal: Terminal, status: int) -> None:
     # The library refuses a bad name before sending: a 2 for a good name
     # came from the terminal. A read's 1 with a count is an answer, not
     # "no usable answer".
@@ -88,10 +97,10 @@ def test_a_status_like_the_library_s_own_codes_is_the_terminal_s(vekxsim, termin
     assert caught.value.status == status
 
 
-def test_registration_refusals(vekxsim):
+def test_registration_refusals(vekxsim: Simulator) -> None:
     with pytest.raises(vekxapi.BadAddress) as caught:
         vekxapi.Terminal("127.0.0.1", "10.0.0.256").open()
-    assert caught.value.result == 5 and "127.0.0.1,10.0.0.256" in caught.value.cause
+    assert caught.value.result == 5 and "127.0.0.1,10.0.0.256" in (caught.value.cause or "")
     with pytest.raises(vekxapi.BadArgument):
         vekxapi.Terminal("127.0.0.1", process_type=3).open()
     # ctypes would cut 65537 to the 16 bits of 1 and register.

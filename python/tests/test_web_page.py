@@ -7,18 +7,23 @@ import os
 import shutil
 import subprocess
 import time
-from collections.abc import Iterator
+from collections.abc import Callable, Iterator
 from pathlib import Path
+from typing import TYPE_CHECKING, Any
 
 import pytest
 
-from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, free_local_port
-from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
+from vekxapi.simulator import Simulator
+from vekxapi.terminal import Terminal
 
 webdriver = pytest.importorskip("selenium.webdriver", reason="install python3-selenium (scripts/install-deps.sh)")
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
-from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
+from selenium.webdriver.support.wait import WebDriverWait  # noqa: E402
+
+if TYPE_CHECKING:
+    from selenium.webdriver import Chrome
+    from selenium.webdriver.remote.webelement import WebElement
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
 #: Everything the page shows arrives within this.
@@ -29,7 +34,7 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
 
 
 @pytest.fixture
-def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
+def browser(tmp_path: Path) -> Iterator[Chrome]:
     driver_path = shutil.which("chromedriver") or "/usr/bin/chromedriver"
     if not os.path.exists(driver_path):
         pytest.fail("no chromedriver: install chromium and chromium-driver (scripts/install-deps.sh)")
@@ -48,19 +53,25 @@ def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
         driver.quit()
 
 
-def named(browser: webdriver.Chrome, name: str) -> object:
+def named(browser: Chrome, name: str) -> WebElement:
     """The element whose accessible name is name."""
     return browser.find_element(By.XPATH, f"//*[@aria-label='{name}' or @id=(//label[normalize-space()='{name}']/@for)"
                                           f" or (self::button and normalize-space()='{name}')]"
                                           f" | //label[normalize-space()='{name}']/input")
 
 
-def shows(browser: webdriver.Chrome, name: str, text: str) -> None:
+def shows(browser: Chrome, name: str, text: str) -> None:
     WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: text in named(b, name).text,
                                                 f"{name} does not show {text!r}")
 
 
-def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: Terminal, browser: webdriver.Chrome,
+def page_errors(browser: Chrome) -> list[dict[str, Any]]:
+    """What the page logged as errors in the browser's console."""
+    log: list[dict[str, Any]] = browser.get_log("browser")  # type: ignore[no-untyped-call]  # selenium's own
+    return [entry for entry in log if entry["level"] == "SEVERE"]
+
+
+def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: Terminal, browser: Chrome,
                                                   tmp_path: Path) -> None:
     assert vekxsim.web_url
     browser.get(vekxsim.web_url)
@@ -105,20 +116,15 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
     assert summary.returncode == 0, summary.stderr
     assert "p_100" in summary.stdout or "bx298" in summary.stdout, summary.stdout
 
-    errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
-    assert errors == []
+    assert page_errors(browser) == []
 
 
-def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: Path,
-                                           monkeypatch: pytest.MonkeyPatch) -> None:
+def test_a_replays_page_shows_it_read_only(browser: Chrome, tmp_path: Path,
+                                           logged_session: Callable[[Path, float], str]) -> None:
     """A replay's page with live controls would offer changes the replay
     refuses; one without its values would show nothing of the capture."""
     log = tmp_path / "bench.log"
-    monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
-    with Simulator(log=str(log), weight=33) as bench:
-        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(bench.port))
-        with Terminal(bench.address) as t:
-            t.read_text("/t1/wt101")
+    logged_session(log, 33)
     with Simulator.replay(log, web=0) as replay:
         assert replay.web_url
         browser.get(replay.web_url)
@@ -126,5 +132,4 @@ def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: 
         shows(browser, "Weight shown", "33.00")
         assert not named(browser, "In 1").is_enabled() and not named(browser, "Enter Key").is_enabled()
         assert named(browser, "Download capture").is_enabled()
-        errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
-        assert errors == []
+        assert page_errors(browser) == []

@@ -315,7 +315,9 @@ class Simulator:
         """Sends a control command with its arguments and returns the
         answer: "ok", "reply" (the text vekxsim would print) and the
         command's data. Raises SimulatorError when it is refused ("ok":
-        false), with vekxsim's reason."""
+        false), with vekxsim's reason. The commands, their arguments and
+        what they do: ``command("help")``, or vekxsim(1), CONTROL COMMANDS;
+        the helpers below are the commonest of them."""
         request = json.dumps({"command": name, "args": list(args)})
         answer = self.request(request, seconds)
         if not answer.get("ok"):
@@ -337,47 +339,43 @@ class Simulator:
         return bytes.fromhex(self.command("get", field)["bytes"]["hex"])
 
     def event(self, code: int) -> dict[str, Any]:
-        """Posts an event (1 to 255); it queues while another waits."""
+        """The control command event."""
         return self.command("event", code)
 
     def key(self, text: str, terminator: int | str) -> dict[str, Any]:
-        """A literal keyed in on the terminal, ended by a key: a code or a
-        name such as "enter" or "f6"."""
+        """The control command key: text ended by terminator."""
         return self.command("key", text, terminator)
 
     def serial(self, text: str) -> dict[str, Any]:
-        """A literal received on the terminal's serial port."""
+        """The control command serial."""
         return self.command("serial", text)
 
     def weight(self, weight: float) -> dict[str, Any]:
-        """The scale settles on this weight."""
+        """The control command weight."""
         return self.command("weight", weight)
 
     def input(self, number: int, on: bool) -> dict[str, Any]:
-        """Switches one of the twelve inputs (1 to 12) on or off."""
+        """The control command input, with on for its 0|1."""
         return self.command("input", number, 1 if on else 0)
 
     def fault(self, kind: str, value: str | int | bool) -> dict[str, Any]:
-        """Sets a fault of the service's replies: ("silent", True),
-        ("drop", N replies), ("replydelay", MS) or ("decoy", "type",
-        "sequence" or "name")."""
+        """One of the control commands that put a fault on the service's
+        replies, by its word: ("silent", True), ("drop", 3)."""
         if kind not in ("silent", "drop", "replydelay", "decoy"):
             raise ValueError(f"a fault is silent, drop, replydelay or decoy, not {kind!r}")
         return self.command(kind, value)
 
     def reset(self) -> dict[str, Any]:
-        """Puts the terminal back as it was at start with its options:
-        fields, mailboxes, events, scale, inputs, outputs, displays, no
-        faults and an empty traffic record. Its notes start again too."""
+        """The control command reset; the notes start again too."""
         answer = self.command("reset")
         self.notes.clear()
         self._log_start = self._log_size()
         return answer
 
     def traffic(self, count: int | None = None, pattern: str | None = None) -> list[dict[str, Any]]:
-        """The recorded datagrams in and out, oldest first: the last count
-        (all of them when None), or those whose field name holds pattern.
-        Each has inbound, peer_port, size, field, bytes and the log line."""
+        """The control command traffic's records, oldest first (all of
+        them when count is None): inbound, peer_port, size, field, bytes
+        and the log line."""
         args: list[str | int] = [count or ALL_TRAFFIC]
         if pattern:
             args.append(pattern)

@@ -4,6 +4,9 @@
 # warning), installs them with apt-get, uses what they installed, purges
 # them and checks that nothing of them is left.
 # Needs root (or sudo) for apt-get; leaves the machine as it found it.
+# In CI (CI=true, or VEKX_PACKAGE_NOCHECK=true as scripts/test-all.sh sets
+# after running the suites twice) the package build leaves out its Python
+# tests (DEB_BUILD_OPTIONS=nocheck); the installed example still runs below.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root="$PWD"
@@ -48,10 +51,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "-- building the packages from HEAD in $work/src"
+build_options=""
+if [ "${VEKX_PACKAGE_NOCHECK:-${CI:-false}}" = true ]; then build_options="nocheck"; fi
+echo "-- building the packages from HEAD in $work/src${build_options:+ (DEB_BUILD_OPTIONS=$build_options)}"
 mkdir "$work/src"
 git archive --format=tar HEAD | tar -x -C "$work/src"
-(cd "$work/src" && dpkg-buildpackage -us -uc -b -j2 >"$work/build.log" 2>&1) \
+(cd "$work/src" && DEB_BUILD_OPTIONS="$build_options" dpkg-buildpackage -us -uc -b -j"$(nproc)" >"$work/build.log" 2>&1) \
   || { tail -40 "$work/build.log"; fail "dpkg-buildpackage"; }
 deb() { echo "$work/$1_"*.deb; }
 for p in "${packages[@]}"; do

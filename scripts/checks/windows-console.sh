@@ -63,7 +63,7 @@ bash "$root/tools/windows/build-win64.sh" "$win64"
 
 echo "-- the window's facts and vekxsim on 127.0.0.1"
 [ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j2 --target window_facts_sh vekxsim >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target window_facts_sh vekxsim >/dev/null
 window_facts "$root/build/console/window_facts.sh"
 vekxsim_start "$work" --weight 12.5
 

@@ -12,4 +12,4 @@ wine_prefix_create
 trap wine_prefix_remove EXIT
 
 bash "$root/tools/windows/build-win64.sh" "$root/build-win64"
-ctest --test-dir "$root/build-win64" --output-on-failure -j2
+ctest --test-dir "$root/build-win64" --output-on-failure -j"$(nproc)"

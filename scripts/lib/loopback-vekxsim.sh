@@ -28,7 +28,7 @@ vekxsim_start() {
   shift
   if [ -z "${vekxsim_program:-}" ] && [ ! -x "$program" ]; then
     cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$root/build" -j2 --target vekxsim >/dev/null
+    cmake --build "$root/build" -j"$(nproc)" --target vekxsim >/dev/null
   fi
   "$program" --listen 127.0.0.1 --port 0 --no-stdin --log "$folder/traffic.log" "$@" >"$folder/simulator.out" 2>&1 &
   simulator=$!

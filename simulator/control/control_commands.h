@@ -1,10 +1,13 @@
-// The functions of the control commands, one per command, by family; each
-// takes its arguments as a list, as many as its row in control_language.cpp
-// (which puts them into its table with their help) says it takes.
+// The control commands by family, one file each (control_*.cpp): a family's
+// rows of the command table (word, arguments, help), each beside the function
+// that carries it out. A function gets as many arguments as its row says it
+// takes (control_language.cpp checks them); it refuses others with
+// ControlReply::bad_usage, which puts the row's usage in front.
 #ifndef VEKXSIM_CONTROL_COMMANDS_H
 #define VEKXSIM_CONTROL_COMMANDS_H
 
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,20 +20,15 @@ namespace vekxsim {
 namespace control {
 
 using Args = ControlArguments;
-using Run = ControlReply(Terminal &terminal, const Args &args);
+using Rows = std::span<const ControlCommand>;
 
-// The simulator as a whole (control_session.cpp).
-Run help, status, traffic, log, sleep, quit, reset;
-// Fields, their values, statuses and silence (control_fields.cpp).
-Run fields, get, set, sethex, setbyte, fieldstatus, fieldsilent;
-// The event mailbox and literals (control_events.cpp).
-Run event, events, ack, key, serial;
-// The scale and the weight selector (control_scale.cpp).
-Run weight, settle, drift, select;
-// Inputs, outputs, displays and the command mailbox (control_device.cpp).
-Run input, inputs, lower, display, outputs, command, delay;
-// Faults on the service's replies (control_faults.cpp).
-Run silent, drop, replydelay, decoy;
+// The families in the order of the help list.
+Rows session_commands();  // the simulator as a whole (control_session.cpp)
+Rows field_commands();    // fields, their values, statuses and silence (control_fields.cpp)
+Rows event_commands();    // the event mailbox and literals (control_events.cpp)
+Rows scale_commands();    // the scale and the weight selector (control_scale.cpp)
+Rows device_commands();   // inputs, outputs, displays and the command mailbox (control_device.cpp)
+Rows fault_commands();    // faults on the service's replies (control_faults.cpp)
 
 // Why a text for the terminal cannot go in its Windows-1252, naming it
 // as what; empty when it can.
@@ -43,10 +41,8 @@ inline std::string weight_text(double weight) {
   return text;
 }
 
-// The usage of a command that takes a pause: "usage: sleep MS (0..600000)".
-inline std::string usage_ms(const char *word) {
-  return std::string("usage: ") + word + " MS (0.." + std::to_string(longest_pause_ms) + ")";
-}
+// The refusal of a pause out of range: "usage: sleep MS (0..600000)".
+inline ControlReply bad_ms() { return ControlReply::bad_usage("0.." + std::to_string(longest_pause_ms)); }
 
 }  // namespace control
 

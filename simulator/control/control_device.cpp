@@ -11,6 +11,8 @@ namespace vekxsim::control {
 using namespace control_text;
 namespace field = vekx_common::ktrv::field;
 
+namespace {
+
 ControlReply input(Terminal &t, const Args &args) {
   const auto on = on_off(args[1]);
   // The input's number, or the own name of its field.
@@ -18,7 +20,7 @@ ControlReply input(Terminal &t, const Args &args) {
   for (std::size_t i = 0; number == 0 && i < field::inputs.size(); ++i)
     if (t.full_name(args[0]) == t.full_name(std::string(field::own_name(field::inputs[i]))))
       number = static_cast<int>(i) + 1;
-  if (number == 0 || !on) return ControlReply::refused("usage: input 1..12|p_1xx 0|1");
+  if (number == 0 || !on) return ControlReply::bad_usage("N 1..12 or p_100..p_10f");
   t.model().set_input(number, *on);
   const std::string name(field::own_name(field::inputs[number - 1]));
   return ControlReply::done("input " + std::to_string(number) + " (" + name + ") " + (*on ? "on" : "off"),
@@ -67,16 +69,34 @@ ControlReply outputs(Terminal &t, const Args &) {
 
 ControlReply command(Terminal &t, const Args &args) {
   const auto n = whole_number(args[0], 0, 255);
-  if (!n) return ControlReply::refused("usage: command 0..255");
+  if (!n) return ControlReply::bad_usage("0..255");
   t.model().run_command(static_cast<std::uint8_t>(*n));
   return ControlReply::done("command " + std::to_string(*n) + " carried out", {{"command", *n}});
 }
 
 ControlReply delay(Terminal &t, const Args &args) {
   const auto ms = whole_number(args[0], 0, longest_pause_ms);
-  if (!ms) return ControlReply::refused(usage_ms("delay"));
+  if (!ms) return bad_ms();
   t.model().set_command_delay(std::chrono::milliseconds(*ms));
   return ControlReply::done("delay " + std::to_string(*ms) + " ms", {{"delay_ms", *ms}});
+}
+
+}  // namespace
+
+Rows device_commands() {
+  static constexpr ControlCommand rows[] = {
+      {"input", "N 0|1", "input N (1..12 = In1..In12, or its field p_100..p_10f) off or on", input},
+      {"inputs", "", "the twelve inputs", inputs},
+      {"lower", "TEXT", "lower display bd001 (50 characters; the console shows 8 to 24)", lower, 0},
+      {"display", "",
+       "the KTRV display lines that commands 1 and 2 set, and the text that\n"
+       "display requests put on the display (none after a reset)",
+       display},
+      {"outputs", "", "the twelve outputs' forcing state (commands 14 and 15)", outputs},
+      {"command", "N", "carry out command N at once, as if the console had posted it", command},
+      {"delay", "MS", "how long the command mailbox reads 255 before a command is taken", delay},
+  };
+  return rows;
 }
 
 }  // namespace vekxsim::control

@@ -20,23 +20,25 @@ constexpr DecoyWord decoy_words[] = {
 
 }  // namespace
 
+namespace {
+
 ControlReply silent(Terminal &t, const Args &args) {
   const auto on = on_off(args[0]);
-  if (!on) return ControlReply::refused("usage: silent on|off");
+  if (!on) return ControlReply::bad_usage();
   t.service().faults().set_silent(*on);
   return ControlReply::done(*on ? "silent: nothing is answered" : "answering again", {{"silent", *on}});
 }
 
 ControlReply drop(Terminal &t, const Args &args) {
   const auto n = whole_number(args[0], 0, 1000000);
-  if (!n) return ControlReply::refused("usage: drop N");
+  if (!n) return ControlReply::bad_usage("0..1000000");
   t.service().faults().drop_next_replies(static_cast<int>(*n));
   return ControlReply::done("dropping the next " + std::to_string(*n) + " replies", {{"drop", *n}});
 }
 
 ControlReply replydelay(Terminal &t, const Args &args) {
   const auto ms = whole_number(args[0], 0, longest_pause_ms);
-  if (!ms) return ControlReply::refused(usage_ms("replydelay"));
+  if (!ms) return bad_ms();
   t.service().faults().set_reply_delay(std::chrono::milliseconds(*ms));
   return ControlReply::done("replydelay " + std::to_string(*ms) + " ms", {{"reply_delay_ms", *ms}});
 }
@@ -48,7 +50,19 @@ ControlReply decoy(Terminal &t, const Args &args) {
     t.service().faults().add_decoy(d.decoy);
     return ControlReply::done("a wrong-" + kind + " reply goes before the next reply", {{"decoy", kind}});
   }
-  return ControlReply::refused("usage: decoy type|sequence|name");
+  return ControlReply::bad_usage();
+}
+
+}  // namespace
+
+Rows fault_commands() {
+  static constexpr ControlCommand rows[] = {
+      {"silent", "on|off", "stop answering / answer again", silent},
+      {"drop", "N", "drop the next N replies", drop},
+      {"replydelay", "MS", "answer every request MS late (0: at once)", replydelay},
+      {"decoy", "type|sequence|name", "send one wrong reply just before the next real one", decoy},
+  };
+  return rows;
 }
 
 }  // namespace vekxsim::control

@@ -55,6 +55,8 @@ ControlReply set_value(Terminal &t, const std::string &name, Bytes value) {
 
 }  // namespace
 
+namespace {
+
 ControlReply fields(Terminal &t, const Args &) {
   t.model().refresh_weight();
   std::string out;
@@ -88,19 +90,19 @@ ControlReply set(Terminal &t, const Args &args) {
 ControlReply sethex(Terminal &t, const Args &args) {
   const std::string hex = args.size() == 2 ? args[1] : std::string();
   const auto bytes = vekx_common::parse_hex_bytes(hex);
-  if (!bytes) return ControlReply::refused("usage: sethex NAME [HEX] (not hex bytes: " + hex + ")");
+  if (!bytes) return ControlReply::bad_usage("not hex bytes: " + hex);
   return set_value(t, args[0], *bytes);
 }
 
 ControlReply setbyte(Terminal &t, const Args &args) {
   const auto n = whole_number(args[1], 0, 255);
-  if (!n) return ControlReply::refused("usage: setbyte NAME N (not a byte 0..255: " + args[1] + ")");
+  if (!n) return ControlReply::bad_usage("not a byte 0..255: " + args[1]);
   return set_value(t, args[0], {static_cast<std::uint8_t>(*n)});
 }
 
 ControlReply fieldstatus(Terminal &t, const Args &args) {
   const auto n = whole_number(args[1], 0, 255);
-  if (!n) return ControlReply::refused("usage: fieldstatus NAME 0..255");
+  if (!n) return ControlReply::bad_usage("N 0..255");
   const std::string name = t.full_name(args[0]);
   if (!t.service().fields().set_status(name, static_cast<std::uint8_t>(*n)))
     return ControlReply::refused("no field " + name);
@@ -109,11 +111,30 @@ ControlReply fieldstatus(Terminal &t, const Args &args) {
 
 ControlReply fieldsilent(Terminal &t, const Args &args) {
   const auto on = on_off(args[1]);
-  if (!on) return ControlReply::refused("usage: fieldsilent NAME on|off");
+  if (!on) return ControlReply::bad_usage();
   const std::string name = t.full_name(args[0]);
   if (!t.service().fields().set_silent(name, *on)) return ControlReply::refused("no field " + name);
   return ControlReply::done("reads of " + name + (*on ? " go unanswered" : " are answered"),
                             {{"name", name}, {"silent", *on}});
+}
+
+}  // namespace
+
+Rows field_commands() {
+  static constexpr ControlCommand rows[] = {
+      {"fields", "", "every field with its value", fields},
+      {"get", "NAME", "show a field: length, status, text and hex", get},
+      {"set", "NAME TEXT",
+       "field := TEXT in Windows-1252, the rest of the line as typed; in\n"
+       "quotes to keep leading blanks (\"  X\") or to set nothing (\"\");\n"
+       "creates the field; wt101 and wt501 follow the scale (weight W)",
+       set, 1},
+      {"sethex", "NAME [HEX]", "field := bytes in hex (\"ff 00 1a\" or \"ff001a\"; none: empty)", sethex, 1},
+      {"setbyte", "NAME N", "field := the one byte N (0..255)", setbyte},
+      {"fieldstatus", "NAME N", "answer this field with status N (0: normal again)", fieldstatus},
+      {"fieldsilent", "NAME on|off", "leave reads of this field unanswered (writes still apply)", fieldsilent},
+  };
+  return rows;
 }
 
 std::string text_refusal(const std::string &text, std::string_view what) {

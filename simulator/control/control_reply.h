@@ -43,9 +43,14 @@ struct ControlReply {
   bool ok = true;
   std::string text;  // what a person reads; for a refusal, why it was refused
   ReplyItems data;
+  // Refused for its arguments: the command's usage, from its row in the
+  // table, goes before why ("usage: select N (0..255)").
+  bool misused = false;
 
   static ControlReply done(std::string text, ReplyItems data = {}) { return {true, std::move(text), std::move(data)}; }
   static ControlReply refused(std::string why) { return {false, std::move(why), {}}; }
+  // why: what the arguments should have been, or empty.
+  static ControlReply bad_usage(std::string why = {}) { return {false, std::move(why), {}, true}; }
 };
 
 // The reply as vekxsim prints it: its text, or for a refusal "error: " and

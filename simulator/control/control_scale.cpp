@@ -20,12 +20,14 @@ namespace {
 // terminal shows weights.
 ControlReply scale_weight(const char *word, const std::string &text, const std::function<void(double)> &set) {
   const auto w = decimal_number(text);
-  if (!w) return ControlReply::refused(std::string("usage: ") + word + " W (" + text + " is not " + decimal_form + ")");
+  if (!w) return ControlReply::bad_usage(text + " is not " + decimal_form);
   set(*w);
   return ControlReply::done(word + (" " + weight_text(*w)), {{word, *w}});
 }
 
 }  // namespace
+
+namespace {
 
 ControlReply weight(Terminal &t, const Args &args) {
   return scale_weight("weight", args[0], [&t](double w) { t.model().set_weight(w); });
@@ -33,7 +35,7 @@ ControlReply weight(Terminal &t, const Args &args) {
 
 ControlReply settle(Terminal &t, const Args &args) {
   const auto ms = whole_number(args[0], 0, longest_pause_ms);
-  if (!ms) return ControlReply::refused(usage_ms("settle"));
+  if (!ms) return bad_ms();
   t.model().set_settle_time(std::chrono::milliseconds(*ms));
   return ControlReply::done("settle " + std::to_string(*ms) + " ms", {{"settle_ms", *ms}});
 }
@@ -44,12 +46,24 @@ ControlReply drift(Terminal &t, const Args &args) {
 
 ControlReply select(Terminal &t, const Args &args) {
   const auto n = whole_number(args[0], 0, 255);
-  if (!n) return ControlReply::refused("usage: select 0..255");
+  if (!n) return ControlReply::bad_usage("0..255");
   t.model().set_weight_selector(static_cast<std::uint8_t>(*n));
   const std::string shown(
       field::own_name(*n <= field::highest_selector_of_weight_1 ? field::weight_1 : field::weight_5));
   return ControlReply::done("weight selector " + std::to_string(*n) + " (" + shown + ")",
                             {{"selector", *n}, {"shown", shown}});
+}
+
+}  // namespace
+
+Rows scale_commands() {
+  static constexpr ControlCommand rows[] = {
+      {"weight", "W", "the scale settles on W (shown as \"%8.2f\" in wt101 and wt501)", weight},
+      {"settle", "MS", "time the scale takes to settle on a new weight (default 1000)", settle},
+      {"drift", "W", "random drift of at most W either way on each weight read (0: none)", drift},
+      {"select", "N", "weight selector vek15 := N (0 or 1 shows wt101, else wt501)", select},
+  };
+  return rows;
 }
 
 }  // namespace vekxsim::control

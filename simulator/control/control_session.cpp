@@ -32,6 +32,8 @@ ReplyItems traffic_record(const TrafficRecord &r, const std::string &line) {
 
 }  // namespace
 
+namespace {
+
 ControlReply help(Terminal &, const Args &) { return control_help(); }
 
 ControlReply status(Terminal &t, const Args &) {
@@ -66,7 +68,7 @@ ControlReply traffic(Terminal &t, const Args &args) {
   const auto count = args.empty() ? std::nullopt : whole_number(args[0], 1, 100000);
   const long n = count.value_or(20);
   const std::size_t pattern_at = count ? 1 : 0;
-  if (args.size() > pattern_at + 1) return ControlReply::refused("usage: traffic [N] [FIELD-PATTERN] (N 1..100000)");
+  if (args.size() > pattern_at + 1) return ControlReply::bad_usage("N 1..100000");
   const std::string pattern = args.size() > pattern_at ? args[pattern_at] : std::string();
   std::vector<TrafficRecord> shown;
   for (auto &r : t.service().traffic().all())
@@ -88,14 +90,14 @@ ControlReply traffic(Terminal &t, const Args &args) {
 
 ControlReply log(Terminal &t, const Args &args) {
   const auto on = on_off(args[0]);
-  if (!on) return ControlReply::refused("usage: log on|off");
+  if (!on) return ControlReply::bad_usage();
   t.set_traffic_log(*on);
   return ControlReply::done(*on ? "traffic log on" : "traffic log off", {{"log", *on}});
 }
 
 ControlReply sleep(Terminal &t, const Args &args) {
   const auto ms = whole_number(args[0], 0, longest_pause_ms);
-  if (!ms) return ControlReply::refused(usage_ms("sleep"));
+  if (!ms) return bad_ms();
   t.sleep(std::chrono::milliseconds(*ms));
   return ControlReply::done({});
 }
@@ -108,6 +110,29 @@ ControlReply reset(Terminal &t, const Args &) {
 ControlReply quit(Terminal &t, const Args &) {
   t.interrupt();
   return ControlReply::done("bye");
+}
+
+}  // namespace
+
+Rows session_commands() {
+  static constexpr ControlCommand rows[] = {
+      {"help", "", "this list", help},
+      {"?", "", nullptr, help},
+      {"status", "", "weight, mailboxes, queued events, faults in force", status},
+      {"traffic", "[N] [FIELD-PATTERN]",
+       "the last N datagrams in and out, decoded (default 20); with a pattern,\n"
+       "only those whose field name contains it",
+       traffic},
+      {"log", "on|off", "traffic log lines on or off", log},
+      {"sleep", "MS", "pause (for scripts); quitting ends it", sleep},
+      {"reset", "",
+       "the terminal as at start with its options: fields, mailboxes, events,\n"
+       "scale, inputs, outputs, displays; no faults; traffic record emptied",
+       reset},
+      {"quit", "", "end the simulator", quit},
+      {"exit", "", nullptr, quit},
+  };
+  return rows;
 }
 
 }  // namespace vekxsim::control

@@ -3,6 +3,10 @@
 // takes, and the numbers it reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 
 #include "control_language.h"
@@ -65,6 +69,30 @@ TEST(ControlLine, AFieldTextAtStartIsTakenLikeATypedOne) {
             (std::vector<std::uint8_t>{0x80, ' ', '1'}));
   options.extra_fields = {"spare=\xC5\x82"};
   EXPECT_THROW(vekxsim::Terminal{options}, std::invalid_argument);
+}
+
+// The command table is the one list of commands; the manual's CONTROL
+// COMMANDS list is held against it, word and arguments (its markup aside):
+// a command added to the table and not to vekxsim(1), or one the page keeps
+// after it is gone, fails here.
+TEST(ControlTable, TheManualListsEveryCommandAsTheTableShowsIt) {
+  std::set<std::string> table, page;
+  for (const vekxsim::ControlCommand &c : vekxsim::control_commands())
+    if (c.help != nullptr) table.insert(std::string(c.word) + (*c.arguments ? " " : "") + c.arguments);
+  std::ifstream manual(VEKX_SOURCE_DIR "/doc/man/vekxsim.1.scd");
+  bool listing = false;
+  for (std::string line; std::getline(manual, line);) {
+    if (line.starts_with("# ")) listing = line == "# CONTROL COMMANDS";
+    if (!listing || !line.starts_with('*')) continue;
+    std::erase(line, '*');
+    std::erase(line, '_');
+    page.insert(line);
+  }
+  std::vector<std::string> unlisted, gone;
+  std::ranges::set_difference(table, page, std::back_inserter(unlisted));
+  std::ranges::set_difference(page, table, std::back_inserter(gone));
+  EXPECT_EQ(unlisted, std::vector<std::string>{}) << "commands that doc/man/vekxsim.1.scd, CONTROL COMMANDS, lacks";
+  EXPECT_EQ(gone, std::vector<std::string>{}) << "entries of doc/man/vekxsim.1.scd that are no command of the table";
 }
 
 TEST(ControlText, DecimalNumbersAreFiniteAndPlainlyWritten) {

@@ -107,23 +107,6 @@ TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
   EXPECT_TRUE(eventually([&] { return shown() == "display text none"; })) << shown();
 }
 
-// The largest field that a 600-byte reply can carry reads whole; a write of
-// one byte more is refused as too large (status 6) and changes nothing.
-TEST_F(LibraryAgainstTerminal, TheLargestFieldBothWays) {
-  const std::string largest(570, 'L');
-  vekxsim::control_answer(*terminal, "set big x");
-  ASSERT_EQ(VekWrite("/t1/big", 570, largest.data()), 0);
-  char buffer[600] = {};
-  std::int16_t count = 0;
-  ASSERT_EQ(VekRead("/t1/big", 600, buffer, &count), 0);
-  EXPECT_EQ(count, 570);
-  EXPECT_EQ(std::string(buffer, 570), largest);
-  const std::string over(571, 'O');
-  EXPECT_EQ(VekWrite("/t1/big", 571, over.data()), 6);
-  ASSERT_EQ(VekRead("/t1/big", 600, buffer, &count), 0);
-  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(count)), largest);
-}
-
 // The terminal is stopped and destroyed while a client keeps reading: the
 // client's calls give up with "no usable answer", nothing crashes, and a new
 // terminal on the same port is read at once.

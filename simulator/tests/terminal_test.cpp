@@ -12,11 +12,7 @@
 #include "terminal.h"
 
 using namespace vekx_test;
-using vekxsim::ControlReply;
 using vekxsim::OutputForce;
-using vekxsim::ReplyItems;
-using vekxsim::ReplyList;
-using vekxsim::ReplyValue;
 using vekxsim::Terminal;
 using vekxsim::TerminalOptions;
 
@@ -147,39 +143,11 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
   EXPECT_EQ(read_byte("/t1/vek15"), 2);
 }
 
-// The control command language of Terminal::control: what its commands
-// reply and what they refuse, the data its replies carry, and what its fault
-// words do on the wire.
-bool is_error(const std::string &reply) { return reply.rfind("error: ", 0) == 0; }
-
-// A named value of a reply's data.
-ReplyValue item(const ReplyItems &items, const std::string &name) {
-  for (const auto &[n, v] : items)
-    if (n == name) return v;
-  return "no " + name;
-}
-
-TEST(Control, FieldsKeysAndInputsWithTheirLimits) {
-  Terminal t;
-  EXPECT_EQ(vekxsim::control_answer(t, "set Lit01 HELLO  THERE"),
-            "/t1/Lit01 len=12 status=0 text=\"HELLO  THERE\" hex=48 45 4c 4c 4f 20 20 54 48 45 52 45");
-  vekxsim::control_answer(t, "sethex /t1/raw ff 00 0x1A");
-  EXPECT_EQ(t.service().fields().get("/t1/raw"), (Bytes{0xff, 0x00, 0x1a}));
-  EXPECT_EQ(vekxsim::control_answer(t, "setbyte bx251 1"), "/t1/bx251 len=1 status=0 text=\".\" hex=01");
-  for (const char *refused : {"get nothere", "setbyte bx251 256", "sethex bx251 abc", "sethex bx251 0102",
-                              "fieldstatus nothere 3", "frobnicate", "event 0", "key ABC nokey", "weight nan"})
-    EXPECT_TRUE(is_error(vekxsim::control_answer(t, refused))) << refused;
-  EXPECT_EQ(t.service().fields().get("/t1/bx251"), Bytes{1}) << "refused commands changed nothing";
-  // What no reply could carry is refused with the reason.
-  EXPECT_EQ(vekxsim::control_answer(t, "set big " + std::string(570, 'z')).substr(0, 15), "/t1/big len=570");
-  const std::string refused = vekxsim::control_answer(t, "set big " + std::string(571, 'z'));
-  EXPECT_NE(refused.find("holds at most 570 bytes, not 571 (a 600-byte reply"), std::string::npos) << refused;
-  EXPECT_EQ(vekxsim::control_answer(t, "   # a comment"), "");
-  // The terminator is the last word; everything before it is the text.
-  EXPECT_EQ(vekxsim::control_answer(t, "key LOT 42 A f6"), "keyed \"LOT 42 A\" ended by 1 (F6 Key)");
-  EXPECT_EQ(vekxsim::control_answer(t, "input 5 1"), "input 5 (p_108) on");
-}
-
+// The control commands of Terminal::control as the wire and the log show
+// them: the traffic record, the log switch, the faults and quitting. What
+// each command replies and refuses is tested through vekxsim's JSON control
+// (python/tests/test_control_json.py) and its typed lines in
+// control_language_test.cpp.
 TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
   std::mutex m;  // before the terminal, so that they outlive its threads
   std::vector<std::string> lines;
@@ -203,27 +171,6 @@ TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
   std::lock_guard lock(m);
   EXPECT_EQ(lines, std::vector<std::string>{"ktrv: event 102 queued behind the unacknowledged event 54"})
       << "with the log off, the model's notes and no traffic";
-}
-
-// A program reads a reply's data, not its text: a field's bytes, the
-// events waiting, the traffic as records, and why a command was refused.
-TEST(Control, RepliesCarryTheirDataBesideTheirText) {
-  Terminal t;
-  vekxsim::control_answer(t, "sethex raw ff 00");
-  EXPECT_EQ(item(vekxsim::run_control_line(t, "get raw").data, "bytes"), ReplyValue(Bytes{0xff, 0x00}));
-  vekxsim::control_answer(t, "event 104");
-  EXPECT_EQ(item(vekxsim::run_control_line(t, "events").data, "queued"), ReplyValue(ReplyList{104}));
-  RawClient client;
-  const Bytes reply = client.answer(read_request("/t1/bx298", 7), t.port());
-  const ReplyValue traffic = item(vekxsim::run_control_line(t, "traffic 1").data, "traffic");
-  const auto *records = std::get_if<ReplyList>(&traffic.value);
-  ASSERT_TRUE(records && records->size() == 1);
-  const auto &last = std::get<ReplyItems>(records->front().value);
-  EXPECT_EQ(item(last, "bytes"), ReplyValue(reply)) << "the reply that went out";
-  EXPECT_EQ(item(last, "inbound"), ReplyValue(false));
-  const ControlReply refused = vekxsim::run_control_line(t, "get nothere");
-  EXPECT_FALSE(refused.ok);
-  EXPECT_EQ(refused.text, "no field /t1/nothere");
 }
 
 // Each fault word as an operator types it, seen on the wire.

@@ -11,7 +11,6 @@
 #include "capture_download.h"
 #include "capture_file.h"
 #include "event_stream.h"
-#include "replay_door.h"
 #include "trace_row.h"
 #include "vekx_wire.h"
 #include "web_rules.h"
@@ -82,19 +81,6 @@ TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnIpv4Address) {
   EXPECT_TRUE(is_loopback("127.1.2.3"));
   EXPECT_FALSE(is_loopback("0.0.0.0"));
   EXPECT_FALSE(is_loopback("128.0.0.1"));
-}
-
-// A replay's panel that let a change or quit through would answer otherwise
-// than the capture, or end the replay under its user.
-TEST(ReplayPanel, OnlyStatusAndSummaryGoThroughAndEveryOtherRequestIsRefused) {
-  for (const char *reads : {"status", "summary"})
-    EXPECT_EQ(replay_refusal({{"command", reads}, {"args", Json::array()}}), std::nullopt) << reads;
-  for (const Json &changes : {Json{{"command", "quit"}}, Json{{"command", "weight"}, {"args", {5}}},
-                              Json{{"command", "Status"}}, Json{{"command", 7}}, Json::object()}) {
-    const auto why = replay_refusal(changes);
-    ASSERT_TRUE(why.has_value()) << changes.dump();
-    EXPECT_NE(why->find("read-only"), std::string::npos) << *why;
-  }
 }
 
 TEST(EventStreamTest, ThePagesBeyondTheCapAreRefusedUntilOneCloses) {

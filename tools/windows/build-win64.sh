@@ -22,10 +22,10 @@ if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$gtest_prefix" \
     -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=OFF
-  cmake --build "$build/googletest/build" -j2
+  cmake --build "$build/googletest/build" -j"$(nproc)"
   cmake --install "$build/googletest/build"
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGTest_DIR="$gtest_prefix/lib/cmake/GTest"
-cmake --build "$build" -j2
+cmake --build "$build" -j"$(nproc)"

@@ -53,7 +53,7 @@ for arch in x86 x64; do
   echo "-- $name: building in $build"
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
     -DVEKX_MINGW_THREADS=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target vekxapi KTRVtest man_pages >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target vekxapi KTRVtest man_pages >/dev/null
   if [ ! -f "$build/doc/man/html/index.html" ]; then
     echo "bundle: no web pages of the manual in $build/doc/man/html: install scdoc and mandoc" \
       "(scripts/install-deps.sh) and run this again" >&2
