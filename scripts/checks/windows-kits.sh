@@ -16,10 +16,14 @@
 #   - read_weight.c builds as README.txt says, against each import library;
 #   - vekxapi.h compiles as Visual C++ before 2010 reads it, which has no
 #     <stdint.h>.
-# The x64 kit is unzipped into an empty folder and run under wine64 against
-# vekxsim on loopback: read_weight.exe, built there, reads the weight, and
-# the kit's KTRVtest.exe, worked by the window driver, shows it. This
-# machine runs no 32-bit program: the x86 kit is checked by reading it.
+# Each kit is unzipped into an empty folder and run under Wine (wine32 for
+# x86, wine64 for x64) against vekxsim on loopback: read_weight.exe, built
+# there, reads the weight; tests/windows/export_calls.c, built there, sets
+# the ports with SetEnvironmentVariableA, reads the weight and calls each
+# export through GetProcAddress, and the stack pointer must be the same
+# after each call (a callee that cleans up otherwise than its prototype
+# says moves it); the kit's KTRVtest.exe, worked by the window driver,
+# shows the weight.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
@@ -46,7 +50,7 @@ source "$root/scripts/lib/check-steps.sh"
 xp_functions="
 KERNEL32: CloseHandle CreateSemaphoreW DeleteCriticalSection EnterCriticalSection ExitProcess FormatMessageW
 KERNEL32: FreeLibrary GetCurrentThreadId GetLastError GetModuleHandleA GetModuleHandleW GetProcAddress
-KERNEL32: GetStartupInfoA GetStdHandle GetTickCount InitializeCriticalSection IsDBCSLeadByteEx
+KERNEL32: GetEnvironmentVariableA GetStartupInfoA GetStdHandle GetTickCount InitializeCriticalSection IsDBCSLeadByteEx
 KERNEL32: LeaveCriticalSection LoadLibraryA LoadLibraryW LocalFree MultiByteToWideChar RaiseException
 KERNEL32: ReleaseSemaphore RtlCaptureContext SetLastError SetUnhandledExceptionFilter Sleep TlsAlloc TlsFree
 KERNEL32: TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject WideCharToMultiByte WriteFile
@@ -89,7 +93,7 @@ trap 'vekxsim_stop; wine_prefix_remove; x_display_stop; rm -rf "$work"' EXIT
 echo "-- the kits, built twice"
 bash "$root/tools/windows/bundle.sh"
 bash "$root/tools/windows/bundle.sh" "$work/again" >/dev/null
-for arch in x86 x64; do
+for arch in $windows_arches; do
   zip="build-windows-$arch/ktrvtest-windows-$arch.zip"
   if cmp -s "$root/$zip" "$work/again/$zip"; then pass "$zip: the same bytes from a second build in another folder"; else
     fail "$zip differs from a second build's: the build is not reproducible"
@@ -124,7 +128,8 @@ check_image() { # kit-folder image arch
   fi
 }
 
-for arch in x86 x64; do
+for arch in $windows_arches; do
+  windows_arch "$arch"
   name="ktrvtest-windows-$arch"
   zip="$root/build-windows-$arch/$name.zip"
   kit="$work/$arch/$name"
@@ -185,7 +190,7 @@ for arch in x86 x64; do
     "$kit/VEKXAPI.dll" "$kit/libVEKXAPI.dll.a" "$kit/VEKXAPI.lib" || failures=$((failures + 1))
 
   # read_weight.c as README.txt builds it with MinGW, and against VEKXAPI.lib.
-  case $arch in x86) gcc=i686-w64-mingw32-gcc ;; x64) gcc=x86_64-w64-mingw32-gcc ;; esac
+  gcc=$triple-gcc
   for library in "-L. -lVEKXAPI" VEKXAPI.lib; do
     # shellcheck disable=SC2086 # the library's words are separate arguments
     if (cd "$kit" && $gcc read_weight.c -o read_weight.exe $library 2>"$work/link.log") &&
@@ -212,23 +217,15 @@ EOF_C
   fi
 done
 
-# --- the x64 kit under wine64 ------------------------------------------------
-echo "-- the x64 kit under wine64, against vekxsim on 127.0.0.1"
-kit="$work/x64/ktrvtest-windows-x64"
-driver="$root/build-win64/ktrv_window_driver.exe"
-[ -f "$driver" ] || bash "$root/tools/windows/build-win64.sh" "$root/build-win64" >/dev/null
-wine_prefix_create
-vekxsim_start "$work" --weight 12.5
-read="$(cd "$kit" && timeout 60 "$wine64" read_weight.exe 2>&1 | tr -d '\r')" || true
-if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
-  fail "read_weight.exe says: '$read'"
-fi
-
-# The kit's console on a virtual display, worked as an operator would.
-drive() { timeout 60 "$wine64" "$driver" "$@"; }
+# --- each kit under Wine ------------------------------------------------------
+# Unzipped as it ships, with the programs built there above: read_weight.exe
+# reads the weight; export_calls.exe sets the ports at run time and calls
+# every export as its declared prototype (tests/windows/export_calls.c); the
+# kit's console, worked by the window driver, shows the weight.
+drive() { timeout 60 "$wine" "$driver" "$@"; }
 kit_console() {
   local console status=0
-  "$wine64" "$kit/KTRVtest.exe" 2>"$work/console.err" &
+  "$wine" "$kit/KTRVtest.exe" 2>"$work/console.err" &
   console=$!
   if ! { drive wait-window 50 && drive keyboard IPAddr 127.0.0.1 && drive wait-text IPAddr 127.0.0.1 10 &&
     drive click IPupdate && drive wait-text txtWeight "G:   12.50 lb" 20 && drive click ExitProg; }; then
@@ -239,12 +236,40 @@ kit_console() {
   [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
   [ "$status" = 0 ]
 }
+vekxsim_start "$work" --weight 12.5
 x_display_start
-if kit_console; then
-  pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
-else
-  fail "the kit's KTRVtest.exe under wine64"
-fi
+for arch in $windows_arches; do
+  windows_arch "$arch"
+  echo "-- the $arch kit under $(basename "$wine"), against vekxsim on 127.0.0.1"
+  kit="$work/$arch/ktrvtest-windows-$arch"
+  driver="$root/build-win$bits/ktrv_window_driver.exe"
+  wine_prefix_create "$arch"
+  [ -f "$driver" ] || bash "$root/tools/windows/build-windows.sh" "$arch" >/dev/null
+  read="$(cd "$kit" && timeout 60 "$wine" read_weight.exe 2>&1 | tr -d '\r')" || true
+  if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
+    fail "read_weight.exe says: '$read'"
+  fi
+  # -O0: the stack pointer is read at each call's edges, with nothing moved across them.
+  if "$triple-gcc" -O0 -Wall -Wextra -I"$kit" "$root/tests/windows/export_calls.c" -o "$kit/export_calls.exe" \
+    2>"$work/link.log"; then
+    calls="$(cd "$kit" && env -u VEKX_TERMINAL_PORT -u VEKX_LOCAL_PORT timeout 120 "$wine" export_calls.exe \
+      "$VEKX_TERMINAL_PORT" "$VEKX_LOCAL_PORT" 2>&1 | tr -d '\r')" || true
+    if ! grep -q -v '^ok: ' <<<"$(grep -v '^weight:' <<<"$calls")" && [ "$(grep -c '^ok: ' <<<"$calls")" = 19 ] &&
+      grep -qx 'weight:    12.50' <<<"$calls"; then
+      pass "export_calls.exe: ports set with SetEnvironmentVariableA, the weight read, each of the 19 exports leaves the caller's stack as it was"
+    else
+      fail "export_calls.exe: $calls"
+    fi
+  else
+    fail "tests/windows/export_calls.c does not build with $triple-gcc: $(cat "$work/link.log")"
+  fi
+  if kit_console; then
+    pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
+  else
+    fail "the kit's KTRVtest.exe under $(basename "$wine")"
+  fi
+  wine_prefix_remove
+done
 
 checks_done "Windows kits check" \
   "$root/build-windows-x86/ktrvtest-windows-x86.zip, $root/build-windows-x64/ktrvtest-windows-x64.zip"
