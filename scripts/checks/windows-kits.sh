@@ -85,6 +85,12 @@ xp_allowed() {
       n = split($2, f, " "); for (i = 1; i <= n; i++) print toupper(head[1] ".dll " f[i]) }' <<<"$xp_functions" | sort -u
 }
 
+# The sources of the manual pages a kit carries in doc/.
+kit_pages="KTRVtest.1.scd vekxapi.3.scd Vek*.3.scd vekx-fields.7.scd"
+# What holds only on Linux, which no page of a kit may say: a shared object,
+# the run path, the virtual display, a path of the Linux tree, Qt's variables.
+linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_'
+
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
 work="$(mktemp -d)"
@@ -137,7 +143,8 @@ for arch in $windows_arches; do
   unzip -l "$zip"
   unzip -q "$zip" -d "$work/$arch"
   # doc/: the manual pages of what the kit holds, as web pages, and their index.
-  pages="$(cd "$root/doc/man" && ls KTRVtest.1.scd vekxapi.3.scd Vek*.3.scd | sed 's/\.scd$/.html/')"
+  # shellcheck disable=SC2086 # the list's patterns are expanded in doc/man
+  pages="$(cd "$root/doc/man" && ls $kit_pages | sed 's/\.scd$/.html/')"
   # shellcheck disable=SC2086 # one page a word
   want="$({
     printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
@@ -156,8 +163,23 @@ for arch in $windows_arches; do
   else
     fail "doc/: $(cat "$work/links.log")"
   fi
+  linux_only="$(grep -o -E "$linux_only_words" "$kit"/doc/*.html | sort -u || true)"
+  if [ -z "$linux_only" ]; then pass "doc/: no page says what holds only on Linux"; else
+    fail "doc/ says what holds only on Linux: $(echo $linux_only)"
+  fi
   if grep -q -F 'doc\index.html' "$kit/README.txt"; then pass "README.txt points to doc\index.html"; else
     fail "README.txt does not point to doc\index.html"
+  fi
+  # The status list: whole (no status line after the first line that is not
+  # one), in ascending order, each code one of the table of result meanings.
+  listed="$(awk '/^Status in the weight box/ {list = 1; next}
+    /^ +-?[0-9]+(  | and up)/ {print (list ? "" : "outside the list: ") $1 + 0; next}
+    list && /^      / {next} {list = 0}' "$kit/README.txt")"
+  table="$(awk -F'|' '!/^#/ && NF == 5 {print $2 + 0}' "$root/common/result_meanings.txt" | sort -u)"
+  if [ -n "$listed" ] && [ "$listed" = "$(sort -n <<<"$listed")" ] && [ -z "$(comm -23 <(sort -u <<<"$listed") <(echo "$table"))" ]; then
+    pass "README.txt lists the statuses $(echo $listed) in one block, in order, each from the table of result meanings"
+  else
+    fail "README.txt's status list is split, out of order or not in common/result_meanings.txt: $(echo $listed)"
   fi
   if awk 'length($0) > 80 {long = 1} END {exit long || NR > 50}' "$kit/README.txt"; then
     pass "README.txt: $(wc -l <"$kit/README.txt") lines of at most 79 characters, CR LF"
