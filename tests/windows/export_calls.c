@@ -66,7 +66,10 @@ int main(int argc, char **argv) {
      registration and close. */
   CALL(VekRegisterProcess, VEKX_PROCESS_TYPE_1, "127.0.0.1", 1);
   CALL(VekRead, "/t1/wt101", (int16_t)sizeof weight, weight, &length);
-  if (result != VEKX_OK) faults++;
+  if (result != VEKX_OK) {
+    printf("FAIL: reading /t1/wt101 returned %d: the ports set at run time were not heard\n", result);
+    faults++;
+  }
   CALL(VekFormattedRead, "/t1/wt101", (int16_t)sizeof buffer, buffer, &length);
   CALL(VekReadP, "/t1/wt101", (int16_t)sizeof buffer, buffer);
   CALL(VekWrite, "/t1/Lit50", 2, "ok");
