@@ -19,3 +19,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Test programs run under Wine, 32-bit ones under wine32 and 64-bit ones
+# under wine64: CTest and test discovery go through it.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(_vekx_wine wine)
+else()
+  set(_vekx_wine wine64)
+endif()
+find_program(VEKX_WINE NAMES ${_vekx_wine} PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(VEKX_WINE NAMES ${_vekx_wine})
+if(VEKX_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VEKX_WINE})
+endif()

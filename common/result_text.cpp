@@ -43,7 +43,8 @@ std::string bad_port_variable() {
   for (const auto &[name, highest] : {std::pair{vekx::terminal_port_variable, vekx::highest_terminal_port},
                                       std::pair{vekx::local_port_variable, vekx::highest_local_port}}) {
     if (!vekx::port_from_environment(name, highest))
-      return std::string(name) + "=" + std::getenv(name) + " is not a port number from 1 to " + std::to_string(highest);
+      return std::string(name) + "=" + vekx::platform::environment_variable(name).value_or("") +
+             " is not a port number from 1 to " + std::to_string(highest);
   }
   return {};
 }

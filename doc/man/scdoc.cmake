@@ -1,12 +1,46 @@
 cmake_minimum_required(VERSION 3.25)
-# Turns one scdoc source into a manual page: @VERSION@ becomes the project's
-# version, and a line "@RESULTS library,sockets@" the table of those rows of
-# the table of result meanings; then scdoc reads the result.
+# Turns one scdoc source into a manual page for one platform: @VERSION@
+# becomes the project's version, a line "@RESULTS library,sockets@" the table
+# of those rows of the table of result meanings, and the lines between
+# "@ON linux@" (or "@ON windows@") and "@END@" stay only in the page for that
+# platform (PLATFORM: the Debian package's man pages are linux, the Windows
+# kits' web pages windows); then scdoc reads the result.
 #   cmake -DSCDOC=scdoc -DIN=page.1.scd -DOUT=page.1 -DVERSION=1.0.0
-#         -DRESULTS=common/result_meanings.txt -P scdoc.cmake
+#         -DRESULTS=common/result_meanings.txt -DPLATFORM=linux -P scdoc.cmake
 get_filename_component(results_folder "${RESULTS}" DIRECTORY)
 include(${results_folder}/result_meanings.cmake)
 file(READ ${IN} text)
+if(NOT PLATFORM MATCHES "^(linux|windows)$")
+  message(FATAL_ERROR "scdoc.cmake: PLATFORM is '${PLATFORM}', not linux or windows")
+endif()
+while(TRUE)
+  string(FIND "${text}" "@ON " start)
+  if(start EQUAL -1)
+    break()
+  endif()
+  string(SUBSTRING "${text}" ${start} -1 rest)
+  if(NOT rest MATCHES "^@ON (linux|windows)@\n")
+    message(FATAL_ERROR "${IN}: a platform section starts with a line \"@ON linux@\" or \"@ON windows@\"")
+  endif()
+  set(section_platform ${CMAKE_MATCH_1})
+  string(LENGTH "${CMAKE_MATCH_0}" head)
+  string(FIND "${rest}" "@END@\n" stop)
+  if(stop EQUAL -1)
+    message(FATAL_ERROR "${IN}: the section \"@ON ${section_platform}@\" has no line \"@END@\"")
+  endif()
+  set(body "")
+  if(section_platform STREQUAL PLATFORM)
+    math(EXPR body_length "${stop} - ${head}")
+    string(SUBSTRING "${rest}" ${head} ${body_length} body)
+  endif()
+  string(SUBSTRING "${text}" 0 ${start} before)
+  math(EXPR after_start "${stop} + 6")
+  string(SUBSTRING "${rest}" ${after_start} -1 after)
+  set(text "${before}${body}${after}")
+endwhile()
+if(text MATCHES "@END@")
+  message(FATAL_ERROR "${IN}: a line \"@END@\" ends no platform section")
+endif()
 string(REPLACE "@VERSION@" "${VERSION}" text "${text}")
 string(REGEX MATCHALL "@RESULTS [a-z,-]+@" placeholders "${text}")
 foreach(placeholder IN LISTS placeholders)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows console end to end: the 64-bit KTRVtest.exe under wine64 on a
-# virtual X display, against the native vekxsim on loopback (Wine's sockets
+# The Windows console end to end, for each architecture (the 64-bit
+# KTRVtest.exe under wine64, then the 32-bit one under wine32) on a virtual X
+# display, against the native vekxsim on loopback (Wine's sockets
 # are the host's). A driver program works the window as an operator would:
 # it types the address over the old one (a click, Ctrl+A, the keys), presses
 # Start, waits for the simulator's weight and power-up event, sends a KTRV
@@ -10,8 +11,8 @@
 # command that can only wait, and Close Program: the console must exit with
 # 0. The window's own tests (ktrv_win32_window_tests.exe) run on the same
 # display: the font the status box gets shows a five-digit code whole.
-# Screenshots of the window are saved in build-win64/: stopped, as the Linux
-# window's screenshot test takes it (and sampled at the same points), and
+# Screenshots of the window are saved in build-win64/ and build-win32/:
+# stopped, as the Linux window's screenshot test takes it (and sampled at the same points), and
 # running before Stop (ktrv-console-windows.png), and with the local port
 # taken (ktrv-console-windows-10048.png).
 # Then KTRVtest.exe without VEKXAPI.dll, and beside one that lacks VekRead,
@@ -23,12 +24,6 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
 source "$root/scripts/lib/loopback-vekxsim.sh"
 source "$root/scripts/lib/x-display.sh"
-win64="$root/build-win64"
-shot="$win64/ktrv-console-windows.png"
-stopped_shot="$win64/ktrv-console-windows-stopped.png"
-port_shot="$win64/ktrv-console-windows-10048.png"
-
-driver=("$wine64" "$win64/ktrv_window_driver.exe")
 
 source "$root/scripts/lib/check-steps.sh"
 # One step of the operator's: a bounded command; the run ends at the first
@@ -55,118 +50,133 @@ finish() {
 }
 trap finish EXIT
 
-echo "-- a Wine prefix of its own"
-wine_prefix_create
-
-echo "-- KTRVtest.exe and the driver for 64-bit Windows"
-bash "$root/tools/windows/build-win64.sh" "$win64"
-
 echo "-- the window's facts and vekxsim on 127.0.0.1"
 [ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target window_facts_sh vekxsim >/dev/null
 window_facts "$root/build/console/window_facts.sh"
 vekxsim_start "$work" --weight 12.5
-
-echo "-- the console under wine64 on a virtual display"
-rm -f "$shot" "$stopped_shot" "$port_shot"
 x_display_start
-"$wine64" "$win64/KTRVtest.exe" 2>"$work/console.err" &
-console=$!
 
-step "the window opens" "${driver[@]}" wait-window 50
-# As the Linux window's screenshot test sees it: stopped, after a few polls.
-sleep 1
-window_screenshot "$stopped_shot" || failures=$((failures + 1))
-window_sample_colours "$stopped_shot" || failures=$((failures + 1))
-# A click into the address box, Ctrl+A and the new address typed over the
-# old one, as an operator replaces it.
-step "Ctrl+A and 127.0.0.1 typed into IPAddr" "${driver[@]}" keyboard IPAddr 127.0.0.1
-step "IPAddr reads 127.0.0.1" "${driver[@]}" wait-text IPAddr 127.0.0.1 10
-step "Start" "${driver[@]}" click IPupdate
-step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
-step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
-step "the acknowledge button asks for it" "${driver[@]}" wait-text pc_acknowledge "Waiting For Ack" 10
-sleep 0.5
-window_screenshot "$shot" || failures=$((failures + 1))
+# The whole round for one architecture, in a Wine prefix of its own.
+console_round() {
+  windows_arch "$1"
+  win="$root/build-win$bits"
+  shot="$win/ktrv-console-windows.png"
+  stopped_shot="$win/ktrv-console-windows-stopped.png"
+  port_shot="$win/ktrv-console-windows-10048.png"
+  driver=("$wine" "$win/ktrv_window_driver.exe")
+  echo "-- $1: a Wine prefix of its own, KTRVtest.exe and the driver"
+  wine_prefix_create "$1"
+  bash "$root/tools/windows/build-windows.sh" "$1"
 
-# The reset's handshake on the wire: the write of 108 to the command
-# mailbox, then its reads until the terminal answers one with 0 (taken);
-# the click returns after that.
-step "Send KTRV Reset" "${driver[@]}" click SendReset
-handshake="$(awk '/ IN +:[0-9]+ field-access write [^ ]+ -> \/t1\/bx297 .* hex=6c$/ {written = 1; reads = 0; next}
-  written && / IN +:[0-9]+ field-access read [^ ]+ -> \/t1\/bx297 / {reads++}
-  written && / OUT +:[0-9]+ field-access read \/t1\/bx297 -> / {last = $NF}
-  END {if (written) print reads, last}' "$work/traffic.log")"
-read -r reads last <<<"${handshake:-0 none}"
-if [ "$reads" -ge 1 ] && [ "$last" = hex=00 ]; then
-  pass "on the wire: 108 written to /t1/bx297, then $reads reads of it, the last answered 0"
-else
-  fail "the handshake on the wire: '$handshake' (reads after the write of 108, last answer)"
-fi
+  echo "-- $1: the console under $(basename "$wine") on a virtual display"
+  rm -f "$shot" "$stopped_shot" "$port_shot"
+  "$wine" "$win/KTRVtest.exe" 2>"$work/console.err" &
+  console=$!
 
-step "Stop" "${driver[@]}" click StopEther
-step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
+  step "the window opens" "${driver[@]}" wait-window 50
+  # As the Linux window's screenshot test sees it: stopped, after a few polls.
+  sleep 1
+  window_screenshot "$stopped_shot" || failures=$((failures + 1))
+  window_sample_colours "$stopped_shot" || failures=$((failures + 1))
+  # A click into the address box, Ctrl+A and the new address typed over the
+  # old one, as an operator replaces it.
+  step "Ctrl+A and 127.0.0.1 typed into IPAddr" "${driver[@]}" keyboard IPAddr 127.0.0.1
+  step "IPAddr reads 127.0.0.1" "${driver[@]}" wait-text IPAddr 127.0.0.1 10
+  step "Start" "${driver[@]}" click IPupdate
+  step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
+  step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
+  step "the acknowledge button asks for it" "${driver[@]}" wait-text pc_acknowledge "Waiting For Ack" 10
+  sleep 0.5
+  window_screenshot "$shot" || failures=$((failures + 1))
 
-# Another socket holds the library's local port: every read fails with
-# 10048, five digits, which the status box must show whole.
-python3 -c 'import socket, sys, time
+  # The reset's handshake on the wire: the write of 108 to the command
+  # mailbox, then its reads until the terminal answers one with 0 (taken);
+  # the click returns after that.
+  step "Send KTRV Reset" "${driver[@]}" click SendReset
+  handshake="$(awk '/ IN +:[0-9]+ field-access write [^ ]+ -> \/t1\/bx297 .* hex=6c$/ {written = 1; reads = 0; next}
+    written && / IN +:[0-9]+ field-access read [^ ]+ -> \/t1\/bx297 / {reads++}
+    written && / OUT +:[0-9]+ field-access read \/t1\/bx297 -> / {last = $NF}
+    END {if (written) print reads, last}' "$work/traffic.log")"
+  read -r reads last <<<"${handshake:-0 none}"
+  if [ "$reads" -ge 1 ] && [ "$last" = hex=00 ]; then
+    pass "on the wire: 108 written to /t1/bx297, then $reads reads of it, the last answered 0"
+  else
+    fail "the handshake on the wire: '$handshake' (reads after the write of 108, last answer)"
+  fi
+
+  step "Stop" "${driver[@]}" click StopEther
+  step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
+
+  # Another socket holds the library's local port: every read fails with
+  # 10048, five digits, which the status box must show whole.
+  python3 -c 'import socket, sys, time
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.bind(("", int(sys.argv[1])))
 print("held", flush=True)
 time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" &
-holder=$!
-for _ in $(seq 50); do grep -q held "$work/holder.out" && break; sleep 0.1; done
-step "the local port $VEKX_LOCAL_PORT is held" grep -q held "$work/holder.out"
-step "Start with the local port taken" "${driver[@]}" click IPupdate
-step "the poll shows the sockets error" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=10048" 10
-sleep 0.5
-window_screenshot "$port_shot" || failures=$((failures + 1))
-step "Stop" "${driver[@]}" click StopEther
-kill "$holder"
-holder=""
-step "the poll shows the stop again" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
-# Unregistered, a command waits for ever; Close Program ends the wait.
-step "a command that waits" "${driver[@]}" post-click TransComplete
-# It waits in GetMessage: a second of waiting takes next to no CPU.
-sleep 0.5
-before=$(awk '{print $14 + $15}' "/proc/$console/stat")
-sleep 1
-used=$(($(awk '{print $14 + $15}' "/proc/$console/stat") - before))
-if [ "$used" -le $(($(getconf CLK_TCK) / 10)) ]; then pass "the waiting console used $used ticks of CPU in 1 s"; else
-  fail "the waiting console used $used ticks of CPU in 1 s"
-fi
-step "Close Program" "${driver[@]}" click ExitProg
-wait_for_exit "$console" 20
-console=""
-if [ "$status" = 0 ]; then pass "KTRVtest.exe exits with 0"; else
-  fail "KTRVtest.exe exits with $status: $(cat "$work/console.err")"
-fi
-
-# The window in-process: the font the status box gets for a five-digit code.
-if "$wine64" "$win64/ktrv_win32_window_tests.exe" >"$work/window_tests.out" 2>&1; then
-  pass "ktrv_win32_window_tests.exe: $(grep -c '^\[       OK' "$work/window_tests.out") passed"
-else
-  fail "ktrv_win32_window_tests.exe: $(cat "$work/window_tests.out")"
-fi
-
-# Without its library, and with a library that lacks a function.
-mkdir "$work/alone" "$work/without_read"
-cp "$win64/KTRVtest.exe" "$work/alone/"
-cp "$win64/KTRVtest.exe" "$win64/console/tests/win32/without_read/VEKXAPI.dll" "$work/without_read/"
-for case in "alone VEKXAPI.dll" "without_read VekRead"; do
-  read -r folder missing <<<"$case"
-  "$wine64" "$work/$folder/KTRVtest.exe" 2>"$work/$folder.err" &
-  pid=$!
-  # The message stays until the operator closes it.
-  if "${driver[@]}" close-message 30; then pass "$folder: the message stays until OK is pressed"; else
-    fail "$folder: the message box"
+  holder=$!
+  for _ in $(seq 50); do grep -q held "$work/holder.out" && break; sleep 0.1; done
+  step "the local port $VEKX_LOCAL_PORT is held" grep -q held "$work/holder.out"
+  step "Start with the local port taken" "${driver[@]}" click IPupdate
+  step "the poll shows the sockets error" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=10048" 10
+  sleep 0.5
+  window_screenshot "$port_shot" || failures=$((failures + 1))
+  step "Stop" "${driver[@]}" click StopEther
+  kill "$holder"
+  holder=""
+  step "the poll shows the stop again" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
+  # Unregistered, a command waits for ever; Close Program ends the wait.
+  step "a command that waits" "${driver[@]}" post-click TransComplete
+  # It waits in GetMessage: a second of waiting takes next to no CPU.
+  sleep 0.5
+  before=$(awk '{print $14 + $15}' "/proc/$console/stat")
+  sleep 1
+  used=$(($(awk '{print $14 + $15}' "/proc/$console/stat") - before))
+  if [ "$used" -le $(($(getconf CLK_TCK) / 10)) ]; then pass "the waiting console used $used ticks of CPU in 1 s"; else
+    fail "the waiting console used $used ticks of CPU in 1 s"
   fi
-  wait_for_exit $pid 30
-  if [ "$status" = 2 ] && grep -q "$missing" "$work/$folder.err"; then
-    pass "$folder: exits with 2: $(cat "$work/$folder.err")"
+  step "Close Program" "${driver[@]}" click ExitProg
+  wait_for_exit "$console" 20
+  console=""
+  if [ "$status" = 0 ]; then pass "KTRVtest.exe exits with 0"; else
+    fail "KTRVtest.exe exits with $status: $(cat "$work/console.err")"
+  fi
+
+  # The window in-process: the font the status box gets for a five-digit code.
+  if "$wine" "$win/ktrv_win32_window_tests.exe" >"$work/window_tests.out" 2>&1; then
+    pass "ktrv_win32_window_tests.exe: $(grep -c '^\[       OK' "$work/window_tests.out") passed"
   else
-    fail "$folder: exits with $status, says: $(cat "$work/$folder.err")"
+    fail "ktrv_win32_window_tests.exe: $(cat "$work/window_tests.out")"
   fi
-done
 
-checks_done "Windows console check" "screenshot: $shot"
+  # Without its library, and with a library that lacks a function.
+  rm -rf "$work/alone" "$work/without_read"
+  mkdir "$work/alone" "$work/without_read"
+  cp "$win/KTRVtest.exe" "$work/alone/"
+  cp "$win/KTRVtest.exe" "$win/console/tests/win32/without_read/VEKXAPI.dll" "$work/without_read/"
+  for case in "alone VEKXAPI.dll" "without_read VekRead"; do
+    read -r folder missing <<<"$case"
+    "$wine" "$work/$folder/KTRVtest.exe" 2>"$work/$folder.err" &
+    pid=$!
+    # The message stays until the operator closes it.
+    if "${driver[@]}" close-message 30; then pass "$folder: the message stays until OK is pressed"; else
+      fail "$folder: the message box"
+    fi
+    wait_for_exit $pid 30
+    if [ "$status" = 2 ] && grep -q "$missing" "$work/$folder.err"; then
+      pass "$folder: exits with 2: $(cat "$work/$folder.err")"
+    else
+      fail "$folder: exits with $status, says: $(cat "$work/$folder.err")"
+    fi
+  done
+
+  wine_prefix_remove
+}
+
+shots=""
+for arch in $windows_arches; do
+  console_round "$arch"
+  shots="$shots $shot"
+done
+checks_done "Windows console check" "screenshots:$shots"

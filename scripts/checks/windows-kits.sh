@@ -16,10 +16,14 @@
 #   - read_weight.c builds as README.txt says, against each import library;
 #   - vekxapi.h compiles as Visual C++ before 2010 reads it, which has no
 #     <stdint.h>.
-# The x64 kit is unzipped into an empty folder and run under wine64 against
-# vekxsim on loopback: read_weight.exe, built there, reads the weight, and
-# the kit's KTRVtest.exe, worked by the window driver, shows it. This
-# machine runs no 32-bit program: the x86 kit is checked by reading it.
+# Each kit is unzipped into an empty folder and run under Wine (wine32 for
+# x86, wine64 for x64) against vekxsim on loopback: read_weight.exe, built
+# there, reads the weight; tests/windows/export_calls.c, built there, sets
+# the ports with SetEnvironmentVariableA, reads the weight and calls each
+# export through GetProcAddress, and the stack pointer must be the same
+# after each call (a callee that cleans up otherwise than its prototype
+# says moves it); the kit's KTRVtest.exe, worked by the window driver,
+# shows the weight.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
@@ -46,7 +50,7 @@ source "$root/scripts/lib/check-steps.sh"
 xp_functions="
 KERNEL32: CloseHandle CreateSemaphoreW DeleteCriticalSection EnterCriticalSection ExitProcess FormatMessageW
 KERNEL32: FreeLibrary GetCurrentThreadId GetLastError GetModuleHandleA GetModuleHandleW GetProcAddress
-KERNEL32: GetStartupInfoA GetStdHandle GetTickCount InitializeCriticalSection IsDBCSLeadByteEx
+KERNEL32: GetEnvironmentVariableA GetStartupInfoA GetStdHandle GetTickCount InitializeCriticalSection IsDBCSLeadByteEx
 KERNEL32: LeaveCriticalSection LoadLibraryA LoadLibraryW LocalFree MultiByteToWideChar RaiseException
 KERNEL32: ReleaseSemaphore RtlCaptureContext SetLastError SetUnhandledExceptionFilter Sleep TlsAlloc TlsFree
 KERNEL32: TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject WideCharToMultiByte WriteFile
@@ -81,6 +85,12 @@ xp_allowed() {
       n = split($2, f, " "); for (i = 1; i <= n; i++) print toupper(head[1] ".dll " f[i]) }' <<<"$xp_functions" | sort -u
 }
 
+# The sources of the manual pages a kit carries in doc/.
+kit_pages="KTRVtest.1.scd vekxapi.3.scd Vek*.3.scd vekx-fields.7.scd"
+# What holds only on Linux, which no page of a kit may say: a shared object,
+# the run path, the virtual display, a path of the Linux tree, Qt's variables.
+linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_'
+
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
 work="$(mktemp -d)"
@@ -89,7 +99,7 @@ trap 'vekxsim_stop; wine_prefix_remove; x_display_stop; rm -rf "$work"' EXIT
 echo "-- the kits, built twice"
 bash "$root/tools/windows/bundle.sh"
 bash "$root/tools/windows/bundle.sh" "$work/again" >/dev/null
-for arch in x86 x64; do
+for arch in $windows_arches; do
   zip="build-windows-$arch/ktrvtest-windows-$arch.zip"
   if cmp -s "$root/$zip" "$work/again/$zip"; then pass "$zip: the same bytes from a second build in another folder"; else
     fail "$zip differs from a second build's: the build is not reproducible"
@@ -124,7 +134,8 @@ check_image() { # kit-folder image arch
   fi
 }
 
-for arch in x86 x64; do
+for arch in $windows_arches; do
+  windows_arch "$arch"
   name="ktrvtest-windows-$arch"
   zip="$root/build-windows-$arch/$name.zip"
   kit="$work/$arch/$name"
@@ -132,7 +143,8 @@ for arch in x86 x64; do
   unzip -l "$zip"
   unzip -q "$zip" -d "$work/$arch"
   # doc/: the manual pages of what the kit holds, as web pages, and their index.
-  pages="$(cd "$root/doc/man" && ls KTRVtest.1.scd vekxapi.3.scd Vek*.3.scd | sed 's/\.scd$/.html/')"
+  # shellcheck disable=SC2086 # the list's patterns are expanded in doc/man
+  pages="$(cd "$root/doc/man" && ls $kit_pages | sed 's/\.scd$/.html/')"
   # shellcheck disable=SC2086 # one page a word
   want="$({
     printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
@@ -151,8 +163,23 @@ for arch in x86 x64; do
   else
     fail "doc/: $(cat "$work/links.log")"
   fi
+  linux_only="$(grep -o -E "$linux_only_words" "$kit"/doc/*.html | sort -u || true)"
+  if [ -z "$linux_only" ]; then pass "doc/: no page says what holds only on Linux"; else
+    fail "doc/ says what holds only on Linux: $(echo $linux_only)"
+  fi
   if grep -q -F 'doc\index.html' "$kit/README.txt"; then pass "README.txt points to doc\index.html"; else
     fail "README.txt does not point to doc\index.html"
+  fi
+  # The status list: whole (no status line after the first line that is not
+  # one), in ascending order, each code one of the table of result meanings.
+  listed="$(awk '/^Status in the weight box/ {list = 1; next}
+    /^ +-?[0-9]+(  | and up)/ {print (list ? "" : "outside the list: ") $1 + 0; next}
+    list && /^      / {next} {list = 0}' "$kit/README.txt")"
+  table="$(awk -F'|' '!/^#/ && NF == 5 {print $2 + 0}' "$root/common/result_meanings.txt" | sort -u)"
+  if [ -n "$listed" ] && [ "$listed" = "$(sort -n <<<"$listed")" ] && [ -z "$(comm -23 <(sort -u <<<"$listed") <(echo "$table"))" ]; then
+    pass "README.txt lists the statuses $(echo $listed) in one block, in order, each from the table of result meanings"
+  else
+    fail "README.txt's status list is split, out of order or not in common/result_meanings.txt: $(echo $listed)"
   fi
   if awk 'length($0) > 80 {long = 1} END {exit long || NR > 50}' "$kit/README.txt"; then
     pass "README.txt: $(wc -l <"$kit/README.txt") lines of at most 79 characters, CR LF"
@@ -185,7 +212,7 @@ for arch in x86 x64; do
     "$kit/VEKXAPI.dll" "$kit/libVEKXAPI.dll.a" "$kit/VEKXAPI.lib" || failures=$((failures + 1))
 
   # read_weight.c as README.txt builds it with MinGW, and against VEKXAPI.lib.
-  case $arch in x86) gcc=i686-w64-mingw32-gcc ;; x64) gcc=x86_64-w64-mingw32-gcc ;; esac
+  gcc=$triple-gcc
   for library in "-L. -lVEKXAPI" VEKXAPI.lib; do
     # shellcheck disable=SC2086 # the library's words are separate arguments
     if (cd "$kit" && $gcc read_weight.c -o read_weight.exe $library 2>"$work/link.log") &&
@@ -212,23 +239,15 @@ EOF_C
   fi
 done
 
-# --- the x64 kit under wine64 ------------------------------------------------
-echo "-- the x64 kit under wine64, against vekxsim on 127.0.0.1"
-kit="$work/x64/ktrvtest-windows-x64"
-driver="$root/build-win64/ktrv_window_driver.exe"
-[ -f "$driver" ] || bash "$root/tools/windows/build-win64.sh" "$root/build-win64" >/dev/null
-wine_prefix_create
-vekxsim_start "$work" --weight 12.5
-read="$(cd "$kit" && timeout 60 "$wine64" read_weight.exe 2>&1 | tr -d '\r')" || true
-if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
-  fail "read_weight.exe says: '$read'"
-fi
-
-# The kit's console on a virtual display, worked as an operator would.
-drive() { timeout 60 "$wine64" "$driver" "$@"; }
+# --- each kit under Wine ------------------------------------------------------
+# Unzipped as it ships, with the programs built there above: read_weight.exe
+# reads the weight; export_calls.exe sets the ports at run time and calls
+# every export as its declared prototype (tests/windows/export_calls.c); the
+# kit's console, worked by the window driver, shows the weight.
+drive() { timeout 60 "$wine" "$driver" "$@"; }
 kit_console() {
   local console status=0
-  "$wine64" "$kit/KTRVtest.exe" 2>"$work/console.err" &
+  "$wine" "$kit/KTRVtest.exe" 2>"$work/console.err" &
   console=$!
   if ! { drive wait-window 50 && drive keyboard IPAddr 127.0.0.1 && drive wait-text IPAddr 127.0.0.1 10 &&
     drive click IPupdate && drive wait-text txtWeight "G:   12.50 lb" 20 && drive click ExitProg; }; then
@@ -239,12 +258,40 @@ kit_console() {
   [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
   [ "$status" = 0 ]
 }
+vekxsim_start "$work" --weight 12.5
 x_display_start
-if kit_console; then
-  pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
-else
-  fail "the kit's KTRVtest.exe under wine64"
-fi
+for arch in $windows_arches; do
+  windows_arch "$arch"
+  echo "-- the $arch kit under $(basename "$wine"), against vekxsim on 127.0.0.1"
+  kit="$work/$arch/ktrvtest-windows-$arch"
+  driver="$root/build-win$bits/ktrv_window_driver.exe"
+  wine_prefix_create "$arch"
+  [ -f "$driver" ] || bash "$root/tools/windows/build-windows.sh" "$arch" >/dev/null
+  read="$(cd "$kit" && timeout 60 "$wine" read_weight.exe 2>&1 | tr -d '\r')" || true
+  if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
+    fail "read_weight.exe says: '$read'"
+  fi
+  # -O0: the stack pointer is read at each call's edges, with nothing moved across them.
+  if "$triple-gcc" -O0 -Wall -Wextra -I"$kit" "$root/tests/windows/export_calls.c" -o "$kit/export_calls.exe" \
+    2>"$work/link.log"; then
+    calls="$(cd "$kit" && env -u VEKX_TERMINAL_PORT -u VEKX_LOCAL_PORT timeout 120 "$wine" export_calls.exe \
+      "$VEKX_TERMINAL_PORT" "$VEKX_LOCAL_PORT" 2>&1 | tr -d '\r')" || true
+    if ! grep -q -v '^ok: ' <<<"$(grep -v '^weight:' <<<"$calls")" && [ "$(grep -c '^ok: ' <<<"$calls")" = 19 ] &&
+      grep -qx 'weight:    12.50' <<<"$calls"; then
+      pass "export_calls.exe: ports set with SetEnvironmentVariableA, the weight read, each of the 19 exports leaves the caller's stack as it was"
+    else
+      fail "export_calls.exe: $calls"
+    fi
+  else
+    fail "tests/windows/export_calls.c does not build with $triple-gcc: $(cat "$work/link.log")"
+  fi
+  if kit_console; then
+    pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
+  else
+    fail "the kit's KTRVtest.exe under $(basename "$wine")"
+  fi
+  wine_prefix_remove
+done
 
 checks_done "Windows kits check" \
   "$root/build-windows-x86/ktrvtest-windows-x86.zip, $root/build-windows-x64/ktrvtest-windows-x64.zip"

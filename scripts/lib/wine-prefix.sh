@@ -6,26 +6,32 @@
 #     to Windows';
 #   - the system colours the console uses get the classic scheme's values;
 #   - no debug output, and no offer to install Mono or Gecko.
-# wine_prefix_create exports WINEPREFIX, WINEDEBUG and WINEDLLOVERRIDES;
-# wine_prefix_remove ends the prefix's server and deletes the folder (call it
-# from the caller's EXIT trap); wait_for_exit awaits a program with a bound.
-# $wine64 and $wineserver are the programs.
+# wine_prefix_create [ARCH] (x64 by default, or x86: scripts/lib/windows-arch.sh)
+# makes a prefix for that architecture's programs, exports WINEPREFIX,
+# WINEARCH, WINEDEBUG and WINEDLLOVERRIDES and sets $wine, the loader to run
+# them with; it ends the caller with status 1 when this machine cannot run
+# them. wine_prefix_remove ends the prefix's server and deletes the folder
+# (call it from the caller's EXIT trap); wait_for_exit awaits a program with
+# a bound. $wine64 (the 64-bit loader) and $wineserver are the programs.
+source "$(dirname "${BASH_SOURCE[0]}")/windows-arch.sh"
 wine64=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 wine_prefix_create() {
+  windows_arch "${1:-x64}"
+  wine_can_run || exit 1
   WINEPREFIX="$(mktemp -d)"
-  export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   # The first start sets up the prefix and takes a while: done here, before
   # anything runs under a time-out.
-  timeout 600 "$wine64" wineboot --init >/dev/null 2>&1 || true
+  timeout 600 "$wine" wineboot --init >/dev/null 2>&1 || true
   local face colour
   for face in "Courier New=Liberation Mono" "Arial=Liberation Sans" "Arial Narrow=Liberation Sans Narrow" \
     "MS Sans Serif=Liberation Sans"; do
-    "$wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ /d "${face#*=}" /f >/dev/null
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ /d "${face#*=}" /f >/dev/null
   done
   for colour in "Background=58 110 165" "InactiveBorder=212 208 200" "ButtonText=0 0 0" "ButtonHilight=255 255 255"; do
-    "$wine64" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
+    "$wine" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
   done
   timeout 120 "$wineserver" -w || true
 }
@@ -34,6 +40,7 @@ wine_prefix_remove() {
   [ -n "${WINEPREFIX:-}" ] || return 0
   "$wineserver" -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
+  unset WINEPREFIX
 }
 
 # Waits up to $2 seconds for process $1, a program started in the

@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#if defined(_WIN32)
+#  include <windows.h>
+#endif
+
 namespace vekx_test {
 
 namespace platform = vekx::platform;
@@ -18,7 +22,9 @@ constexpr std::size_t largest_datagram = 70000;
 
 void set_environment(const char *name, const std::string &value) {
 #if defined(_WIN32)
-  ::_putenv_s(name, value.c_str());
+  // The system's environment alone, as a program that sets its ports at run
+  // time does; the C runtime's copy does not see it.
+  ::SetEnvironmentVariableA(name, value.c_str());
 #else
   ::setenv(name, value.c_str(), 1);
 #endif

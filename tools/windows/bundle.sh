@@ -21,6 +21,7 @@
 #                             FOLDER/build-windows-x64 (default: the checkout)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/lib/windows-arch.sh"
 out="$(mkdir -p "${1:-$root}" && cd "${1:-$root}" && pwd)"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -32,7 +33,8 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
-# The text files of a kit: source in the checkout, name in the kit.
+# The text files of a kit: source in the checkout, name in the kit (a line
+# more for each file a kit gains).
 texts="vekxapi/include/vekxapi.h vekxapi.h
 vekxapi/src/vekxapi.def vekxapi.def
 packaging/windows/README.txt README.txt
@@ -43,11 +45,8 @@ LICENSE LICENSE.txt"
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 
-for arch in x86 x64; do
-  case $arch in
-    x86) triple=i686-w64-mingw32 ;;
-    x64) triple=x86_64-w64-mingw32 ;;
-  esac
+for arch in $windows_arches; do
+  windows_arch "$arch"
   build="$out/build-windows-$arch"
   name="ktrvtest-windows-$arch"
   echo "-- $name: building in $build"

@@ -1,6 +1,8 @@
 // The two environment variables that move the library's UDP ports, so that a
 // simulated terminal can run on the same PC: the terminal's port, and the
-// local port of node 1 (node i uses it + i - 1). Read at registration.
+// local port of node 1 (node i uses it + i - 1). Read at each registration,
+// from the environment as it is then (on Windows the system's, so a value a
+// program sets at run time is heard).
 //
 // Header-only: the programs that explain a failed registration or a port in
 // use read the variables exactly as the library does.
@@ -8,10 +10,11 @@
 #define VEKX_PORT_VARIABLES_H
 
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "node_select.h"
+#include "platform/platform.h"
 #include "whole_number.h"
 
 namespace vekx {
@@ -34,9 +37,9 @@ inline std::optional<std::uint16_t> port_from_text(const char *text, long highes
 // The port a variable sets now: default_port when it is not set, nothing
 // when its value is not a port.
 inline std::optional<std::uint16_t> port_from_environment(const char *variable, long highest) {
-  const char *text = std::getenv(variable);
-  if (text == nullptr) return default_port;
-  return port_from_text(text, highest);
+  const std::optional<std::string> text = platform::environment_variable(variable);
+  if (!text) return default_port;
+  return port_from_text(text->c_str(), highest);
 }
 
 }  // namespace vekx

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace vekx::platform {
 
@@ -64,6 +66,12 @@ int last_error();
 
 // Milliseconds of a monotonic clock.
 std::int64_t now_ms();
+
+// An environment variable of this process as it is now; nothing when it is
+// not set. On Windows it is read from the system's environment, which
+// SetEnvironmentVariableA changes while the program runs (the C runtime's
+// copy, made at start-up, does not see that); elsewhere through getenv.
+std::optional<std::string> environment_variable(const char *name);
 
 // Maps an errno value to the Windows Sockets error number callers see.
 int wsa_error_from_errno(int err);

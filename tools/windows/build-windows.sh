@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds the library, the console and their tests for 64-bit Windows with
-# mingw-w64, into build-win64/. GoogleTest has no mingw package, so it is
-# built first from the sources that Debian's googletest package ships.
+# Builds the library, the console and their tests for 32-bit (x86) or 64-bit
+# (x64) Windows with mingw-w64, into build-win32/ or build-win64/. GoogleTest
+# has no mingw package, so it is built first from the sources that Debian's
+# googletest package ships.
+# Usage: build-windows.sh ARCH [FOLDER]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="${1:-$root/build-win64}"
-toolchain="$root/cmake/mingw-x86_64.cmake"
+source "$root/scripts/lib/windows-arch.sh"
+windows_arch "${1:?usage: build-windows.sh x86|x64 [FOLDER]}"
+build="${2:-$root/build-win$bits}"
+toolchain="$root/cmake/mingw-${triple%%-*}.cmake"
 gtest_src=/usr/src/googletest
 gtest_prefix="$build/googletest/install"
 
@@ -13,7 +17,7 @@ gtest_prefix="$build/googletest/install"
 # prefix of its own unless the caller has one.
 if [ -z "${WINEPREFIX:-}" ]; then
   source "$root/scripts/lib/wine-prefix.sh"
-  wine_prefix_create
+  wine_prefix_create "$1"
   trap wine_prefix_remove EXIT
 fi
 
