@@ -114,7 +114,7 @@ def main() -> int:
         problems.append(f"vekxapi.def and vekxapi.h name other functions: {sorted(exports ^ (set(WANTED) | TWINS))}")
     files = {name: (languages / name).read_text() for name in
              ("csharp/VekxApi.cs", "csharp/ReadWeight.cs", "vba/VekxApi.bas", "vba/ReadWeight.bas",
-              "pascal/VekxApi.pas", "pascal/ReadWeight.dpr")}
+              "pascal/VekxApi.pas", "pascal/ReadWeight.dpr", "python/read_weight.py")}
     if 'public const string Dll = "VEKXAPI.dll";' not in files["csharp/VekxApi.cs"] or \
             "{$IFDEF MSWINDOWS}\n  VekxLibrary = 'VEKXAPI.dll';" not in files["pascal/VekxApi.pas"]:
         problems.append("VekxApi.cs or VekxApi.pas does not name VEKXAPI.dll")
