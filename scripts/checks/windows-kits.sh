@@ -15,10 +15,16 @@
 #     (tools/windows/check-dll.sh);
 #   - read_weight.c builds as README.txt says, against each import library;
 #   - vekxapi.h compiles as Visual C++ before 2010 reads it, which has no
-#     <stdint.h>.
+#     <stdint.h>;
+#   - languages/: the C#, VBA and Pascal declarations, result meanings and
+#     field names agree with vekxapi.h, vekxapi.def, result_meanings.txt and
+#     the console's fields (packaging/windows/languages/tests).
 # The x64 kit is unzipped into an empty folder and run under wine64 against
 # vekxsim on loopback: read_weight.exe, built there, reads the weight, and
-# the kit's KTRVtest.exe, worked by the window driver, shows it. This
+# the kit's KTRVtest.exe, worked by the window driver, shows it. Its C#
+# example built with mcs and run by Mono, its Pascal example built with
+# fpc -Mdelphi and its Python example with the kit's wheel read the weight
+# through this machine's libvekxapi.so.1. This
 # machine runs no 32-bit program: the x86 kit is checked by reading it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -124,6 +130,9 @@ check_image() { # kit-folder image arch
   fi
 }
 
+# The text files of a kit's languages/.
+language_texts="csharp/VekxApi.cs csharp/ReadWeight.cs vba/VekxApi.bas vba/ReadWeight.bas pascal/VekxApi.pas
+  pascal/ReadWeight.dpr python/read_weight.py result_meanings.txt"
 for arch in x86 x64; do
   name="ktrvtest-windows-$arch"
   zip="$root/build-windows-$arch/$name.zip"
@@ -137,13 +146,14 @@ for arch in x86 x64; do
   want="$({
     printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
       libVEKXAPI.dll.a read_weight.c vekxapi.def vekxapi.h
-    printf "$name/doc/%s\n" index.html $pages
+    printf "$name/languages/%s\n" $language_texts python/vekxapi-$version-py3-none-any.whl
+    printf "$name/doc/%s\n" index.html $pages csharp.html vba.html pascal.html python.html
   } | sort)"
   have="$(zipinfo -1 "$zip" | grep -v '/$' | sort)"
   if [ "$have" = "$want" ]; then pass "the zip holds exactly: $(echo $(basename -a $have))"; else
     fail "the zip holds:"; diff <(echo "$want") <(echo "$have") >&2 || true
   fi
-  for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h; do
+  for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h $(printf 'languages/%s ' $language_texts); do
     awk '!/\r$/ {exit 1}' "$kit/$text" || fail "$text has lines without CR LF"
   done
   if python3 "$root/scripts/lib/html-links.py" "$kit/doc" >"$work/links.log"; then
@@ -197,6 +207,12 @@ for arch in x86 x64; do
     fi
   done
 
+  if python3 "$root/packaging/windows/languages/tests/declarations_test.py" "$root" "$kit/languages" >"$work/decl.log"; then
+    pass "languages/: $(cat "$work/decl.log")"
+  else
+    fail "languages/: $(cat "$work/decl.log")"
+  fi
+
   # The kit's header as Visual C++ before 2010 reads it: no <stdint.h> (no
   # system header at all), and the two types it gives itself are signed
   # and as wide as their names say.
@@ -223,6 +239,18 @@ read="$(cd "$kit" && timeout 60 "$wine64" read_weight.exe 2>&1 | tr -d '\r')" ||
 if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
   fail "read_weight.exe says: '$read'"
 fi
+
+# The kit's other languages, against this machine's library and vekxsim.
+[ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" -j2 --target vekxapi vekxsim >/dev/null
+for language in csharp pascal python; do
+  if bash "$root/packaging/windows/languages/tests/examples_test.sh" $language "$kit/languages" \
+    "$root/build/lib/libvekxapi.so.1" "$root/build/bin/vekxsim" >"$work/$language.log" 2>&1; then
+    pass "the kit's $language files: $(grep -c '^ok' "$work/$language.log") checks; $(head -1 "$work/$language.log")"
+  else
+    fail "the kit's $language files: $(cat "$work/$language.log")"
+  fi
+done
 
 # The kit's console on a virtual display, worked as an operator would.
 drive() { timeout 60 "$wine64" "$driver" "$@"; }
