@@ -112,7 +112,7 @@ def main() -> int:
     exports = set(re.findall(r"^\s+(\w+)\s+@\d+", (root / "vekxapi/src/vekxapi.def").read_text(), re.M))
     if exports != set(WANTED) | TWINS:
         problems.append(f"vekxapi.def and vekxapi.h name other functions: {sorted(exports ^ (set(WANTED) | TWINS))}")
-    files = {name: (languages / name).read_text() for name in
+    files = {name: (languages / name).read_text(encoding="utf-8") for name in
              ("csharp/VekxApi.cs", "csharp/ReadWeight.cs", "vba/VekxApi.bas", "vba/ReadWeight.bas",
               "pascal/VekxApi.pas", "pascal/ReadWeight.dpr", "python/read_weight.py")}
     if 'public const string Dll = "VEKXAPI.dll";' not in files["csharp/VekxApi.cs"] or \

@@ -32,7 +32,9 @@ case $language in
     export LD_LIBRARY_PATH="$(dirname "$library")"
     run=(./ReadWeight) ;;
   python)
+    # A kit's wheel, installed as pip installs a pure one; else the checkout's package.
     export PYTHONPATH="$root/python" VEKXAPI_LIBRARY="$library" PYTHONDONTWRITEBYTECODE=1
+    for wheel in "$languages"/python/*.whl; do [ -f "$wheel" ] && unzip -q "$wheel" -d site && PYTHONPATH="$work/site"; done
     run=(python3 read_weight.py) ;;
 esac
 vekxsim_start "$work" --weight 12.5 >/dev/null
