@@ -153,6 +153,7 @@ for arch in x86 x64; do
   if [ "$have" = "$want" ]; then pass "the zip holds exactly: $(echo $(basename -a $have))"; else
     fail "the zip holds:"; diff <(echo "$want") <(echo "$have") >&2 || true
   fi
+  # shellcheck disable=SC2086 # one file a word
   for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h $(printf 'languages/%s ' $language_texts); do
     awk '!/\r$/ {exit 1}' "$kit/$text" || fail "$text has lines without CR LF"
   done

@@ -29,7 +29,7 @@ case $language in
     # fpc links -lvekxapi: the library's development name, here beside it.
     ln -s "$library" libvekxapi.so
     fpc -Mdelphi -Fl. -FE. ReadWeight.dpr >fpc.log || { cat fpc.log; exit 1; }
-    export LD_LIBRARY_PATH="$(dirname "$library")"
+    LD_LIBRARY_PATH="$(dirname "$library")" && export LD_LIBRARY_PATH
     run=(./ReadWeight) ;;
   python)
     # A kit's wheel, installed as pip installs a pure one; else the checkout's package.
