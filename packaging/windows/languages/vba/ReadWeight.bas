@@ -1,4 +1,4 @@
-Attribute VB_Name = "ReadWeight"
+Attribute VB_Name = "VekxReadWeight"
 ' ReadWeight: the weight from the KTRV program of a VekX terminal, as
 ' read_weight.c reads it, for a worksheet cell or a macro. Needs the module
 ' VekxApi.bas.
@@ -6,8 +6,10 @@ Attribute VB_Name = "ReadWeight"
 '     =ReadWeight("192.168.1.50")     in a cell: the weight, or the error
 '     Debug.Print WeightLine("127.0.0.1")     weight at 127.0.0.1:    12.50
 '
-' A cell recalculates when Excel decides: F9 reads again. The port
-' variables of README.txt apply when set before Excel starts.
+' The module is named VekxReadWeight: a worksheet does not find a function
+' that has its module's name. A cell recalculates when Excel decides: F9
+' reads again. The port variables of README.txt apply when set before
+' Excel starts.
 Option Explicit
 
 ' The weight as the terminal shows it ("   12.50"), or the failure's number
