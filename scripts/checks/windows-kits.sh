@@ -247,7 +247,7 @@ cmake --build "$root/build" -j2 --target vekxapi vekxsim >/dev/null
 for language in csharp pascal python; do
   if bash "$root/packaging/windows/languages/tests/examples_test.sh" $language "$kit/languages" \
     "$root/build/lib/libvekxapi.so.1" "$root/build/bin/vekxsim" >"$work/$language.log" 2>&1; then
-    pass "the kit's $language files: $(grep -c '^ok' "$work/$language.log") checks; $(head -1 "$work/$language.log")"
+    pass "the kit's $language files: $(sed -n 's/^ok: //p' "$work/$language.log" | paste -sd ';' -)"
   else
     fail "the kit's $language files: $(cat "$work/$language.log")"
   fi
