@@ -18,4 +18,5 @@ $SUDO apt-get install -y --no-install-recommends \
   tshark libpcap-dev nlohmann-json3-dev file dpkg-dev iproute2 zip unzip \
   python3-pytest python3-pytest-xdist mypy dh-python pybuild-plugin-pyproject python3-all python3-setuptools \
   libcpp-httplib-dev curl chromium chromium-driver python3-selenium \
-  debhelper fakeroot lintian scdoc mandoc man-db bash-completion desktop-file-utils tmux
+  debhelper fakeroot lintian scdoc mandoc man-db bash-completion desktop-file-utils tmux \
+  mono-mcs mono-runtime fpc python3-wheel

@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # The index of the web pages of the manual: one link a page, with the line
-# its NAME section gives.
+# its NAME section gives, then one a page of GUIDES (web pages named by
+# their title).
 #   cmake -DPAGES="vekx.1|vekxapi.3" -DSOURCES=doc/man -DVERSION=1.0.0
-#         -DOUT=html/index.html -P html_index.cmake
+#         [-DGUIDES="a/csharp.html|a/vba.html"] -DOUT=html/index.html -P html_index.cmake
 string(REPLACE "|" ";" pages "${PAGES}")
 set(items "")
 foreach(page IN LISTS pages)
@@ -23,6 +24,17 @@ foreach(page IN LISTS pages)
   string(REGEX REPLACE "\\.([0-9])$" "(\\1)" title "${page}")
   string(APPEND items "  <li><a href=\"${page}.html\">${title}</a> &mdash; ${summary}</li>\n")
 endforeach()
+set(guides "")
+if(GUIDES)
+  string(REPLACE "|" ";" guide_pages "${GUIDES}")
+  foreach(guide IN LISTS guide_pages)
+    file(READ ${guide} text)
+    string(REGEX MATCH "<title>([^<]*)</title>" _ "${text}")
+    get_filename_component(name ${guide} NAME)
+    string(APPEND guides "  <li><a href=\"${name}\">${CMAKE_MATCH_1}</a></li>\n")
+  endforeach()
+  set(guides "<h2>Your own program in another language</h2>\n<ul>\n${guides}</ul>\n")
+endif()
 file(WRITE ${OUT} "<!DOCTYPE html>
 <html lang=\"en\">
 <head>
@@ -33,6 +45,6 @@ file(WRITE ${OUT} "<!DOCTYPE html>
 <h1>KTRV test console ${VERSION}: manual pages</h1>
 <ul>
 ${items}</ul>
-</body>
+${guides}</body>
 </html>
 ")

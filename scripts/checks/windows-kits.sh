@@ -15,7 +15,10 @@
 #     (tools/windows/check-dll.sh);
 #   - read_weight.c builds as README.txt says, against each import library;
 #   - vekxapi.h compiles as Visual C++ before 2010 reads it, which has no
-#     <stdint.h>.
+#     <stdint.h>;
+#   - languages/: the C#, VBA and Pascal declarations, result meanings and
+#     field names agree with vekxapi.h, vekxapi.def, result_meanings.txt and
+#     the console's fields (packaging/windows/languages/tests).
 # Each kit is unzipped into an empty folder and run under Wine (wine32 for
 # x86, wine64 for x64) against vekxsim on loopback: read_weight.exe, built
 # there, reads the weight; tests/windows/export_calls.c, built there, sets
@@ -24,6 +27,9 @@
 # after each call (a callee that cleans up otherwise than its prototype
 # says moves it); the kit's KTRVtest.exe, worked by the window driver,
 # shows the weight.
+# The x64 kit's C# example built with mcs and run by Mono, its Pascal example
+# built with fpc -Mdelphi and its Python example with the kit's wheel read the
+# weight through this machine's libvekxapi.so.1.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
@@ -134,6 +140,9 @@ check_image() { # kit-folder image arch
   fi
 }
 
+# The text files of a kit's languages/.
+language_texts="csharp/VekxApi.cs csharp/ReadWeight.cs vba/VekxApi.bas vba/ReadWeight.bas pascal/VekxApi.pas
+  pascal/ReadWeight.dpr python/read_weight.py result_meanings.txt"
 for arch in $windows_arches; do
   windows_arch "$arch"
   name="ktrvtest-windows-$arch"
@@ -149,13 +158,15 @@ for arch in $windows_arches; do
   want="$({
     printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
       libVEKXAPI.dll.a read_weight.c vekxapi.def vekxapi.h
-    printf "$name/doc/%s\n" index.html $pages
+    printf "$name/languages/%s\n" $language_texts python/vekxapi-$version-py3-none-any.whl
+    printf "$name/doc/%s\n" index.html $pages csharp.html vba.html pascal.html python.html
   } | sort)"
   have="$(zipinfo -1 "$zip" | grep -v '/$' | sort)"
   if [ "$have" = "$want" ]; then pass "the zip holds exactly: $(echo $(basename -a $have))"; else
     fail "the zip holds:"; diff <(echo "$want") <(echo "$have") >&2 || true
   fi
-  for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h; do
+  # shellcheck disable=SC2086 # one file a word
+  for text in LICENSE.txt README.md README.txt read_weight.c vekxapi.def vekxapi.h $(printf 'languages/%s ' $language_texts); do
     awk '!/\r$/ {exit 1}' "$kit/$text" || fail "$text has lines without CR LF"
   done
   if python3 "$root/scripts/lib/html-links.py" "$kit/doc" >"$work/links.log"; then
@@ -224,6 +235,12 @@ for arch in $windows_arches; do
     fi
   done
 
+  if python3 "$root/packaging/windows/languages/tests/declarations_test.py" "$root" "$kit/languages" >"$work/decl.log"; then
+    pass "languages/: $(cat "$work/decl.log")"
+  else
+    fail "languages/: $(cat "$work/decl.log")"
+  fi
+
   # The kit's header as Visual C++ before 2010 reads it: no <stdint.h> (no
   # system header at all), and the two types it gives itself are signed
   # and as wide as their names say.
@@ -236,6 +253,19 @@ EOF_C
     pass "vekxapi.h compiles as Visual C++ 2008 (_MSC_VER 1500) reads it, without <stdint.h>, with $gcc"
   else
     fail "vekxapi.h as Visual C++ 2008 reads it (-nostdinc -D_MSC_VER=1500): $(head -5 "$work/old.log")"
+  fi
+done
+
+# --- the x64 kit's other languages, against this machine's library ----------
+kit="$work/x64/ktrvtest-windows-x64"
+[ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target vekxapi vekxsim >/dev/null
+for language in csharp pascal python; do
+  if bash "$root/packaging/windows/languages/tests/examples_test.sh" $language "$kit/languages" \
+    "$root/build/lib/libvekxapi.so.1" "$root/build/bin/vekxsim" >"$work/$language.log" 2>&1; then
+    pass "the kit's $language files: $(sed -n 's/^ok: //p' "$work/$language.log" | paste -sd ';' -)"
+  else
+    fail "the kit's $language files: $(cat "$work/$language.log")"
   fi
 done
 

@@ -8,7 +8,10 @@
 # libVEKXAPI.dll.a (MinGW), the example read_weight.c, README.txt for
 # Windows, the project's README.md and LICENSE.txt; text files end their
 # lines as Windows does; doc/ holds the manual pages of the library and the
-# console as web pages, with doc/index.html. The debug information goes
+# console as web pages, with doc/index.html, and a page per language of
+# languages/: the C#, VBA/VB6, Pascal and Python files and examples, the
+# Python package as a wheel (pure Python, the same in both kits) and
+# result_meanings.txt. The debug information goes
 # beside each zip, into ktrvtest-windows-ARCH-debug/ (KTRVtest.exe.debug,
 # VEKXAPI.dll.debug).
 #
@@ -40,10 +43,30 @@ vekxapi/src/vekxapi.def vekxapi.def
 packaging/windows/README.txt README.txt
 packaging/windows/read_weight.c read_weight.c
 README.md README.md
-LICENSE LICENSE.txt"
+LICENSE LICENSE.txt
+common/result_meanings.txt languages/result_meanings.txt"
+for file in csharp/VekxApi.cs csharp/ReadWeight.cs vba/VekxApi.bas vba/ReadWeight.bas pascal/VekxApi.pas \
+  pascal/ReadWeight.dpr python/read_weight.py; do
+  texts+=$'\n'"packaging/windows/languages/$file languages/$file"
+done
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
+
+# The Python package as a wheel, built offline from a copy of its files so
+# that the checkout gets no build folders; its entries are dated
+# SOURCE_DATE_EPOCH, in one order, with the copies' modes.
+mkdir -p "$stage/python/vekxapi"
+cp "$root/python/pyproject.toml" "$stage/python/"
+cp -L "$root"/python/vekxapi/{*.py,py.typed,result_meanings.txt} "$stage/python/vekxapi/"
+chmod 644 "$stage/python/vekxapi"/*
+python=/usr/bin/python3 && [ -x "$python" ] || python=python3
+if ! (cd "$stage/python" && PYTHONDONTWRITEBYTECODE=1 "$python" -c \
+  'import setuptools.build_meta as b; b.build_wheel("../wheel")' >"$stage/wheel.log" 2>&1); then
+  echo "bundle: the Python package's wheel: $(tail -3 "$stage/wheel.log"): install python3-setuptools and" \
+    "python3-wheel (scripts/install-deps.sh)" >&2
+  exit 1
+fi
 
 for arch in $windows_arches; do
   windows_arch "$arch"
@@ -69,8 +92,10 @@ for arch in $windows_arches; do
   done
   cp "$build/lib/VEKXAPI.lib" "$build/lib/libVEKXAPI.dll.a" "$kit/"
   while read -r source target; do
+    mkdir -p "$(dirname "$kit/$target")"
     sed 's/\r*$/\r/' "$root/$source" >"$kit/$target"
   done <<<"$texts"
+  cp "$stage"/wheel/vekxapi-*-py3-none-any.whl "$kit/languages/python/"
   mkdir -p "$kit/doc"
   cp "$build"/doc/man/html/*.html "$kit/doc/"
 
