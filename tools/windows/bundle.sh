@@ -42,6 +42,10 @@ packaging/windows/read_weight.c read_weight.c
 README.md README.md
 LICENSE LICENSE.txt"
 
+# The programs and libraries of a kit, as the build puts them at its top:
+# shipped stripped, their debug information beside the zip.
+binaries="KTRVtest.exe VEKXAPI.dll"
+
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 
@@ -63,7 +67,7 @@ for arch in $windows_arches; do
   debug="$build/$name-debug"
   rm -rf "$kit" "$debug"
   mkdir -p "$kit" "$debug"
-  for binary in KTRVtest.exe VEKXAPI.dll; do
+  for binary in $binaries; do
     "$triple-objcopy" --only-keep-debug "$build/$binary" "$debug/$binary.debug"
     "$triple-objcopy" --strip-all "$build/$binary" "$kit/$binary"
   done
