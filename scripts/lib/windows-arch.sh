@@ -26,7 +26,8 @@ wine_can_run() {
     return 1
   fi
   if ! why="$("$wine" --version 2>&1)"; then
-    echo "FAIL: this kernel cannot run the $bits-bit Wine loader ($(tr '\n' ' ' <<<"$why")): the $bits-bit" \
+    echo "FAIL: this kernel cannot run the $bits-bit Wine loader $wine ($(sed 's/^.*: line [0-9]*: [^:]*: //' <<<"$why" |
+      tr '\n' ' ' | sed 's/ $//')): the $bits-bit" \
       "Windows checks need a kernel that runs $bits-bit Linux programs (IA-32 emulation)" >&2
     return 1
   fi

@@ -50,6 +50,10 @@ for file in csharp/VekxApi.cs csharp/ReadWeight.cs vba/VekxApi.bas vba/ReadWeigh
   texts+=$'\n'"packaging/windows/languages/$file languages/$file"
 done
 
+# The programs and libraries of a kit, as the build puts them at its top:
+# shipped stripped, their debug information beside the zip.
+binaries="KTRVtest.exe VEKXAPI.dll"
+
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 
@@ -86,7 +90,7 @@ for arch in $windows_arches; do
   debug="$build/$name-debug"
   rm -rf "$kit" "$debug"
   mkdir -p "$kit" "$debug"
-  for binary in KTRVtest.exe VEKXAPI.dll; do
+  for binary in $binaries; do
     "$triple-objcopy" --only-keep-debug "$build/$binary" "$debug/$binary.debug"
     "$triple-objcopy" --strip-all "$build/$binary" "$kit/$binary"
   done
