@@ -16,3 +16,6 @@ $SUDO apt-get install -y --no-install-recommends \
   python3-pytest python3-pytest-xdist mypy dh-python pybuild-plugin-pyproject python3-all python3-setuptools \
   libcpp-httplib-dev curl chromium chromium-driver python3-selenium \
   debhelper fakeroot lintian scdoc mandoc man-db bash-completion desktop-file-utils tmux
+# npm fetches axe-core for the web panel's accessibility check in the browser
+# tests: Debian's, unless an installed Node.js brings its own.
+command -v npm >/dev/null || $SUDO apt-get install -y --no-install-recommends nodejs npm

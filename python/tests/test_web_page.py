@@ -12,12 +12,14 @@ from pathlib import Path
 
 import pytest
 
+from vekxapi.errors import NoAnswer
 from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, free_local_port
 from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 
 webdriver = pytest.importorskip("selenium.webdriver", reason="install python3-selenium (scripts/install-deps.sh)")
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
 from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
@@ -48,6 +50,33 @@ def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
         driver.quit()
 
 
+@pytest.fixture(scope="session")
+def axe_source() -> str:
+    """axe-core's axe.min.js from the npm registry, fetched once into the
+    build directory (never into the sources)."""
+    npm = shutil.which("npm")
+    if not npm:
+        pytest.fail("no npm: install nodejs and npm (scripts/install-deps.sh)")
+    where = Path(os.environ.get("VEKX_BUILD_DIR", "/tmp")) / "axe-core"
+    script = where / "node_modules" / "axe-core" / "axe.min.js"
+    if not script.exists():
+        fetched = subprocess.run([npm, "install", "--prefix", str(where), "--no-save", "--no-audit", "--no-fund",
+                                  "axe-core@4"], capture_output=True, text=True, timeout=50)
+        assert fetched.returncode == 0, f"npm could not fetch axe-core: {fetched.stderr}"
+    return script.read_text()
+
+
+def serious_violations(browser: webdriver.Chrome, axe_source: str) -> list[str]:
+    """What axe-core finds serious or critical on the page as it stands."""
+    browser.execute_script(axe_source)
+    browser.set_script_timeout(20)
+    found: list[str] = browser.execute_async_script(
+        "const done = arguments[arguments.length - 1];"
+        "axe.run(document).then((r) => done(r.violations.filter((v) => ['serious', 'critical'].includes(v.impact))"
+        "  .map((v) => v.id + ': ' + v.nodes.map((n) => n.html).join(' '))));")
+    return found
+
+
 def named(browser: webdriver.Chrome, name: str) -> object:
     """The element whose accessible name is name."""
     return browser.find_element(By.XPATH, f"//*[@aria-label='{name}' or @id=(//label[normalize-space()='{name}']/@for)"
@@ -61,7 +90,7 @@ def shows(browser: webdriver.Chrome, name: str, text: str) -> None:
 
 
 def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: Terminal, browser: webdriver.Chrome,
-                                                  tmp_path: Path) -> None:
+                                                  tmp_path: Path, axe_source: str) -> None:
     assert vekxsim.web_url
     browser.get(vekxsim.web_url)
     WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: b.find_element(By.ID, "link").text == "live")
@@ -107,10 +136,61 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
 
     errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
     assert errors == []
+    assert serious_violations(browser, axe_source) == []
+
+
+def rows(browser: webdriver.Chrome) -> list[str]:
+    return [row.text for row in browser.find_elements(By.CSS_SELECTOR, "#trace-rows tr")]
+
+
+def test_the_controls_follow_the_state_and_pause_keeps_its_rows(vekxsim: Simulator, terminal: Terminal,
+                                                                 browser: webdriver.Chrome) -> None:
+    """A focused switch stayed ticked after its input went off; the slider
+    ignored the weight; Silent field was lost on a second page; the filter
+    after Pause showed none of the rows paused on, and saw field names only,
+    with case; a reply delay the library does not wait for looked fine."""
+    assert vekxsim.web_url
+    browser.get(vekxsim.web_url)
+    wait = WebDriverWait(browser, SHOWN_SECONDS)
+    wait.until(lambda b: b.find_element(By.ID, "link").text == "live")
+    switch = named(browser, "In 2")
+    switch.click()
+    wait.until(lambda b: vekxsim.command("inputs")["inputs"][1] is True)
+    vekxsim.input(2, False)
+    wait.until(lambda b: not switch.is_selected(), "the focused switch stays ticked")
+
+    vekxsim.command("settle", 0)
+    vekxsim.weight(18250.5)
+    slider = named(browser, "Weight slider")
+    wait.until(lambda b: slider.get_attribute("value") == "18250")
+    slider.send_keys(Keys.ARROW_RIGHT)
+    wait.until(lambda b: vekxsim.command("status")["weight"] == 18260, "the slider stepped from 0")
+
+    for _ in range(3):
+        terminal.read("/t1/wt101")
+    wait.until(lambda b: len(rows(b)) >= 6)
+    named(browser, "Pause").click()
+    paused = rows(browser)
+    terminal.read("/t1/bx298")
+    named(browser, "Filter (field or value)").send_keys("WT101")
+    filtered = rows(browser)
+    assert filtered and all("wt101" in row for row in filtered) and set(filtered) <= set(paused)
+    named(browser, "Filter (field or value)").clear()
+    named(browser, "Filter (field or value)").send_keys("18260")
+    assert rows(browser) and all("18260" in row for row in rows(browser)), "the value is looked at too"
+    named(browser, "Filter (field or value)").send_keys(Keys.BACKSPACE * 5)
+    browser.execute_script("document.getElementById('filter').dispatchEvent(new Event('input'))")
+    assert rows(browser) == paused
+
+    vekxsim.command("fieldsilent", "bx297", True)
+    browser.refresh()
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: named(b, "Silent field").is_selected())
+    vekxsim.command("replydelay", 600)
+    shows(browser, "Reply delay note", "the library will not wait this long")
 
 
 def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: Path,
-                                           monkeypatch: pytest.MonkeyPatch) -> None:
+                                           monkeypatch: pytest.MonkeyPatch, axe_source: str) -> None:
     """A replay's page with live controls would offer changes the replay
     refuses; one without its values would show nothing of the capture."""
     log = tmp_path / "bench.log"
@@ -126,5 +206,36 @@ def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: 
         shows(browser, "Weight shown", "33.00")
         assert not named(browser, "In 1").is_enabled() and not named(browser, "Enter Key").is_enabled()
         assert named(browser, "Download capture").is_enabled()
+        shows(browser, "KTRV Display Line 3", "not in the capture")
         errors = [entry for entry in browser.get_log("browser") if entry["level"] == "SEVERE"]
         assert errors == []
+        assert serious_violations(browser, axe_source) == []
+
+
+def test_a_replay_with_silences_runs_on_with_a_page_following(browser: webdriver.Chrome, tmp_path: Path,
+                                                              monkeypatch: pytest.MonkeyPatch) -> None:
+    """A replayed silence (a read left unanswered by fieldsilent) served
+    "lower_display":, to the page and later ended vekxsim with SIGSEGV."""
+    log = tmp_path / "silent.log"
+    monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
+    with Simulator(log=str(log)) as bench:
+        monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(bench.port))
+        with Terminal(bench.address) as t:
+            t.read_text("/t1/bd001")
+            bench.command("fieldsilent", "bd001", True)
+            with pytest.raises(NoAnswer):
+                t.read_text("/t1/bd001")
+            bench.command("fieldsilent", "bd001", False)
+            t.read_text("/t1/bd001")
+    with Simulator.replay(log, web=0, speed=100, loop=True) as replay:
+        assert replay.web_url
+        browser.get(replay.web_url)
+        WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: "no answer" in named(b, "VekX Lower Display").text)
+        # Through the whole capture twice: its time of capture goes back twice.
+        times = [replay.command("status")["capture_time_s"]]
+        deadline = time.monotonic() + SHOWN_SECONDS
+        while sum(b < a for a, b in zip(times, times[1:])) < 2 and time.monotonic() < deadline:
+            times.append(replay.command("status")["capture_time_s"])
+        assert sum(b < a for a, b in zip(times, times[1:])) >= 2, times
+        assert replay.process.poll() is None
+        assert [e for e in browser.get_log("browser") if e["level"] == "SEVERE"] == []

@@ -65,6 +65,19 @@ TEST_F(KtrvModelTest, PowerUpAndQueuedEventsStayUntilEachAcknowledge) {
   EXPECT_EQ(read_byte("/t1/bx298"), 0);
 }
 
+// A write answered with a failing status was applied all the same: the text
+// of Lit02 changed, and a transaction posted to bx297 posted event 110.
+TEST_F(KtrvModelTest, AWriteRefusedWithItsFieldsStatusChangesNothing) {
+  vekxsim::control_answer(terminal, "fieldstatus Lit02 6");
+  vekxsim::control_answer(terminal, "fieldstatus bx297 5");
+  const Bytes before = *terminal.service().fields().get("/t1/Lit02");
+  EXPECT_EQ(status_of(client.answer(write_request("/t1/Lit02", text_bytes("NEW"), ++sequence), terminal.port())), 6);
+  EXPECT_EQ(status_of(client.answer(write_request("/t1/bx297", {107}, ++sequence), terminal.port())), 5);
+  EXPECT_EQ(terminal.service().fields().get("/t1/Lit02"), before);
+  EXPECT_EQ(terminal.model().completed_transactions(), 0);
+  EXPECT_TRUE(terminal.model().queued_events().empty());
+}
+
 TEST_F(KtrvModelTest, MailboxReads255WhilePendingThenZeroAndStays) {
   vekxsim::control_answer(terminal, "delay 300");
   const auto written = std::chrono::steady_clock::now();
@@ -166,9 +179,12 @@ TEST(Control, FieldsKeysAndInputsWithTheirLimits) {
   vekxsim::control_answer(t, "sethex /t1/raw ff 00 0x1A");
   EXPECT_EQ(t.service().fields().get("/t1/raw"), (Bytes{0xff, 0x00, 0x1a}));
   EXPECT_EQ(vekxsim::control_answer(t, "setbyte bx251 1"), "/t1/bx251 len=1 status=0 text=\".\" hex=01");
-  for (const char *refused : {"get nothere", "setbyte bx251 256", "sethex bx251 abc", "sethex bx251 0102",
-                              "fieldstatus nothere 3", "frobnicate", "event 0", "key ABC nokey", "weight nan"})
+  for (const char *refused :
+       {"get nothere", "setbyte bx251 256", "sethex bx251 abc", "sethex bx251 0102", "fieldstatus nothere 3",
+        "frobnicate", "event 0", "key ABC nokey", "weight nan", "weight 123456.78", "weight -10000"})
     EXPECT_TRUE(is_error(vekxsim::control_answer(t, refused))) << refused;
+  // wt101 would serve 99999.99 for a weight it cannot show: refused, naming the range.
+  EXPECT_NE(vekxsim::control_answer(t, "weight 100000").find("-9999.99 to 99999.99"), std::string::npos);
   EXPECT_EQ(t.service().fields().get("/t1/bx251"), Bytes{1}) << "refused commands changed nothing";
   // What no reply could carry is refused with the reason.
   EXPECT_EQ(vekxsim::control_answer(t, "set big " + std::string(570, 'z')).substr(0, 15), "/t1/big len=570");
