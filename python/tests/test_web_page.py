@@ -30,15 +30,21 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
                   "--window-size=1400,1500"]
 
 
-@pytest.fixture
-def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
+@pytest.fixture(scope="module")
+def downloads(tmp_path_factory: pytest.TempPathFactory) -> Path:
+    return tmp_path_factory.mktemp("downloads")
+
+
+@pytest.fixture(scope="module")
+def chromium(tmp_path_factory: pytest.TempPathFactory, downloads: Path) -> Iterator[webdriver.Chrome]:
+    """One browser for the tests of this file: starting one takes seconds."""
     driver_path = shutil.which("chromedriver") or "/usr/bin/chromedriver"
     if not os.path.exists(driver_path):
         pytest.fail("no chromedriver: install chromium and chromium-driver (scripts/install-deps.sh)")
     options = webdriver.ChromeOptions()
-    for flag in CHROMIUM_FLAGS + [f"--user-data-dir={tmp_path / 'profile'}"]:
+    for flag in CHROMIUM_FLAGS + [f"--user-data-dir={tmp_path_factory.mktemp('profile')}"]:
         options.add_argument(flag)
-    options.add_experimental_option("prefs", {"download.default_directory": str(tmp_path / "downloads")})
+    options.add_experimental_option("prefs", {"download.default_directory": str(downloads)})
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     # The sanitizer build preloads its runtimes into Python; the browser is
     # not ours to check, and does not start with them.
@@ -48,6 +54,14 @@ def browser(tmp_path: Path) -> Iterator[webdriver.Chrome]:
         yield driver
     finally:
         driver.quit()
+
+
+@pytest.fixture
+def browser(chromium: webdriver.Chrome) -> webdriver.Chrome:
+    """The browser on a blank page, with the messages of earlier tests gone."""
+    chromium.get("about:blank")
+    chromium.get_log("browser")
+    return chromium
 
 
 @pytest.fixture(scope="session")
@@ -90,7 +104,7 @@ def shows(browser: webdriver.Chrome, name: str, text: str) -> None:
 
 
 def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: Terminal, browser: webdriver.Chrome,
-                                                  tmp_path: Path, axe_source: str) -> None:
+                                                  tmp_path: Path, downloads: Path, axe_source: str) -> None:
     assert vekxsim.web_url
     browser.get(vekxsim.web_url)
     WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: b.find_element(By.ID, "link").text == "live")
@@ -125,7 +139,7 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
 
     # The capture downloads and replays.
     named(browser, "Download capture").click()
-    capture = tmp_path / "downloads" / "vekxsim.pcap"
+    capture = downloads / "vekxsim.pcap"
     deadline = time.monotonic() + SHOWN_SECONDS
     while not capture.exists() and time.monotonic() < deadline:
         time.sleep(0.05)
@@ -148,7 +162,8 @@ def test_the_controls_follow_the_state_and_pause_keeps_its_rows(vekxsim: Simulat
     """A focused switch stayed ticked after its input went off; the slider
     ignored the weight; Silent field was lost on a second page; the filter
     after Pause showed none of the rows paused on, and saw field names only,
-    with case; a reply delay the library does not wait for looked fine."""
+    with case; a reply delay the library does not wait for looked fine; a
+    page whose stream had dropped still offered its controls."""
     assert vekxsim.web_url
     browser.get(vekxsim.web_url)
     wait = WebDriverWait(browser, SHOWN_SECONDS)
@@ -187,6 +202,11 @@ def test_the_controls_follow_the_state_and_pause_keeps_its_rows(vekxsim: Simulat
     WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: named(b, "Silent field").is_selected())
     vekxsim.command("replydelay", 600)
     shows(browser, "Reply delay note", "the library will not wait this long")
+
+    # A page whose stream is gone says so and offers no change.
+    vekxsim.stop()
+    wait.until(lambda b: "stale" in b.find_element(By.ID, "link").text)
+    assert not named(browser, "In 1").is_enabled() and named(browser, "Pause").is_enabled()
 
 
 def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: Path,

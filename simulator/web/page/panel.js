@@ -50,7 +50,19 @@ async function command(name, ...args) {
   if (response.status === 401) askForToken();
   const answer = await response.json().catch(() => ({ ok: false, error: "no answer" }));
   setStatus(answer.ok ? answer.reply.split("\n")[0] : "refused: " + answer.error, !answer.ok);
+  // The controls show the terminal, not what was clicked or typed: the
+  // state the stream last brought until it brings the next.
+  if (lastState) showState(lastState);
   return answer;
+}
+
+// A switch that sends its change and stays as the state has it: the
+// terminal's answer, by the stream, moves it.
+function switchCommand(box, send) {
+  box.addEventListener("click", (event) => {
+    event.preventDefault();
+    send(box.checked);
+  });
 }
 
 // ---- the face and the controls, from the state ----
@@ -66,7 +78,7 @@ function showVocabulary(state) {
     box.type = "checkbox";
     box.setAttribute("role", "switch");
     box.id = "in-" + i;
-    box.addEventListener("change", () => command("input", i, box.checked ? 1 : 0));
+    switchCommand(box, (on) => command("input", i, on ? 1 : 0));
     label.append(box, " In " + i);
     $("inputs").append(label);
     const out = document.createElement("span");
@@ -152,8 +164,10 @@ function showReplay(state) {
 }
 
 let weightDrawn = null;
+let lastState = null;
 
 function showState(state) {
+  lastState = state;
   showVocabulary(state);
   readOnly = !!state.read_only;
   if (!live) { live = true; enableControls(); }
@@ -381,13 +395,12 @@ function wire() {
   });
   $("ack").addEventListener("click", () => command("ack"));
   onSubmit("serial-form", () => command("serial", $("serial").value));
-  $("silent").addEventListener("change", () => command("silent", $("silent").checked));
+  switchCommand($("silent"), (on) => command("silent", on));
   onSubmit("drop-form", () => command("drop", $("drop").value));
   onSubmit("delay-form", () => command("replydelay", $("reply-delay").value));
   onSubmit("decoy-form", () => command("decoy", $("decoy").value));
   onSubmit("field-form", () => command("fieldstatus", $("fault-field").value, $("field-status").value));
-  $("field-silent").addEventListener("change", () =>
-    command("fieldsilent", $("fault-field").value, $("field-silent").checked));
+  switchCommand($("field-silent"), (on) => command("fieldsilent", $("fault-field").value, on));
   $("pause").addEventListener("change", pauseChanged);
   $("filter").addEventListener("input", drawTrace);
   $("download").addEventListener("click", downloadCapture);
