@@ -146,11 +146,8 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
 
 def test_the_controls_follow_the_state_and_pause_keeps_its_rows(vekxsim: Simulator, terminal: Terminal,
                                                                  browser: webdriver.Chrome) -> None:
-    """A focused switch stayed ticked after its input went off; the slider
-    stepped from 0, not the weight; Silent field was lost on a second page;
-    the filter after Pause lost the rows paused on, and saw field names
-    only, with case; a reply delay the library does not wait for looked
-    fine; a page whose stream had dropped still offered its controls."""
+    """Faults: a focused switch stayed ticked, the slider stepped from 0, Silent field was lost on a second page,
+    the filter lost the rows paused on, a late reply delay looked fine, a dropped stream kept its controls."""
     assert vekxsim.web_url
     browser.get(vekxsim.web_url)
     wait = WebDriverWait(browser, SHOWN_SECONDS)
@@ -187,10 +184,8 @@ def test_the_controls_follow_the_state_and_pause_keeps_its_rows(vekxsim: Simulat
 
 def test_a_replays_page_shows_it_read_only(browser: webdriver.Chrome, tmp_path: Path,
                                            monkeypatch: pytest.MonkeyPatch, axe_source: str) -> None:
-    """A replay's page with live controls would offer changes the replay
-    refuses; one without its values would show nothing of the capture. A
-    replayed silence (fieldsilent) served "lower_display":, and later ended
-    vekxsim with SIGSEGV while a page followed it at speed 100 in a loop."""
+    """A replay's page with live controls would offer changes the replay refuses; a replayed silence
+    (fieldsilent) served "lower_display":, and ended vekxsim with SIGSEGV while a page followed."""
     log = tmp_path / "bench.log"
     monkeypatch.setenv(LOCAL_PORT_VARIABLE, str(free_local_port()))
     with Simulator(log=str(log), weight=33) as bench:
