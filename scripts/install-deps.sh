@@ -20,3 +20,6 @@ $SUDO apt-get install -y --no-install-recommends \
   libcpp-httplib-dev curl chromium chromium-driver python3-selenium \
   debhelper fakeroot lintian scdoc mandoc man-db bash-completion desktop-file-utils tmux \
   mono-mcs mono-runtime fpc python3-wheel
+# npm fetches axe-core for the web panel's accessibility check in the browser
+# tests: Debian's, unless an installed Node.js brings its own.
+command -v npm >/dev/null || $SUDO apt-get install -y --no-install-recommends nodejs npm

@@ -70,6 +70,10 @@ class Runner {
   Runner(Commands commands, bool json) : commands_(std::move(commands)), json_(json) {
     if (::pipe2(stop_pipe_, O_CLOEXEC) != 0) stop_pipe_[0] = stop_pipe_[1] = -1;
   }
+  // A runner made before what it runs against, which then outlives it;
+  // use() gives it the commands before any line is run.
+  explicit Runner(bool json) : Runner({}, json) {}
+  void use(Commands commands) { commands_ = std::move(commands); }
   ~Runner() {
     for (int fd : stop_pipe_)
       if (fd >= 0) ::close(fd);
@@ -338,10 +342,13 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
 int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std::string> &script,
                    std::ofstream &log_file, const sigset_t &signals) {
   int status = 0;
+  // The terminal's log sink uses these: made before it, they outlive its
+  // UDP thread on every return.
+  Runner runner(options.json);
+  std::mutex log_mutex;
   std::unique_ptr<vekxsim::Terminal> terminal = start_terminal(options.terminal, status);
   if (!terminal) return status;
-  Runner runner(terminal_commands(*terminal), options.json);
-  std::mutex log_mutex;
+  runner.use(terminal_commands(*terminal));
   terminal->set_log([&](const std::string &line) {
     if (log_file.is_open()) {
       std::lock_guard lock(log_mutex);
@@ -396,6 +403,9 @@ int main(int argc, char **argv) {
   const vekxsim::ParsedOptions parsed = vekxsim::parse_program_options({argv + 1, argv + argc});
   if (!parsed.options) return refuse(parsed.error);
   const vekxsim::ProgramOptions &options = *parsed.options;
+  if (options.quiet && options.log_file)
+    return refuse("--quiet leaves out the traffic lines that --log " + *options.log_file +
+                  " is for; give --log FILE alone to log to FILE, or --quiet alone for no traffic log");
   if (options.help) {
     std::fputs(vekxsim::usage_text().c_str(), stdout);
     return 0;

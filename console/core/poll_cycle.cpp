@@ -56,7 +56,7 @@ void Console::tmrVekPoll_Timer() {
     if (s.eventCode == codes::kLiteralEvent) {
       Literal_Handler(s);
     } else {
-      const EventMessage m = eventMessageFor(s.eventCode);
+      const vekx_common::ktrv::EventMessage m = vekx_common::ktrv::event_message_for(s.eventCode);
       view_.setText(MessageFromKtrv, m.text);
       view_.setBackColour(MessageFromKtrv, m.background);
     }

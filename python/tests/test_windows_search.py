@@ -2,7 +2,10 @@
 as there): beside the package, then beside the program, then on PATH; a
 search that finds none names those places, not a Debian package."""
 
+import ctypes
+import os
 import sys
+from pathlib import Path
 
 import pytest
 
@@ -10,21 +13,21 @@ from vekxapi import library
 
 
 @pytest.mark.parametrize("holders", [("package", "program", "path"), ("program", "path"), ("path",), ()])
-def test_the_dll_is_found_in_order(monkeypatch, tmp_path, holders):
+def test_the_dll_is_found_in_order(monkeypatch: pytest.MonkeyPatch, tmp_path: Path, holders: tuple[str, ...]) -> None:
     folders = {name: tmp_path / name for name in ("package", "program", "empty", "path")}
     for name, folder in folders.items():
         folder.mkdir()
         if name in holders:
             (folder / "VEKXAPI.dll").write_bytes(b"")
     (folders["program"] / "weigh.py").write_text("")
-    added = []
+    added: list[str] = []
     monkeypatch.setattr(sys, "platform", "win32")
     monkeypatch.setattr(sys, "argv", [str(folders["program"] / "weigh.py")])
     monkeypatch.setattr(library, "__file__", str(folders["package"] / "library.py"))
-    monkeypatch.setenv("PATH", f"{folders['empty']}{library.os.pathsep}{folders['path']}")
+    monkeypatch.setenv("PATH", f"{folders['empty']}{os.pathsep}{folders['path']}")
     monkeypatch.delenv(library.LIBRARY_VARIABLE, raising=False)
-    monkeypatch.setattr(library.os, "add_dll_directory", added.append, raising=False)
-    monkeypatch.setattr(library.ctypes, "CDLL", lambda path: (_ for _ in ()).throw(OSError(f"loaded {path}")))
+    monkeypatch.setattr(os, "add_dll_directory", added.append, raising=False)
+    monkeypatch.setattr(ctypes, "CDLL", lambda path: (_ for _ in ()).throw(OSError(f"loaded {path}")))
     library.library.cache_clear()
     with pytest.raises(library.LibraryNotFound) as failure:
         library.library()

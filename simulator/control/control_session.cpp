@@ -40,12 +40,7 @@ ControlReply status(Terminal &t, const Args &) {
   KtrvModel &model = t.model();
   const auto queued = model.queued_events();
   const auto pending = model.pending_command();
-  // The service's faults, then those of single fields.
-  std::vector<std::string> in_force = t.service().faults().in_force();
-  for (std::string &fault : t.service().fields().faults()) in_force.push_back(std::move(fault));
-  std::string faults;
-  for (const std::string &fault : in_force) faults += (faults.empty() ? "" : ", ") + fault;
-  if (faults.empty()) faults = "none";
+  const std::string faults = t.faults_in_force();
   std::ostringstream out;
   out << "port " << t.port() << ", node " << t.service().node() << ", weight " << weight_text(model.target_weight())
       << ", event mailbox " << int(model.event_in_mailbox()) << ", queued events " << queued.size()

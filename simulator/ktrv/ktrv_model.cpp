@@ -432,6 +432,29 @@ int KtrvModel::resets() const {
   return resets_;
 }
 
+KtrvSnapshot KtrvModel::snapshot() const {
+  KtrvSnapshot s;
+  std::lock_guard lock(mutex_);
+  s.fields = fields_.entries();
+  const auto first_byte = [&](const char *map_name) -> std::uint8_t {
+    const std::string key = FieldStore::key(served(map_name));
+    const auto it = std::ranges::find(s.fields, key, &FieldStore::Entry::name);
+    return it == s.fields.end() || it->value.empty() ? 0 : it->value[0];
+  };
+  s.target_weight = scale_.target();
+  s.steady_weight = scale_.steady_reading(std::chrono::steady_clock::now());
+  s.weight_field = field::own_name(
+      first_byte(field::weight_selector) <= field::highest_selector_of_weight_1 ? field::weight_1 : field::weight_5);
+  s.event_mailbox = first_byte(field::event_mailbox);
+  for (const auto &e : events_) s.queued_events.push_back(e.code);
+  s.pending_command = pending_;
+  s.command_delay = command_delay_;
+  for (std::size_t i = 0; i < s.inputs.size(); ++i) s.inputs[i] = first_byte(field::inputs[i]) == 1;
+  s.outputs = outputs_;
+  s.display_lines = display_lines_;
+  return s;
+}
+
 const char *force_text(OutputForce f) {
   switch (f) {
     case OutputForce::off:

@@ -44,6 +44,21 @@ const char *force_text(OutputForce f);
 // What a command code asks for: "output forcing"; "unknown command".
 std::string command_name(std::uint8_t code);
 
+// What the model and the fields hold at one moment, as a panel shows it.
+struct KtrvSnapshot {
+  double target_weight = 0.0;
+  double steady_weight = 0.0;  // the scale's reading now, without drift
+  std::string weight_field;    // the weight field the selector shows: "wt101"
+  std::uint8_t event_mailbox = 0;
+  std::vector<std::uint8_t> queued_events;
+  std::optional<std::uint8_t> pending_command;
+  std::chrono::milliseconds command_delay{0};
+  std::array<bool, 12> inputs{};
+  std::array<OutputForce, 12> outputs{};
+  std::array<std::string, 3> display_lines{};
+  std::vector<FieldStore::Entry> fields;
+};
+
 class KtrvModel {
  public:
   // How many events may wait behind the one in the event mailbox; a post
@@ -95,6 +110,9 @@ class KtrvModel {
   std::optional<std::uint8_t> pending_command() const;
   // Carries out a command as if the console had posted it and it was taken.
   void run_command(std::uint8_t code);
+
+  // Everything above taken at once under the model's lock.
+  KtrvSnapshot snapshot() const;
 
   // What the commands did.
   std::array<OutputForce, 12> outputs() const;

@@ -6,12 +6,6 @@
 
 namespace vekxsim {
 
-namespace {
-// What eight characters with two decimals can show.
-constexpr double largest_weight = 99999.99;
-constexpr double smallest_weight = -9999.99;
-}  // namespace
-
 Scale::Scale(double weight) : start_(weight), target_(weight) {}
 
 void Scale::set_target(double weight, Clock::time_point now) {
@@ -37,6 +31,10 @@ double Scale::reading(Clock::time_point now) {
   if (drift_ > 0.0) weight += std::uniform_real_distribution<double>(-drift_, drift_)(random_);
   weight = std::round(weight * 100.0) / 100.0;
   return std::clamp(weight, smallest_weight, largest_weight);
+}
+
+double Scale::steady_reading(Clock::time_point now) const {
+  return std::clamp(std::round(settled_at(now) * 100.0) / 100.0, smallest_weight, largest_weight);
 }
 
 std::string Scale::weight_text(double weight) {

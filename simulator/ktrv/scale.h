@@ -13,6 +13,10 @@ class Scale {
  public:
   using Clock = std::chrono::steady_clock;
 
+  // What the weight text's eight characters with two decimals can show.
+  static constexpr double largest_weight = 99999.99;
+  static constexpr double smallest_weight = -9999.99;
+
   explicit Scale(double weight = 0.0);
 
   // The scale moves from its present reading to weight in a straight line
@@ -29,6 +33,9 @@ class Scale {
   // The weight shown at now, rounded to hundredths and held to the range
   // the weight text can show.
   double reading(Clock::time_point now);
+  // The same without drift: what the scale settles towards at now, which
+  // changes only while it moves.
+  double steady_reading(Clock::time_point now) const;
 
   // The weight as the terminal's weight fields hold it: 8 characters,
   // right aligned with two decimals ("   12.50").

@@ -99,4 +99,12 @@ void Terminal::reset() {
   if (sink_) sink_("ktrv: terminal reset to its state at start");
 }
 
+std::string Terminal::faults_in_force() {
+  std::vector<std::string> in_force = service_->faults().in_force();
+  for (std::string &fault : service_->fields().faults()) in_force.push_back(std::move(fault));
+  std::string faults;
+  for (const std::string &fault : in_force) faults += (faults.empty() ? "" : ", ") + fault;
+  return faults.empty() ? "none" : faults;
+}
+
 }  // namespace vekxsim

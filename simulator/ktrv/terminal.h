@@ -73,6 +73,11 @@ class Terminal {
   // "bx297" -> "/t1/bx297" for the node served; a name starting with '/'
   // stays as it is.
   std::string full_name(const std::string &name) const;
+  // The faults in force, those of the service and then those of single
+  // fields, as status lists them: "silent, reads of /t1/bx251 go
+  // unanswered"; "none" when there is none.
+  std::string faults_in_force();
+
   // Traffic lines to the log sink on or off (the model's notes always go).
   void set_traffic_log(bool on);
 

@@ -16,6 +16,11 @@ void FaultPlan::set_reply_delay(std::chrono::milliseconds delay) {
   reply_delay_ = std::max(delay, std::chrono::milliseconds(0));
 }
 
+std::chrono::milliseconds FaultPlan::reply_delay() {
+  std::lock_guard lock(mutex_);
+  return reply_delay_;
+}
+
 void FaultPlan::drop_next_replies(int n) {
   std::lock_guard lock(mutex_);
   drop_count_ = std::max(n, 0);

@@ -31,8 +31,9 @@ class FaultPlan {
 
   void set_silent(bool silent);                     // answer nothing
   void set_reply_delay(std::chrono::milliseconds);  // answer late (0: at once)
-  void drop_next_replies(int n);                    // skip n replies
-  void add_decoy(Decoy);                            // one decoy before the next reply
+  std::chrono::milliseconds reply_delay();
+  void drop_next_replies(int n);  // skip n replies
+  void add_decoy(Decoy);          // one decoy before the next reply
   // The next reply is padded to this many bytes in all (e.g. 700 > 600).
   void oversize_next_reply(std::size_t total_bytes);
   // The next reply's data_length field claims this many bytes whatever it holds.

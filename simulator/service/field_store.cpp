@@ -63,6 +63,14 @@ std::uint8_t FieldStore::status(const std::string &name) const {
   return it == fields_.end() ? status::ok : it->second.status;
 }
 
+std::vector<FieldStore::Entry> FieldStore::entries() const {
+  std::lock_guard lock(mutex_);
+  std::vector<Entry> out;
+  out.reserve(fields_.size());
+  for (const auto &[name, field] : fields_) out.push_back({name, field.value, field.status, field.silent});
+  return out;
+}
+
 std::vector<std::string> FieldStore::faults() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> out;
@@ -103,6 +111,8 @@ FieldStore::WriteOutcome FieldStore::write(const std::string &name, std::span<co
   }
   Field &field = it->second;
   if (length > field.max_size || value.size() != length) return {false, status::too_large};
+  // A terminal that answers a write with a failing status has refused it.
+  if (field.status != status::ok) return {false, field.status};
   field.value.assign(value.begin(), value.end());
   return {true, field.status};
 }

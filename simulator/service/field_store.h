@@ -39,6 +39,15 @@ class FieldStore {
   bool set_status(const std::string &name, std::uint8_t status);
   bool set_silent(const std::string &name, bool silent);
   std::uint8_t status(const std::string &name) const;  // 0 for a missing field
+  // Every field with its value, status and silence at one moment, in name
+  // order.
+  struct Entry {
+    std::string name;
+    Bytes value;
+    std::uint8_t status = status::ok;
+    bool silent = false;
+  };
+  std::vector<Entry> entries() const;
   // The fields answered with a status of their own or not at all, in name
   // order: "/t1/wt101 answers with status 3", "reads of /t1/bx251 go unanswered".
   std::vector<std::string> faults() const;
@@ -55,7 +64,8 @@ class FieldStore {
   std::optional<Answer> read(const std::string &name) const;
   // A write over the wire of length bytes, of which value holds all (or
   // none, when the datagram was too long to keep): whether it was applied,
-  // and the status to answer.
+  // and the status to answer. A field answered with a failing status keeps
+  // its value, as a terminal that refused the write does.
   struct WriteOutcome {
     bool applied = false;
     std::uint8_t status = status::ok;

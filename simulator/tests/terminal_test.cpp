@@ -61,6 +61,19 @@ TEST_F(KtrvModelTest, PowerUpAndQueuedEventsStayUntilEachAcknowledge) {
   EXPECT_EQ(read_byte("/t1/bx298"), 0);
 }
 
+// A write answered with a failing status was applied all the same: the text
+// of Lit02 changed, and a transaction posted to bx297 posted event 110.
+TEST_F(KtrvModelTest, AWriteRefusedWithItsFieldsStatusChangesNothing) {
+  vekxsim::control_answer(terminal, "fieldstatus Lit02 6");
+  vekxsim::control_answer(terminal, "fieldstatus bx297 5");
+  const Bytes before = *terminal.service().fields().get("/t1/Lit02");
+  EXPECT_EQ(status_of(client.answer(write_request("/t1/Lit02", text_bytes("NEW"), ++sequence), terminal.port())), 6);
+  EXPECT_EQ(status_of(client.answer(write_request("/t1/bx297", {107}, ++sequence), terminal.port())), 5);
+  EXPECT_EQ(terminal.service().fields().get("/t1/Lit02"), before);
+  EXPECT_EQ(terminal.model().completed_transactions(), 0);
+  EXPECT_TRUE(terminal.model().queued_events().empty());
+}
+
 TEST_F(KtrvModelTest, MailboxReads255WhilePendingThenZeroAndStays) {
   vekxsim::control_answer(terminal, "delay 300");
   const auto written = std::chrono::steady_clock::now();
@@ -148,6 +161,16 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
 // each command replies and refuses is tested through vekxsim's JSON control
 // (python/tests/test_control_json.py) and its typed lines in
 // control_language_test.cpp.
+
+// wt101 would serve 99999.99 for a weight it cannot show: such a weight is
+// refused, naming the range, and the weight stays as it was.
+TEST(Control, AWeightTheWeightFieldCannotShowIsRefusedNamingTheRange) {
+  Terminal t({.weight = 12.5});
+  for (const char *beyond : {"weight 100000", "weight 123456.78", "weight -10000"})
+    EXPECT_NE(vekxsim::control_answer(t, beyond).find("-9999.99 to 99999.99"), std::string::npos) << beyond;
+  EXPECT_EQ(t.service().fields().get("/t1/wt101"), to_bytes("   12.50"));
+}
+
 TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
   std::mutex m;  // before the terminal, so that they outlive its threads
   std::vector<std::string> lines;

@@ -66,6 +66,10 @@ TEST(VekxsimProgram, AScriptItCannotReadEndsItAtStart) {
   EXPECT_EQ(f.exit_status, 2);
   EXPECT_EQ(f.err, "vekxsim: cannot read script /nonexistent/s.vsim: No such file or directory\n");
   EXPECT_EQ(f.out, "") << "it never served";
+  // --quiet with --log wrote a log holding its header alone, which --replay refused.
+  const Finished quiet = run_program(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--log", "/nonexistent/x.log"});
+  EXPECT_EQ(quiet.exit_status, 2);
+  EXPECT_NE(quiet.err.find("--quiet leaves out the traffic lines that --log"), std::string::npos) << quiet.err;
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 
 #include "capture_download.h"
 #include "capture_file.h"
+#include "control_language.h"
 #include "event_stream.h"
+#include "terminal.h"
+#include "terminal_door.h"
 #include "trace_row.h"
 #include "vekx_wire.h"
 #include "web_rules.h"
@@ -83,6 +86,32 @@ TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnIpv4Address) {
   EXPECT_FALSE(is_loopback("128.0.0.1"));
 }
 
+// The panel's state: a silent field (a replayed fieldsilent) made it index a
+// missing member of a const object, which served "lower_display":, and
+// crashed; and a drifting scale made every poll a change.
+TEST(PanelState, ASilentFieldShowsAsSuchAndADriftingScaleIsNoChange) {
+  Json state{{"fields", {{{"name", "/t1/bd001"}, {"silent", true}}, {{"name", "/t1/wt101"}, {"silent", true}}}}};
+  add_face_fields(state);
+  EXPECT_EQ(state["lower_display"], (Json{{"silent", true}}));
+  EXPECT_EQ(state["weight_shown"], (Json{{"silent", true}}));
+  EXPECT_EQ(state["literal"], nullptr);
+  vekxsim::Terminal terminal({.weight = 12.5});
+  vekxsim::control_answer(terminal, "drift 5");
+  EXPECT_EQ(terminal_state(terminal).dump(), terminal_state(terminal).dump());
+}
+
+// A page that lost its stream gets the latest trace rows again when it
+// comes back, and fills its gap from them; states are not kept.
+TEST(EventStreamTest, KeptEventsReachAPageThatSubscribesLater) {
+  EventStream stream(4, 120);
+  stream.publish("traffic", "[1]", true);
+  stream.publish("state", "{}");
+  for (const char *rows : {"[2]", "[3]"}) stream.publish("traffic", rows, true);
+  EXPECT_EQ(stream.subscribe()->next(std::chrono::milliseconds(0)),
+            "event: traffic\ndata: [2]\n\nevent: traffic\ndata: [3]\n\n")
+      << "the oldest go beyond half a queue";
+}
+
 TEST(EventStreamTest, ThePagesBeyondTheCapAreRefusedUntilOneCloses) {
   EventStream stream(2, 1000);
   auto a = stream.subscribe(), b = stream.subscribe();
@@ -130,6 +159,7 @@ TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReaso
   EXPECT_EQ(row["operation"], "read");
   EXPECT_EQ(row["field"], "/t1/bx297");
   EXPECT_EQ(row["sequence"], 7);
+  EXPECT_EQ(trace_row(read_request(40000, 7), {}, 17)["id"], 17);
   const auto bad = trace_row({std::chrono::steady_clock::now(), true, 1, {1, 2, 3}}, {});
   EXPECT_EQ(bad["operation"], "malformed");
   EXPECT_FALSE(bad.contains("field"));

@@ -52,14 +52,23 @@ std::shared_ptr<Subscriber> EventStream::subscribe() {
   std::lock_guard lock(mutex_);
   forget_closed_locked();
   if (stopped_ || subscribers_.size() >= max_subscribers_) return nullptr;
-  return subscribers_.emplace_back(std::make_shared<Subscriber>(queue_limit_));
+  const auto &subscriber = subscribers_.emplace_back(std::make_shared<Subscriber>(queue_limit_));
+  for (const std::string &text : kept_) subscriber->push(text);
+  return subscriber;
 }
 
-void EventStream::publish(std::string_view name, std::string_view data) {
-  const std::string text = event_text(name, data);
+void EventStream::publish(std::string_view name, std::string_view data, bool kept) {
+  std::string text = event_text(name, data);
   std::lock_guard lock(mutex_);
   for (const auto &s : subscribers_) s->push(text);
   forget_closed_locked();
+  if (!kept) return;
+  kept_bytes_ += text.size();
+  kept_.push_back(std::move(text));
+  while (kept_bytes_ > queue_limit_ / 2) {
+    kept_bytes_ -= kept_.front().size();
+    kept_.pop_front();
+  }
 }
 
 void EventStream::close_all() {

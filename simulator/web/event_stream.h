@@ -3,12 +3,15 @@
 // lock held for no I/O, so a slow page never holds up the publisher: a
 // subscriber whose queue outgrows its limit is closed and its page
 // dropped, and no more than a set number of pages may subscribe at once.
+// The latest kept events (the trace's rows) go to a page as it subscribes,
+// so that a page that lost its stream fills the gap from them.
 #ifndef VEKXSIM_WEB_EVENT_STREAM_H
 #define VEKXSIM_WEB_EVENT_STREAM_H
 
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -48,10 +51,13 @@ class EventStream {
   // waiting.
   EventStream(std::size_t max_subscribers, std::size_t queue_limit)
       : max_subscribers_(max_subscribers), queue_limit_(queue_limit) {}
-  // A new subscriber, or nullptr while max_subscribers are open.
+  // A new subscriber with the kept events queued, or nullptr while
+  // max_subscribers are open.
   std::shared_ptr<Subscriber> subscribe();
-  // Queues an event for every open subscriber.
-  void publish(std::string_view name, std::string_view data);
+  // Queues an event for every open subscriber. A kept one is also queued
+  // for the pages that subscribe later, the latest kept ones together
+  // within half a queue's limit.
+  void publish(std::string_view name, std::string_view data, bool kept = false);
   // Closes every subscriber and refuses new ones: the panel is stopping.
   void close_all();
   std::size_t open_subscribers();
@@ -63,6 +69,8 @@ class EventStream {
   const std::size_t queue_limit_;
   std::mutex mutex_;
   std::vector<std::shared_ptr<Subscriber>> subscribers_;
+  std::deque<std::string> kept_;
+  std::size_t kept_bytes_ = 0;
   bool stopped_ = false;
 };
 

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "control_reply.h"
-#include "ktrv_fields.h"
 #include "terminal_door.h"
 
 namespace vekxsim::web {
@@ -37,11 +36,7 @@ Json replay_state(const replay::Serving &serving, const Json &status) {
   state["replay"] = std::move(replay);
   state["node"] = serving.history.node();
   state["port"] = serving.port;
-  namespace field = vekx_common::ktrv::field;
   add_face_fields(state);
-  const std::string weight_name = "/" + std::string(field::own_name(field::weight_1));
-  for (const auto &f : state["fields"])
-    if (f.value("name", "").ends_with(weight_name) && f.contains("bytes")) state["weight_shown"] = f["bytes"];
   return state;
 }
 

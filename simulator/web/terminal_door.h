@@ -25,14 +25,19 @@ Json run_command(Terminal &terminal, const Json &request);
 // body must be one JSON object.
 std::optional<Json> command_request(const std::string &body, std::string &why);
 
-// The whole state the page shows, as one object, made of the answers of
-// the read-only commands: "status", "display", "inputs", "outputs",
-// "events", the weight field on show and every field's value.
+// The whole state the page shows, as one object: the model and every field
+// taken at one moment under the model's lock (what "status", "display",
+// "inputs", "outputs" and "fields" answer), the weight as the field on show
+// holds it, and the faults in force.
 Json terminal_state(Terminal &terminal);
 
 // What the page shows of the fields the state holds ("fields": name and
-// bytes of each): the lower display, the command mailbox and the literal,
-// and the words for the key and event codes.
+// bytes of each, or "silent"): the lower display, the mailboxes, the
+// literal, the display lines' fields, the inputs' fields and, where the
+// state has none, the weight field; each as its bytes, {"silent": true}
+// for a field whose reads go unanswered, or null for one the state lacks.
+// Then the words for the key and event codes and how long the library
+// waits for a reply.
 void add_face_fields(Json &state);
 
 // The simulated terminal as a panel shows it: every command goes through.

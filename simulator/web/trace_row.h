@@ -4,17 +4,20 @@
 #define VEKXSIM_WEB_TRACE_ROW_H
 
 #include <chrono>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 
 #include "traffic_recorder.h"
 
 namespace vekxsim::web {
 
-// {"time_ms": ..., "inbound": true, "peer_port": 40000, "type": "field-access",
+// {"id": 17, "time_ms": ..., "inbound": true, "peer_port": 40000, "type": "field-access",
 //  "operation": "read", "field": "/t1/bx297", "sequence": 5, "status": 0,
 //  "value": "...", "line": "..."}; a malformed datagram has "operation":
-// "malformed" and its reason in "line". time_ms counts from the epoch.
-nlohmann::ordered_json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall);
+// "malformed" and its reason in "line". time_ms counts from the epoch; id
+// numbers the datagrams in order, so that a page sees which it missed.
+nlohmann::ordered_json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall,
+                                 std::uint64_t id = 0);
 
 // The wall-clock time of a record, which keeps the monotonic one.
 std::chrono::system_clock::time_point wall_time(const TrafficRecord &record);

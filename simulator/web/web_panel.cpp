@@ -61,8 +61,18 @@ struct WebPanel::Impl {
   std::mutex mutex;  // guards what follows; never held across I/O
   std::condition_variable stop_changed;
   bool stopping = false;
-  std::deque<TrafficRecord> pending_traffic;
   std::string last_state;
+
+  // The UDP thread's only lock here: it hands each datagram over under it,
+  // and nothing else is done while it is held.
+  std::mutex traffic_mutex;
+  std::deque<std::pair<std::uint64_t, TrafficRecord>> pending_traffic;  // with the trace row's id
+  // The ids of the trace rows keep rising when vekxsim starts again (a
+  // million a second from its start time), so that a page that followed
+  // the last run takes the new rows.
+  std::uint64_t next_row_id = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count());
 
   void routes();
   void publish();
@@ -153,21 +163,24 @@ void WebPanel::Impl::routes() {
 }
 
 void WebPanel::Impl::publish_once() {
-  std::deque<TrafficRecord> traffic;
+  std::deque<std::pair<std::uint64_t, TrafficRecord>> traffic;
   {
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(traffic_mutex);
     traffic.swap(pending_traffic);
   }
   if (!traffic.empty()) {
     Json rows = Json::array();
-    for (const TrafficRecord &r : traffic) rows.push_back(trace_row(r, wall_time(r)));
-    events.publish("traffic", rows.dump());
+    for (const auto &[id, r] : traffic) rows.push_back(trace_row(r, wall_time(r), id));
+    events.publish("traffic", rows.dump(), true);
   }
+  // The state is made and sent with no lock of the panel held.
   std::string state = subject.state().dump();
-  std::lock_guard lock(mutex);
-  if (state == last_state) return;
-  last_state = std::move(state);
-  events.publish("state", last_state);
+  {
+    std::lock_guard lock(mutex);
+    if (state == last_state) return;
+    last_state = state;
+  }
+  events.publish("state", state);
 }
 
 void WebPanel::Impl::publish() {
@@ -199,8 +212,9 @@ WebPanel::WebPanel(PanelSubject subject, Access access)
                              " (is another program on that port?)");
   }
   p.subject.traffic.set_listener([&p](const TrafficRecord &record) {
-    std::lock_guard lock(p.mutex);
-    p.pending_traffic.push_back(record);
+    std::lock_guard lock(p.traffic_mutex);
+    // A row dropped here leaves a gap in the ids, which the page shows.
+    p.pending_traffic.emplace_back(p.next_row_id++, record);
     if (p.pending_traffic.size() > pending_traffic_limit) p.pending_traffic.pop_front();
   });
   p.listener = std::thread([&p] { p.server.listen_after_bind(); });

@@ -46,6 +46,17 @@ run_tshark() {
     inside && NF { print }'
 } >"$work/actual"
 
+# On other ports the header alone finds the protocol: every well-formed
+# frame shows as on 1701 (a malformed one cannot be told from other UDP).
+text2pcap -q -D -u 11701,40000 -4 127.0.0.2,127.0.0.1 "$hex" "$work/other-port.pcap"
+tshark -X "lua_script:$lua" -2 -r "$work/other-port.pcap" -T fields -e frame.number -e _ws.col.Info \
+  2>>"$work/stderr" >"$work/other-port"
+sed -n '/^== summary/,/^== frame/p' "$work/actual" | sed '1d;$d' | grep -v "Malformed" >"$work/well-formed"
+if ! diff -u "$work/well-formed" <(grep -F -x -f "$work/well-formed" "$work/other-port"); then
+  echo "FAILED: on ports other than 1701 the dissector did not find the protocol as on 1701"
+  exit 1
+fi
+
 if grep -qi "lua" "$work/stderr"; then
   echo "FAILED: tshark reported a Lua problem:"
   cat "$work/stderr"

@@ -1,6 +1,6 @@
 -- Wireshark dissector for the shared-data protocol of VekX terminals
--- (UDP port 1701): field reads and writes with their replies, display texts
--- and keystrokes.
+-- (UDP port 1701, and any other port by the look of its header): field
+-- reads and writes with their replies, display texts and keystrokes.
 --
 --   wireshark -X lua_script:vekx.lua capture.pcapng
 --   tshark -X lua_script:vekx.lua -2 -O vekx -r capture.pcapng
@@ -282,3 +282,19 @@ function vekx.dissector(buffer, pinfo, tree)
 end
 
 DissectorTable.get("udp.port"):add(PORT, vekx)
+
+-- On another port (a simulated terminal's, a capture of the web panel) a
+-- datagram is taken for VekX when its header holds: the marker, a known
+-- message type, a name slot starting with "/" and a data length within the
+-- datagram. Wireshark lists this as "vekx_udp" among the heuristic
+-- dissectors (Analyze > Enabled Protocols), where it can be switched off.
+local function looks_like_vekx(buffer, pinfo, tree)
+  local size = buffer:len()
+  if size < HEADER or buffer(1, 1):uint() ~= MARKER then return false end
+  if message_types[buffer(2, 2):le_uint()] == nil then return false end
+  if buffer(14, 1):uint() ~= 0x2F then return false end
+  if HEADER + buffer(27, 2):le_uint() > size then return false end
+  vekx.dissector(buffer, pinfo, tree)
+  return true
+end
+vekx:register_heuristic("udp", looks_like_vekx)

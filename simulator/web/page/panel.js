@@ -4,7 +4,10 @@
 "use strict";
 
 const TOKEN_KEY = "vekxsim-token";
-const TRACE_ROWS_KEPT = 500;
+// Rows drawn at once, and rows kept: about five minutes of one console's
+// traffic, which Pause and the filter look through.
+const TRACE_ROWS_DRAWN = 500;
+const TRACE_ROWS_KEPT = 30000;
 const PLOT_SECONDS = 300;
 const RECONNECT_MS = 1000;
 
@@ -17,6 +20,18 @@ const tokenHeaders = () => {
 function setStatus(text, down) {
   $("link").textContent = text;
   $("link").classList.toggle("down", !!down);
+}
+
+// The controls that change the terminal: off on a replay's panel and while
+// the stream is down, when the page shows a state that may be stale.
+const READ_ONLY_KEPT = ["pause", "filter", "download"];
+let readOnly = false;
+let live = false;
+
+function enableControls() {
+  document.body.classList.toggle("stale", !live);
+  for (const control of document.querySelectorAll("main button, main input, main select, main textarea"))
+    if (!READ_ONLY_KEPT.includes(control.id)) control.disabled = readOnly || !live;
 }
 
 // A token is asked for once and kept for the tab.
@@ -35,7 +50,19 @@ async function command(name, ...args) {
   if (response.status === 401) askForToken();
   const answer = await response.json().catch(() => ({ ok: false, error: "no answer" }));
   setStatus(answer.ok ? answer.reply.split("\n")[0] : "refused: " + answer.error, !answer.ok);
+  // The controls show the terminal, not what was clicked or typed: the
+  // state the stream last brought until it brings the next.
+  if (lastState) showState(lastState);
   return answer;
+}
+
+// A switch that sends its change and stays as the state has it: the
+// terminal's answer, by the stream, moves it.
+function switchCommand(box, send) {
+  box.addEventListener("click", (event) => {
+    event.preventDefault();
+    send(box.checked);
+  });
 }
 
 // ---- the face and the controls, from the state ----
@@ -51,7 +78,7 @@ function showVocabulary(state) {
     box.type = "checkbox";
     box.setAttribute("role", "switch");
     box.id = "in-" + i;
-    box.addEventListener("change", () => command("input", i, box.checked ? 1 : 0));
+    switchCommand(box, (on) => command("input", i, on ? 1 : 0));
     label.append(box, " In " + i);
     $("inputs").append(label);
     const out = document.createElement("span");
@@ -70,7 +97,6 @@ function showVocabulary(state) {
     const button = document.createElement("button");
     button.type = "button";
     button.textContent = e.code + " " + e.text;
-    button.setAttribute("aria-label", e.text);
     button.style.background = e.colour;
     if (e.colour === "#0000ff") button.style.color = "#fff";
     button.addEventListener("click", () => command("event", e.code));
@@ -95,62 +121,98 @@ function showVocabulary(state) {
   }
 }
 
-const text = (bytes) => (bytes ? bytes.text.replace(/\0+$/, "") : "");
+// A field's value as text; a field whose reads go unanswered shows so, and
+// one a replay's capture lacks shows that.
+const NOT_CAPTURED = "not in the capture";
+const text = (bytes, missing = "") =>
+  bytes ? (bytes.silent ? "no answer" : bytes.text.replace(/\0+$/, "")) : missing;
+const firstByte = (bytes) => (bytes && !bytes.silent && bytes.hex ? parseInt(bytes.hex.slice(0, 2), 16) : null);
 
-// The controls a read-only panel keeps: those of the trace, which change
-// nothing.
-const READ_ONLY_KEPT = ["pause", "filter", "download"];
+function showEventWaiting(state, waiting) {
+  const message = state.event_messages.find((e) => e.code === waiting);
+  $("event-waiting").textContent = waiting === 0 ? "none" : waiting + (message ? " " + message.text : "");
+}
 
-// A replay's panel: what the replayed terminal answers now, no controls.
+// A replay's panel: what the replayed terminal answers now of the fields
+// the capture shows, no controls.
 function showReplay(state) {
   $("read-only").hidden = false;
-  for (const control of document.querySelectorAll("main button, main input, main select, main textarea"))
-    if (!READ_ONLY_KEPT.includes(control.id)) control.disabled = true;
   const r = state.replay;
   $("where").textContent = "replay of " + r.file + ", node " + state.node + ", UDP port " + state.port +
     ", capture time " + r.capture_time_s.toFixed(1) + " s of " + r.span_s.toFixed(1) + " s";
-  $("weight-shown").textContent = text(state.weight_shown);
-  $("lower").textContent = text(state.lower_display);
-  $("literal-field").textContent = text(state.literal);
-  $("command-box").textContent = state.command_mailbox ? "holds " + state.command_mailbox.hex : "empty";
+  $("weight-shown").textContent = text(state.weight_shown, NOT_CAPTURED);
+  $("lower").textContent = text(state.lower_display, NOT_CAPTURED);
+  $("literal-field").textContent = text(state.literal, NOT_CAPTURED);
+  const block = text(state.display_lines_12, NOT_CAPTURED);
+  const lines = state.display_lines_12 && !state.display_lines_12.silent ? [block.slice(0, 20), block.slice(20)]
+    : [block, block];
+  lines.push(text(state.display_line_3, NOT_CAPTURED));
+  lines.forEach((line, i) => { $("line-" + (i + 1)).textContent = line; });
+  $("display-text").textContent = "not in the capture";
+  state.input_fields.forEach((bytes, i) => {
+    const box = $("in-" + (i + 1));
+    box.checked = firstByte(bytes) === 1;
+    box.indeterminate = firstByte(bytes) === null;
+    box.parentElement.title = bytes ? (bytes.silent ? "no answer" : "") : NOT_CAPTURED;
+  });
+  const waiting = firstByte(state.event_mailbox_field);
+  if (waiting === null) $("event-waiting").textContent = text(state.event_mailbox_field, NOT_CAPTURED);
+  else showEventWaiting(state, waiting);
+  $("event-queue").textContent = "not in the capture";
+  $("command-box").textContent = state.command_mailbox
+    ? (state.command_mailbox.silent ? "no answer" : "holds " + state.command_mailbox.hex) : NOT_CAPTURED;
 }
 
+let weightDrawn = null;
+let lastState = null;
+
 function showState(state) {
+  lastState = state;
   showVocabulary(state);
+  readOnly = !!state.read_only;
+  if (!live) { live = true; enableControls(); }
   if (state.read_only) { showReplay(state); return; }
   $("where").textContent = "node " + state.node + ", UDP port " + state.port;
   $("display-text").textContent = text(state.display_text);
   state.display_lines.forEach((line, i) => { $("line-" + (i + 1)).textContent = line; });
   $("weight-shown").textContent = text(state.weight_shown);
   $("lower").textContent = text(state.lower_display);
-  state.inputs.forEach((on, i) => {
-    const box = $("in-" + (i + 1));
-    if (document.activeElement !== box) box.checked = on;
-  });
+  state.inputs.forEach((on, i) => { $("in-" + (i + 1)).checked = on; });
+  // The weight box follows the terminal's weight when it changes, so that
+  // what is typed there stays until then; the slider always does.
+  if (state.weight !== weightDrawn) { $("weight").value = state.weight.toFixed(2); weightDrawn = state.weight; }
+  $("weight-slider").value = state.weight;
   state.outputs.forEach((force, i) => {
     $("out-" + (i + 1)).dataset.force = force;
     $("out-text-" + (i + 1)).textContent = force === "-" ? "not forced" : "forced " + force;
   });
-  const waiting = state.event_mailbox;
-  const message = state.event_messages.find((e) => e.code === waiting);
-  $("event-waiting").textContent = waiting === 0 ? "none" : waiting + (message ? " " + message.text : "");
+  showEventWaiting(state, state.event_mailbox);
   $("event-queue").textContent = state.queued_events.length ? state.queued_events.join(", ") : "none";
   $("command-box").textContent = state.pending_command !== undefined
     ? state.pending_command + " (" + state.pending_command_name + "), not answered yet"
     : (state.command_mailbox ? "holds " + state.command_mailbox.hex + ", answered" : "empty");
   $("literal-field").textContent = text(state.literal);
   $("faults-now").textContent = state.faults;
-  if (document.activeElement !== $("silent")) $("silent").checked = state.faults.includes("silent");
+  $("silent").checked = state.faults.split(", ").includes("silent");
+  const named = "/" + $("fault-field").value.trim().toLowerCase();
+  const faulted = state.fields.find((f) => f.name.toLowerCase().endsWith(named));
+  $("field-silent").checked = !!(faulted && faulted.silent);
+  $("delay-note").textContent = state.reply_delay_ms > state.library_wait_ms
+    ? "Reply delay " + state.reply_delay_ms + " ms: the library will not wait this long (it waits " +
+      state.library_wait_ms + " ms for each reply and matches no late one), so its reads go unanswered as with Silent."
+    : "";
   plotSample(state);
 }
 
 // ---- the trace ----
 
 const trace = [];
+let frozen = null;  // the rows at the moment of Pause, which the filter then looks through
+let lastRowId = 0;
 
-function traceRowShown(row) {
-  const filter = $("filter").value.trim();
-  return !filter || (row.field || "").includes(filter);
+function traceRowShown(row, filter) {
+  return !filter || (row.field || "").toLowerCase().includes(filter) ||
+    String(row.value ?? row.line ?? "").toLowerCase().includes(filter);
 }
 
 function traceCells(row) {
@@ -160,8 +222,12 @@ function traceCells(row) {
 }
 
 function drawTrace() {
-  const body = $("trace-rows");
-  const rows = trace.filter(traceRowShown).slice(-TRACE_ROWS_KEPT).reverse().map((row) => {
+  const filter = $("filter").value.trim().toLowerCase();
+  const from = frozen ?? trace;
+  const shown = [];
+  for (let k = from.length - 1; k >= 0 && shown.length < TRACE_ROWS_DRAWN; k--)
+    if (traceRowShown(from[k], filter)) shown.push(from[k]);
+  const rows = shown.map((row) => {
     const tr = document.createElement("tr");
     tr.className = row.inbound ? "in" : "out";
     tr.title = row.line;
@@ -172,36 +238,63 @@ function drawTrace() {
     }
     return tr;
   });
-  body.replaceChildren(...rows);
+  $("trace-rows").replaceChildren(...rows);
 }
 
+// Rows come in the order of their ids; a page that reconnects gets the
+// latest again and takes only those it has not seen. A gap in the ids is
+// rows that never reached the page.
 function addTrace(rows) {
-  trace.push(...rows);
-  if (trace.length > TRACE_ROWS_KEPT * 4) trace.splice(0, trace.length - TRACE_ROWS_KEPT * 4);
-  if (!$("pause").checked) drawTrace();
+  const fresh = rows.filter((row) => row.id > lastRowId);
+  if (!fresh.length) return;
+  const lost = lastRowId ? fresh[0].id - lastRowId - 1 : 0;
+  if (lost > 0) $("trace-note").textContent = lost + " trace row" + (lost === 1 ? " was" : "s were") +
+    " lost before " + new Date().toTimeString().slice(0, 8) + " (the panel no longer holds them)";
+  lastRowId = fresh[fresh.length - 1].id;
+  trace.push(...fresh);
+  if (trace.length > TRACE_ROWS_KEPT) trace.splice(0, trace.length - TRACE_ROWS_KEPT);
+  if (!frozen) drawTrace();
+}
+
+function pauseChanged() {
+  frozen = $("pause").checked ? trace.slice() : null;
+  drawTrace();
 }
 
 // ---- the plot ----
 
 const samples = [];
 
+// A sample only when the weight or an input changed: the plot holds its
+// value until the next one, as the terminal does.
 function plotSample(state) {
   const now = Date.now();
-  samples.push({ t: now, weight: state.weight, inputs: state.inputs });
-  while (samples.length && samples[0].t < now - PLOT_SECONDS * 1000) samples.shift();
+  const last = samples[samples.length - 1];
+  if (!last || last.weight !== state.weight_now || String(last.inputs) !== String(state.inputs))
+    samples.push({ t: now, weight: state.weight_now, inputs: state.inputs });
+  while (samples.length > 1 && samples[1].t < now - PLOT_SECONDS * 1000) samples.shift();
 }
 
 function drawPlot() {
   const canvas = $("plot-canvas");
+  // As wide as the page gives it, in device pixels, so that it stays sharp.
+  const ratio = window.devicePixelRatio || 1;
+  const w = canvas.clientWidth, h = 220;
+  if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
+    canvas.width = Math.round(w * ratio);
+    canvas.height = Math.round(h * ratio);
+  }
   const g = canvas.getContext("2d");
-  const w = canvas.width, h = canvas.height, band = 8, top = 12 * band + 10;
+  g.setTransform(ratio, 0, 0, ratio, 0, 0);
+  const band = 8, top = 12 * band + 10;
   g.clearRect(0, 0, w, h);
   if (!samples.length) return;
   const now = Date.now();
-  const x = (t) => w - ((now - t) / (PLOT_SECONDS * 1000)) * w;
+  const x = (t) => Math.max(0, w - ((now - t) / (PLOT_SECONDS * 1000)) * w);
   const weights = samples.map((s) => s.weight);
-  const low = Math.min(0, ...weights), high = Math.max(1, ...weights);
-  const y = (v) => h - 14 - ((v - low) / (high - low)) * (h - top - 20);
+  const low = Math.min(...weights), high = Math.max(...weights);
+  const span = high > low ? high - low : 1;
+  const y = (v) => h - 14 - ((v - low) / span) * (h - top - 20) - (high > low ? 0 : (h - top - 20) / 2);
   for (let i = 0; i < 12; i++) {
     g.fillStyle = "#00a000";
     for (let k = 0; k < samples.length; k++) {
@@ -213,14 +306,23 @@ function drawPlot() {
   g.strokeStyle = "#c04000";
   g.lineWidth = 2;
   g.beginPath();
-  samples.forEach((s, k) => (k ? g.lineTo(x(s.t), y(s.weight)) : g.moveTo(x(s.t), y(s.weight))));
+  samples.forEach((s, k) => {
+    if (k === 0) g.moveTo(x(s.t), y(s.weight));
+    else { g.lineTo(x(s.t), y(samples[k - 1].weight)); g.lineTo(x(s.t), y(s.weight)); }
+  });
   g.lineTo(w, y(samples[samples.length - 1].weight));
   g.stroke();
   g.fillStyle = "#000";
   g.font = "12px sans-serif";
   g.fillText("In 1..In 12", 4, 12 * band + 8);
-  g.fillText("weight " + high.toFixed(2), 4, top + 18);
-  g.fillText(low.toFixed(2), 4, h - 4);
+  g.fillText("weight " + high.toFixed(2) + (high > low ? "" : " (steady)"), 4, top + 18);
+  if (high > low) g.fillText(low.toFixed(2), 4, h - 4);
+  const current = samples[samples.length - 1].weight.toFixed(2);
+  g.textAlign = "right";
+  g.fillText("now " + current, w - 4, top + 18);
+  g.textAlign = "left";
+  canvas.setAttribute("aria-label", "Plot of the weight (now " + current + ", from " + low.toFixed(2) + " to " +
+    high.toFixed(2) + " in the last 5 minutes) and the inputs");
 }
 
 // ---- the event stream, read with fetch so that it can carry the token ----
@@ -231,7 +333,7 @@ async function follow() {
       const response = await fetch("/api/events", { headers: tokenHeaders() });
       if (response.status === 401) { askForToken(); return; }
       if (!response.ok) throw new Error("HTTP " + response.status);
-      setStatus("live");
+      setStatus(lastRowId ? "live again" : "live");
       const reader = response.body.getReader();
       const decoder = new TextDecoder();
       let pending = "";
@@ -253,7 +355,9 @@ async function follow() {
       }
       throw new Error("the stream ended");
     } catch (e) {
-      setStatus("connection lost (" + e.message + "); trying again", true);
+      live = false;
+      enableControls();
+      setStatus("connection lost (" + e.message + "); what the page shows may be stale; trying again", true);
       await new Promise((r) => setTimeout(r, RECONNECT_MS));
     }
   }
@@ -291,17 +395,18 @@ function wire() {
   });
   $("ack").addEventListener("click", () => command("ack"));
   onSubmit("serial-form", () => command("serial", $("serial").value));
-  $("silent").addEventListener("change", () => command("silent", $("silent").checked));
+  switchCommand($("silent"), (on) => command("silent", on));
   onSubmit("drop-form", () => command("drop", $("drop").value));
   onSubmit("delay-form", () => command("replydelay", $("reply-delay").value));
   onSubmit("decoy-form", () => command("decoy", $("decoy").value));
   onSubmit("field-form", () => command("fieldstatus", $("fault-field").value, $("field-status").value));
-  $("field-silent").addEventListener("change", () =>
-    command("fieldsilent", $("fault-field").value, $("field-silent").checked));
-  $("pause").addEventListener("change", drawTrace);
+  switchCommand($("field-silent"), (on) => command("fieldsilent", $("fault-field").value, on));
+  $("pause").addEventListener("change", pauseChanged);
   $("filter").addEventListener("input", drawTrace);
   $("download").addEventListener("click", downloadCapture);
   setInterval(drawPlot, 1000);
+  window.addEventListener("resize", drawPlot);
+  enableControls();
   follow();
 }
 
