@@ -156,20 +156,22 @@ TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
   EXPECT_EQ(read_byte("/t1/vek15"), 2);
 }
 
+// wt101 would serve 99999.99 for a weight it cannot show: such a weight is
+// refused, naming the range, and the weight stays as it was.
+TEST_F(KtrvModelTest, AWeightTheWeightFieldCannotShowIsRefusedNamingTheRange) {
+  terminal.model().set_settle_time(0ms);
+  terminal.model().set_weight(12.5);
+  for (const char *beyond : {"weight 100000", "weight 123456.78", "weight -10000"})
+    EXPECT_NE(vekxsim::control_answer(terminal, beyond).find("-9999.99 to 99999.99"), std::string::npos) << beyond;
+  const Bytes w = read("/t1/wt101");
+  EXPECT_EQ(std::string(w.begin(), w.begin() + 8), "   12.50");
+}
+
 // The control commands of Terminal::control as the wire and the log show
 // them: the traffic record, the log switch, the faults and quitting. What
 // each command replies and refuses is tested through vekxsim's JSON control
 // (python/tests/test_control_json.py) and its typed lines in
 // control_language_test.cpp.
-
-// wt101 would serve 99999.99 for a weight it cannot show: such a weight is
-// refused, naming the range, and the weight stays as it was.
-TEST(Control, AWeightTheWeightFieldCannotShowIsRefusedNamingTheRange) {
-  Terminal t({.weight = 12.5});
-  for (const char *beyond : {"weight 100000", "weight 123456.78", "weight -10000"})
-    EXPECT_NE(vekxsim::control_answer(t, beyond).find("-9999.99 to 99999.99"), std::string::npos) << beyond;
-  EXPECT_EQ(t.service().fields().get("/t1/wt101"), to_bytes("   12.50"));
-}
 
 TEST(Control, TrafficFilteredByFieldAndTheLogSwitchedOff) {
   std::mutex m;  // before the terminal, so that they outlive its threads
