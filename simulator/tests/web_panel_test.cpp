@@ -68,7 +68,7 @@ TEST(WebRules, EachRuleRefusesWithItsStatusAndLetsTheOwnPageThrough) {
   }
 }
 
-TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnIpv4Address) {
+TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnAddressWrittenAsABrowserSendsIt) {
   std::string address;
   std::uint16_t port = 1;
   EXPECT_EQ(parse_web_address("0", address, port), "");
@@ -77,9 +77,14 @@ TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnIpv4Address) {
   EXPECT_EQ(parse_web_address("0.0.0.0:8080", address, port), "");
   EXPECT_EQ(address, "0.0.0.0");
   EXPECT_EQ(port, 8080);
-  for (const char *bad : {"", "65536", "localhost:80", "127.0.0.1:", "127.0.0.1:-1", "80x"})
+  // What a browser sends as Host for these is not what they are written as.
+  for (const char *bad : {"", "65536", "127.1:0", "127.000.0.1:0", "::1:80", "[::0:1]:80", "127.0.0.1:", "80x"})
     EXPECT_NE(parse_web_address(bad, address, port), "") << bad;
-  EXPECT_TRUE(is_loopback("127.1.2.3"));
+  for (const auto &[good, listens] : {std::pair{"LocalHost:80", "127.0.0.1"}, std::pair{"[::1]:80", "::1"}}) {
+    EXPECT_EQ(parse_web_address(good, address, port), "") << good;
+    EXPECT_EQ(address, listens);
+  }
+  EXPECT_TRUE(is_loopback("127.1.2.3") && is_loopback("::1"));
   EXPECT_FALSE(is_loopback("0.0.0.0"));
   EXPECT_FALSE(is_loopback("128.0.0.1"));
 }
