@@ -46,9 +46,12 @@ std::function<std::optional<std::string>()> follow(std::shared_ptr<Subscriber> s
   struct Closing {
     std::shared_ptr<Subscriber> subscriber;
     std::chrono::steady_clock::time_point last_sent = std::chrono::steady_clock::now();
-    ~Closing() { subscriber->close(); }
+    ~Closing() {
+      if (subscriber) subscriber->close();
+    }
   };
-  auto f = std::make_shared<Closing>(Closing{std::move(subscriber)});
+  const auto f = std::make_shared<Closing>();
+  f->subscriber = std::move(subscriber);
   return [f]() -> std::optional<std::string> {
     auto text = f->subscriber->next(std::chrono::milliseconds(0));
     const auto now = std::chrono::steady_clock::now();
