@@ -160,9 +160,9 @@ TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReaso
 // that round's rows, and a path with one ended vekxsim.
 TEST(WebPanelTest, BytesThatAreNotUtf8ReachThePageAsValidJson) {
   vekxsim::TrafficRecorder traffic;
-  const WebPanel panel({[](const Json &) { return Json{{"ok", true}}; }, [] { return Json{{"field", "/t1/\xff"}}; },
-                        traffic, 1},
-                       {"127.0.0.1", 0, std::nullopt});
+  const auto answer = [](const Json &) { return Json{{"ok", true}}; };
+  const auto state = [] { return Json{{"field", "/t1/\xff"}}; };
+  const WebPanel panel({answer, state, traffic, 1}, {"127.0.0.1", 0, std::nullopt});
   const std::string head = " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(panel.port()) + "\r\n\r\n";
   const auto events = answers_to("GET /api/events" + head, panel.handlers());
   ASSERT_EQ(events.size(), 1U);
