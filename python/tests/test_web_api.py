@@ -11,7 +11,7 @@ import socket
 import subprocess
 import time
 import urllib.parse
-from collections.abc import Iterator
+from collections.abc import Callable, Iterator
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 from typing import Any
@@ -238,11 +238,16 @@ def test_a_replays_panel_shows_what_it_serves_and_refuses_every_change(monkeypat
         assert status == 200 and len(capture) > 24, "the datagrams the replay served are in its capture"
 
 
+def connect(url: str) -> socket.socket:
+    where = urllib.parse.urlsplit(url)
+    assert where.hostname and where.port
+    return socket.create_connection((where.hostname, where.port), timeout=10)
+
+
 def exchange(url: str, data: bytes) -> bytes:
     """Sends data on one connection and returns all the panel sends back
     until it closes."""
-    where = urllib.parse.urlsplit(url)
-    with socket.create_connection((where.hostname, where.port), timeout=10) as s:
+    with connect(url) as s:
         s.sendall(data)
         answer = b""
         while piece := s.recv(65536):
@@ -277,8 +282,7 @@ def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator
 def cut_off(url: str, head: bytes, piece: bytes, times: int) -> None:
     """Sends head, then piece times over, which the panel must cut off
     long before the end."""
-    where = urllib.parse.urlsplit(url)
-    with socket.create_connection((where.hostname, where.port), timeout=10) as s, pytest.raises(OSError):
+    with connect(url) as s, pytest.raises(OSError):
         s.sendall(head)
         for _ in range(times):
             s.sendall(piece)
@@ -298,8 +302,7 @@ def chunked_256_mib(url: str) -> None:
 
 
 def slow_heads(url: str) -> None:
-    where = urllib.parse.urlsplit(url)
-    slow = [socket.create_connection((where.hostname, where.port), timeout=10) for _ in range(30)]
+    slow = [connect(url) for _ in range(30)]
     deadline = time.monotonic() + 10
     assert weight(url) == 0, "the panel answers beside 30 slow clients"
     while slow and time.monotonic() < deadline:
@@ -313,8 +316,7 @@ def slow_heads(url: str) -> None:
 
 
 def many_connections(url: str) -> None:
-    where = urllib.parse.urlsplit(url)
-    held = [socket.create_connection((where.hostname, where.port), timeout=10) for _ in range(200)]
+    held = [connect(url) for _ in range(200)]
     assert held[-1].recv(100).startswith(b"HTTP/1.1 503")
     assert held[0].recv(100) == b"", "an idle connection is cut"
     for s in held:
@@ -323,7 +325,7 @@ def many_connections(url: str) -> None:
 
 @pytest.mark.parametrize("attack", [flood_headers, chunked_256_mib, slow_heads, many_connections])
 def test_an_attack_on_the_panel_is_cut_and_the_terminal_answers_throughout(vekxsim: Simulator, terminal: Terminal,
-                                                                          attack: Any) -> None:
+                                                                          attack: Callable[[str], None]) -> None:
     """Each of these once took gigabytes, or held every panel request."""
     assert vekxsim.web_url
     with ThreadPoolExecutor(1) as pool:
