@@ -39,6 +39,12 @@ HttpAnswer refuse(int status, const std::string &why) {
   return answer;
 }
 
+HttpAnswer not_allowed(std::string_view path, std::string_view allowed) {
+  HttpAnswer answer = refuse(405, std::string(path) + " takes " + std::string(allowed) + " only");
+  answer.fields.emplace_back("Allow", allowed);
+  return answer;
+}
+
 // What a page follows of /api/events: the subscriber's events, or a line
 // that says the stream is still there when nothing came for a while. The
 // subscriber closes when the connection drops this.
@@ -139,8 +145,7 @@ HttpAnswer WebPanel::Impl::answer(const HttpRequest &request) {
   const std::string_view method = request.method == "HEAD" ? "GET" : request.method;
   const std::string_view path = request.path();
   const auto route = std::ranges::find(api_routes, path, &Route::path);
-  if (route != api_routes.end() && route->method != method)
-    return refuse(405, std::string(path) + " takes " + std::string(route->method) + " only");
+  if (route != api_routes.end() && route->method != method) return not_allowed(path, route->method);
   if (route == api_routes.end() && needs_token(path))
     return refuse(404, "no " + std::string(path) + " here; the API is described at /api/openapi.json");
   if (path == "/api/command") return command(request);
@@ -155,7 +160,7 @@ HttpAnswer WebPanel::Impl::answer(const HttpRequest &request) {
   }
   const WebFile *file = web_file(path == "/api/openapi.json" ? "/openapi.json" : path);
   if (file == nullptr) return refuse(404, "no " + std::string(path) + " here; the panel is at /");
-  if (method != "GET") return refuse(405, std::string(path) + " takes GET only");
+  if (method != "GET") return not_allowed(path, "GET");
   return {200, std::string(file->type), std::string(file->body)};
 }
 
