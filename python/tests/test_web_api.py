@@ -249,16 +249,12 @@ def exchange(url: str, data: bytes) -> bytes:
     until it closes."""
     with connect(url) as s:
         s.sendall(data)
-        answer = b""
-        while piece := s.recv(65536):
-            answer += piece
-        return answer
+        return b"".join(iter(lambda: s.recv(65536), b""))
 
 
 def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator) -> None:
     """A refusal that left its body unread let any page's fetch() smuggle a
-    command in; refusals of other kinds once ended vekxsim or answered
-    otherwise than HTTP says."""
+    command in; quit answered "bye" and ended nothing; PUT got 404."""
     assert vekxsim.web_url
     host = urllib.parse.urlsplit(vekxsim.web_url).netloc
     second = (f"POST /api/command HTTP/1.1\r\nHost: {host}\r\nContent-Type: application/json\r\n"
@@ -268,8 +264,6 @@ def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator
     body = "x" * (4096 - len(first)) + second
     answer = exchange(vekxsim.web_url, (first.replace("00000", f"{len(body):05d}") + body).encode())
     assert answer.startswith(b"HTTP/1.1 415") and answer.count(b"HTTP/1.1") == 1, answer
-    assert exchange(vekxsim.web_url, f"GET /x/\xff%FF HTTP/1.1\r\nHost: {host}\r\n\r\n".encode("latin-1"))[9:12] in (
-        b"400", b"404")
     for command, args, status in (("quit", [], 409), ("sleep", [600000], 409), ("log", ["off"], 409),
                                   ("traffic", [100000], 400)):
         got, answer_json = post(vekxsim.web_url, {"command": command, "args": args})
@@ -290,9 +284,7 @@ def cut_off(url: str, head: bytes, piece: bytes, times: int) -> None:
 
 def flood_headers(url: str) -> None:
     with ThreadPoolExecutor(4) as pool:
-        for flood in [pool.submit(cut_off, url, b"GET / HTTP/1.1\r\n", b"X-Flood: 1\r\n" * 1000, 1000)
-                      for _ in range(4)]:
-            flood.result()
+        list(pool.map(lambda _: cut_off(url, b"GET / HTTP/1.1\r\n", b"X-Flood: 1\r\n" * 1000, 1000), range(4)))
 
 
 def chunked_256_mib(url: str) -> None:

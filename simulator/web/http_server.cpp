@@ -198,13 +198,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   void start_stream(HttpAnswer answer) {
     next_ = std::move(answer.stream);
-    // No length and no chunks: the stream ends when the connection does.
+    // In chunks, each piece one, for as long as the connection lasts.
     auto head = std::make_shared<http::response<http::empty_body>>(static_cast<http::status>(answer.status),
                                                                    parser_->get().version());
     for (const auto &[name, value] : handlers_.common_fields) head->set(name, value);
     for (const auto &[name, value] : answer.fields) head->set(name, value);
     head->set(http::field::content_type, answer.type);
-    head->keep_alive(false);
+    head->chunked(true);
     auto serializer = std::make_shared<http::response_serializer<http::empty_body>>(*head);
     stream_.expires_after(write_deadline);
     http::async_write_header(stream_, *serializer,
@@ -230,7 +230,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     if (piece->empty()) return wait_for_events();
     auto text = std::make_shared<std::string>(std::move(*piece));
     stream_.expires_after(write_deadline);
-    asio::async_write(stream_, asio::buffer(*text),
+    asio::async_write(stream_, http::make_chunk(asio::buffer(*text)),
                       [self = shared_from_this(), text](beast::error_code ec, std::size_t) {
                         if (ec) return self->stream_.close();
                         self->wait_for_events();
