@@ -142,7 +142,7 @@ HttpAnswer WebPanel::Impl::event_stream() {
 
 HttpAnswer WebPanel::Impl::answer(const HttpRequest &request) {
   // HEAD answers as GET does, without the body.
-  const std::string_view method = request.method == "HEAD" ? "GET" : request.method;
+  const std::string_view method = request.method == "HEAD" ? std::string_view("GET") : request.method;
   const std::string_view path = request.path();
   const auto route = std::ranges::find(api_routes, path, &Route::path);
   if (route != api_routes.end() && route->method != method) return not_allowed(path, route->method);
