@@ -327,4 +327,6 @@ def test_an_attack_on_the_panel_is_cut_and_the_terminal_answers_throughout(vekxs
         attacking.result()
     status = Path(f"/proc/{vekxsim.process.pid}/status").read_text()
     peak = int(status.split("VmHWM:")[1].split()[0])
-    assert peak < MOST_MEMORY_KB and weight(vekxsim.web_url) == 0
+    # The sanitizers' shadow memory and quarantine would be counted too.
+    assert peak < MOST_MEMORY_KB or "libasan" in os.environ.get("LD_PRELOAD", "")
+    assert weight(vekxsim.web_url) == 0
