@@ -17,7 +17,7 @@ $SUDO apt-get install -y --no-install-recommends \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 wine64 wine32:i386 llvm librsvg2-bin \
   tshark libpcap-dev nlohmann-json3-dev file dpkg-dev iproute2 zip unzip \
   python3-pytest python3-pytest-xdist mypy dh-python pybuild-plugin-pyproject python3-all python3-setuptools \
-  libcpp-httplib-dev curl chromium chromium-driver python3-selenium \
+  libboost-dev curl chromium chromium-driver python3-selenium \
   debhelper fakeroot lintian scdoc mandoc man-db bash-completion desktop-file-utils tmux \
   mono-mcs mono-runtime fpc python3-wheel
 # npm fetches axe-core for the web panel's accessibility check in the browser

@@ -267,10 +267,11 @@ std::optional<vekxsim::web::Access> web_access(const vekxsim::ProgramOptions &op
   return access;
 }
 
-// Starts the panel and says where it is; nothing, with the exit status set,
-// when it cannot listen.
-std::unique_ptr<vekxsim::web::WebPanel> start_panel(vekxsim::web::PanelSubject subject,
+// Starts the panel of what serves on udp_address and says where it is;
+// nothing, with the exit status set, when it cannot listen.
+std::unique_ptr<vekxsim::web::WebPanel> start_panel(vekxsim::web::PanelSubject subject, const std::string &udp_address,
                                                     const vekxsim::web::Access &access, int &status) {
+  subject.address = udp_address;
   try {
     auto panel = std::make_unique<vekxsim::web::WebPanel>(std::move(subject), access);
     std::fprintf(stderr, "vekxsim: web panel at %s\n", panel->url().c_str());
@@ -308,7 +309,8 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
     // The panel refuses quit with every other command that is not status
     // or summary.
     std::unique_ptr<vekxsim::web::WebPanel> panel;
-    if (access && !(panel = start_panel(vekxsim::web::replay_subject(serving, run), *access, status))) return;
+    if (access && !(panel = start_panel(vekxsim::web::replay_subject(serving, run), serving.address, *access, status)))
+      return;
     if (!options.json) {
       std::cout << vekxsim::replay::serving_line(serving) << std::endl;
       int sig = 0;
@@ -362,7 +364,7 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
   if (options.web) {
     const auto access = web_access(options, status);
     if (!access) return status;
-    panel = start_panel(vekxsim::web::terminal_subject(*terminal), *access, status);
+    panel = start_panel(vekxsim::web::terminal_subject(*terminal), options.terminal.listen_address, *access, status);
     if (!panel) return status;
   }
 

@@ -8,23 +8,28 @@ import http.client
 import json
 import os
 import re
+import socket
 import subprocess
+import time
 import urllib.parse
-from collections.abc import Callable
+from collections.abc import Callable, Iterator
+from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 from typing import Any
 
 import pytest
 
 import vekxapi
-from vekxapi.simulator import Simulator, SimulatorError
-from vekxapi.terminal import TERMINAL_PORT_VARIABLE
+from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, SimulatorError, free_local_port
+from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
 LARGEST_BODY = 64 * 1024
 EVENT_CLIENTS = 16
 SOURCES = Path(__file__).resolve().parents[2]
 JSON = {"Content-Type": "application/json"}
+#: Memory vekxsim may reach under any attack on its panel.
+MOST_MEMORY_KB = 100 * 1024
 
 
 def request(url: str, method: str, path: str, body: bytes | str | None = None,
@@ -189,11 +194,15 @@ def token_file(tmp_path: Path) -> Path:
     return path
 
 
-def test_a_token_is_needed_on_every_request(token_file: Path) -> None:
+def test_a_token_is_needed_on_the_api_but_not_for_the_page(token_file: Path) -> None:
+    """A page that needed the token itself could never ask for it."""
     with Simulator(web="127.0.0.1:0", web_token=str(token_file), delay=0) as simulator:
         assert simulator.web_url
-        for path in ("/", "/api/state", "/api/events"):
-            assert request(simulator.web_url, "GET", path, read=False)[0] == 401, path
+        for path in ("/", "/panel.js"):
+            assert request(simulator.web_url, "GET", path)[0] == 200, path
+        for path in ("/api/state", "/api/events"):
+            status, headers, _ = request(simulator.web_url, "GET", path, read=False)
+            assert status == 401 and headers["WWW-Authenticate"].startswith("Bearer"), path
             assert request(simulator.web_url, "GET", path, headers={"Authorization": "Bearer wrong"})[0] == 401
         status, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization="Bearer s3cret-tokeX")
         assert status == 401 and simulator.command("status")["weight"] == 0
@@ -201,12 +210,13 @@ def test_a_token_is_needed_on_every_request(token_file: Path) -> None:
         assert status == 200 and simulator.command("status")["weight"] == 5
 
 
-def test_another_address_without_a_token_is_refused() -> None:
+@pytest.mark.parametrize("web, says", [("0.0.0.0:0", "--web-token"), ("127.1:0", "127.0.0.1:8080")])
+def test_a_web_address_a_browser_would_be_refused_on_is_refused_at_start(web: str, says: str) -> None:
     program = os.environ["VEKXSIM"]
-    result = subprocess.run([program, "--port", "0", "--web", "0.0.0.0:0", "--no-stdin"], capture_output=True,
+    result = subprocess.run([program, "--port", "0", "--web", web, "--no-stdin"], capture_output=True,
                             text=True, timeout=10)
     assert result.returncode == 2
-    assert "--web-token" in result.stderr
+    assert says in result.stderr
 
 
 def test_a_token_file_that_cannot_be_read_is_named(tmp_path: Path) -> None:
@@ -241,3 +251,97 @@ def test_a_replays_panel_shows_what_it_serves_and_refuses_every_change(
             assert t.read_text("/t1/wt101") == weight, "the replay answers as captured after the refusals"
         status, _, capture = request(replay.web_url, "GET", "/api/capture.pcap")
         assert status == 200 and len(capture) > 24, "the datagrams the replay served are in its capture"
+
+
+def connect(url: str) -> socket.socket:
+    where = urllib.parse.urlsplit(url)
+    assert where.hostname and where.port
+    return socket.create_connection((where.hostname, where.port), timeout=10)
+
+
+def exchange(url: str, data: bytes) -> bytes:
+    """Sends data on one connection and returns all the panel sends back
+    until it closes."""
+    with connect(url) as s:
+        s.sendall(data)
+        return b"".join(iter(lambda: s.recv(65536), b""))
+
+
+def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator) -> None:
+    """A refusal that left its body unread let any page's fetch() smuggle a
+    command in; quit answered "bye" and ended nothing; PUT got 404."""
+    assert vekxsim.web_url
+    host = urllib.parse.urlsplit(vekxsim.web_url).netloc
+    second = (f"POST /api/command HTTP/1.1\r\nHost: {host}\r\nContent-Type: application/json\r\n"
+              f"Content-Length: 37\r\n\r\n{json.dumps({'command': 'weight', 'args': [99]})}")
+    # The second request starts where the server's next read of 4 KiB did.
+    first = f"POST /api/command HTTP/1.1\r\nHost: {host}\r\nContent-Type: text/plain\r\nContent-Length: 00000\r\n\r\n"
+    body = "x" * (4096 - len(first)) + second
+    answer = exchange(vekxsim.web_url, (first.replace("00000", f"{len(body):05d}") + body).encode())
+    assert answer.startswith(b"HTTP/1.1 415") and answer.count(b"HTTP/1.1") == 1, answer
+    for command, args, status in (("quit", [], 409), ("sleep", [600000], 409), ("log", ["off"], 409),
+                                  ("traffic", [100000], 400)):
+        got, answer_json = post(vekxsim.web_url, {"command": command, "args": args})
+        assert got == status and answer_json["ok"] is False, (command, answer_json)
+    for method in ("PUT", "DELETE"):
+        assert request(vekxsim.web_url, method, "/api/command", "{}", {"Content-Type": "application/json"})[0] == 405
+    assert vekxsim.process.poll() is None and weight(vekxsim.web_url) == 0
+
+
+def cut_off(url: str, head: bytes, piece: bytes, times: int) -> None:
+    """Sends head, then piece times over, which the panel must cut off
+    long before the end."""
+    with connect(url) as s, pytest.raises(OSError):
+        s.sendall(head)
+        for _ in range(times):
+            s.sendall(piece)
+
+
+def flood_headers(url: str) -> None:
+    with ThreadPoolExecutor(4) as pool:
+        list(pool.map(lambda _: cut_off(url, b"GET / HTTP/1.1\r\n", b"X-Flood: 1\r\n" * 1000, 1000), range(4)))
+
+
+def chunked_256_mib(url: str) -> None:
+    head = (f"POST /api/command HTTP/1.1\r\nHost: {urllib.parse.urlsplit(url).netloc}\r\n"
+            "Content-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n")
+    cut_off(url, head.encode(), b"100000\r\n" + b"x" * 0x100000 + b"\r\n", 256)
+
+
+def slow_heads(url: str) -> None:
+    slow = [connect(url) for _ in range(30)]
+    deadline = time.monotonic() + 10
+    assert weight(url) == 0, "the panel answers beside 30 slow clients"
+    while slow and time.monotonic() < deadline:
+        for s in list(slow):
+            try:
+                s.sendall(b"G")
+            except OSError:
+                slow.remove(s)
+        time.sleep(0.2)  # the pace of the attack, not a wait for the panel
+    assert not slow, "slow clients were not cut"
+
+
+def many_connections(url: str) -> None:
+    held = [connect(url) for _ in range(200)]
+    assert held[-1].recv(100).startswith(b"HTTP/1.1 503")
+    assert held[0].recv(100) == b"", "an idle connection is cut"
+    for s in held:
+        s.close()
+
+
+@pytest.mark.parametrize("attack", [flood_headers, chunked_256_mib, slow_heads, many_connections])
+def test_an_attack_on_the_panel_is_cut_and_the_terminal_answers_throughout(vekxsim: Simulator, terminal: Terminal,
+                                                                          attack: Callable[[str], None]) -> None:
+    """Each of these once took gigabytes, or held every panel request."""
+    assert vekxsim.web_url
+    with ThreadPoolExecutor(1) as pool:
+        attacking = pool.submit(attack, vekxsim.web_url)
+        while not attacking.done():
+            assert terminal.read_text("/t1/wt101")
+        attacking.result()
+    status = Path(f"/proc/{vekxsim.process.pid}/status").read_text()
+    peak = int(status.split("VmHWM:")[1].split()[0])
+    # The sanitizers' shadow memory and quarantine would be counted too.
+    assert peak < MOST_MEMORY_KB or "libasan" in os.environ.get("LD_PRELOAD", "")
+    assert weight(vekxsim.web_url) == 0

@@ -218,3 +218,17 @@ def test_a_replays_page_shows_it_read_only(browser: Chrome, tmp_path: Path,
             times.append(replay.command("status")["capture_time_s"])
         assert sum(b < a for a, b in zip(times, times[1:])) >= 2 and replay.process.poll() is None
         assert page_errors(browser) == []
+
+
+def test_a_token_panel_opens_and_works_once_the_token_is_typed(browser: Chrome, tmp_path: Path) -> None:
+    """The page and its files once needed the token themselves: a browser got
+    401 JSON and never saw the form that asks for it."""
+    token = tmp_path / "token"
+    token.write_text("s3cret-token\n")
+    with Simulator(web="127.0.0.1:0", web_token=str(token), delay=0) as simulator:
+        assert simulator.web_url
+        browser.get(simulator.web_url)
+        named(browser, "Token").send_keys("s3cret-token\n")
+        WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: b.find_element(By.ID, "link").text == "live")
+        simulator.weight(12.5)
+        shows(browser, "Weight shown", "12.50")

@@ -113,8 +113,8 @@ const std::array option_rows{
                 o.web.emplace();
                 return web::parse_web_address(v, o.web->address, o.web->port);
               }},
-    OptionRow{"--web-token", "FILE", "with --web: every request needs \"Authorization: Bearer TOKEN\", the\n"
-                                     "token on FILE's first line; needed for an address other than 127.x",
+    OptionRow{"--web-token", "FILE", "with --web: the API needs \"Authorization: Bearer TOKEN\" (the page asks\n"
+                                     "for it), the token on FILE's first line; needed off loopback",
               [](ProgramOptions &o, const std::string &v) { o.web_token_file = v; return std::string(); }},
     OptionRow{"--help", nullptr, "this text",
               [](ProgramOptions &o, const std::string &) { o.help = true; return std::string(); }},

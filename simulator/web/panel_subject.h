@@ -28,6 +28,9 @@ struct PanelSubject {
   // is read-only and the command would change it); nothing: it goes
   // through. Not set: every command goes through.
   std::function<std::optional<std::string>(const Json &request)> read_only_refusal{};
+  // The UDP address it serves on, which a capture shows ("0.0.0.0": the
+  // capture shows 127.0.0.1).
+  std::string address = "127.0.0.1";
 };
 
 }  // namespace vekxsim::web

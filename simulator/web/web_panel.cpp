@@ -1,7 +1,5 @@
 #include "web_panel.h"
 
-#include <httplib.h>
-
 #include <atomic>
 #include <cstdio>
 #include <deque>
@@ -9,7 +7,9 @@
 #include <thread>
 
 #include "capture_download.h"
+#include "control_json.h"
 #include "event_stream.h"
+#include "http_server.h"
 #include "terminal_door.h"
 #include "trace_row.h"
 #include "web_files.h"
@@ -28,21 +28,43 @@ constexpr auto keep_alive_interval = std::chrono::seconds(1);
 constexpr std::size_t event_queue_limit = 1 << 20;
 // Datagrams waiting for the publisher; beyond this the oldest go.
 constexpr std::size_t pending_traffic_limit = 10000;
-// A page that takes nothing for this long is dropped.
-constexpr auto write_timeout = std::chrono::seconds(2);
-// Requests answered at once besides the event streams.
-constexpr std::size_t request_threads = 8;
 
 constexpr const char *security_policy =
     "default-src 'self'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'";
+constexpr const char *json_type = "application/json";
 
-void answer(httplib::Response &res, int status, const std::string &body, const char *type) {
-  res.status = status;
-  res.set_content(body, type);
+HttpAnswer refuse(int status, const std::string &why) {
+  HttpAnswer answer{status, json_type, json_line(Json{{"ok", false}, {"error", why}})};
+  if (status == 401) answer.fields.emplace_back("WWW-Authenticate", "Bearer realm=\"vekxsim\"");
+  return answer;
 }
 
-void refuse(httplib::Response &res, int status, const std::string &why) {
-  answer(res, status, Json{{"ok", false}, {"error", why}}.dump(), "application/json");
+HttpAnswer not_allowed(std::string_view path, std::string_view allowed) {
+  HttpAnswer answer = refuse(405, std::string(path) + " takes " + std::string(allowed) + " only");
+  answer.fields.emplace_back("Allow", allowed);
+  return answer;
+}
+
+// What a page follows of /api/events: the subscriber's events, or a line
+// that says the stream is still there when nothing came for a while. The
+// subscriber closes when the connection drops this.
+std::function<std::optional<std::string>()> follow(std::shared_ptr<Subscriber> subscriber) {
+  struct Closing {
+    std::shared_ptr<Subscriber> subscriber;
+    std::chrono::steady_clock::time_point last_sent = std::chrono::steady_clock::now();
+    ~Closing() {
+      if (subscriber) subscriber->close();
+    }
+  };
+  const auto f = std::make_shared<Closing>();
+  f->subscriber = std::move(subscriber);
+  return [f]() -> std::optional<std::string> {
+    auto text = f->subscriber->next(std::chrono::milliseconds(0));
+    const auto now = std::chrono::steady_clock::now();
+    if (text && text->empty() && now - f->last_sent >= keep_alive_interval) text = ": still here\n\n";
+    if (text && !text->empty()) f->last_sent = now;
+    return text;
+  };
 }
 
 }  // namespace
@@ -53,9 +75,9 @@ struct WebPanel::Impl {
 
   PanelSubject subject;
   Access access;
-  httplib::Server server;
   EventStream events;
-  std::thread listener;
+  HttpHandlers answers;
+  std::unique_ptr<HttpServer> server;
   std::thread publisher;
 
   std::mutex mutex;  // guards what follows; never held across I/O
@@ -74,92 +96,82 @@ struct WebPanel::Impl {
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
           .count());
 
-  void routes();
+  HttpHandlers handlers();
+  std::optional<HttpAnswer> admit(const HttpRequest &head) const;
+  HttpAnswer answer(const HttpRequest &request);
+  HttpAnswer command(const HttpRequest &request);
+  HttpAnswer event_stream();
   void publish();
   void publish_once();
 };
 
-void WebPanel::Impl::routes() {
-  server.new_task_queue = [] { return new httplib::ThreadPool(request_threads + max_event_clients); };
-  server.set_payload_max_length(largest_body);
-  server.set_write_timeout(write_timeout);
-  server.set_default_headers({{"Content-Security-Policy", security_policy},
-                              {"X-Content-Type-Options", "nosniff"},
-                              {"X-Frame-Options", "DENY"},
-                              {"Referrer-Policy", "no-referrer"},
-                              {"Cache-Control", "no-store"}});
-  server.set_pre_routing_handler([this](const httplib::Request &req, httplib::Response &res) {
-    const std::string host = req.get_header_value("Host");
-    const std::string authorization = req.get_header_value("Authorization");
-    const std::string type = req.get_header_value("Content-Type");
-    std::optional<std::string_view> origin;
-    const std::string origin_text = req.get_header_value("Origin");
-    if (req.has_header("Origin")) origin = origin_text;
-    const auto refused = refusal(access, {req.method, host, origin, authorization, type});
-    if (!refused) return httplib::Server::HandlerResponse::Unhandled;
-    refuse(res, refused->status, refused->why);
-    return httplib::Server::HandlerResponse::Handled;
-  });
-  server.set_error_handler([](const httplib::Request &req, httplib::Response &res) {
-    if (!res.body.empty()) return;
-    if (res.status == 404)
-      refuse(res, 404, "no " + req.path + " here; the panel is at / and its API under /api/ (/api/openapi.json)");
-    else if (res.status == 413)
-      refuse(res, 413, "the body is larger than " + std::to_string(largest_body) + " bytes");
-    else
-      refuse(res, res.status, "the request was refused (HTTP " + std::to_string(res.status) + ")");
-  });
-  server.set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
-    refuse(res, 500, "the panel failed to answer; see vekxsim's standard error");
-  });
+HttpHandlers WebPanel::Impl::handlers() {
+  return {[this](const HttpRequest &head) { return admit(head); },
+          [this](const HttpRequest &request) { return answer(request); },
+          refuse,
+          {{"Content-Security-Policy", security_policy},
+           {"X-Content-Type-Options", "nosniff"},
+           {"X-Frame-Options", "DENY"},
+           {"Referrer-Policy", "no-referrer"},
+           {"Cache-Control", "no-store"}}};
+}
 
-  server.Post("/api/command", [this](const httplib::Request &req, httplib::Response &res) {
-    std::string why;
-    const auto request = command_request(req.body, why);
-    if (!request) return refuse(res, 400, why);
-    if (subject.read_only_refusal)
-      if (const auto refused = subject.read_only_refusal(*request)) return refuse(res, 409, *refused);
-    const Json reply = subject.command(*request);
-    answer(res, reply.value("ok", false) ? 200 : 400, reply.dump(), "application/json");
-  });
-  server.Get("/api/state", [this](const httplib::Request &, httplib::Response &res) {
-    answer(res, 200, subject.state().dump(), "application/json");
-  });
-  server.Get("/api/capture.pcap", [this](const httplib::Request &, httplib::Response &res) {
-    answer(res, 200, capture_pcap(subject.traffic.all(), access.address, subject.port), "application/vnd.tcpdump.pcap");
-    res.set_header("Content-Disposition", "attachment; filename=\"vekxsim.pcap\"");
-  });
-  server.Get("/api/events", [this](const httplib::Request &, httplib::Response &res) {
-    const std::shared_ptr<Subscriber> subscriber = events.subscribe();
-    if (!subscriber)
-      return refuse(res, 503,
-                    std::to_string(max_event_clients) + " pages follow the panel already; close one and reload");
-    {
-      std::lock_guard lock(mutex);
-      if (!last_state.empty()) subscriber->push(event_text("state", last_state));
-    }
-    res.set_chunked_content_provider(
-        "text/event-stream",
-        [subscriber](std::size_t, httplib::DataSink &sink) {
-          const auto text = subscriber->next(keep_alive_interval);
-          if (!text) {
-            sink.done();
-            return true;
-          }
-          const std::string out = text->empty() ? ": still here\n\n" : *text;
-          return sink.write(out.data(), out.size());
-        },
-        [subscriber](bool) { subscriber->close(); });
-  });
-  server.Get("/api/openapi.json", [](const httplib::Request &, httplib::Response &res) {
-    const WebFile *file = web_file("/openapi.json");
-    answer(res, 200, std::string(file->body), std::string(file->type).c_str());
-  });
-  server.Get(R"(/[^/]*)", [](const httplib::Request &req, httplib::Response &res) {
-    const WebFile *file = web_file(req.path);
-    if (file == nullptr) return refuse(res, 404, "no " + req.path + " here; the panel is at /");
-    answer(res, 200, std::string(file->body), std::string(file->type).c_str());
-  });
+std::optional<HttpAnswer> WebPanel::Impl::admit(const HttpRequest &head) const {
+  const auto text = [&](std::string_view name) { return head.field(name).value_or(""); };
+  const auto refused = refusal(access, {head.method, text("host"), head.field("origin"), text("authorization"),
+                                        text("content-type"), head.path()});
+  if (refused) return refuse(refused->status, refused->why);
+  return std::nullopt;
+}
+
+HttpAnswer WebPanel::Impl::command(const HttpRequest &request) {
+  std::string why;
+  const auto parsed = command_request(request.body, why);
+  if (!parsed) return refuse(400, why);
+  if (subject.read_only_refusal)
+    if (const auto refused = subject.read_only_refusal(*parsed)) return refuse(409, *refused);
+  if (const auto r = json_request(nlohmann::json::parse(json_line(*parsed))); std::holds_alternative<JsonRequest>(r))
+    if (const auto refused = command_refusal(std::get<JsonRequest>(r).command, std::get<JsonRequest>(r).args))
+      return refuse(refused->status, refused->why);
+  const Json reply = subject.command(*parsed);
+  return {reply.value("ok", false) ? 200 : 400, json_type, json_line(reply)};
+}
+
+HttpAnswer WebPanel::Impl::event_stream() {
+  const std::shared_ptr<Subscriber> subscriber = events.subscribe();
+  if (!subscriber)
+    return refuse(503, std::to_string(max_event_clients) + " pages follow the panel already; close one and reload");
+  {
+    std::lock_guard lock(mutex);
+    if (!last_state.empty()) subscriber->push(event_text("state", last_state));
+  }
+  HttpAnswer answer{200, "text/event-stream", {}};
+  answer.stream = follow(subscriber);
+  return answer;
+}
+
+HttpAnswer WebPanel::Impl::answer(const HttpRequest &request) {
+  // HEAD answers as GET does, without the body.
+  const std::string_view method = request.method == "HEAD" ? std::string_view("GET") : request.method;
+  const std::string_view path = request.path();
+  const auto route = std::ranges::find(api_routes, path, &Route::path);
+  if (route != api_routes.end() && route->method != method) return not_allowed(path, route->method);
+  if (route == api_routes.end() && needs_token(path))
+    return refuse(404, "no " + std::string(path) + " here; the API is described at /api/openapi.json");
+  if (path == "/api/command") return command(request);
+  if (path == "/api/state") return {200, json_type, json_line(subject.state())};
+  if (path == "/api/events") return event_stream();
+  if (path == "/api/capture.pcap") {
+    const std::string shown_address = subject.address == "0.0.0.0" ? "127.0.0.1" : subject.address;
+    return {200,
+            "application/vnd.tcpdump.pcap",
+            capture_pcap(subject.traffic.all(), shown_address, subject.port),
+            {{"Content-Disposition", "attachment; filename=\"vekxsim.pcap\""}}};
+  }
+  const WebFile *file = web_file(path == "/api/openapi.json" ? "/openapi.json" : path);
+  if (file == nullptr) return refuse(404, "no " + std::string(path) + " here; the panel is at /");
+  if (method != "GET") return not_allowed(path, "GET");
+  return {200, std::string(file->type), std::string(file->body)};
 }
 
 void WebPanel::Impl::publish_once() {
@@ -171,10 +183,10 @@ void WebPanel::Impl::publish_once() {
   if (!traffic.empty()) {
     Json rows = Json::array();
     for (const auto &[id, r] : traffic) rows.push_back(trace_row(r, wall_time(r), id));
-    events.publish("traffic", rows.dump(), true);
+    events.publish("traffic", json_line(rows), true);
   }
   // The state is made and sent with no lock of the panel held.
-  std::string state = subject.state().dump();
+  std::string state = json_line(subject.state());
   {
     std::lock_guard lock(mutex);
     if (state == last_state) return;
@@ -202,22 +214,15 @@ void WebPanel::Impl::publish() {
 WebPanel::WebPanel(PanelSubject subject, Access access)
     : impl_(std::make_unique<Impl>(std::move(subject), std::move(access))) {
   Impl &p = *impl_;
-  p.routes();
-  if (p.access.port == 0) {
-    const int port = p.server.bind_to_any_port(p.access.address);
-    if (port <= 0) throw std::runtime_error("cannot listen on " + p.access.address);
-    p.access.port = static_cast<std::uint16_t>(port);
-  } else if (!p.server.bind_to_port(p.access.address, p.access.port)) {
-    throw std::runtime_error("cannot listen on " + p.access.address + ":" + std::to_string(p.access.port) +
-                             " (is another program on that port?)");
-  }
+  p.answers = p.handlers();
+  p.server = std::make_unique<HttpServer>(p.access.address, p.access.port, p.answers);
+  p.access.port = p.server->port();
   p.subject.traffic.set_listener([&p](const TrafficRecord &record) {
     std::lock_guard lock(p.traffic_mutex);
     // A row dropped here leaves a gap in the ids, which the page shows.
     p.pending_traffic.emplace_back(p.next_row_id++, record);
     if (p.pending_traffic.size() > pending_traffic_limit) p.pending_traffic.pop_front();
   });
-  p.listener = std::thread([&p] { p.server.listen_after_bind(); });
   p.publisher = std::thread([&p] { p.publish(); });
 }
 
@@ -231,15 +236,20 @@ WebPanel::~WebPanel() {
   p.stop_changed.notify_all();
   p.publisher.join();
   p.events.close_all();
-  p.server.stop();
-  p.listener.join();
+  p.server->stop();
 }
+
+const HttpHandlers &WebPanel::handlers() const { return impl_->answers; }
 
 std::uint16_t WebPanel::port() const { return impl_->access.port; }
 
 std::string WebPanel::url() const {
-  const std::string shown = impl_->access.address == "0.0.0.0" ? "127.0.0.1" : impl_->access.address;
-  return "http://" + shown + ":" + std::to_string(impl_->access.port) + "/";
+  const Access &a = impl_->access;
+  const bool everywhere = a.address == "0.0.0.0" || a.address == "::";
+  const std::string shown = everywhere                                 ? "127.0.0.1"
+                            : a.address.find(':') != std::string::npos ? "[" + a.address + "]"
+                                                                       : a.address;
+  return "http://" + shown + ":" + std::to_string(a.port) + "/";
 }
 
 }  // namespace vekxsim::web

@@ -3,8 +3,8 @@
 // HTTP API (a command in, its answer out; the whole state; the event
 // stream; the capture; the OpenAPI description) and nothing else.
 //
-// Threads: the server's own (accepting, and a fixed pool that answers
-// requests, an event stream holding one of them while its page stays) and
+// Threads: the server's own (a fixed pool that accepts and answers
+// requests, and writes the event streams as their events come) and
 // a publisher that looks at the terminal's state every 50 ms and sends the
 // changes and the new traffic rows to the streams. The UDP service only
 // hands each datagram to a bounded queue; it never waits on a browser.
@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "http_server.h"
 #include "panel_subject.h"
 #include "web_rules.h"
 
@@ -49,6 +50,9 @@ class WebPanel {
   std::uint16_t port() const;
   // "http://127.0.0.1:PORT/"; a panel on every address shows 127.0.0.1.
   std::string url() const;
+  // What the panel answers, as its server asks it: answers_to(bytes,
+  // handlers()) gives the answers of one connection without the network.
+  const HttpHandlers &handlers() const;
 
  private:
   struct Impl;
