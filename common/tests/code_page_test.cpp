@@ -68,44 +68,12 @@ TEST(CodePage, ACharacterTheCodePageLacksIsNamed) {
   EXPECT_EQ(character_name(U'\u0142'), "\"\xC5\x82\" (U+0142)");
 }
 
-// Each row: a UTF-8 text that is not one well-formed character.
-TEST(CodePage, MalformedUtf8IsRefusedByteByByte) {
-  const std::pair<const char *, const char *> rows[] = {
-      {"\xC0\x80", "overlong NUL"},
-      {"\xC1\xBF", "overlong U+007F"},
-      {"\xE0\x80\xAF", "overlong '/'"},
-      {"\xE0\x9F\xBF", "overlong U+07FF"},
-      {"\xF0\x80\x80\x80", "overlong in four bytes"},
-      {"\xF0\x8F\xBF\xBF", "overlong U+FFFF"},
-      {"\xED\xA0\x80", "surrogate U+D800"},
-      {"\xED\xBF\xBF", "surrogate U+DFFF"},
-      {"\xC3", "truncated two-byte"},
-      {"\xE2\x82", "truncated three-byte"},
-      {"\xF0\x9F\x98", "truncated four-byte"},
-      {"\xF4\x90\x80\x80", "U+110000"},
-      {"\xF5\x80\x80\x80", "lead byte past U+10FFFF"},
-      {"\xFF", "never a UTF-8 byte"},
-      {"\x80", "lone continuation"},
-      {"\xC3\x28", "continuation missing"},
-      {"\xE2\x28\xA1", "second byte not a continuation"},
-  };
-  for (const auto &[text, what] : rows) {
-    const std::string_view view(text);
-    std::size_t at = 0;
-    EXPECT_EQ(utf8_character(view, at), std::nullopt) << what;
-    EXPECT_EQ(at, 1u) << what << ": skips its first byte alone";
-    const Cp1252Text converted = cp1252_exactly(view);
-    EXPECT_TRUE(converted.malformed) << what;
-    // Every byte of it becomes '?', and an ASCII byte after it stays itself.
-    std::string shown(view);
-    for (char &c : shown)
-      if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-    EXPECT_EQ(cp1252_from_utf8(view), shown) << what;
-  }
-}
-
-TEST(CodePage, TheEdgesOfEachLengthAreWellFormed) {
-  const std::pair<const char *, char32_t> rows[] = {
+// Each row: a UTF-8 form at the edge of a rule (the lead byte, the length,
+// overlong forms, surrogates, U+10FFFF), with its character, or none when
+// it is malformed: a malformed form is refused byte by byte, a well-formed
+// one read whole and written back the same.
+TEST(CodePage, Utf8AtTheEdgesOfEachRule) {
+  const std::pair<const char *, std::optional<char32_t>> rows[] = {
       {"\x7F", 0x7F},
       {"\xC2\x80", 0x80},
       {"\xDF\xBF", 0x7FF},
@@ -115,15 +83,35 @@ TEST(CodePage, TheEdgesOfEachLengthAreWellFormed) {
       {"\xEF\xBF\xBF", 0xFFFF},
       {"\xF0\x90\x80\x80", 0x10000},
       {"\xF4\x8F\xBF\xBF", 0x10FFFF},
+      {"\xC1\xBF", {}},          // overlong U+007F
+      {"\xE0\x9F\xBF", {}},      // overlong U+07FF
+      {"\xF0\x8F\xBF\xBF", {}},  // overlong U+FFFF
+      {"\xED\xA0\x80", {}},      // surrogate U+D800
+      {"\xF4\x90\x80\x80", {}},  // U+110000
+      {"\xF5\x80\x80\x80", {}},  // lead byte past U+10FFFF
+      {"\xFF", {}},
+      {"\x80", {}},          // lone continuation
+      {"\xF0\x9F\x98", {}},  // truncated
+      {"\xE2\x28\xA1", {}},  // second byte not a continuation
   };
   for (const auto &[text, character] : rows) {
     const std::string_view view(text);
     std::size_t at = 0;
-    EXPECT_EQ(utf8_character(view, at), character) << std::hex << static_cast<unsigned>(character);
-    EXPECT_EQ(at, view.size());
-    std::string again;
-    append_utf8(again, character);
-    EXPECT_EQ(again, view) << std::hex << static_cast<unsigned>(character);
+    EXPECT_EQ(utf8_character(view, at), character) << testing::PrintToString(std::string(view));
+    if (character) {
+      EXPECT_EQ(at, view.size());
+      std::string again;
+      append_utf8(again, *character);
+      EXPECT_EQ(again, view);
+      continue;
+    }
+    EXPECT_EQ(at, 1u) << "skips its first byte alone";
+    EXPECT_TRUE(cp1252_exactly(view).malformed);
+    // Every byte of it becomes '?', and an ASCII byte after it stays itself.
+    std::string shown(view);
+    for (char &c : shown)
+      if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+    EXPECT_EQ(cp1252_from_utf8(view), shown);
   }
 }
 

@@ -47,8 +47,8 @@ def test_one_way_requests_reach_the_terminal_once_sent(vekxsim: Simulator, termi
     def shown() -> str | None:
         text: str | None = vekxsim.command("display").get("display_text", {}).get("text")
         return text
-    terminal.display(1, "SIXTEEN CHARS 16")  # as long as a display text is
-    assert eventually(lambda: shown() == "SIXTEEN CHARS 16")
+    terminal.display(1, "GROSS \u00d6L   42 kg")  # as long as a display text is, in Windows-1252
+    assert eventually(lambda: shown() == "GROSS \u00d6L   42 kg")
     terminal.display(1, "HELLO")
     assert eventually(lambda: shown() == "HELLO".ljust(16))
     terminal.reset_display(1)

@@ -93,20 +93,6 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   EXPECT_EQ(VekWrite("/t1/Lit02", 20, twenty.data()), 0);
 }
 
-// What VekDisplayText puts on the display shows, in Windows-1252, beside
-// the KTRV display lines, until VekResetDisplay gives the display back.
-TEST_F(LibraryAgainstTerminal, TheDisplayTextShowsUntilAReset) {
-  const auto shown = [&] {
-    const std::string reply = vekxsim::control_answer(*terminal, "display");
-    return reply.substr(reply.rfind('\n') + 1);
-  };
-  EXPECT_EQ(shown(), "display text none");
-  ASSERT_EQ(VekDisplayText(1, "GROSS \xD6L   42 kg"), 0);
-  EXPECT_TRUE(eventually([&] { return shown() == "display text \"GROSS \xC3\x96L   42 kg\""; })) << shown();
-  ASSERT_EQ(VekResetDisplay(1), 0);
-  EXPECT_TRUE(eventually([&] { return shown() == "display text none"; })) << shown();
-}
-
 // The terminal is stopped and destroyed while a client keeps reading: the
 // client's calls give up with "no usable answer", nothing crashes, and a new
 // terminal on the same port is read at once.
