@@ -175,8 +175,9 @@ time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" &
 }
 
 shots=""
-for arch in $windows_arches; do
+for arch in $windows_run_arches; do
   console_round "$arch"
   shots="$shots $shot"
 done
+windows_runs_left_out
 checks_done "Windows console check" "screenshots:$shots"

@@ -13,10 +13,11 @@ source "$root/scripts/lib/wine-prefix.sh"
 unset DISPLAY
 trap wine_prefix_remove EXIT
 
-for arch in $windows_arches; do
+for arch in $windows_run_arches; do
   echo "-- the suites for $arch Windows"
   wine_prefix_create "$arch"
   bash "$root/tools/windows/build-windows.sh" "$arch"
   ctest --test-dir "$root/build-win$bits" --output-on-failure -j"$(nproc)"
   wine_prefix_remove
 done
+windows_runs_left_out
