@@ -110,15 +110,17 @@ Message message_of(const HttpAnswer &answer, const HttpHandlers &handlers, unsig
 // Feeds bytes to the parser until the head (or the whole request) is
 // parsed; false when they run out first or do not parse (ec set).
 bool feed(Parser &parser, std::string_view &bytes, bool head_only, beast::error_code &ec) {
+  // The parser may take nothing on one call as it moves from the head to the
+  // body; taking nothing twice running means the bytes end before the
+  // request does, which gets no answer (as a connection that went quiet).
+  int idle_calls = 0;
   while (!(head_only ? parser.is_header_done() : parser.is_done())) {
     const std::size_t used = parser.put(asio::buffer(bytes.data(), bytes.size()), ec);
     bytes.remove_prefix(used);
-    if (ec == http::error::need_more) {
-      ec = {};
-      if (used == 0) return false;
-    } else if (ec) {
-      return false;
-    }
+    if (ec == http::error::need_more) ec = {};
+    if (ec) return false;
+    idle_calls = used == 0 ? idle_calls + 1 : 0;
+    if (idle_calls == 2 || (used == 0 && bytes.empty())) return false;
   }
   return true;
 }
