@@ -144,7 +144,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void on_head(beast::error_code ec) {
     if (ec) return refuse_unread(ec);
     request_ = request_of(parser_->get());
-    if (auto refused = admitted(handlers_, request_)) return send(std::move(*refused), false);
+    if (auto refused = admitted(handlers_, request_)) return send(*refused, false);
     http::async_read(stream_, buffer_, *parser_,
                      [self = shared_from_this()](beast::error_code e, std::size_t) { self->on_body(e); });
   }
@@ -155,7 +155,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     HttpAnswer answer = answered(handlers_, request_);
     if (answer.stream) return start_stream(std::move(answer));
     const bool keep = goes_on(parser_->get(), answer);
-    send(std::move(answer), keep);
+    send(answer, keep);
   }
 
   // A read that timed out or was closed gets no answer; one that did not
@@ -167,7 +167,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     send(read_refusal(handlers_, ec), false);
   }
 
-  void send(HttpAnswer answer, bool keep_alive) {
+  void send(const HttpAnswer &answer, bool keep_alive) {
     const bool head_only = parser_->get().method() == http::verb::head;
     auto message =
         std::make_shared<Message>(message_of(answer, handlers_, parser_->get().version(), keep_alive, head_only));
