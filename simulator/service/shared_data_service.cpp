@@ -112,8 +112,9 @@ struct SharedDataService::Impl {
     if (log_sink) log_sink(line);
   }
 
-  void record(bool inbound, std::uint16_t peer_port, std::span<const std::uint8_t> bytes, std::size_t real_size) {
-    TrafficRecord rec{Clock::now(), inbound, peer_port, Bytes(bytes.begin(), bytes.end()), real_size};
+  void record(bool inbound, const platform::Endpoint &peer, std::span<const std::uint8_t> bytes,
+              std::size_t real_size) {
+    TrafficRecord rec{Clock::now(), inbound, peer.port, Bytes(bytes.begin(), bytes.end()), real_size, peer.address};
     {
       std::lock_guard lock(log_mutex);
       if (log_sink) log_sink(traffic_line(rec, std::chrono::system_clock::now()));
@@ -124,7 +125,7 @@ struct SharedDataService::Impl {
   void send_now(const Bytes &bytes, const platform::Endpoint &to) {
     // Recorded before it goes, so that whoever has received a reply finds
     // it in the traffic record already.
-    record(false, to.port, bytes, bytes.size());
+    record(false, to, bytes, bytes.size());
     if (platform::send_to(socket, bytes.data(), bytes.size(), to) < 0)
       log(std::string("send failed: ") + sockets_category().message(platform::last_error()));
   }
@@ -154,7 +155,7 @@ struct SharedDataService::Impl {
   }
 
   void handle(std::span<const std::uint8_t> kept, std::size_t real_size, const platform::Endpoint &from) {
-    record(true, from.port, kept, real_size);
+    record(true, from, kept, real_size);
     if (std::string reason = malformed_reason(kept, real_size); !reason.empty()) {
       log("ignored: " + reason);
       return;

@@ -3,6 +3,7 @@
 #ifndef VEKXSIM_TRAFFIC_RECORDER_H
 #define VEKXSIM_TRAFFIC_RECORDER_H
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -20,6 +21,8 @@ struct TrafficRecord {
   std::uint16_t peer_port;  // the other side's UDP port
   std::vector<std::uint8_t> bytes;
   std::size_t received_size = 0;  // the real length when bytes holds only its start
+  // The other side's IPv4 address; all zero where it is not known.
+  std::array<std::uint8_t, 4> peer_address{};
 };
 
 // Keeps the latest limits::traffic_records datagrams. Every member may be

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "capture_download.h"
@@ -199,22 +201,75 @@ TEST(WebPanelTest, BytesThatAreNotUtf8ReachThePageAsValidJson) {
   }
 }
 
+// A handler that throws once ended vekxsim (terminate) and then answered a
+// 500 that pointed to a standard error holding nothing.
+TEST(HttpServerTest, AHandlerThatThrowsIsAnswered500WithItsCauseOnStandardError) {
+  const HttpHandlers handlers{[](const HttpRequest &) { return std::optional<HttpAnswer>(); },
+                              [](const HttpRequest &) -> HttpAnswer { throw std::runtime_error("no state to give"); },
+                              [](int status, const std::string &why) {
+                                return HttpAnswer{status, "text/plain", why};
+                              }};
+  testing::internal::CaptureStderr();
+  const auto answers = answers_to("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", handlers);
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(answers.size(), 1U);
+  EXPECT_EQ(answers[0].status, 500);
+  EXPECT_NE(said.find("GET /api/state: no state to give"), std::string::npos) << said;
+}
+
+// The publisher once held the lock the UDP thread takes for each datagram
+// while it made the state: a slow state held up the terminal's answers.
+TEST(WebPanelTest, TheUdpThreadRecordsDatagramsWhileThePublisherIsStuckInTheState) {
+  vekxsim::TrafficRecorder traffic;
+  std::mutex m;
+  std::condition_variable changed;
+  bool inside = false, released = false;
+  const auto answer = [](const Json &) { return Json{{"ok", true}}; };
+  const auto state = [&] {
+    std::unique_lock lock(m);
+    inside = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return released; });
+    return Json{{"weight", 1}};
+  };
+  const WebPanel panel({answer, state, traffic, 1}, {"127.0.0.1", 0, std::nullopt});
+  {
+    std::unique_lock lock(m);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(5), [&] { return inside; }));
+  }
+  auto recording = std::async(std::launch::async, [&] {
+    for (std::uint8_t i = 0; i < 100; ++i) traffic.add(read_request(40000, i));
+  });
+  const bool recorded = recording.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  {
+    std::lock_guard lock(m);
+    released = true;
+  }
+  changed.notify_all();
+  EXPECT_TRUE(recorded) << "recording a datagram waited for the publisher";
+}
+
 // A capture the replay cannot read, or reads with the sides swapped, would
-// make the panel's download useless.
-TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithTheTerminalOnItsPort) {
+// make the panel's download useless; one that put the console at the
+// terminal's address (a terminal on 127.0.0.2, its console on 127.0.0.1)
+// would show traffic that never was.
+TEST(CaptureDownload, TheReplayReadsEveryDatagramBackWithEachSideAtItsAddressAndPort) {
   const std::uint16_t terminal_port = 41701;  // not the usual port: the capture carries the one served
-  const std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
+  std::vector<vekxsim::TrafficRecord> traffic = {read_request(40000, 1), read_request(40001, 2)};
+  traffic[0].peer_address = {127, 0, 0, 1};
+  traffic[1].inbound = false;
+  traffic[1].peer_address = {127, 0, 0, 3};
   const std::string path =
       (std::filesystem::temp_directory_path() / ("vekxsim-capture-" + std::to_string(::getpid()) + ".pcap")).string();
-  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.1", terminal_port);
+  std::ofstream(path, std::ios::binary) << capture_pcap(traffic, "127.0.0.2", terminal_port);
   const auto read = vekxsim::replay::read_capture(path);
   std::filesystem::remove(path);
   ASSERT_EQ(read.size(), traffic.size());
-  for (std::size_t i = 0; i < read.size(); ++i) {
-    EXPECT_EQ(read[i].bytes, traffic[i].bytes);
-    EXPECT_EQ(read[i].to_port, terminal_port);
-    EXPECT_EQ(read[i].from_port, traffic[i].peer_port);
-  }
+  for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(read[i].bytes, traffic[i].bytes);
+  EXPECT_EQ(std::tie(read[0].from_address, read[0].from_port, read[0].to_address, read[0].to_port),
+            std::make_tuple("127.0.0.1", 40000, "127.0.0.2", terminal_port));
+  EXPECT_EQ(std::tie(read[1].from_address, read[1].from_port, read[1].to_address, read[1].to_port),
+            std::make_tuple("127.0.0.2", terminal_port, "127.0.0.3", 40001));
 }
 
 }  // namespace

@@ -26,7 +26,10 @@ void put_be16(Bytes &b, std::size_t at, std::size_t v) {
   b[at + 1] = static_cast<std::uint8_t>(v);
 }
 
-Bytes frame_of(const TrafficRecord &r, const in_addr &address, std::uint16_t terminal) {
+Bytes frame_of(const TrafficRecord &r, const in_addr &terminal_address, std::uint16_t terminal) {
+  // A client whose address was not recorded is shown beside the terminal.
+  in_addr peer = terminal_address;
+  if (r.peer_address != decltype(r.peer_address){}) std::memcpy(&peer, r.peer_address.data(), 4);
   const std::size_t link = sizeof loopback_family_inet;
   Bytes b(link + ipv4_header + udp_header);
   std::copy(std::begin(loopback_family_inet), std::end(loopback_family_inet), b.begin());
@@ -35,8 +38,8 @@ Bytes frame_of(const TrafficRecord &r, const in_addr &address, std::uint16_t ter
   put_be16(b, ip + 2, ipv4_header + udp_header + r.bytes.size());
   b[ip + 8] = time_to_live;
   b[ip + 9] = protocol_udp;
-  std::memcpy(&b[ip + 12], &address, 4);
-  std::memcpy(&b[ip + 16], &address, 4);
+  std::memcpy(&b[ip + 12], r.inbound ? &peer : &terminal_address, 4);
+  std::memcpy(&b[ip + 16], r.inbound ? &terminal_address : &peer, 4);
   put_be16(b, udp, r.inbound ? r.peer_port : terminal);
   put_be16(b, udp + 2, r.inbound ? terminal : r.peer_port);
   put_be16(b, udp + 4, udp_header + r.bytes.size());

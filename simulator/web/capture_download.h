@@ -13,8 +13,9 @@
 
 namespace vekxsim::web {
 
-// The bytes of the pcap file; the terminal and its clients at address, the
-// terminal on its UDP port.
+// The bytes of the pcap file: the terminal at address on its UDP port, each
+// client at the address and port it sent from (at address where the record
+// does not hold one).
 std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::string &address,
                          std::uint16_t terminal_port);
 
