@@ -1,6 +1,6 @@
-// The words for a refused command line: the range a number must lie in, and
-// the guess at what an unknown word meant. A wrong guess sends the user to
-// an option they did not want.
+// The guess at what an unknown word of a command line meant: a wrong guess
+// sends the user to an option they did not want. (The words for a number
+// out of its range are checked through vekx's and vekxsim's parsers.)
 #include <gtest/gtest.h>
 
 #include <array>
@@ -34,16 +34,6 @@ TEST(NearestWord, NoGuessWhereNoneIsClose) {
   const std::array<std::string_view, 1> short_word{"on"};
   EXPECT_EQ(nearest_word("ox", short_word), "");
   EXPECT_EQ(nearest_word("anything", std::span<const std::string_view>()), "");
-}
-
-TEST(NumberInRange, TheRefusalNamesTheValueAndTheRange) {
-  std::string why;
-  EXPECT_EQ(number_in_range("--port", "0x6a5", 0, 65535, why), 1701);
-  EXPECT_EQ(why, "");
-  EXPECT_EQ(number_in_range("--port", "70000", 0, 65535, why), std::nullopt);
-  EXPECT_EQ(why, "--port 70000: must be a number from 0 to 65535");
-  EXPECT_EQ(number_in_range("--port", "", 0, 65535, why), std::nullopt);
-  EXPECT_EQ(why, "--port \"\": must be a number from 0 to 65535");
 }
 
 }  // namespace
