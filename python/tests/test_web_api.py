@@ -12,7 +12,7 @@ import socket
 import subprocess
 import time
 import urllib.parse
-from collections.abc import Callable, Iterator
+from collections.abc import Callable
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 from typing import Any
@@ -20,7 +20,7 @@ from typing import Any
 import pytest
 
 import vekxapi
-from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, SimulatorError, free_local_port
+from vekxapi.simulator import Simulator, SimulatorError
 from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
