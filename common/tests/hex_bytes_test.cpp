@@ -21,7 +21,8 @@ TEST(HexBytes, EveryWayOfTypingThemReadsTheSameBytes) {
 }
 
 TEST(HexBytes, AnythingButWholeBytesOfHexIsRefused) {
-  for (const char *text : {"a", "0a f", "abc", "0g", "zz", "0x", "0a 0x", "0a-ff", "0a;ff", "-1", "0xx1", "1 2"})
+  for (const char *text :
+       {"a", "0a f", "abc", "0g", "0G", "0/", "0@", "0`", "zz", "0x", "0a 0x", "0a-ff", "0a;ff", "-1", "0xx1", "1 2"})
     EXPECT_EQ(parse_hex_bytes(text), std::nullopt) << '"' << text << '"';
 }
 

@@ -12,7 +12,7 @@ import socket
 import subprocess
 import time
 import urllib.parse
-from collections.abc import Callable, Iterator
+from collections.abc import Callable
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 from typing import Any
@@ -20,7 +20,7 @@ from typing import Any
 import pytest
 
 import vekxapi
-from vekxapi.simulator import LOCAL_PORT_VARIABLE, Simulator, SimulatorError, free_local_port
+from vekxapi.simulator import Simulator, SimulatorError
 from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
@@ -91,8 +91,6 @@ def test_the_state_holds_what_the_commands_set(vekxsim: Simulator) -> None:
 @pytest.mark.parametrize("headers, status, why", [
     ({"Host": "evil.example:80"}, 403, "a rebinding page's Host"),
     ({"Origin": "http://evil.example"}, 403, "another site's origin"),
-    ({"Content-Type": "application/x-www-form-urlencoded"}, 415, "a form of another site"),
-    ({"Content-Type": "text/plain"}, 415, "a plain-text post"),
 ])
 def test_a_refused_change_leaves_the_weight(vekxsim: Simulator, headers: dict[str, str], status: int,
                                             why: str) -> None:
@@ -138,12 +136,6 @@ def test_the_page_s_files_are_served_as_they_are_and_nothing_else(vekxsim: Simul
                  "/CMakeLists.txt", "/simulator/web/page/panel.js", "/panel.js/", "/index.html/.."):
         status, _, body = request(vekxsim.web_url, "GET", path)
         assert status == 404, (path, status, body[:40])
-
-
-def test_the_page_has_no_inline_script(vekxsim: Simulator) -> None:
-    assert vekxsim.web_url
-    _, _, page = request(vekxsim.web_url, "GET", "/")
-    assert b"<script>" not in page and b"onclick" not in page.lower() and b"src=\"http" not in page
 
 
 def test_event_streams_beyond_the_cap_get_503(vekxsim: Simulator) -> None:

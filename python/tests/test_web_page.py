@@ -6,7 +6,6 @@ from __future__ import annotations
 import os
 import shutil
 import subprocess
-import time
 from collections.abc import Iterator
 from typing import TYPE_CHECKING, Any
 from pathlib import Path
@@ -117,9 +116,7 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
 
     # "In 1" switched on the page is read back through the library.
     named(browser, "In 1").click()
-    deadline = time.monotonic() + SHOWN_SECONDS
-    while vekxsim.command("inputs")["inputs"][0] is not True and time.monotonic() < deadline:
-        time.sleep(0.05)
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: vekxsim.command("inputs")["inputs"][0] is True)
     assert terminal.read("/t1/p_100") == b"\x01"
 
     # A key pressed with a literal reaches the terminal's literal fields.
@@ -142,9 +139,7 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
     # The capture downloads and replays.
     named(browser, "Download capture").click()
     capture = downloads / "vekxsim.pcap"
-    deadline = time.monotonic() + SHOWN_SECONDS
-    while not capture.exists() and time.monotonic() < deadline:
-        time.sleep(0.05)
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: capture.exists())
     summary = subprocess.run([os.environ["VEKXSIM"], "--replay", str(capture), "--summary"], capture_output=True,
                              text=True, timeout=10)
     assert summary.returncode == 0, summary.stderr

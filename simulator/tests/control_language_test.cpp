@@ -1,17 +1,24 @@
 // The typed control language: how a line becomes a command's arguments
 // (words, quotes, the text that keeps its blanks), how many a command
-// takes, and the numbers it reads.
+// takes, the numbers and terminator keys it reads; and every kind of a
+// reply's data as JSON that reads back (what requests the JSON control
+// takes and refuses is tested through vekxsim itself, in
+// python/tests/test_control_json.py).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 
+#include "control_json.h"
 #include "control_language.h"
 #include "control_text.h"
 #include "terminal.h"
+#include "terminator_keys.h"
 
 namespace {
 
@@ -100,6 +107,54 @@ TEST(ControlText, DecimalNumbersAreFiniteAndPlainlyWritten) {
   for (const char *text : {"inf", "-infinity", "nan", "0x1p4", "1e999", "+5", "12,5", "1.5kg", "", " "})
     EXPECT_FALSE(control_text::decimal_number(text)) << text;
   EXPECT_EQ(control_text::decimal_number(" -3.75"), -3.75);
+}
+
+// A key whose typed name lost its code (or found another's) would key the
+// wrong terminator into /t1/bx252.
+TEST(KeySpelling, EveryKeyByItsNameAndItsShortName) {
+  for (const auto &k : vekx_common::terminator_keys) {
+    const std::string name = k.name;
+    EXPECT_EQ(control_text::terminator_code(name), k.code) << name;
+    std::string upper = name;
+    for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(control_text::terminator_code(upper), k.code) << upper;
+    if (name.ends_with(" Key")) {
+      EXPECT_EQ(control_text::terminator_code(name.substr(0, name.size() - 4)), k.code) << name;
+    }
+  }
+}
+
+TEST(KeySpelling, CommonOtherSpellingsMeanTheirKey) {
+  const std::pair<const char *, int> rows[] = {
+      {"return", 8}, {"Enter", 8}, {"left", 9},  {"Right Arrow", 10}, {"ins", 11},       {"del", 14},
+      {"up", 15},    {"down", 16}, {"PgUp", 17}, {"pgdn", 18},        {"page down", 18}, {"42", 42},
+  };
+  for (const auto &[typed, code] : rows) EXPECT_EQ(control_text::terminator_code(typed), code) << typed;
+}
+
+TEST(KeySpelling, WhatNamesNoKeyIsRefused) {
+  for (const char *typed : {"", "key", "nokey", "f13", "enter key key", "256", "pg", "returnkey x"})
+    EXPECT_EQ(control_text::terminator_code(typed), std::nullopt) << typed;
+}
+
+TEST(JsonForm, EveryKindOfReplyDataReadsBack) {
+  const vekxsim::ControlReply reply = vekxsim::ControlReply::done(
+      "text \xFF", vekxsim::ReplyItems{{"n", 7},
+                                       {"w", 12.5},
+                                       {"inf", HUGE_VAL},
+                                       {"yes", false},
+                                       {"bytes", vekxsim::ReplyValue::Bytes{0x80, 0x00, 'A'}},
+                                       {"list", vekxsim::ReplyList{1, "two"}},
+                                       {"empty", vekxsim::ReplyItems{}},
+                                       {"items", vekxsim::ReplyItems{{"a", 1}, {"b", vekxsim::ReplyList{}}}}});
+  const std::string line = vekxsim::json_line(vekxsim::json_form(reply));
+  EXPECT_EQ(line.rfind(R"({"ok":true,"reply":)", 0), 0u) << "ok comes first, for people reading along";
+  EXPECT_EQ(nlohmann::json::parse(line),
+            nlohmann::json::parse(R"({"ok": true, "reply": "text \ufffd", "n": 7, "w": 12.5, "inf": null,
+      "yes": false, "bytes": {"hex": "80 00 41", "text": "€\u0000A"}, "list": [1, "two"], "empty": {},
+      "items": {"a": 1, "b": []}})"));
+  EXPECT_EQ(nlohmann::json::parse(vekxsim::json_line(vekxsim::json_form(vekxsim::ControlReply::refused("no \"x\"")))),
+            nlohmann::json::parse(R"({"ok": false, "error": "no \"x\""})"));
 }
 
 }  // namespace

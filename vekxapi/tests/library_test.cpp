@@ -214,14 +214,6 @@ TEST_F(LibraryTest, NodeWithoutAnAddressFailsWithNotSocket) {
   EXPECT_EQ(peer->traffic().wait_inbound(1, 100ms), 0u);
 }
 
-TEST_F(LibraryTest, CloseReleasesTheNodeSockets) {
-  register_loopback();
-  ASSERT_EQ(VekWrite("/t1/x", 1, "1"), 0);
-  EXPECT_FALSE(udp_port_free(local_port)) << "node 1's socket holds its port while open";
-  ASSERT_EQ(VekCloseProcess(), 0);
-  EXPECT_TRUE(udp_port_free(local_port));
-}
-
 #if defined(_WIN32)
 // How many starts of the sockets layer the process holds, counted by
 // cleaning up until the layer refuses, then started again as often.

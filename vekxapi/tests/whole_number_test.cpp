@@ -56,12 +56,5 @@ TEST(WholeNumber, NoRunOfDigitsOverflows) {
   EXPECT_EQ(whole_number(largest_hex, 0, LONG_MAX, Digits::decimal_or_hex), LONG_MAX);
 }
 
-TEST(WholeNumber, HexDigitsEitherCase) {
-  const std::string digits = "0123456789abcdef", upper = "ABCDEF";
-  for (std::size_t i = 0; i < digits.size(); ++i) EXPECT_EQ(hex_digit(digits[i]), static_cast<int>(i));
-  for (std::size_t i = 0; i < upper.size(); ++i) EXPECT_EQ(hex_digit(upper[i]), static_cast<int>(10 + i));
-  for (const char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0', 'x'}) EXPECT_EQ(hex_digit(c), -1) << c;
-}
-
 }  // namespace
 }  // namespace vekx
