@@ -39,6 +39,7 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/wine-prefix.sh"
 source "$root/scripts/lib/loopback-vekxsim.sh"
 source "$root/scripts/lib/x-display.sh"
+source "$root/scripts/lib/kit-console.sh"
 
 source "$root/scripts/lib/check-steps.sh"
 
@@ -299,29 +300,13 @@ done
 # reads the weight; export_calls.exe sets the ports at run time and calls
 # every export as its declared prototype (tests/windows/export_calls.c); the
 # kit's console, worked by the window driver, shows the weight.
-drive() { timeout 60 "$wine" "$driver" "$@"; }
-kit_console() {
-  local console status=0
-  "$wine" "$kit/KTRVtest.exe" 2>"$work/console.err" &
-  console=$!
-  if ! { drive wait-window 50 && drive keyboard IPAddr 127.0.0.1 && drive wait-text IPAddr 127.0.0.1 10 &&
-    drive click IPupdate && drive wait-text txtWeight "G:   12.50 lb" 20 && drive click ExitProg; }; then
-    kill "$console"
-    return 1
-  fi
-  wait_for_exit "$console" 20
-  [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
-  [ "$status" = 0 ]
-}
 vekxsim_start "$work" --weight 12.5
 x_display_start
 for arch in $windows_run_arches; do
   windows_arch "$arch"
   echo "-- the $arch kit under $(basename "$wine"), against vekxsim on 127.0.0.1"
   kit="$work/$arch/ktrvtest-windows-$arch"
-  driver="$root/build-win$bits/ktrv_window_driver.exe"
   wine_prefix_create "$arch"
-  [ -f "$driver" ] || bash "$root/tools/windows/build-windows.sh" "$arch" >/dev/null
   read="$(cd "$kit" && timeout 60 "$wine" read_weight.exe 2>&1 | tr -d '\r')" || true
   if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
     fail "read_weight.exe says: '$read'"
@@ -340,7 +325,7 @@ for arch in $windows_run_arches; do
   else
     fail "tests/windows/export_calls.c does not build with $triple-gcc: $(cat "$work/link.log")"
   fi
-  if kit_console; then
+  if kit_console "$kit"; then
     pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
   else
     fail "the kit's KTRVtest.exe under $(basename "$wine")"
