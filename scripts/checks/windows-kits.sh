@@ -104,8 +104,9 @@ xp_allowed() {
 # The sources of the manual pages a kit carries in doc/.
 kit_pages="KTRVtest.1.scd vekx.1.scd vekxsim.1.scd vekxapi.3.scd Vek*.3.scd vekx-fields.7.scd"
 # What holds only on Linux, which no page of a kit may say: a shared object,
-# the run path, the virtual display, a path of the Linux tree, Qt's variables.
-linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_'
+# the run path, the virtual display, a path of the Linux tree, Qt's variables,
+# the signals that stop a program there.
+linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_|SIG(TERM|INT|HUP)'
 
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
