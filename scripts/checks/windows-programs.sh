@@ -105,13 +105,18 @@ for arch in $windows_run_arches; do
   if [ "$status" = 0 ]; then pass "vekxsim.exe ends with 0 on quit"; else fail "vekxsim.exe on quit: status $status"; fi
 
   # pytest comes from Debian's python3-pytest, which the system's Python sees.
+  # Under Wine one Windows program cannot bind 127.0.0.2 on the UDP port
+  # another holds on 127.0.0.1 (Wine says 10048; Windows and Linux let two
+  # addresses share a port), so the factory's nodes 1 to 4 of the parallel
+  # CI suite cannot all start: that test runs on Linux only.
+  left_out=tests/test_plugin.py::test_a_ci_suite_in_parallel_workers_keeps_each_failure_s_simulator_in_junit
   suites=(tests/test_plugin.py)
   [ "$web_panel" = ON ] && suites+=(tests/test_web_api.py tests/test_web_page.py)
   if (cd "$root/python" && PYTHONPATH="$root/python" PYTHONDONTWRITEBYTECODE=1 PYTEST_DISABLE_PLUGIN_AUTOLOAD=1 \
     VEKXAPI_LIBRARY="$root/build/lib/libvekxapi.so" VEKXSIM="$program" timeout 600 /usr/bin/python3 -m pytest -q \
     -p vekxapi.pytest_plugin -p pytester -p no:cacheprovider --basetemp="$work/pytest-$arch" \
-    --vekxsim "$program" "${suites[@]}" >"$work/pytest.log" 2>&1); then
-    pass "${suites[*]} against vekxsim.exe: $(tail -1 "$work/pytest.log")"
+    --vekxsim "$program" --deselect "$left_out" "${suites[@]}" >"$work/pytest.log" 2>&1); then
+    pass "${suites[*]} against vekxsim.exe: $(tail -1 "$work/pytest.log") (left out under Wine: ${left_out#*::})"
   else
     fail "${suites[*]} against vekxsim.exe: $(tail -30 "$work/pytest.log")"
   fi
