@@ -36,12 +36,7 @@
 # weight through this machine's libvekxapi.so.1.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-source "$root/scripts/lib/wine-prefix.sh"
-source "$root/scripts/lib/loopback-vekxsim.sh"
-source "$root/scripts/lib/x-display.sh"
 source "$root/scripts/lib/kit-console.sh"
-
-source "$root/scripts/lib/check-steps.sh"
 
 # The functions of Windows XP's system DLLs that the kits may import, as
 # "DLL: functions"; "[x64]" or "[x86]" marks those that only one of XP's
@@ -110,8 +105,6 @@ linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_|SIG(TERM|INT|HUP
 
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
-work="$(mktemp -d)"
-trap 'vekxsim_stop; wine_prefix_remove; x_display_stop; rm -rf "$work"' EXIT
 
 echo "-- the kits, built twice"
 bash "$root/tools/windows/bundle.sh"

@@ -29,6 +29,16 @@ constexpr const char *no_web_panel =
     "not in this vekxsim, which was built without the web panel; drive it\n"
     "with --control json or control commands on standard input instead";
 
+// What --replay reads: packet captures too where the build reads them with
+// libpcap (Linux); the Windows build replays the traffic logs of --log.
+constexpr const char *replay_help = VEKX_PACKET_CAPTURES
+                                        ? "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
+                                          "traffic log of --log; the KTRV model is unused, and standard input\n"
+                                          "takes only status, summary and quit (with --control json)"
+                                        : "answer as the terminal in FILE did: a traffic log of --log (this\n"
+                                          "vekxsim reads no pcap files); the KTRV model is unused, and standard\n"
+                                          "input takes only status, summary and quit (with --control json)";
+
 struct OptionRow {
   std::string_view name;
   const char *value;  // as --help names it; nullptr for an option without one
@@ -87,9 +97,7 @@ const std::array option_rows{
                 o.json = v == "json";
                 return v == "json" || v == "text" ? std::string() : "--control " + v + ": must be text or json";
               }},
-    OptionRow{"--replay", "FILE", "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
-                                  "traffic log of --log; the KTRV model is unused, and standard input\n"
-                                  "takes only status, summary and quit (with --control json)",
+    OptionRow{"--replay", "FILE", replay_help,
               [](ProgramOptions &o, const std::string &v) { o.replay.file = v; return std::string(); }},
     OptionRow{"--terminal", "ADDR[:PORT]", "with --replay: the terminal to replay when FILE holds several\n"
                                            "(the side that answers requests, on any port)",
