@@ -1,7 +1,14 @@
 # vekx_library_run_path(TARGET): the executable TARGET finds libvekxapi.so.1,
 # whether it links the library or loads it by name, in the build tree (bin/
 # beside lib/) and where it is installed (bin/ beside the library folder).
+# On Windows a program finds VEKXAPI.dll in its own folder, as in the kits.
 function(vekx_library_run_path target)
+  if(TARGET vekxapi)
+    add_dependencies(${target} vekxapi)
+  endif()
+  if(WIN32)
+    return()
+  endif()
   set(runpath "$ORIGIN/../lib")
   if(NOT CMAKE_INSTALL_LIBDIR STREQUAL "lib")
     list(APPEND runpath "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
@@ -16,8 +23,5 @@ function(vekx_library_run_path target)
     target_link_options(${target} PRIVATE -Wl,--disable-new-dtags)
   else()
     target_link_options(${target} PRIVATE -Wl,--enable-new-dtags)
-  endif()
-  if(TARGET vekxapi)
-    add_dependencies(${target} vekxapi)
   endif()
 endfunction()

@@ -1,10 +1,5 @@
 // vekxsim: a simulated VekX terminal node running the KTRV application
 // program, controlled by commands on standard input and from a script.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -20,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "console_platform.h"
 #include "control_json.h"
 #include "control_language.h"
 #include "control_text.h"
@@ -27,6 +23,7 @@
 #include "refusal_text.h"
 #include "replay_commands.h"
 #include "replay_door.h"
+#include "stop_request.h"
 #include "terminal.h"
 #include "traffic_line.h"
 #include "vekxapi.h"
@@ -39,14 +36,6 @@ namespace {
 constexpr std::size_t longest_line = 4096;
 // How often a waiting thread looks again at what it waits for.
 constexpr int wait_tick_ms = 100;
-
-// Whether standard input may be read now: always when it is not a terminal
-// (a pipe, a file), but a terminal only while this program is its foreground
-// job; reading it from the background would stop the whole job.
-bool stdin_is_ours() {
-  const pid_t foreground = ::tcgetpgrp(STDIN_FILENO);
-  return foreground < 0 || foreground == ::getpgrp();
-}
 
 // What the control lines run against: the simulated terminal, or a replay.
 struct Commands {
@@ -67,17 +56,11 @@ Commands terminal_commands(vekxsim::Terminal &terminal) {
 // script's lines, replies and every note go to standard error.
 class Runner {
  public:
-  Runner(Commands commands, bool json) : commands_(std::move(commands)), json_(json) {
-    if (::pipe2(stop_pipe_, O_CLOEXEC) != 0) stop_pipe_[0] = stop_pipe_[1] = -1;
-  }
+  Runner(Commands commands, bool json) : commands_(std::move(commands)), json_(json) {}
   // A runner made before what it runs against, which then outlives it;
   // use() gives it the commands before any line is run.
   explicit Runner(bool json) : Runner({}, json) {}
   void use(Commands commands) { commands_ = std::move(commands); }
-  ~Runner() {
-    for (int fd : stop_pipe_)
-      if (fd >= 0) ::close(fd);
-  }
   Runner(const Runner &) = delete;
   Runner &operator=(const Runner &) = delete;
 
@@ -112,8 +95,7 @@ class Runner {
   void request_stop() {
     if (stopping_.exchange(true)) return;
     commands_.interrupt();
-    const char wake = 1;
-    [[maybe_unused]] const auto ignored = ::write(stop_pipe_[1], &wake, 1);
+    input_.wake();
   }
   bool stopping() const { return stopping_.load(); }
 
@@ -134,14 +116,12 @@ class Runner {
     bool overlong = false;  // pending is the tail of a line too long to run
     char buffer[512];
     while (!stopping()) {
-      const bool ours = stdin_is_ours();
-      pollfd fds[2] = {{ours ? STDIN_FILENO : -1, POLLIN, 0}, {stop_pipe_[0], POLLIN, 0}};
-      if (::poll(fds, 2, wait_tick_ms) <= 0) continue;
-      if (fds[0].revents & POLLNVAL) return;  // no standard input at all
-      if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
-      const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-      if (n < 0 && (errno == EINTR || errno == EIO || errno == EAGAIN)) continue;  // EIO: put in the background
-      if (n <= 0) {
+      const auto waited = input_.wait(wait_tick_ms);
+      if (waited == vekxsim::console::StandardInput::Wait::gone) return;
+      if (waited != vekxsim::console::StandardInput::Wait::ready) continue;
+      const long n = input_.read(buffer, sizeof buffer);
+      if (n < 0) continue;
+      if (n == 0) {
         // The program that drives it in JSON has gone: nothing is left to
         // answer, and the simulator would otherwise hold its port for ever.
         if (json_) request_stop();
@@ -170,7 +150,7 @@ class Runner {
   const bool json_;
   std::mutex out_mutex_;
   std::atomic<bool> stopping_{false};
-  int stop_pipe_[2] = {-1, -1};
+  vekxsim::console::StandardInput input_;
 };
 
 // The lines of a script, read whole at start so that a path that cannot be
@@ -211,30 +191,13 @@ std::unique_ptr<vekxsim::Terminal> start_terminal(const vekxsim::TerminalOptions
   return nullptr;
 }
 
-// Blocks SIGINT and SIGTERM, which stop_signal() then takes on the main
-// thread only; a read of the terminal from the background fails instead of
-// stopping the program.
-sigset_t block_stop_signals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGTTIN, SIG_IGN);
-  return signals;
-}
-
-// The signal that stopped the program, once one came within the tick; 0
-// otherwise.
-int stop_signal(const sigset_t &signals) {
-  const timespec tick{0, wait_tick_ms * 1000L * 1000L};
-  const int sig = sigtimedwait(&signals, nullptr, &tick);
-  return sig == SIGINT || sig == SIGTERM ? sig : 0;
-}
-
-std::string stopping_note(int sig) {
-  return std::string("vekxsim: ") + (sig == SIGINT ? "interrupted" : "terminated") + ", stopping";
+// Waits one tick for Ctrl+C or a request to end; the note that says so
+// once one came, nothing otherwise.
+std::optional<std::string> stop_note() {
+  const vekx_common::StopRequest request = vekx_common::wait_stop_request(wait_tick_ms);
+  if (request == vekx_common::StopRequest::none) return std::nullopt;
+  return std::string("vekxsim: ") + (request == vekx_common::StopRequest::interrupt ? "interrupted" : "terminated") +
+         ", stopping";
 }
 
 // Opens the traffic log of --log, if any; false with the reason on standard
@@ -242,7 +205,8 @@ std::string stopping_note(int sig) {
 bool open_log(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
   if (!options.log_file) return true;
   errno = 0;
-  log_file.open(*options.log_file, std::ios::app);
+  // Binary: the same bytes, lines ending in LF, on Linux and Windows.
+  log_file.open(*options.log_file, std::ios::app | std::ios::binary);
   if (log_file) {
     log_file << vekxsim::session_line(std::chrono::system_clock::now()) << std::endl;
     return true;
@@ -283,7 +247,7 @@ std::unique_ptr<vekxsim::web::WebPanel> start_panel(vekxsim::web::PanelSubject s
   }
 }
 
-int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file, const sigset_t &signals) {
+int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
   int status = 0;
   std::optional<vekxsim::web::Access> access;
   if (options.web && !(access = web_access(options, status))) return status;
@@ -313,9 +277,9 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
       return;
     if (!options.json) {
       std::cout << vekxsim::replay::serving_line(serving) << std::endl;
-      int sig = 0;
-      while (sig == 0) sig = stop_signal(signals);
-      std::cout << stopping_note(sig) << std::endl;
+      std::optional<std::string> note;
+      while (!note) note = stop_note();
+      std::cout << *note << std::endl;
       return;
     }
     // Programs read where it serves from the first line, and drive it as
@@ -329,8 +293,8 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
     runner.note(vekxsim::replay::serving_line(serving));
     std::thread input([&] { runner.read_stdin(); });
     while (!runner.stopping()) {
-      if (const int sig = stop_signal(signals); sig != 0) {
-        runner.note(stopping_note(sig));
+      if (const auto note = stop_note()) {
+        runner.note(*note);
         runner.request_stop();
       }
     }
@@ -342,7 +306,7 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
 }
 
 int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std::string> &script,
-                   std::ofstream &log_file, const sigset_t &signals) {
+                   std::ofstream &log_file) {
   int status = 0;
   // The terminal's log sink uses these: made before it, they outlive its
   // UDP thread on every return.
@@ -370,7 +334,7 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
 
   // The prompt only where a person types the commands: standard input read,
   // a terminal, and this program in its foreground.
-  const bool typed = options.read_stdin && ::isatty(STDIN_FILENO) && stdin_is_ours();
+  const bool typed = options.read_stdin && vekxsim::console::stdin_is_terminal() && vekxsim::console::stdin_is_ours();
   if (options.json) {
     const std::string serving =
         vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node);
@@ -387,8 +351,8 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
   if (options.read_stdin) input = std::thread([&] { runner.read_stdin(); });
 
   while (!runner.stopping()) {
-    if (const int sig = stop_signal(signals); sig != 0) {
-      runner.note(stopping_note(sig));
+    if (const auto note = stop_note()) {
+      runner.note(*note);
       runner.request_stop();
     }
   }
@@ -422,9 +386,8 @@ int main(int argc, char **argv) {
     }
     script = *lines;
   }
-  const sigset_t signals = block_stop_signals();
+  vekx_common::hold_stop_requests();
   std::ofstream log_file;
   if (!open_log(options, log_file)) return 2;
-  return options.replay.file ? serve_replay(options, log_file, signals)
-                             : serve_terminal(options, script, log_file, signals);
+  return options.replay.file ? serve_replay(options, log_file) : serve_terminal(options, script, log_file);
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The two Windows kits as a Windows user gets them (tools/windows/bundle.sh):
 #   - two builds, the second in another folder, give the same zips;
-#   - each zip holds exactly its folder's ten files and doc/, the manual
-#     pages of the library and the console as web pages; each page opens
+#   - each zip holds exactly its folder's twelve files and doc/, the manual
+#     pages of the library and the programs as web pages; each page opens
 #     and its links lead to pages and anchors there; its text files end
 #     their lines as Windows does, and README.txt fits one screen and points
 #     to doc\index.html;
@@ -11,6 +11,10 @@
 #     a path of the build machine (the import libraries neither), importing
 #     nothing outside the functions of XP's system DLLs listed below, with
 #     a version resource; the console with its icon and its manifest;
+#   - vekxsim.exe and vekx.exe: images of the kit's architecture for
+#     Windows 7 (6.1), stripped likewise, with a version resource, importing
+#     only from the system DLLs of Windows 7 listed below (their headers,
+#     told the system is Windows 7, declare nothing later) and VEKXAPI.dll;
 #   - VEKXAPI.dll's exports, calling conventions and import libraries
 #     (tools/windows/check-dll.sh);
 #   - read_weight.c builds as README.txt says, against each import library;
@@ -32,11 +36,7 @@
 # weight through this machine's libvekxapi.so.1.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-source "$root/scripts/lib/wine-prefix.sh"
-source "$root/scripts/lib/loopback-vekxsim.sh"
-source "$root/scripts/lib/x-display.sh"
-
-source "$root/scripts/lib/check-steps.sh"
+source "$root/scripts/lib/kit-console.sh"
 
 # The functions of Windows XP's system DLLs that the kits may import, as
 # "DLL: functions"; "[x64]" or "[x86]" marks those that only one of XP's
@@ -84,6 +84,11 @@ msvcrt: localeconv malloc memchr memcmp memcpy memmove memset realloc setlocale 
 msvcrt: strerror strlen strncmp vfprintf wcslen
 msvcrt [x86]: __p__acmdln __p__commode __p__fmode
 "
+# The DLLs that vekxsim.exe and vekx.exe may import from: Windows 7's own
+# (Windows Sockets 2 and its extensions, the C runtime, the kernel and its
+# security calls) and the kit's VEKXAPI.dll.
+win7_dlls="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL MSWSOCK.DLL USER32.DLL VEKXAPI.DLL WS2_32.DLL WSOCK32.DLL"
+
 # "DLL function" per line, in upper case, for one architecture.
 xp_allowed() {
   awk -v arch="$1" -F': ' 'NF == 2 {
@@ -92,15 +97,14 @@ xp_allowed() {
 }
 
 # The sources of the manual pages a kit carries in doc/.
-kit_pages="KTRVtest.1.scd vekxapi.3.scd Vek*.3.scd vekx-fields.7.scd"
+kit_pages="KTRVtest.1.scd vekx.1.scd vekxsim.1.scd vekxapi.3.scd Vek*.3.scd vekx-fields.7.scd"
 # What holds only on Linux, which no page of a kit may say: a shared object,
-# the run path, the virtual display, a path of the Linux tree, Qt's variables.
-linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_'
+# the run path, the virtual display, a path of the Linux tree, Qt's variables,
+# the signals that stop a program there.
+linux_only_words='\.so([^a-zA-Z]|$)|\$ORIGIN|xvfb-run|/usr/|QT_|SIG(TERM|INT|HUP)'
 
 version="$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 product="$(sed -n 's/^Name=//p' "$root/packaging/ktrvtest.desktop")"
-work="$(mktemp -d)"
-trap 'vekxsim_stop; wine_prefix_remove; x_display_stop; rm -rf "$work"' EXIT
 
 echo "-- the kits, built twice"
 bash "$root/tools/windows/bundle.sh"
@@ -113,22 +117,30 @@ for arch in $windows_arches; do
 done
 
 # --- each kit ----------------------------------------------------------------
-check_image() { # kit-folder image arch
-  local image="$1/$2" arch=$3 minor=1 format=pei-i386 headers imports outside
+check_image() { # kit-folder image arch [win7]
+  local image="$1/$2" arch=$3 major=5 minor=1 format=pei-i386 headers imports outside
   [ "$arch" = x64 ] && minor=2 format=pei-x86-64
+  [ "${4:-}" = win7 ] && major=6 minor=1
   headers="$(x86_64-w64-mingw32-objdump -p "$image")"
   if grep -q "file format $format" <<<"$(x86_64-w64-mingw32-objdump -f "$image")" &&
-    [ "$(awk '/^M(aj|in)or(OSystem|Subsystem)Version/ {printf "%s ", $2}' <<<"$headers")" = "5 $minor 5 $minor " ]; then
-    pass "$2: $format, for Windows 5.$minor and later"
+    [ "$(awk '/^M(aj|in)or(OSystem|Subsystem)Version/ {printf "%s ", $2}' <<<"$headers")" = "$major $minor $major $minor " ]; then
+    pass "$2: $format, for Windows $major.$minor and later"
   else
-    fail "$2: not a $format image for Windows 5.$minor: $(grep -E 'format|Version' <<<"$headers" | tr -s '\t\n' '  ')"
+    fail "$2: not a $format image for Windows $major.$minor: $(grep -E 'format|Version' <<<"$headers" | tr -s '\t\n' '  ')"
   fi
   if grep -qE ' \.z?debug' <<<"$(x86_64-w64-mingw32-objdump -h "$image")"; then fail "$2 has debug sections"; fi
   if ! grep -q 'SymbolCount: 0$' <<<"$(llvm-readobj --file-headers "$image")"; then fail "$2 has a symbol table"; fi
   imports="$(llvm-readobj --coff-imports "$image" | awk '/Name:/ {dll = toupper($2)} /Symbol:/ {print dll, toupper($2)}' | sort -u)"
-  outside="$(comm -23 <(echo "$imports") <(xp_allowed "$arch"))"
-  if [ -z "$outside" ]; then pass "$2: its $(grep -c . <<<"$imports") imports are all functions Windows XP has"; else
-    fail "$2 imports what Windows XP lacks (or what the list above does not name yet): $(echo $outside)"
+  if [ "${4:-}" = win7 ]; then
+    outside="$(awk '{print $1}' <<<"$imports" | sort -u | comm -23 - <(tr ' ' '\n' <<<"$win7_dlls" | sort))"
+    if [ -z "$outside" ]; then pass "$2: its $(grep -c . <<<"$imports") imports all come from DLLs of Windows 7 or the kit"; else
+      fail "$2 imports from DLLs that are not Windows 7's (or not listed above yet): $(echo $outside)"
+    fi
+  else
+    outside="$(comm -23 <(echo "$imports") <(xp_allowed "$arch"))"
+    if [ -z "$outside" ]; then pass "$2: its $(grep -c . <<<"$imports") imports are all functions Windows XP has"; else
+      fail "$2 imports what Windows XP lacks (or what the list above does not name yet): $(echo $outside)"
+    fi
   fi
   # Version strings are UTF-16: each key is followed by its value.
   local strings; strings="$(strings -a -el "$image")"
@@ -157,7 +169,7 @@ for arch in $windows_arches; do
   # shellcheck disable=SC2086 # one page a word
   want="$({
     printf "$name/%s\n" KTRVtest.exe LICENSE.txt README.md README.txt VEKXAPI.dll VEKXAPI.lib \
-      libVEKXAPI.dll.a read_weight.c vekxapi.def vekxapi.h
+      libVEKXAPI.dll.a read_weight.c vekx.exe vekxapi.def vekxapi.h vekxsim.exe
     printf "$name/languages/%s\n" $language_texts python/vekxapi-$version-py3-none-any.whl
     printf "$name/doc/%s\n" index.html $pages csharp.html vba.html pascal.html python.html
   } | sort)"
@@ -200,6 +212,8 @@ for arch in $windows_arches; do
 
   check_image "$kit" KTRVtest.exe $arch
   check_image "$kit" VEKXAPI.dll $arch
+  check_image "$kit" vekxsim.exe $arch win7
+  check_image "$kit" vekx.exe $arch win7
   manifest="$(tr -d '\r\n' <"$kit/KTRVtest.exe" | grep -a -o '<assembly.*</assembly>' || true)"
   if grep -q 'level="asInvoker"' <<<"$manifest" && [ "$(grep -o '<supportedOS ' <<<"$manifest" | wc -l)" = 5 ] &&
     ! grep -q 'Common-Controls' <<<"$manifest"; then
@@ -213,9 +227,15 @@ for arch in $windows_arches; do
   # No path of this machine (the checkout's, as text or as dlltool spells it
   # in symbol names), nor a source file's path from the toolchain's
   # libraries (their debug information, or an assertion's text).
-  for file in KTRVtest.exe VEKXAPI.dll VEKXAPI.lib libVEKXAPI.dll.a; do
+  # vekxsim.exe and vekx.exe carry assertion texts of the posix runtime and
+  # of the C++ library linked into them, which name their sources relative
+  # to the toolchain's trees (./mingw-w64-libraries/..., ../../src/...): no
+  # path of this machine, and not to be stripped; absolute ones still fail.
+  for file in KTRVtest.exe VEKXAPI.dll vekxsim.exe vekx.exe VEKXAPI.lib libVEKXAPI.dll.a; do
     if grep -a -q -e "$root" -e "$(tr '/.-' '___' <<<"$root")" "$kit/$file"; then fail "$file holds the path $root"; fi
-    sources="$(strings -a "$kit/$file" | grep -E '/[^ ]*\.(c|cc|cpp|h)$' || true)"
+    relative='^$'
+    case $file in vekxsim.exe | vekx.exe) relative='^\.\.?/' ;; esac
+    sources="$(strings -a "$kit/$file" | grep -E '/[^ ]*\.(c|cc|cpp|h)$' | grep -v -E "$relative" || true)"
     [ -z "$sources" ] || fail "$file names source files: $(echo $sources | cut -c1-200)"
   done
 
@@ -274,29 +294,13 @@ done
 # reads the weight; export_calls.exe sets the ports at run time and calls
 # every export as its declared prototype (tests/windows/export_calls.c); the
 # kit's console, worked by the window driver, shows the weight.
-drive() { timeout 60 "$wine" "$driver" "$@"; }
-kit_console() {
-  local console status=0
-  "$wine" "$kit/KTRVtest.exe" 2>"$work/console.err" &
-  console=$!
-  if ! { drive wait-window 50 && drive keyboard IPAddr 127.0.0.1 && drive wait-text IPAddr 127.0.0.1 10 &&
-    drive click IPupdate && drive wait-text txtWeight "G:   12.50 lb" 20 && drive click ExitProg; }; then
-    kill "$console"
-    return 1
-  fi
-  wait_for_exit "$console" 20
-  [ "$status" = 0 ] || echo "FAIL: the kit's KTRVtest.exe ends with status $status: $(cat "$work/console.err")" >&2
-  [ "$status" = 0 ]
-}
 vekxsim_start "$work" --weight 12.5
 x_display_start
 for arch in $windows_run_arches; do
   windows_arch "$arch"
   echo "-- the $arch kit under $(basename "$wine"), against vekxsim on 127.0.0.1"
   kit="$work/$arch/ktrvtest-windows-$arch"
-  driver="$root/build-win$bits/ktrv_window_driver.exe"
   wine_prefix_create "$arch"
-  [ -f "$driver" ] || bash "$root/tools/windows/build-windows.sh" "$arch" >/dev/null
   read="$(cd "$kit" && timeout 60 "$wine" read_weight.exe 2>&1 | tr -d '\r')" || true
   if [ "$read" = "weight at 127.0.0.1:    12.50" ]; then pass "read_weight.exe: $read"; else
     fail "read_weight.exe says: '$read'"
@@ -315,7 +319,7 @@ for arch in $windows_run_arches; do
   else
     fail "tests/windows/export_calls.c does not build with $triple-gcc: $(cat "$work/link.log")"
   fi
-  if kit_console; then
+  if kit_console "$kit"; then
     pass "the kit's KTRVtest.exe: Ctrl+A and 127.0.0.1 typed into the address box, Start, the weight shown, Close Program"
   else
     fail "the kit's KTRVtest.exe under $(basename "$wine")"

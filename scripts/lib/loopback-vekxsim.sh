@@ -6,7 +6,10 @@
 # library at it: exports VEKX_TERMINAL_PORT (the simulator's port) and
 # VEKX_LOCAL_PORT (one that no UDP socket holds, as the system picks it).
 # It runs $vekxsim_program when set (an installed vekxsim), else
-# $root/build/bin/vekxsim, which it builds when build/ lacks it.
+# $root/build/bin/vekxsim, which it builds when build/ lacks it (a program
+# under Wine may take half a minute to start). With $vekxsim_input naming a
+# FIFO, which the caller holds open (exec 3<>FIFO), vekxsim reads its
+# commands from there instead of none.
 # vekxsim_stop stops it and unsets the two variables (call it from the
 # caller's EXIT trap too).
 simulator=""
@@ -24,16 +27,18 @@ free_udp_port() {
 }
 
 vekxsim_start() {
-  local folder=$1 program=${vekxsim_program:-$root/build/bin/vekxsim}
+  local folder=$1 program=${vekxsim_program:-$root/build/bin/vekxsim} input=/dev/null stdin=(--no-stdin)
   shift
   if [ -z "${vekxsim_program:-}" ] && [ ! -x "$program" ]; then
     cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$root/build" -j"$(nproc)" --target vekxsim >/dev/null
   fi
-  "$program" --listen 127.0.0.1 --port 0 --no-stdin --log "$folder/traffic.log" "$@" >"$folder/simulator.out" 2>&1 &
+  [ -z "${vekxsim_input:-}" ] || input=$vekxsim_input stdin=()
+  "$program" --listen 127.0.0.1 --port 0 "${stdin[@]}" --log "$folder/traffic.log" "$@" <"$input" \
+    >"$folder/simulator.out" 2>&1 &
   simulator=$!
   VEKX_TERMINAL_PORT=""
-  for _ in $(seq 50); do
+  for _ in $(seq 300); do
     VEKX_TERMINAL_PORT="$(sed -n 's/.* serving 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$folder/simulator.out")"
     [ -z "$VEKX_TERMINAL_PORT" ] || break
     sleep 0.1

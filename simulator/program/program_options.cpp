@@ -22,6 +22,23 @@ std::string set_number(std::string_view option, const std::string &value, long l
   return why;
 }
 
+// Whether this vekxsim has its web panel: a build without its HTTP server's
+// library refuses --web and says so in --help.
+constexpr bool web_panel_built = VEKX_WEB_PANEL;
+constexpr const char *no_web_panel =
+    "not in this vekxsim, which was built without the web panel; drive it\n"
+    "with --control json or control commands on standard input instead";
+
+// What --replay reads: packet captures too where the build reads them with
+// libpcap (Linux); the Windows build replays the traffic logs of --log.
+constexpr const char *replay_help = VEKX_PACKET_CAPTURES
+                                        ? "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
+                                          "traffic log of --log; the KTRV model is unused, and standard input\n"
+                                          "takes only status, summary and quit (with --control json)"
+                                        : "answer as the terminal in FILE did: a traffic log of --log (this\n"
+                                          "vekxsim reads no pcap files); the KTRV model is unused, and standard\n"
+                                          "input takes only status, summary and quit (with --control json)";
+
 struct OptionRow {
   std::string_view name;
   const char *value;  // as --help names it; nullptr for an option without one
@@ -80,9 +97,7 @@ const std::array option_rows{
                 o.json = v == "json";
                 return v == "json" || v == "text" ? std::string() : "--control " + v + ": must be text or json";
               }},
-    OptionRow{"--replay", "FILE", "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
-                                  "traffic log of --log; the KTRV model is unused, and standard input\n"
-                                  "takes only status, summary and quit (with --control json)",
+    OptionRow{"--replay", "FILE", replay_help,
               [](ProgramOptions &o, const std::string &v) { o.replay.file = v; return std::string(); }},
     OptionRow{"--terminal", "ADDR[:PORT]", "with --replay: the terminal to replay when FILE holds several\n"
                                            "(the side that answers requests, on any port)",
@@ -107,9 +122,13 @@ const std::array option_rows{
               [](ProgramOptions &o, const std::string &) { o.replay.loop = true; return std::string(); }},
     OptionRow{"--summary", nullptr, "with --replay: describe FILE instead of serving it",
               [](ProgramOptions &o, const std::string &) { o.replay.summary = true; return std::string(); }},
-    OptionRow{"--web", "[ADDR:]PORT", "serve the web panel and its HTTP API on ADDR (default 127.0.0.1)\n"
-                                      "and PORT (0 lets the system pick); see vekxsim(1)",
+    OptionRow{"--web", "[ADDR:]PORT", web_panel_built ? "serve the web panel and its HTTP API on ADDR (default 127.0.0.1)\n"
+                                                        "and PORT (0 lets the system pick); see vekxsim(1)"
+                                                      : no_web_panel,
               [](ProgramOptions &o, const std::string &v) {
+                if (!web_panel_built)
+                  return std::string("--web: this vekxsim was built without the web panel; drive it with "
+                                     "--control json or control commands on standard input instead");
                 o.web.emplace();
                 return web::parse_web_address(v, o.web->address, o.web->port);
               }},

@@ -9,6 +9,22 @@
 
 namespace vekxsim::replay {
 
+namespace {
+
+constexpr std::uint32_t pcap_magics[] = {0xa1b2c3d4, 0xd4c3b2a1, 0xa1b23c4d, 0x4d3cb2a1};
+constexpr std::uint32_t pcapng_magic = 0x0a0d0d0a;  // the section header block, the same both ways round
+
+}  // namespace
+
+bool is_packet_capture(std::span<const std::uint8_t> first_bytes) {
+  if (first_bytes.size() < 4) return false;
+  const std::uint32_t magic =
+      static_cast<std::uint32_t>(first_bytes[0]) << 24 | first_bytes[1] << 16 | first_bytes[2] << 8 | first_bytes[3];
+  for (std::uint32_t m : pcap_magics)
+    if (magic == m) return true;
+  return magic == pcapng_magic;
+}
+
 std::vector<CapturedDatagram> read_capture(const std::string &path, const Warn &warn) {
   std::ifstream in(path, std::ios::binary);
   std::uint8_t first[4] = {};

@@ -12,9 +12,6 @@ namespace vekxsim::replay {
 
 namespace {
 
-constexpr std::uint32_t pcap_magics[] = {0xa1b2c3d4, 0xd4c3b2a1, 0xa1b23c4d, 0x4d3cb2a1};
-constexpr std::uint32_t pcapng_magic = 0x0a0d0d0a;  // the section header block, the same both ways round
-
 constexpr std::uint16_t ethertype_ipv4 = 0x0800;
 constexpr std::uint16_t ethertype_vlan = 0x8100;
 constexpr std::uint16_t ethertype_qinq = 0x88a8;
@@ -134,14 +131,6 @@ struct FileClose {
 };
 
 }  // namespace
-
-bool is_packet_capture(std::span<const std::uint8_t> first_bytes) {
-  if (first_bytes.size() < 4) return false;
-  const std::uint32_t magic = be32(first_bytes, 0);
-  for (std::uint32_t m : pcap_magics)
-    if (magic == m) return true;
-  return magic == pcapng_magic;
-}
 
 std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::string &name, const Warn &warn) {
   std::unique_ptr<std::FILE, FileClose> owned(file);

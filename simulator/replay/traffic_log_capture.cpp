@@ -114,6 +114,9 @@ std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::stri
   int session = 1;
   bool session_begun = false;  // by a session line or by a datagram
   for (long number_of_line = 1; std::getline(in, line); ++number_of_line) {
+    // A log that went through a Windows editor or text-mode copy ends its
+    // lines with CR LF.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::string_view view(line);
     if (const auto began = session_start(view)) {
       session += session_begun ? 1 : 0;

@@ -1,13 +1,11 @@
 // vekx watch: reads each field every interval and prints a line when what a
 // read gives (its value, or its failure) differs from the previous read.
-#include <signal.h>
-#include <time.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <map>
 
 #include "run_command.h"
+#include "stop_request.h"
 #include "time_of_day.h"
 #include "vekxapi.h"
 
@@ -15,24 +13,16 @@ namespace vekx_tool {
 
 namespace {
 
-volatile sig_atomic_t stop_requested = 0;
+using Clock = std::chrono::steady_clock;
 
-void request_stop(int) { stop_requested = 1; }
-
-// Without SA_RESTART the pause between rounds ends at once on a signal.
-void catch_stop_signals() {
-  struct sigaction sa {};
-  sa.sa_handler = request_stop;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-}
-
-void pause_until(const timespec &deadline) {
-  while (!stop_requested) {
-    int rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
-    if (rc != EINTR) return;
+// Whether a stop was asked for by the time the deadline passed; it ends the
+// pause at once.
+bool stopped_before(Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int timeout_ms = static_cast<int>(std::clamp<decltype(left)>(left, 0, 1000));
+    if (vekx_common::wait_stop_request(timeout_ms) != vekx_common::StopRequest::none) return true;
+    if (left <= 1000) return false;
   }
 }
 
@@ -76,8 +66,7 @@ void print(std::FILE *out, const Command &c, const std::string &field, const See
 }  // namespace
 
 int run_watch(const Command &command, std::FILE *out, std::FILE *err) {
-  stop_requested = 0;
-  catch_stop_signals();
+  vekx_common::hold_stop_requests();
   if (int refused = register_for(command, err)) return refused;
   if (command.csv) std::fprintf(out, "time,field,value,result\n");
 
@@ -86,12 +75,10 @@ int run_watch(const Command &command, std::FILE *out, std::FILE *err) {
   // the last read that failed.
   bool any_succeeded = false;
   int last_failure = exit_status::success;
-  timespec deadline{};
-  clock_gettime(CLOCK_MONOTONIC, &deadline);
-  while (!stop_requested) {
+  const auto interval = std::chrono::milliseconds(command.interval_ms);
+  for (Clock::time_point deadline = Clock::now();;) {
     for (const FieldSpec &field : command.fields) {
       const Seen seen = observe(command, field);
-      if (stop_requested) break;  // a read cut short by the signal is not news
       any_succeeded = any_succeeded || seen.has_value;
       if (!seen.has_value) last_failure = seen.exit_status;
       auto it = last.find(field.name);
@@ -100,14 +87,8 @@ int run_watch(const Command &command, std::FILE *out, std::FILE *err) {
       print(out, command, field.name, seen);
     }
     // Rounds start on a fixed beat; a round that overran starts the next at once.
-    deadline.tv_nsec += static_cast<long>(command.interval_ms % 1000) * 1000000L;
-    deadline.tv_sec += command.interval_ms / 1000 + deadline.tv_nsec / 1000000000L;
-    deadline.tv_nsec %= 1000000000L;
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    if (now.tv_sec > deadline.tv_sec || (now.tv_sec == deadline.tv_sec && now.tv_nsec > deadline.tv_nsec))
-      deadline = now;
-    pause_until(deadline);
+    deadline = std::max(deadline + interval, Clock::now());
+    if (stopped_before(deadline)) break;
   }
   VekCloseProcess();
   return any_succeeded ? exit_status::success : last_failure;

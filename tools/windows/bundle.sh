@@ -2,8 +2,9 @@
 # Builds the two Windows kits, each a zip of one folder:
 #   ktrvtest-windows-x86.zip  32-bit console and library (Windows XP SP3 on)
 #   ktrvtest-windows-x64.zip  64-bit console and library (Windows XP x64 on)
-# Each holds KTRVtest.exe and VEKXAPI.dll (release builds without debug
-# information or symbols), vekxapi.h, vekxapi.def (the exports and their
+# Each holds KTRVtest.exe and VEKXAPI.dll, and the simulated terminal
+# vekxsim.exe and vekx.exe for Windows 7 and later (release builds without
+# debug information or symbols), vekxapi.h, vekxapi.def (the exports and their
 # ordinals), the import libraries VEKXAPI.lib (Microsoft's linker) and
 # libVEKXAPI.dll.a (MinGW), the example read_weight.c, README.txt for
 # Windows, the project's README.md and LICENSE.txt; text files end their
@@ -11,9 +12,13 @@
 # console as web pages, with doc/index.html, and a page per language of
 # languages/: the C#, VBA/VB6, Pascal and Python files and examples, the
 # Python package as a wheel (pure Python, the same in both kits) and
-# result_meanings.txt. The debug information goes
+# result_meanings.txt; vekxsim.exe and vekx.exe with their pages. The debug
+# information goes
 # beside each zip, into ktrvtest-windows-ARCH-debug/ (KTRVtest.exe.debug,
-# VEKXAPI.dll.debug).
+# VEKXAPI.dll.debug, vekxsim.exe.debug, vekx.exe.debug).
+# The console and the DLL are built with the compiler's win32 threads, which
+# Windows XP runs; vekxsim and vekx, which need the C++ threads of the posix
+# runtime (and so Windows 7), in build-windows-ARCH-programs.
 #
 # The same commit gives the same zips: the linker writes no time stamp into
 # the images, and the stripped images, every file and the zip entries are
@@ -52,7 +57,6 @@ done
 
 # The programs and libraries of a kit, as the build puts them at its top:
 # shipped stripped, their debug information beside the zip.
-binaries="KTRVtest.exe VEKXAPI.dll"
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
@@ -80,6 +84,11 @@ for arch in $windows_arches; do
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
     -DVEKX_MINGW_THREADS=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)" --target vekxapi KTRVtest man_pages >/dev/null
+  programs="$build-programs"
+  cmake -S "$root" -B "$programs" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
+    -DVEKX_MINGW_THREADS=posix -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF \
+    -DVEKX_BUILD_CONSOLE=OFF >/dev/null
+  cmake --build "$programs" -j"$(nproc)" --target vekxsim vekx >/dev/null
   if [ ! -f "$build/doc/man/html/index.html" ]; then
     echo "bundle: no web pages of the manual in $build/doc/man/html: install scdoc and mandoc" \
       "(scripts/install-deps.sh) and run this again" >&2
@@ -90,9 +99,9 @@ for arch in $windows_arches; do
   debug="$build/$name-debug"
   rm -rf "$kit" "$debug"
   mkdir -p "$kit" "$debug"
-  for binary in $binaries; do
-    "$triple-objcopy" --only-keep-debug "$build/$binary" "$debug/$binary.debug"
-    "$triple-objcopy" --strip-all "$build/$binary" "$kit/$binary"
+  for binary in "$build/KTRVtest.exe" "$build/VEKXAPI.dll" "$programs/bin/vekxsim.exe" "$programs/bin/vekx.exe"; do
+    "$triple-objcopy" --only-keep-debug "$binary" "$debug/${binary##*/}.debug"
+    "$triple-objcopy" --strip-all "$binary" "$kit/${binary##*/}"
   done
   cp "$build/lib/VEKXAPI.lib" "$build/lib/libVEKXAPI.dll.a" "$kit/"
   while read -r source target; do

@@ -8,6 +8,7 @@
 //   ktrv_window_driver click CONTROL      (returns when the click's handling has)
 //   ktrv_window_driver post-click CONTROL (returns at once)
 //   ktrv_window_driver wait-text CONTROL TEXT SECONDS
+//   ktrv_window_driver wait-checked CONTROL 0|1 SECONDS  (a check box clear or checked)
 //   ktrv_window_driver keyboard CONTROL TEXT  (a mouse click into the
 //                        control, Ctrl+A, then TEXT typed key by key)
 //   ktrv_window_driver close-message SECONDS  (reads the message box for 1.5 s, then presses OK)
@@ -157,13 +158,17 @@ int main(int argc, char **argv) {
   if (action == "click" && argc == 3) return send(target, BM_CLICK, 0, 0, result) ? 0 : fail("BM_CLICK timed out");
   if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
   if (action == "keyboard" && argc == 4) return keyboard(window, target, wide(argv[3])) ? 0 : fail("SendInput");
-  if (action == "wait-text" && argc == 5) {
-    const std::wstring want = wide(argv[3]);
+  if ((action == "wait-text" || action == "wait-checked") && argc == 5) {
+    const bool text_wanted = action == "wait-text";
+    const std::wstring want = text_wanted ? wide(argv[3]) : std::wstring(argv[3][0] == '1' ? L"checked" : L"clear");
     const DWORD start = GetTickCount();
-    std::wstring text;
-    while (!readText(target, text) || text != want) {
+    std::wstring have;
+    DWORD_PTR check = 0;
+    while (text_wanted ? !readText(target, have) || have != want
+                       : !send(target, BM_GETCHECK, 0, 0, check) ||
+                             (have = check == BST_CHECKED ? L"checked" : L"clear") != want) {
       if (passed(start, std::atof(argv[4]))) {
-        std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], text.c_str(), want.c_str());
+        std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], have.c_str(), want.c_str());
         return 1;
       }
       Sleep(kPollMs);
