@@ -29,15 +29,15 @@ constexpr const char *no_web_panel =
     "not in this vekxsim, which was built without the web panel; drive it\n"
     "with --control json or control commands on standard input instead";
 
-// What --replay reads: packet captures too where the build reads them with
-// libpcap (Linux); the Windows build replays the traffic logs of --log.
-constexpr const char *replay_help = VEKX_PACKET_CAPTURES
+// What --replay reads: pcapng captures too where the build reads them with
+// libpcap (Linux); the Windows build reads pcap files itself.
+constexpr const char *replay_help = VEKX_READS_PCAPNG
                                         ? "answer as the terminal in FILE did: a pcap or pcapng capture or a\n"
                                           "traffic log of --log; the KTRV model is unused, and standard input\n"
                                           "takes only status, summary and quit (with --control json)"
-                                        : "answer as the terminal in FILE did: a traffic log of --log (this\n"
-                                          "vekxsim reads no pcap files); the KTRV model is unused, and standard\n"
-                                          "input takes only status, summary and quit (with --control json)";
+                                        : "answer as the terminal in FILE did: a pcap capture (not pcapng) or a\n"
+                                          "traffic log of --log; the KTRV model is unused, and standard input\n"
+                                          "takes only status, summary and quit (with --control json)";
 
 struct OptionRow {
   std::string_view name;

@@ -4,17 +4,11 @@
 #include <cstring>
 #include <fstream>
 
+#include "capture_frames.h"
 #include "packet_capture.h"
 #include "traffic_log_capture.h"
 
 namespace vekxsim::replay {
-
-namespace {
-
-constexpr std::uint32_t pcap_magics[] = {0xa1b2c3d4, 0xd4c3b2a1, 0xa1b23c4d, 0x4d3cb2a1};
-constexpr std::uint32_t pcapng_magic = 0x0a0d0d0a;  // the section header block, the same both ways round
-
-}  // namespace
 
 bool is_packet_capture(std::span<const std::uint8_t> first_bytes) {
   if (first_bytes.size() < 4) return false;

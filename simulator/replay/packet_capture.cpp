@@ -1,11 +1,8 @@
 #include "packet_capture.h"
 
-#include <arpa/inet.h>
-#include <pcap/pcap.h>
-
-#include <memory>
 #include <optional>
 
+#include "capture_frames.h"
 #include "vekx_wire.h"
 
 namespace vekxsim::replay {
@@ -33,7 +30,7 @@ std::optional<std::span<const std::uint8_t>> ipv4_packet(int link_type, std::spa
   std::size_t at = 0;
   bool ipv4 = false;
   switch (link_type) {
-    case DLT_EN10MB: {
+    case link_type::ethernet: {
       if (frame.size() < 14) return std::nullopt;
       std::uint16_t type = be16(frame, 12);
       at = 14;
@@ -42,19 +39,19 @@ std::optional<std::span<const std::uint8_t>> ipv4_packet(int link_type, std::spa
       ipv4 = type == ethertype_ipv4;
       break;
     }
-    case DLT_LINUX_SLL:
+    case link_type::linux_sll:
       at = 16;
       ipv4 = frame.size() >= at && be16(frame, 14) == ethertype_ipv4;
       break;
-    case DLT_LINUX_SLL2:
+    case link_type::linux_sll2:
       at = 20;
       ipv4 = frame.size() >= at && be16(frame, 0) == ethertype_ipv4;
       break;
-    case DLT_NULL:  // the family in the capturing machine's byte order
-    case DLT_LOOP:  // the family in network byte order
+    case link_type::null:  // the family in the capturing machine's byte order
+    case link_type::loop:  // the family in network byte order
       at = 4;
       ipv4 = frame.size() >= at &&
-             (be32(frame, 0) == family_inet || (link_type == DLT_NULL && be32(frame, 0) == family_inet << 24));
+             (be32(frame, 0) == family_inet || (link_type == link_type::null && be32(frame, 0) == family_inet << 24));
       break;
     default:
       return std::nullopt;
@@ -64,15 +61,14 @@ std::optional<std::span<const std::uint8_t>> ipv4_packet(int link_type, std::spa
 }
 
 bool link_type_known(int link_type) {
-  for (int known : {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL, DLT_LOOP})
+  for (int known : {link_type::ethernet, link_type::linux_sll, link_type::linux_sll2, link_type::null, link_type::loop})
     if (link_type == known) return true;
   return false;
 }
 
 std::string dotted(std::span<const std::uint8_t> ip, std::size_t at) {
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, ip.data() + at, text, sizeof text);
-  return text;
+  return std::to_string(ip[at]) + '.' + std::to_string(ip[at + 1]) + '.' + std::to_string(ip[at + 2]) + '.' +
+         std::to_string(ip[at + 3]);
 }
 
 struct UdpDatagram {
@@ -113,53 +109,40 @@ bool of_the_protocol(const CapturedDatagram &d) {
   return d.bytes.size() > vekx::offset::marker && d.bytes[vekx::offset::marker] == vekx::marker_value;
 }
 
-// libpcap's word for a record that the file's end cut short.
-bool cut_at_the_end(const std::string &libpcap_error) { return libpcap_error.find("truncated") != std::string::npos; }
-
 // The warning about a file that ends within packet number.
-std::string cut_short(const std::string &name, long number, const std::string &libpcap_error) {
-  return name + ": packet " + std::to_string(number) + " is cut short at the end of the file (" + libpcap_error +
+std::string cut_short(const std::string &name, long number, const std::string &why) {
+  return name + ": packet " + std::to_string(number) + " is cut short at the end of the file (" + why +
          "); replaying the " + std::to_string(number - 1) + (number == 2 ? " whole packet" : " whole packets") +
          " before it";
 }
 
-struct PcapClose {
-  void operator()(pcap_t *p) const { pcap_close(p); }
-};
-struct FileClose {
-  void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 }  // namespace
 
-std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::string &name, const Warn &warn) {
-  std::unique_ptr<std::FILE, FileClose> owned(file);
-  char error[PCAP_ERRBUF_SIZE] = {};
-  std::unique_ptr<pcap_t, PcapClose> pcap(pcap_fopen_offline(owned.get(), error));
-  if (!pcap) throw CaptureError(name + ": not a readable pcap or pcapng file: " + error);
-  static_cast<void>(owned.release());  // pcap_close closes it now
-  const int link_type = pcap_datalink(pcap.get());
+std::vector<CapturedDatagram> datagrams_of(CaptureFrames &frames, const std::string &name, const Warn &warn) {
+  const int link_type = frames.link_type();
   if (!link_type_known(link_type)) {
-    const char *link_name = pcap_datalink_val_to_name(link_type);
-    throw CaptureError(name + ": link type " + std::to_string(link_type) + " (" + (link_name ? link_name : "unknown") +
+    const std::string link_name = frames.link_name();
+    throw CaptureError(name + ": link type " + std::to_string(link_type) + " (" +
+                       (link_name.empty() ? "unknown" : link_name) +
                        ") is not supported; capture on an Ethernet interface, on \"any\" or on loopback");
   }
   std::vector<CapturedDatagram> out;
-  pcap_pkthdr *header = nullptr;
-  const std::uint8_t *frame = nullptr;
   for (long number = 1;; ++number) {
-    const int got = pcap_next_ex(pcap.get(), &header, &frame);
-    if (got == PCAP_ERROR_BREAK) break;
     const std::string where = "packet " + std::to_string(number);
-    if (got != 1) {
-      const std::string error = pcap_geterr(pcap.get());
+    std::string cut;
+    std::optional<CaptureFrame> frame;
+    try {
+      frame = frames.next(cut);
+    } catch (const std::runtime_error &e) {
+      throw located(name, where, e.what());
+    }
+    if (!frame) {
       // A capture whose writer was killed ends within a packet: the ones
       // before it are whole.
-      if (got != PCAP_ERROR || !cut_at_the_end(error)) throw located(name, where, error);
-      if (warn) warn(cut_short(name, number, error));
+      if (!cut.empty() && warn) warn(cut_short(name, number, cut));
       break;
     }
-    const auto ip = ipv4_packet(link_type, {frame, header->caplen});
+    const auto ip = ipv4_packet(link_type, frame->bytes);
     auto udp = ip ? udp_datagram(*ip) : std::nullopt;
     if (!udp || !of_the_protocol(udp->datagram)) continue;
     CapturedDatagram &d = udp->datagram;
@@ -168,7 +151,7 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
       throw located(name, where,
                     "truncated: the UDP datagram has " + std::to_string(d.size) + " bytes, the capture holds " +
                         std::to_string(d.bytes.size()) + "; capture without a snapshot length (dumpcap -s 0)");
-    d.time = std::chrono::seconds(header->ts.tv_sec) + std::chrono::microseconds(header->ts.tv_usec);
+    d.time = frame->time;
     d.where = where;
     out.push_back(std::move(d));
   }
@@ -178,6 +161,15 @@ std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::st
                        " of UDP data); capture the terminal's "
                        "traffic, on the port the terminal serves");
   return out;
+}
+
+std::vector<CapturedDatagram> read_packet_capture(std::FILE *file, const std::string &name, const Warn &warn) {
+#ifdef VEKXSIM_WITH_LIBPCAP
+  const auto frames = libpcap_frames(file, name);
+#else
+  const auto frames = classic_pcap_frames(file, name);
+#endif
+  return datagrams_of(*frames, name, warn);
 }
 
 }  // namespace vekxsim::replay

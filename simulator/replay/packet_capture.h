@@ -1,5 +1,5 @@
 // Reads the UDP datagrams of the terminal's protocol from a pcap or pcapng
-// file with libpcap: IPv4 over Ethernet (with VLAN tags), Linux cooked capture
+// file (pcap only where vekxsim is built without libpcap): IPv4 over Ethernet (with VLAN tags), Linux cooked capture
 // (SLL and SLL2, as "-i any" gives) and loopback.
 #ifndef VEKXSIM_PACKET_CAPTURE_H
 #define VEKXSIM_PACKET_CAPTURE_H
@@ -22,7 +22,7 @@ bool is_packet_capture(std::span<const std::uint8_t> first_bytes);
 // that is not IPv4/UDP or of another protocol is passed over. A file cut
 // short within its last packet gives every whole packet before it, and
 // warn (when set) says where it ends. Throws CaptureError, its text led by
-// name, for a file libpcap cannot read or that is damaged before its end, a
+// name, for a file that cannot be read or that is damaged before its end, a
 // link type other than the above, a datagram cut short by the snapshot
 // length, a fragmented datagram, and a capture without the protocol's
 // traffic. Closes file.

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 
+#include "capture_frames.h"
 #include "capture_writer.h"
 #include "child_process.h"
 #include "loopback_udp.h"
@@ -190,6 +191,81 @@ TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
   EXPECT_NE(cut.err.find(" is cut short at the end of the file (truncated pcapng dump file"), std::string::npos)
       << cut.err;
   EXPECT_NE(whole.out, cut.out) << "the last packet is left out";
+}
+
+// Rewrites the pcap file as a capturing machine of the other byte order
+// would have written it, or with nanosecond times.
+void rewrite_pcap(const std::string &pcap, bool swap, bool nanoseconds) {
+  std::ifstream in(pcap, std::ios::binary);
+  Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto word = [&](std::size_t at, std::size_t size, std::uint32_t times = 1) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < size; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
+    v *= times;
+    for (std::size_t i = 0; i < size; ++i) b[at + (swap ? size - 1 - i : i)] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  word(0, 4, 1), word(4, 2), word(6, 2), word(8, 4), word(12, 4), word(16, 4), word(20, 4);
+  if (nanoseconds) {  // a1b23c4d in the file's order
+    b[swap ? 2 : 1] = 0x3c;
+    b[swap ? 3 : 0] = 0x4d;
+  }
+  for (std::size_t at = 24; at + 16 <= b.size();) {
+    const std::uint32_t captured = b[at + 8] | b[at + 9] << 8 | b[at + 10] << 16 | b[at + 11] << 24;
+    word(at, 4), word(at + 4, 4, nanoseconds ? 1000 : 1), word(at + 8, 4), word(at + 12, 4);
+    at += 16 + captured;
+  }
+  std::ofstream(pcap, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), std::ssize(b));
+}
+
+// The Windows build reads pcap files with vekxsim's own reader: a datagram,
+// time or address it read otherwise than libpcap, or a cut end it did not
+// warn of, would replay another terminal than the one captured.
+TEST_F(ReplayProgram, TheOwnPcapReaderReadsWhatLibpcapReads) {
+  using namespace vekxsim::replay;
+  const auto read = [&](auto frames_of, bool &warned) {
+    return datagrams_of(*frames_of(std::fopen(pcap.c_str(), "rb"), pcap), pcap,
+                        [&](const std::string &) { warned = true; });
+  };
+  const auto agree = [&](const std::string &what) {
+    bool libpcap_warned = false, own_warned = false;
+    const auto expected = read(libpcap_frames, libpcap_warned), got = read(classic_pcap_frames, own_warned);
+    EXPECT_EQ(own_warned, libpcap_warned) << what;
+    ASSERT_EQ(got.size(), expected.size()) << what;
+    for (std::size_t i = 0; i < got.size(); ++i)
+      EXPECT_EQ(std::tie(got[i].time, got[i].from_address, got[i].to_address, got[i].from_port, got[i].to_port,
+                         got[i].bytes, got[i].size),
+                std::tie(expected[i].time, expected[i].from_address, expected[i].to_address, expected[i].from_port,
+                         expected[i].to_port, expected[i].bytes, expected[i].size))
+          << what << ", datagram " << i;
+  };
+  const auto two = exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.4", 1500ms, "B", '2', 40123);
+  for (int link : {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL, DLT_LOOP}) {
+    write_pcap(pcap, two, link);
+    agree("link type " + std::to_string(link));
+  }
+  for (const bool swap : {false, true})
+    for (const bool nanoseconds : {false, true}) {
+      write_pcap(pcap, two);
+      rewrite_pcap(pcap, swap, nanoseconds);
+      agree(std::string(swap ? "the other byte order" : "this byte order") + (nanoseconds ? ", nanoseconds" : ""));
+    }
+  write_pcap(pcap, two);
+  std::filesystem::resize_file(pcap, std::filesystem::file_size(pcap) - 10);
+  agree("cut short within its last packet");
+  write_pcap(pcap, two), damage(pcap, 2);
+  bool warned = false;
+  EXPECT_THROW(read(libpcap_frames, warned), CaptureError);
+  EXPECT_THROW(read(classic_pcap_frames, warned), CaptureError) << "a captured length no frame can have";
+  std::filesystem::copy_file(std::filesystem::path(VEKX_SOURCE_DIR) / "fuzz/corpus/capture_pcap/cooked.pcapng", pcap,
+                             std::filesystem::copy_options::overwrite_existing);
+  try {
+    read(classic_pcap_frames, warned);
+    ADD_FAILURE() << "a pcapng file read as pcap";
+  } catch (const CaptureError &e) {
+    EXPECT_NE(std::string(e.what()).find(": a pcapng file, which this vekxsim does not read; save it as pcap"),
+              std::string::npos)
+        << e.what();
+  }
 }
 
 }  // namespace
