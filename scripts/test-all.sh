@@ -9,6 +9,14 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
+# One compiler cache for the builds of a run, empty on a fresh machine: a
+# build that compiles what an earlier one compiled the same way takes its
+# objects (the Windows kits' programs after the Windows tests' build, the
+# kits' second build). Paths under the checkout are hashed relative to the
+# build folder, whose own name is left out, so folders side by side share.
+export CCACHE_DIR=${CCACHE_DIR:-$PWD/build-ccache} CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+ccache --zero-stats >/dev/null
 # VEKX_WINDOWS_RUN=auto: the Windows programs of each architecture run
 # under Wine where this machine runs them; the others are left out, said here
 # and again at the end. Unset, every architecture runs, and one that cannot
@@ -42,6 +50,45 @@ stage() {
   fi
 }
 
+# Checks that only compute, with no answer to wait for within a time (the
+# static analysis), run beside the stages after them at the lowest priority:
+# those take the processors whenever they want them, and the analysis uses
+# what their waits leave. Its output is shown, and its time noted, when the
+# stages in front have ended.
+background_checks="scripts/checks/static-analysis.sh"
+background=()
+trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+in_background() {
+  local name=$1 log="build/background-${#background[@]}.log"
+  shift
+  echo "== $name: in the background, its output in $log"
+  (
+    start=$(date +%s) status=0
+    nice -n 19 "$@" >"$log" 2>&1 || status=$?
+    echo "$(($(date +%s) - start)) $status" >"$log.end"
+  ) &
+  background+=("$! $log $name")
+}
+# Waits for the background checks, shows each one's output and notes its
+# time; a failed one ends the run as a stage does.
+background_ended() {
+  local entry pid log name seconds status
+  for entry in "${background[@]}"; do
+    read -r pid log name <<<"$entry"
+    wait "$pid" || true
+    read -r seconds status <"$log.end"
+    echo "== $name (in the background)"
+    cat "$log"
+    timings+=("$(printf '%5d s  %s (in the background)' "$seconds" "$name")")
+    echo "-- $name: $seconds s"
+    if [ "$status" -ne 0 ]; then
+      printf '%s\n' "${timings[@]}"
+      echo "== FAILED: $name (status $status)"
+      exit "$status"
+    fi
+  done
+}
+
 release() {
   # The static analysis reads this build's compile commands.
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVEKX_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -57,13 +104,17 @@ sanitizers() {
 
 run_start=$(date +%s)
 stage "build and test (Release, warnings as errors)" release
+for extra in $background_checks; do in_background "$extra" bash "$extra"; done
 stage "build and test (ASan + UBSan)" sanitizers
 # The Python suite has run in both builds above: the package build leaves it out.
 export VEKX_PACKAGE_NOCHECK=true
 for extra in scripts/checks/*.sh; do
   [ -e "$extra" ] || continue
+  case " $background_checks " in *" $extra "*) continue ;; esac
   stage "$extra" bash "$extra"
 done
+background_ended
 printf '%s\n' "${timings[@]}"
+ccache --show-stats | sed -n 's/^ *\(Hits\|Misses\): */compiler cache, \1: /p'
 windows_runs_left_out
 echo "== all tests passed in $(($(date +%s) - run_start)) s"

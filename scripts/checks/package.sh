@@ -56,7 +56,9 @@ if [ "${VEKX_PACKAGE_NOCHECK:-${CI:-false}}" = true ]; then build_options="noche
 echo "-- building the packages from HEAD in $work/src${build_options:+ (DEB_BUILD_OPTIONS=$build_options)}"
 mkdir "$work/src"
 git archive --format=tar HEAD | tar -x -C "$work/src"
-(cd "$work/src" && DEB_BUILD_OPTIONS="$build_options" dpkg-buildpackage -us -uc -b -j"$(nproc)" >"$work/build.log" 2>&1) \
+# As a Debian builder builds them: without the compiler cache of a test run.
+(cd "$work/src" && env -u CMAKE_C_COMPILER_LAUNCHER -u CMAKE_CXX_COMPILER_LAUNCHER \
+  DEB_BUILD_OPTIONS="$build_options" dpkg-buildpackage -us -uc -b -j"$(nproc)" >"$work/build.log" 2>&1) \
   || { tail -40 "$work/build.log"; fail "dpkg-buildpackage"; }
 deb() { echo "$work/$1_"*.deb; }
 for p in "${packages[@]}"; do

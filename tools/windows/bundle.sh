@@ -25,12 +25,14 @@
 # dated SOURCE_DATE_EPOCH (by default the last commit's time; objcopy reads
 # it too); the entries go in one order.
 #
-# Usage: bundle.sh [FOLDER]   builds in FOLDER/build-windows-x86 and
-#                             FOLDER/build-windows-x64 (default: the checkout)
+# Usage: bundle.sh [PREFIX]   builds in PREFIX-x86 and PREFIX-x64, the
+#                             programs in PREFIX-ARCH-programs (default:
+#                             build-windows in the checkout)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/lib/windows-arch.sh"
-out="$(mkdir -p "${1:-$root}" && cd "${1:-$root}" && pwd)"
+prefix="${1:-$root/build-windows}"
+prefix="$(mkdir -p "$(dirname "$prefix")" && cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null)" || {
@@ -78,7 +80,7 @@ fi
 
 for arch in $windows_arches; do
   windows_arch "$arch"
-  build="$out/build-windows-$arch"
+  build="$prefix-$arch"
   name="ktrvtest-windows-$arch"
   echo "-- $name: building in $build"
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
