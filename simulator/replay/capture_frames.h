@@ -51,6 +51,11 @@ class CaptureFrames {
   virtual std::optional<CaptureFrame> next(std::string &cut) = 0;
 };
 
+// Closes the file a reader takes.
+struct FileClose {
+  void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
 // The frames of file as libpcap reads them; only where vekxsim is built with
 // libpcap. Takes file (closes it); throws CaptureError, led by name, for a
 // file it cannot read.

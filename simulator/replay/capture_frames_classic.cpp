@@ -13,10 +13,6 @@ constexpr std::size_t file_header = 24, record_header = 16;
 constexpr std::uint32_t longest_frame = 262144;
 constexpr std::uint32_t link_type_bits = 0x03ffffff;  // the rest says how frames end (FCS)
 
-struct FileClose {
-  void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 class ClassicPcap final : public CaptureFrames {
  public:
   ClassicPcap(std::FILE *file, const std::string &name) : file_(file) {

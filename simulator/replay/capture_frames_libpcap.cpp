@@ -12,9 +12,6 @@ namespace {
 struct PcapClose {
   void operator()(pcap_t *p) const { pcap_close(p); }
 };
-struct FileClose {
-  void operator()(std::FILE *f) const { std::fclose(f); }
-};
 
 class LibpcapFrames final : public CaptureFrames {
  public:
