@@ -3,6 +3,7 @@
 #include <boost/asio/ip/address_v4.hpp>
 #include <cstring>
 
+#include "capture_frames.h"
 #include "trace_row.h"
 
 namespace vekxsim::web {
@@ -15,9 +16,9 @@ constexpr std::uint8_t loopback_family_inet[] = {0, 0, 0, 2};  // DLT_LOOP: AF_I
 constexpr std::size_t ipv4_header = 20, udp_header = 8;
 constexpr std::uint8_t protocol_udp = 17, time_to_live = 64;
 // The pcap file's header: its magic number (microsecond times), format 2.4,
-// times in UTC, the longest frame and the link type (108, loopback with the
+// times in UTC, the longest frame and the link type (loopback with the
 // family in network order). Every number of the file is little-endian.
-constexpr std::uint32_t pcap_magic = 0xa1b2c3d4, longest_frame = 65535, link_loop = 108;
+constexpr std::uint32_t pcap_magic = replay::pcap_magics[0], longest_frame = 65535;
 constexpr std::uint16_t pcap_major = 2, pcap_minor = 4;
 
 void put_le(std::string &out, std::uint32_t v, int bytes = 4) {
@@ -64,7 +65,7 @@ std::string capture_pcap(const std::vector<TrafficRecord> &traffic, const std::s
   put_le(out, 0);  // the time zone's offset
   put_le(out, 0);  // the times' accuracy
   put_le(out, longest_frame);
-  put_le(out, link_loop);
+  put_le(out, replay::link_type::loop);
   for (const TrafficRecord &r : traffic) {
     const Bytes frame = frame_of(r, ip.to_bytes(), terminal_port);
     const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(wall_time(r).time_since_epoch()).count();
