@@ -36,8 +36,7 @@ TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
 }
 
 TEST_F(ConsoleTest, TheWeightFromTheFieldItsSelectorChoosesOrTheStatusOfItsRead) {
-  window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2") << "before Start";
+  EXPECT_EQ(afterTick("txtWeight"), "STOPPED, STATUS=-2") << "before Start";
   start();
   terminal.set("/t1/wt501", "  501.00");
   for (int selector : {0, 1, 2, 255}) {
@@ -50,8 +49,7 @@ TEST_F(ConsoleTest, TheWeightFromTheFieldItsSelectorChoosesOrTheStatusOfItsRead)
   EXPECT_EQ(oneTick()[1], "/t1/wt101");
   EXPECT_EQ(text("txtWeight"), "G:ABCDEFGHIJKLM lb") << "13 characters";
   terminal.set("/t1/wt101", std::string("12.5\0x", 6));
-  window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "G:12.5 lb") << "cut at the NUL";
+  EXPECT_EQ(afterTick("txtWeight"), "G:12.5 lb") << "cut at the NUL";
   terminal.failReads("/t1/wt101", 7);
   EXPECT_EQ(oneTick().back(), "/t1/bd001") << "the tick goes on to its end";
   EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=7");
@@ -147,31 +145,26 @@ TEST_F(ConsoleTest, ALiteralFillsTheBoxesOfItsSource) {
   start();
   terminal.setByte("/t1/bx298", 51);
   terminal.failReads("/t1/Lit50", VEKX_NO_ANSWER);
-  window.runTicks(1);
-  EXPECT_EQ(text("VekKeyBuffer"), "");
+  EXPECT_EQ(afterTick("VekKeyBuffer"), "");
 }
 
 TEST_F(ConsoleTest, TheLowerDisplayShowsCharactersEightToTwentyFour) {
   start();
   terminal.set("/t1/bd001", "GROSS  000123456789012345678 KG");
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "00012345678901234");
+  EXPECT_EQ(afterTick("LowerDisplay"), "00012345678901234");
   // Fewer than 8 bytes: nothing to show, unless a literal of this tick is
   // still in the shared buffer behind them, as it is after a failed read.
   terminal.set("/t1/bd001", "ABCD");
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "");
+  EXPECT_EQ(afterTick("LowerDisplay"), "");
   terminal.setByte("/t1/bx298", 51);
   terminal.setByte("/t1/bx251", 1);
   terminal.set("/t1/Lit50", "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
+  EXPECT_EQ(afterTick("LowerDisplay"), "789ABCDEFGHIJKLMN");
   terminal.failReads("/t1/bd001", VEKX_NO_ANSWER);
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
+  EXPECT_EQ(afterTick("LowerDisplay"), "789ABCDEFGHIJKLMN");
   terminal.setByte("/t1/bx298", 0);
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "") << "a failed read with no literal behind it shows nothing, not the last text";
+  EXPECT_EQ(afterTick("LowerDisplay"), "")
+      << "a failed read with no literal behind it shows nothing, not the last text";
 }
 
 }  // namespace
