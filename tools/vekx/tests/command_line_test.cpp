@@ -1,9 +1,8 @@
 // What vekx accepts on its command line and what it refuses before sending;
-// values as it shows them, and the exit status each result leads to.
+// values as it shows them.
 #include <gtest/gtest.h>
 
 #include "command_line.h"
-#include "exit_status.h"
 #include "value_text.h"
 
 namespace vekx_tool {
@@ -125,16 +124,6 @@ TEST(ValueText, CsvCellsQuoteWhatWouldSplitThem) {
   EXPECT_EQ(csv_cell("1,5"), "\"1,5\"");
   EXPECT_EQ(csv_cell("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(csv_cell("a\nb"), "\"a\nb\"");
-}
-
-// The program tests check each kind of result's status; here, the write
-// results whose origin only the field name tells.
-TEST(ExitStatus, FollowsWhoseResultItIs) {
-  EXPECT_EQ(describe_call_result(4, ResultOrigin::read_or_write, {.field = "/x1/x"}).exit_status, exit_status::refused);
-  EXPECT_EQ(describe_call_result(4, ResultOrigin::read_or_write, {.field = "/t1/x"}).exit_status,
-            exit_status::terminal_status);
-  EXPECT_EQ(describe_call_result(1, ResultOrigin::read_or_write, {.field = "/t1/x"}).exit_status,
-            exit_status::no_answer);
 }
 
 }  // namespace
