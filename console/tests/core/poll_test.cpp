@@ -94,8 +94,7 @@ TEST_F(ConsoleTest, OnlyAValueOfOneTicksAnInputAndAFailedReadCopiesItsNeighbour)
   window.click(kInputBoxes[1]);  // an operator's click lasts until the next tick
   window.runTicks(1);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(window.isChecked(kInputBoxes[i]), values[i] == 1) << "In" << i + 1;
-  terminal.failReads("/t1/p_101", VEKX_NO_ANSWER);
-  terminal.failReads("/t1/p_108", VEKX_NO_ANSWER);
+  for (const char *field : {"/t1/p_101", "/t1/p_108"}) terminal.failReads(field, VEKX_NO_ANSWER);
   window.runTicks(1);
   EXPECT_TRUE(window.isChecked(kInputBoxes[1])) << "In2 copies In1";
   EXPECT_FALSE(window.isChecked(kInputBoxes[4])) << "In5 copies In4";
