@@ -98,9 +98,8 @@ TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnAddressWrittenAsABrowserSends
 TEST(PanelState, ASilentFieldShowsAsSuchAndADriftingScaleIsNoChange) {
   Json state{{"fields", {{{"name", "/t1/bd001"}, {"silent", true}}, {{"name", "/t1/wt101"}, {"silent", true}}}}};
   add_face_fields(state);
-  EXPECT_EQ(state["lower_display"], (Json{{"silent", true}}));
-  EXPECT_EQ(state["weight_shown"], (Json{{"silent", true}}));
-  EXPECT_EQ(state["literal"], nullptr);
+  EXPECT_EQ(std::tie(state["lower_display"], state["weight_shown"], state["literal"]),
+            std::tuple(Json{{"silent", true}}, Json{{"silent", true}}, nullptr));
   vekxsim::Terminal terminal({.weight = 12.5});
   vekxsim::control_answer(terminal, "drift 5");
   EXPECT_EQ(terminal_state(terminal).dump(), terminal_state(terminal).dump());
@@ -161,10 +160,8 @@ vekxsim::TrafficRecord read_request(std::uint16_t client_port, std::uint8_t sequ
 
 TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReason) {
   const auto row = trace_row(read_request(40000, 7), std::chrono::system_clock::time_point(std::chrono::seconds(1)));
-  EXPECT_EQ(row["time_ms"], 1000);
-  EXPECT_EQ(row["operation"], "read");
-  EXPECT_EQ(row["field"], "/t1/bx297");
-  EXPECT_EQ(row["sequence"], 7);
+  EXPECT_EQ(std::tie(row["time_ms"], row["operation"], row["field"], row["sequence"]),
+            std::tuple(1000, "read", "/t1/bx297", 7));
   EXPECT_EQ(trace_row(read_request(40000, 7), {}, 17)["id"], 17);
   const auto bad = trace_row({std::chrono::steady_clock::now(), true, 1, {1, 2, 3}}, {});
   EXPECT_EQ(bad["operation"], "malformed");
