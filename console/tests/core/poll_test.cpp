@@ -64,10 +64,8 @@ TEST_F(ConsoleTest, AnEventShowsItsMessageAndAsksForAcknowledge) {
                                      std::tuple{54, "POWER UP !", kGreen}}) {
     terminal.setByte("/t1/bx298", static_cast<std::uint8_t>(code));
     window.runTicks(1);
-    EXPECT_EQ(window.text(message), shown);
-    EXPECT_EQ(window.backColour(message), colour);
-    EXPECT_EQ(window.backColour(ack), kRed);
-    EXPECT_EQ(window.text(ack), "Waiting For Ack");
+    EXPECT_EQ(std::tuple(window.text(message), window.backColour(message), window.backColour(ack), window.text(ack)),
+              std::tuple(std::string(shown), colour, kRed, std::string("Waiting For Ack")));
   }
   // The terminal clears its mailbox: the text stays on white, and only the
   // operator's acknowledge gives the button its green look back.
