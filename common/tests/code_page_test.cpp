@@ -58,9 +58,7 @@ TEST(CodePage, ACharacterTheCodePageLacksIsNamed) {
   const Cp1252Text text = cp1252_exactly(
       "ab\xC5\x82"
       "c");  // ł
-  EXPECT_EQ(text.lacking, U'\u0142');
-  EXPECT_FALSE(text.malformed);
-  EXPECT_EQ(text.bytes, "ab");
+  EXPECT_EQ(std::tie(text.lacking, text.malformed, text.bytes), std::tuple(U'\u0142', false, "ab"));
   EXPECT_EQ(cp1252_from_utf8("ab\xC5\x82"
                              "c"),
             "ab?c");

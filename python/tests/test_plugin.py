@@ -45,8 +45,7 @@ def seen(pytester: pytest.Pytester) -> list[dict[str, Any]]:
 def test_options_ports_and_stopping(pytester: pytest.Pytester, monkeypatch: pytest.MonkeyPatch) -> None:
     monkeypatch.delenv("VEKX_TERMINAL_PORT", raising=False)
     pytester.makepyfile(INNER_TESTS)
-    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin")
-    result.assert_outcomes(passed=2, failed=1)
+    pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin").assert_outcomes(passed=2, failed=1)
     assert [(s["weight"], s["mailbox"], s["fields"]) for s in seen(pytester)] == [
         (7.5, 54, ["A", "B"]), (3, 0, []), (0, 0, [])]
     for s in seen(pytester):
@@ -77,9 +76,8 @@ def test_the_ini_options_path_and_log_folder_reach_every_simulator(pytester: pyt
     monkeypatch.setenv("VEKXSIM", "/nonexistent/vekxsim")  # --vekxsim comes first
     pytester.makeini("[pytest]\nvekxsim_options = delay=0 weight=12.5\n")
     pytester.makepyfile(SETTINGS)
-    result = pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", f"--vekxsim={program}",
-                                          "--vekxsim-log-dir", "logs")
-    result.assert_outcomes(passed=2)
+    pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", f"--vekxsim={program}", "--vekxsim-log-dir",
+                                 "logs").assert_outcomes(passed=2)
     log = (pytester.path / "logs" / "test_the_ini_options_path_and_log_folder_reach_every_simulator.py_test_ini.log")
     lines = log.read_text().splitlines()
     assert lines[0].startswith("# vekxsim session ") and any("-> /t1/wt101" in line for line in lines[1:])

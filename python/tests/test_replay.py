@@ -16,7 +16,8 @@ Session = Callable[[Path, float], str]
 
 
 def test_a_logged_session_replays_and_answers_its_commands(vekxsim_replay: Callable[..., Simulator],
-                                                           logged_session: Session, tmp_path: Path) -> None:
+                                                           logged_session: Session, tmp_path: Path,
+                                                           monkeypatch: pytest.MonkeyPatch) -> None:
     log = tmp_path / "bench.log"
     first, last = logged_session(log, 11), logged_session(log, 22)
     assert (first.strip(), last.strip()) == ("11.00", "22.00")
@@ -34,12 +35,7 @@ def test_a_logged_session_replays_and_answers_its_commands(vekxsim_replay: Calla
     assert replay.request('{"command": "weight", "args": [5]}')["error"].startswith(
         'unknown command "weight"; a replay answers status, summary and quit')
 
-
-def test_a_session_is_chosen_and_quit_ends_the_replay(monkeypatch: pytest.MonkeyPatch, logged_session: Session,
-                                                     tmp_path: Path) -> None:
-    log = tmp_path / "bench.log"
-    first = logged_session(log, 11)
-    logged_session(log, 22)
+    # Another session chosen, and quit ends the replay.
     with Simulator.replay(log, session=1) as replay:
         monkeypatch.setenv(TERMINAL_PORT_VARIABLE, str(replay.port))
         with vekxapi.Terminal(replay.address) as t:

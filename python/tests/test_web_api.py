@@ -55,8 +55,7 @@ def request(url: str, method: str, path: str, body: bytes | str | None = None,
 
 
 def post(url: str, command: dict[str, Any], **headers: str) -> tuple[int, dict[str, Any]]:
-    status, _, body = request(url, "POST", "/api/command", json.dumps(command),
-                              {"Content-Type": "application/json", **headers})
+    status, _, body = request(url, "POST", "/api/command", json.dumps(command), {**JSON, **headers})
     return status, json.loads(body)
 
 
@@ -67,80 +66,76 @@ def weight(url: str) -> float:
     return value
 
 
-def test_a_command_answers_as_the_json_control_does(vekxsim: Simulator) -> None:
-    assert vekxsim.web_url and vekxsim.web_url.startswith("http://127.0.0.1:")
+@pytest.fixture
+def url(vekxsim: Simulator) -> str:
+    """The address of the panel every test here starts vekxsim with."""
+    assert vekxsim.web_url
+    return vekxsim.web_url
+
+
+def test_a_command_answers_as_the_json_control_does(vekxsim: Simulator, url: str) -> None:
+    assert url.startswith("http://127.0.0.1:")
     commands: list[dict[str, Any]] = [{"command": "weight", "args": [12.5]}, {"command": "input", "args": [3, 1]},
                                       {"command": "nosuch", "args": []}, {"command": "event", "args": [0]}]
     for command in commands:
-        status, answer = post(vekxsim.web_url, command)
+        status, answer = post(url, command)
         assert answer == vekxsim.request(json.dumps(command))
         assert status == (200 if answer["ok"] else 400), answer
 
 
-def test_the_state_holds_what_the_commands_set(vekxsim: Simulator) -> None:
-    assert vekxsim.web_url
+def test_the_state_holds_what_the_commands_set(vekxsim: Simulator, url: str) -> None:
     vekxsim.weight(7.25)
     vekxsim.input(12, True)
     vekxsim.command("display")
-    status, _, body = request(vekxsim.web_url, "GET", "/api/state")
+    status, _, body = request(url, "GET", "/api/state")
     state = json.loads(body)
-    assert status == 200
-    assert state["weight"] == 7.25 and state["inputs"][11] is True and state["node"] == vekxsim.node
+    assert status == 200 and state["weight"] == 7.25 and state["inputs"][11] is True and state["node"] == vekxsim.node
 
 
 @pytest.mark.parametrize("headers, status, why", [
     ({"Host": "evil.example:80"}, 403, "a rebinding page's Host"),
     ({"Origin": "http://evil.example"}, 403, "another site's origin"),
 ])
-def test_a_refused_change_leaves_the_weight(vekxsim: Simulator, headers: dict[str, str], status: int,
+def test_a_refused_change_leaves_the_weight(vekxsim: Simulator, url: str, headers: dict[str, str], status: int,
                                             why: str) -> None:
-    assert vekxsim.web_url
-    sent = {"Content-Type": "application/json", **headers}
-    got, _, body = request(vekxsim.web_url, "POST", "/api/command",
-                           json.dumps({"command": "weight", "args": [99]}), sent)
+    got, _, body = request(url, "POST", "/api/command", '{"command": "weight", "args": [99]}', {**JSON, **headers})
     assert got == status, (why, body)
     assert json.loads(body)["ok"] is False
     assert vekxsim.command("status")["weight"] == 0, why
 
 
-def test_a_body_over_64_kib_gets_413_and_changes_nothing(vekxsim: Simulator) -> None:
-    assert vekxsim.web_url
+def test_a_body_over_64_kib_gets_413_and_changes_nothing(vekxsim: Simulator, url: str) -> None:
     padded = json.dumps({"command": "lower", "args": ["x" * LARGEST_BODY]})
-    status, _, _ = request(vekxsim.web_url, "POST", "/api/command", padded, {"Content-Type": "application/json"})
-    assert status == 413
+    assert request(url, "POST", "/api/command", padded, JSON)[0] == 413
     assert "x" not in vekxsim.command("get", "bd001")["bytes"]["text"]
 
 
-def test_every_answer_carries_the_security_headers(vekxsim: Simulator) -> None:
-    assert vekxsim.web_url
+def test_every_answer_carries_the_security_headers(url: str) -> None:
     for method, path in (("GET", "/"), ("GET", "/panel.js"), ("GET", "/api/state"), ("GET", "/nothing"),
                          ("POST", "/api/command")):
-        _, headers, _ = request(vekxsim.web_url, method, path, "{}" if method == "POST" else None,
-                                {"Content-Type": "application/json"})
+        _, headers, _ = request(url, method, path, "{}" if method == "POST" else None, JSON)
         assert "default-src 'self'" in headers["Content-Security-Policy"], path
         assert "frame-ancestors 'none'" in headers["Content-Security-Policy"], path
         assert headers["X-Content-Type-Options"] == "nosniff", path
 
 
-def test_the_page_s_files_are_served_as_they_are_and_nothing_else(vekxsim: Simulator) -> None:
+def test_the_page_s_files_are_served_as_they_are_and_nothing_else(url: str) -> None:
     """A file of the page left out of vekxsim or served stale breaks the
     panel; a path outside them that answers with a file's bytes (a folder on
     the disk, a way up from it) gives away what the PC holds."""
-    assert vekxsim.web_url
     page = SOURCES / "simulator/web/page"
     for file in page.iterdir():
-        status, headers, body = request(vekxsim.web_url, "GET", f"/{file.name}")
+        status, headers, body = request(url, "GET", f"/{file.name}")
         assert (status, body) == (200, file.read_bytes()), file.name
         assert headers["Content-Type"].split(";")[0] != "application/octet-stream", file.name
     for path in ("/../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "//etc/passwd", "/page/panel.js",
                  "/CMakeLists.txt", "/simulator/web/page/panel.js", "/panel.js/", "/index.html/.."):
-        status, _, body = request(vekxsim.web_url, "GET", path)
+        status, _, body = request(url, "GET", path)
         assert status == 404, (path, status, body[:40])
 
 
-def test_event_streams_beyond_the_cap_get_503(vekxsim: Simulator) -> None:
-    assert vekxsim.web_url
-    where = urllib.parse.urlsplit(vekxsim.web_url)
+def test_event_streams_beyond_the_cap_get_503(url: str) -> None:
+    where = urllib.parse.urlsplit(url)
     streams = []
     try:
         for _ in range(EVENT_CLIENTS):
@@ -150,32 +145,30 @@ def test_event_streams_beyond_the_cap_get_503(vekxsim: Simulator) -> None:
             assert response.status == 200
             assert response.readline().startswith(b"event: state")
             streams.append(c)
-        status, _, _ = request(vekxsim.web_url, "GET", "/api/events", read=False)
-        assert status == 503
+        assert request(url, "GET", "/api/events", read=False)[0] == 503
     finally:
         for c in streams:
             c.close()
 
 
-def test_the_openapi_document_describes_the_api_that_answers(vekxsim: Simulator) -> None:
+def test_the_openapi_document_describes_the_api_that_answers(url: str) -> None:
     """A client builds on the document: a route it describes that does not
     answer, one the page or the manual uses that it leaves out, or an
     undescribed /api/ path that answers, each misleads it."""
-    assert vekxsim.web_url
-    status, _, body = request(vekxsim.web_url, "GET", "/api/openapi.json")
+    status, _, body = request(url, "GET", "/api/openapi.json")
     document = json.loads(body)
     assert status == 200 and document["openapi"].startswith("3.")
     described = {(method.upper(), path) for path, item in document["paths"].items() for method in item}
     for method, path in sorted(described):
-        got = request(vekxsim.web_url, method, path, "{}" if method == "POST" else None, JSON, read=False)[0]
+        got = request(url, method, path, "{}" if method == "POST" else None, JSON, read=False)[0]
         assert got not in (404, 405), f"{method} {path} is described but answers {got}"
-    script = request(vekxsim.web_url, "GET", "/panel.js")[2].decode()
+    script = request(url, "GET", "/panel.js")[2].decode()
     assert set(re.findall(r'"(/api/[^"?]*)"', script)) <= {path for _, path in described}, "the page's calls"
     manual = (SOURCES / "doc/man/vekxsim.1.scd").read_text()
     assert set(re.findall(r"^\*(GET|POST) (/api/\S+)\*$", manual, re.M)) <= described, "the manual's routes"
     for path in sorted({path + "x" for _, path in described} | {"/api/", "/api/nothing", "/api/STATE"}):
         for method in ("GET", "POST"):
-            got = request(vekxsim.web_url, method, path, "{}" if method == "POST" else None, JSON, read=False)[0]
+            got = request(url, method, path, "{}" if method == "POST" else None, JSON, read=False)[0]
             assert got == 404, f"{method} {path} is not described but answers {got}"
 
 
@@ -196,10 +189,9 @@ def test_a_token_is_needed_on_the_api_but_not_for_the_page(token_file: Path) -> 
             status, headers, _ = request(simulator.web_url, "GET", path, read=False)
             assert status == 401 and headers["WWW-Authenticate"].startswith("Bearer"), path
             assert request(simulator.web_url, "GET", path, headers={"Authorization": "Bearer wrong"})[0] == 401
-        status, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization="Bearer s3cret-tokeX")
-        assert status == 401 and simulator.command("status")["weight"] == 0
-        status, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization="Bearer s3cret-token")
-        assert status == 200 and simulator.command("status")["weight"] == 5
+        for token, status, weighs in (("s3cret-tokeX", 401, 0), ("s3cret-token", 200, 5)):
+            got, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization=f"Bearer {token}")
+            assert got == status and simulator.command("status")["weight"] == weighs, token
 
 
 @pytest.mark.parametrize("web, says", [("0.0.0.0:0", "--web-token"), ("127.1:0", "127.0.0.1:8080")])
@@ -259,25 +251,24 @@ def exchange(url: str, data: bytes) -> bytes:
         return b"".join(iter(lambda: s.recv(65536), b""))
 
 
-def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator) -> None:
+def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator, url: str) -> None:
     """A refusal that left its body unread let any page's fetch() smuggle a
     command in; quit answered "bye" and ended nothing; PUT got 404."""
-    assert vekxsim.web_url
-    host = urllib.parse.urlsplit(vekxsim.web_url).netloc
+    host = urllib.parse.urlsplit(url).netloc
     second = (f"POST /api/command HTTP/1.1\r\nHost: {host}\r\nContent-Type: application/json\r\n"
               f"Content-Length: 37\r\n\r\n{json.dumps({'command': 'weight', 'args': [99]})}")
     # The second request starts where the server's next read of 4 KiB did.
     first = f"POST /api/command HTTP/1.1\r\nHost: {host}\r\nContent-Type: text/plain\r\nContent-Length: 00000\r\n\r\n"
     body = "x" * (4096 - len(first)) + second
-    answer = exchange(vekxsim.web_url, (first.replace("00000", f"{len(body):05d}") + body).encode())
+    answer = exchange(url, (first.replace("00000", f"{len(body):05d}") + body).encode())
     assert answer.startswith(b"HTTP/1.1 415") and answer.count(b"HTTP/1.1") == 1, answer
     for command, args, status in (("quit", [], 409), ("sleep", [600000], 409), ("log", ["off"], 409),
                                   ("traffic", [100000], 400)):
-        got, answer_json = post(vekxsim.web_url, {"command": command, "args": args})
+        got, answer_json = post(url, {"command": command, "args": args})
         assert got == status and answer_json["ok"] is False, (command, answer_json)
     for method in ("PUT", "DELETE"):
-        assert request(vekxsim.web_url, method, "/api/command", "{}", {"Content-Type": "application/json"})[0] == 405
-    assert vekxsim.process.poll() is None and weight(vekxsim.web_url) == 0
+        assert request(url, method, "/api/command", "{}", JSON)[0] == 405
+    assert vekxsim.process.poll() is None and weight(url) == 0
 
 
 def cut_off(url: str, head: bytes, piece: bytes, times: int) -> None:
@@ -323,12 +314,12 @@ def many_connections(url: str) -> None:
 
 
 @pytest.mark.parametrize("attack", [flood_headers, chunked_256_mib, slow_heads, many_connections])
-def test_an_attack_on_the_panel_is_cut_and_the_terminal_answers_throughout(vekxsim: Simulator, terminal: Terminal,
+def test_an_attack_on_the_panel_is_cut_and_the_terminal_answers_throughout(vekxsim: Simulator, url: str,
+                                                                          terminal: Terminal,
                                                                           attack: Callable[[str], None]) -> None:
     """Each of these once took gigabytes, or held every panel request."""
-    assert vekxsim.web_url
     with ThreadPoolExecutor(1) as pool:
-        attacking = pool.submit(attack, vekxsim.web_url)
+        attacking = pool.submit(attack, url)
         while not attacking.done():
             assert terminal.read_text("/t1/wt101")
         attacking.result()
@@ -336,4 +327,4 @@ def test_an_attack_on_the_panel_is_cut_and_the_terminal_answers_throughout(vekxs
     peak = int(status.split("VmHWM:")[1].split()[0])
     # The sanitizers' shadow memory and quarantine would be counted too.
     assert peak < MOST_MEMORY_KB or "libasan" in os.environ.get("LD_PRELOAD", "")
-    assert weight(vekxsim.web_url) == 0
+    assert weight(url) == 0

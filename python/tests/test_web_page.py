@@ -145,8 +145,7 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
     assert summary.returncode == 0, summary.stderr
     assert "p_100" in summary.stdout or "bx298" in summary.stdout, summary.stdout
 
-    errors = page_errors(browser)
-    assert errors == []
+    assert page_errors(browser) == []
     assert serious_violations(browser, axe_source) == []
 
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stop_token>
 #include <functional>
 #include <map>
 #include <string>
@@ -19,26 +20,14 @@ using namespace vekx_test;
 
 namespace {
 
-// Runs step over and over on a thread of its own until stop() or the end of
-// the scope, so that a failed assertion still joins it.
-class Repeating {
- public:
-  explicit Repeating(std::function<void()> step)
-      : thread_([this, step = std::move(step)] {
-          while (!stopping_) step();
-        }) {}
-  ~Repeating() { stop(); }
-  Repeating(const Repeating &) = delete;
-  Repeating &operator=(const Repeating &) = delete;
-  void stop() {
-    stopping_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
- private:
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
-};
+// Runs step over and over on a thread of its own until stopped (assigning
+// {} stops and joins it) or the end of the scope, so that a failed
+// assertion still joins it.
+std::jthread repeating(std::function<void()> step) {
+  return std::jthread([step = std::move(step)](const std::stop_token &stop) {
+    while (!stop.stop_requested()) step();
+  });
+}
 
 // A client's read of the weight: the library's result.
 int read_weight() {
@@ -98,12 +87,12 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
 // terminal on the same port is read at once.
 TEST_F(LibraryAgainstTerminal, ATerminalDestroyedWhileAClientSends) {
   std::atomic<int> answered{0}, unanswered{0};
-  Repeating client([&] { (read_weight() == 0 ? answered : unanswered)++; });
+  std::jthread client = repeating([&] { (read_weight() == 0 ? answered : unanswered)++; });
   ASSERT_TRUE(eventually([&] { return answered > 10; }));
   const std::uint16_t port = terminal->port();
   terminal.reset();
   ASSERT_TRUE(eventually([&] { return unanswered > 0; }, 5000ms));
-  client.stop();
+  client = {};
   vekxsim::TerminalOptions again = options();
   again.port = port;
   terminal = std::make_unique<vekxsim::Terminal>(again);
@@ -161,11 +150,11 @@ TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
 // fields are made again), nothing crashes, and the end state is the start's.
 TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   std::atomic<int> answered{0}, unanswered{0};
-  Repeating client([&] {
+  std::jthread client = repeating([&] {
     const int status = read_weight();
     (status == 0 || status == vekx_common::terminal_status::no_such_field ? answered : unanswered)++;
   });
-  Repeating watcher([&] {
+  std::jthread watcher = repeating([&] {
     for (const char *command : {"status", "fields", "traffic 5"}) vekxsim::control_answer(*terminal, command);
   });
   for (int i = 0; i < 50; ++i) {
@@ -175,8 +164,8 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
     vekxsim::control_answer(*terminal, "reset");
     ASSERT_TRUE(eventually([&] { return answered > before + 1; })) << "reads go on after reset " << i;
   }
-  client.stop();
-  watcher.stop();
+  client = {};
+  watcher = {};
   EXPECT_EQ(unanswered, 0);
   EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
   EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";

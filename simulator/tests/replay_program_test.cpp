@@ -43,6 +43,12 @@ void damage(const std::string &pcap, int n) {
   file.write(reinterpret_cast<const char *>(&impossible), 4);
 }
 
+// Whether text holds part; a failure shows the text.
+testing::AssertionResult has(const std::string &text, const std::string &part) {
+  if (text.find(part) != std::string::npos) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
 class ReplayProgram : public ::testing::Test {
  protected:
   void TearDown() override { std::filesystem::remove(pcap); }
@@ -122,12 +128,11 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
     make();
     const Finished f = summary(options);
     EXPECT_EQ(f.exit_status, exit_status) << shown;
-    EXPECT_NE((f.out + f.err).find(exit_status ? pcap + shown : shown), std::string::npos) << f.out << f.err;
+    EXPECT_TRUE(has(f.out + f.err, exit_status ? pcap + shown : shown));
   }
   for (int link_type : {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL, DLT_LOOP}) {
     write_pcap(pcap, exchange("10.1.2.3", 0s, "A"), link_type);
-    EXPECT_NE(summary().out.find("/t1/wt101: 1 reads, 0 writes, 1 replies; values \"A\""), std::string::npos)
-        << link_type;
+    EXPECT_TRUE(has(summary().out, "/t1/wt101: 1 reads, 0 writes, 1 replies; values \"A\"")) << link_type;
   }
 }
 
@@ -136,16 +141,14 @@ TEST_F(ReplayProgram, FindsTheTerminalOnAnyPortAmongOtherTraffic) {
   // same address serving on two ports needs the port to choose.
   const std::vector<Frame> noise = {{500ms, "10.1.2.100", "10.1.2.53", 5353, 53, Bytes(40, 7)}};
   write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 40123) + noise);
-  EXPECT_NE(summary().out.find("replaying terminal 10.1.2.3:40123, node 1: 2 datagrams"), std::string::npos)
-      << summary().out << summary().err;
+  EXPECT_TRUE(has(summary().out, "replaying terminal 10.1.2.3:40123, node 1: 2 datagrams")) << summary().err;
   write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 40123) + exchange("10.1.2.3", 1s, "B", '1', 40124));
   const Finished both = summary({"--terminal", "10.1.2.3"});
   EXPECT_EQ(both.exit_status, 2);
-  EXPECT_NE(both.err.find("it holds 10.1.2.3:40123 (node 1); 10.1.2.3:40124 (node 1); choose one with --terminal "
-                          "ADDR[:PORT]"),
-            std::string::npos)
-      << both.err;
-  EXPECT_NE(summary({"--terminal", "10.1.2.3:40124"}).out.find("values \"B\""), std::string::npos);
+  EXPECT_TRUE(has(both.err,
+                  "it holds 10.1.2.3:40123 (node 1); 10.1.2.3:40124 (node 1); choose one with --terminal "
+                  "ADDR[:PORT]"));
+  EXPECT_TRUE(has(summary({"--terminal", "10.1.2.3:40124"}).out, "values \"B\""));
 }
 
 TEST_F(ReplayProgram, SummaryShowsValuesInTheCodePage) {
@@ -154,8 +157,7 @@ TEST_F(ReplayProgram, SummaryShowsValuesInTheCodePage) {
                             "Gr\xfc\xdf"
                             "e\x01\"") +
                        exchange("10.1.2.3", 1s, "\x80 5"));
-  EXPECT_NE(summary().out.find("values \"Gr\u00fc\u00dfe\\x01\\x22\", \"\u20ac 5\""), std::string::npos)
-      << summary().out;
+  EXPECT_TRUE(has(summary().out, "values \"Gr\u00fc\u00dfe\\x01\\x22\", \"\u20ac 5\""));
 }
 
 TEST_F(ReplayProgram, ATrafficLogKeptOverDaysReplaysOneSession) {
@@ -171,13 +173,12 @@ TEST_F(ReplayProgram, ATrafficLogKeptOverDaysReplaysOneSession) {
                       << log("08:00:00.100", "A") << "# vekxsim session 2026-12-06 23:59:59 +0100\n"
                       << log("23:59:59.900", "A") << log("00:00:00.150", "B");
   const Finished last = summary();
-  EXPECT_NE(last.out.find("sessions: 1 (2 datagrams from 2026-12-06 08:00:00), 2 (4 datagrams from 2026-12-06 "
-                          "23:59:59); replaying session 2\n"),
-            std::string::npos)
-      << last.out;
-  EXPECT_NE(last.out.find("4 datagrams over 0.250 s"), std::string::npos) << "past midnight, not a day back";
-  EXPECT_NE(summary({"--session", "1"}).out.find("values \"A\"; statuses 0"), std::string::npos);
-  EXPECT_NE(summary({"--session", "3"}).err.find(": no session 3; it holds 1 (2 datagrams"), std::string::npos);
+  EXPECT_TRUE(has(last.out,
+                  "sessions: 1 (2 datagrams from 2026-12-06 08:00:00), 2 (4 datagrams from 2026-12-06 "
+                  "23:59:59); replaying session 2\n"));
+  EXPECT_TRUE(has(last.out, "4 datagrams over 0.250 s")) << "past midnight, not a day back";
+  EXPECT_TRUE(has(summary({"--session", "1"}).out, "values \"A\"; statuses 0"));
+  EXPECT_TRUE(has(summary({"--session", "3"}).err, ": no session 3; it holds 1 (2 datagrams"));
 }
 
 TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
@@ -187,9 +188,8 @@ TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
   std::filesystem::resize_file(pcap, std::filesystem::file_size(pcap) - 10);
   const Finished cut = summary();
   EXPECT_EQ(cut.exit_status, 0) << cut.err;
-  EXPECT_NE(cut.err.find("vekxsim: warning: " + pcap + ": packet "), std::string::npos) << cut.err;
-  EXPECT_NE(cut.err.find(" is cut short at the end of the file (truncated pcapng dump file"), std::string::npos)
-      << cut.err;
+  EXPECT_TRUE(has(cut.err, "vekxsim: warning: " + pcap + ": packet "));
+  EXPECT_TRUE(has(cut.err, " is cut short at the end of the file (truncated pcapng dump file"));
   EXPECT_NE(whole.out, cut.out) << "the last packet is left out";
 }
 
@@ -262,9 +262,7 @@ TEST_F(ReplayProgram, TheOwnPcapReaderReadsWhatLibpcapReads) {
     read(classic_pcap_frames, warned);
     ADD_FAILURE() << "a pcapng file read as pcap";
   } catch (const CaptureError &e) {
-    EXPECT_NE(std::string(e.what()).find(": a pcapng file, which this vekxsim does not read; save it as pcap"),
-              std::string::npos)
-        << e.what();
+    EXPECT_TRUE(has(e.what(), ": a pcapng file, which this vekxsim does not read; save it as pcap"));
   }
 }
 

@@ -49,9 +49,7 @@ TEST_F(ServiceWire, ReadAndWriteRepliesByteForByte) {
   // one acts as a plain one and the reply repeats its operation.
   ASSERT_TRUE(client.exchange(record(4097, 18, "/t1/bx297", 201, {'9'}), service.port()));
   const Bytes read = client.answer(record(4097, 34, "/t1/bx297", 202), service.port());
-  EXPECT_EQ(read.at(24), 34);
-  EXPECT_EQ(value_of(read), Bytes{'9'});
-  EXPECT_EQ(read.size(), 31u);
+  EXPECT_EQ(std::tuple(read.at(24), value_of(read), read.size()), std::tuple(std::uint8_t{34}, Bytes{'9'}, 31u));
 }
 
 // The status bytes as they travel: 3 no such field, 4 another node's field,
@@ -161,8 +159,7 @@ TEST_F(ServiceWire, DecoysComeFirstThenTheRealReplyOnce) {
   EXPECT_EQ(status_of(*b), vekxsim::decoy_status) << "a decoy taken for the reply shows";
   EXPECT_EQ(sequence_of(*b), 39);
   EXPECT_EQ(std::string(c->begin() + 4, c->begin() + 13), "/t1/zzzzz");
-  EXPECT_EQ(type_of(*real), 4097);
-  EXPECT_EQ(sequence_of(*real), 40);
+  EXPECT_EQ(std::pair(type_of(*real), sequence_of(*real)), (std::pair<std::uint16_t, std::uint8_t>(4097, 40)));
   ASSERT_TRUE(client.exchange(read_request("/t1/bx297", 41), service.port()));
   EXPECT_FALSE(client.receive(100ms)) << "the next reply comes alone";
 }

@@ -51,21 +51,17 @@ class KtrvModelTest : public ::testing::Test {
 TEST_F(KtrvModelTest, PowerUpAndQueuedEventsStayUntilEachAcknowledge) {
   terminal.model().post_event(102);
   terminal.model().post_event(104);
-  EXPECT_EQ(read_byte("/t1/bx298"), 54);
   EXPECT_EQ(read_byte("/t1/bx298"), 54);  // reading does not clear it
-  write("/t1/bx298", {0});
-  EXPECT_EQ(read_byte("/t1/bx298"), 102);
-  write("/t1/bx298", {0});
-  EXPECT_EQ(read_byte("/t1/bx298"), 104);
-  write("/t1/bx298", {0});
-  EXPECT_EQ(read_byte("/t1/bx298"), 0);
+  for (const std::uint8_t next : {54, 102, 104, 0}) {
+    EXPECT_EQ(read_byte("/t1/bx298"), next);
+    if (next != 0) write("/t1/bx298", {0});
+  }
 }
 
 // A write answered with a failing status was applied all the same: the text
 // of Lit02 changed, and a transaction posted to bx297 posted event 110.
 TEST_F(KtrvModelTest, AWriteRefusedWithItsFieldsStatusChangesNothing) {
-  vekxsim::control_answer(terminal, "fieldstatus Lit02 6");
-  vekxsim::control_answer(terminal, "fieldstatus bx297 5");
+  for (const char *fault : {"fieldstatus Lit02 6", "fieldstatus bx297 5"}) vekxsim::control_answer(terminal, fault);
   const Bytes before = *terminal.service().fields().get("/t1/Lit02");
   EXPECT_EQ(status_of(client.answer(write_request("/t1/Lit02", text_bytes("NEW"), ++sequence), terminal.port())), 6);
   EXPECT_EQ(status_of(client.answer(write_request("/t1/bx297", {107}, ++sequence), terminal.port())), 5);
@@ -130,14 +126,12 @@ TEST_F(KtrvModelTest, EachCommandHasItsEffect) {
 TEST_F(KtrvModelTest, LiteralQueuedBehindAnEventArrivesWithItsOwnFields) {
   terminal.model().key_literal("FIRST", 19);
   terminal.model().serial_literal("SECOND");
-  write("/t1/bx298", {0});
-  EXPECT_EQ(read_byte("/t1/bx298"), 51);
-  EXPECT_EQ(read("/t1/Lit50")[0], 'F');
-  EXPECT_EQ(read_byte("/t1/bx252"), 19);
-  write("/t1/bx298", {0});
-  EXPECT_EQ(read_byte("/t1/bx298"), 51);
-  EXPECT_EQ(read("/t1/Lit50")[0], 'S');
-  EXPECT_EQ(read_byte("/t1/bx251"), 1);
+  for (const auto &[first, source, value] : {std::tuple{'F', "/t1/bx252", 19}, std::tuple{'S', "/t1/bx251", 1}}) {
+    write("/t1/bx298", {0});
+    EXPECT_EQ(read_byte("/t1/bx298"), 51);
+    EXPECT_EQ(read("/t1/Lit50")[0], first);
+    EXPECT_EQ(read_byte(source), value);
+  }
 }
 
 TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
@@ -221,8 +215,8 @@ TEST(Control, FaultWordsActOnTheWire) {
   EXPECT_EQ(vekxsim::control_answer(t, "decoy sequence"), "a wrong-sequence reply goes before the next reply");
   const auto decoy = answer("/t1/bx298"), real = client.receive();
   ASSERT_TRUE(decoy && real);
-  EXPECT_EQ(sequence_of(*decoy), sequence - 1);
-  EXPECT_EQ(sequence_of(*real), sequence);
+  EXPECT_EQ(std::pair(sequence_of(*decoy), sequence_of(*real)),
+            (std::pair<std::uint8_t, std::uint8_t>(sequence - 1, sequence)));
   EXPECT_EQ(vekxsim::control_answer(t, "replydelay 1000"), "replydelay 1000 ms");
   EXPECT_FALSE(answer("/t1/bx298", 300ms)) << "not before its time";
   EXPECT_TRUE(client.receive()) << "but after it";
@@ -238,16 +232,13 @@ TEST(Control, StatusListsEveryFaultInForce) {
   EXPECT_EQ(faults(), "none");
   vekxsim::control_answer(t, "decoy type");
   EXPECT_EQ(faults(), "1 decoy before the next reply");
-  vekxsim::control_answer(t, "decoy name");
-  vekxsim::control_answer(t, "fieldstatus wt101 3");
-  vekxsim::control_answer(t, "fieldsilent bx251 on");
-  vekxsim::control_answer(t, "silent on");
+  for (const char *fault : {"decoy name", "fieldstatus wt101 3", "fieldsilent bx251 on", "silent on"})
+    vekxsim::control_answer(t, fault);
   EXPECT_EQ(faults(),
             "silent, 2 decoys before the next reply, reads of /t1/bx251 go unanswered, "
             "/t1/wt101 answers with status 3");
-  vekxsim::control_answer(t, "fieldstatus wt101 0");
-  vekxsim::control_answer(t, "fieldsilent bx251 off");
-  vekxsim::control_answer(t, "silent off");
+  for (const char *undo : {"fieldstatus wt101 0", "fieldsilent bx251 off", "silent off"})
+    vekxsim::control_answer(t, undo);
   EXPECT_EQ(faults(), "2 decoys before the next reply");
 }
 

@@ -62,9 +62,9 @@ TEST(VekxsimProgram, WithoutAPortItServes1701) {
 
 TEST(VekxsimProgram, AScriptItCannotReadEndsItAtStart) {
   const Finished f = run_program(VEKXSIM_PROGRAM, {"--port", "0", "--script", "/nonexistent/s.vsim"});
-  EXPECT_EQ(f.exit_status, 2);
-  EXPECT_EQ(f.err, "vekxsim: cannot read script /nonexistent/s.vsim: No such file or directory\n");
-  EXPECT_EQ(f.out, "") << "it never served";
+  EXPECT_EQ(std::tie(f.exit_status, f.out, f.err),
+            std::tuple(2, "", "vekxsim: cannot read script /nonexistent/s.vsim: No such file or directory\n"))
+      << "it never served";
   // --quiet with --log wrote a log holding its header alone, which --replay refused.
   const Finished quiet = run_program(VEKXSIM_PROGRAM, {"--port", "0", "--quiet", "--log", "/nonexistent/x.log"});
   EXPECT_EQ(quiet.exit_status, 2);

@@ -77,19 +77,16 @@ TEST(WebRules, EachRuleRefusesWithItsStatusAndLetsTheOwnPageThrough) {
 TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnAddressWrittenAsABrowserSendsIt) {
   std::string address;
   std::uint16_t port = 1;
-  EXPECT_EQ(parse_web_address("0", address, port), "");
-  EXPECT_EQ(address, "127.0.0.1");
-  EXPECT_EQ(port, 0);
-  EXPECT_EQ(parse_web_address("0.0.0.0:8080", address, port), "");
-  EXPECT_EQ(address, "0.0.0.0");
-  EXPECT_EQ(port, 8080);
+  for (const auto &[good, listens, on] : {std::tuple{"0", "127.0.0.1", 0},
+                                          {"0.0.0.0:8080", "0.0.0.0", 8080},
+                                          {"LocalHost:80", "127.0.0.1", 80},
+                                          {"[::1]:80", "::1", 80}}) {
+    EXPECT_EQ(parse_web_address(good, address, port), "") << good;
+    EXPECT_EQ(std::pair(address, int{port}), std::pair(std::string(listens), on)) << good;
+  }
   // What a browser sends as Host for these is not what they are written as.
   for (const char *bad : {"", "65536", "127.1:0", "127.000.0.1:0", "::1:80", "[::0:1]:80", "127.0.0.1:", "80x"})
     EXPECT_NE(parse_web_address(bad, address, port), "") << bad;
-  for (const auto &[good, listens] : {std::pair{"LocalHost:80", "127.0.0.1"}, std::pair{"[::1]:80", "::1"}}) {
-    EXPECT_EQ(parse_web_address(good, address, port), "") << good;
-    EXPECT_EQ(address, listens);
-  }
   EXPECT_TRUE(is_loopback("127.1.2.3") && is_loopback("::1"));
   EXPECT_FALSE(is_loopback("0.0.0.0"));
   EXPECT_FALSE(is_loopback("128.0.0.1"));
@@ -101,9 +98,8 @@ TEST(WebRules, TheWebAddressTakesAPortAloneOrWithAnAddressWrittenAsABrowserSends
 TEST(PanelState, ASilentFieldShowsAsSuchAndADriftingScaleIsNoChange) {
   Json state{{"fields", {{{"name", "/t1/bd001"}, {"silent", true}}, {{"name", "/t1/wt101"}, {"silent", true}}}}};
   add_face_fields(state);
-  EXPECT_EQ(state["lower_display"], (Json{{"silent", true}}));
-  EXPECT_EQ(state["weight_shown"], (Json{{"silent", true}}));
-  EXPECT_EQ(state["literal"], nullptr);
+  EXPECT_EQ(std::tie(state["lower_display"], state["weight_shown"], state["literal"]),
+            std::tuple(Json{{"silent", true}}, Json{{"silent", true}}, nullptr));
   vekxsim::Terminal terminal({.weight = 12.5});
   vekxsim::control_answer(terminal, "drift 5");
   EXPECT_EQ(terminal_state(terminal).dump(), terminal_state(terminal).dump());
@@ -164,10 +160,8 @@ vekxsim::TrafficRecord read_request(std::uint16_t client_port, std::uint8_t sequ
 
 TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReason) {
   const auto row = trace_row(read_request(40000, 7), std::chrono::system_clock::time_point(std::chrono::seconds(1)));
-  EXPECT_EQ(row["time_ms"], 1000);
-  EXPECT_EQ(row["operation"], "read");
-  EXPECT_EQ(row["field"], "/t1/bx297");
-  EXPECT_EQ(row["sequence"], 7);
+  EXPECT_EQ(std::tie(row["time_ms"], row["operation"], row["field"], row["sequence"]),
+            std::tuple(1000, "read", "/t1/bx297", 7));
   EXPECT_EQ(trace_row(read_request(40000, 7), {}, 17)["id"], 17);
   const auto bad = trace_row({std::chrono::steady_clock::now(), true, 1, {1, 2, 3}}, {});
   EXPECT_EQ(bad["operation"], "malformed");

@@ -111,11 +111,8 @@ Bytes record(std::uint16_t type, std::uint8_t operation, const std::string &targ
   Bytes out{reply_mode, 100, static_cast<std::uint8_t>(type & 0xFF), static_cast<std::uint8_t>(type >> 8)};
   for (const std::string *name : {&source, &target})
     for (std::size_t i = 0; i < 10; ++i) out.push_back(i < name->size() ? static_cast<std::uint8_t>((*name)[i]) : 0);
-  out.push_back(operation);
-  out.push_back(0);
-  out.push_back(sequence);
-  out.push_back(static_cast<std::uint8_t>(data.size() & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(data.size() >> 8));
+  out.insert(out.end(), {operation, 0, sequence, static_cast<std::uint8_t>(data.size() & 0xFF),
+                         static_cast<std::uint8_t>(data.size() >> 8)});
   out.insert(out.end(), data.begin(), data.end());
   out.push_back(0);
   return out;

@@ -82,9 +82,9 @@ TEST_F(ConsoleTest, TheFourLineDisplayCommandSendsTwoBlocks) {
   };
   start();
   for (const Row &r : rows) {
-    window.setText(controlIdOf("DisplayLine1"), r.line1);
-    window.setText(controlIdOf("DisplayLine2"), r.line2);
-    window.setText(controlIdOf("DisplayLine3"), r.line3);
+    for (const auto &[box, line] :
+         {std::pair{"DisplayLine1", r.line1}, {"DisplayLine2", r.line2}, {"DisplayLine3", r.line3}})
+      window.setText(controlIdOf(box), line);
     EXPECT_EQ(clicked(controlIdOf("UpdateDisplay")),
               (Strings{"/t1/Lit01=" + hexOf(r.lit01), "/t1/Lit02=" + hexOf(r.lit02), "/t1/bx201=78", "/t1/bx297=02",
                        "/t1/bx297"}));
@@ -173,9 +173,8 @@ TEST_F(ConsoleTest, CommandsNestThreeDeepAndEachReturnsInnermostFirst) {
   EXPECT_EQ(window.waitCursor, (std::vector<bool>{true, false}))
       << "the wait cursor stays through the inner waits and goes with the outer one";
   const Strings described = terminal.described(false);
-  EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=6b"), 1);
-  EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=6c"), 1);
-  EXPECT_EQ(std::count(described.begin(), described.end(), "/t1/bx297=0c"), 1);
+  for (const char *code : {"/t1/bx297=6b", "/t1/bx297=6c", "/t1/bx297=0c"})
+    EXPECT_EQ(std::count(described.begin(), described.end(), code), 1) << code;
   EXPECT_EQ(described.back(), "/t1/bx297") << "the outer wait read again after the inner ones";
   EXPECT_FALSE(window.timerRunning(TimerId::Delay1));
   EXPECT_EQ(console.lastResult(), 0) << "registered again";

@@ -161,6 +161,11 @@ class ConsoleTest : public ::testing::Test {
     return terminal.described(false);
   }
   std::string text(const char *name) const { return window.text(controlIdOf(name)); }
+  // What the box shows after one more poll tick.
+  std::string afterTick(const char *name) {
+    window.runTicks(1);
+    return text(name);
+  }
   static ControlId controlIdOf(std::string_view name) {
     const ControlId row = rowNamed(name);
     return row < layout::kControls.size() ? row : throw std::invalid_argument(std::string(name));

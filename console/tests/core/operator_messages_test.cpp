@@ -22,8 +22,7 @@ TEST_F(OperatorMessages, TheStatusBoxsToolTipSaysWhatItsCodeMeans) {
   window.runTicks(1);
   EXPECT_EQ(toolTip(), "") << "a weight needs no words";
   terminal.failReads("/t1/wt101", VEKX_WSAEADDRINUSE);
-  window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=10048") << "the box's text stays as it was";
+  EXPECT_EQ(afterTick("txtWeight"), "STOPPED, STATUS=10048") << "the box's text stays as it was";
   EXPECT_EQ(toolTip().rfind("10048 local UDP port 1701 is in use by another program", 0), 0u) << toolTip();
   EXPECT_EQ(toolTip().find("29 s"), std::string::npos) << "a refused read returns at once: " << toolTip();
   terminal.failReads("/t1/wt101", VEKX_NO_ANSWER);
@@ -45,14 +44,11 @@ TEST_F(OperatorMessages, FailingCallsAreToldOnStandardErrorOnceWithTheirCause) {
   start("127.0.0.l");
   terminal.setRegistrationResult(VEKX_OK);
   start();
-  terminal.failReads("/t1/wt101", VEKX_NO_ANSWER);
-  window.runTicks(3);
-  terminal.failReads("/t1/wt101", VEKX_WSAEADDRINUSE);
-  window.runTicks(2);
-  terminal.failReads("/t1/wt101", 0);
-  window.runTicks(1);
-  terminal.failReads("/t1/wt101", VEKX_NO_ANSWER);
-  window.runTicks(2);
+  for (const auto &[result, ticks] :
+       {std::pair{VEKX_NO_ANSWER, 3}, {VEKX_WSAEADDRINUSE, 2}, {0, 1}, {VEKX_NO_ANSWER, 2}}) {
+    terminal.failReads("/t1/wt101", static_cast<std::int16_t>(result));
+    window.runTicks(ticks);
+  }
   const std::string weightRead = "KTRVtest: poll: VekRead(\"/t1/wt101\"): ";
   const std::string start = "KTRVtest: Start: VekRegisterProcess(";
   EXPECT_EQ(errors,

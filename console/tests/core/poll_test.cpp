@@ -36,8 +36,7 @@ TEST_F(ConsoleTest, EachTickReadsItsFieldsInOrderAndWritesNone) {
 }
 
 TEST_F(ConsoleTest, TheWeightFromTheFieldItsSelectorChoosesOrTheStatusOfItsRead) {
-  window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=-2") << "before Start";
+  EXPECT_EQ(afterTick("txtWeight"), "STOPPED, STATUS=-2") << "before Start";
   start();
   terminal.set("/t1/wt501", "  501.00");
   for (int selector : {0, 1, 2, 255}) {
@@ -50,8 +49,7 @@ TEST_F(ConsoleTest, TheWeightFromTheFieldItsSelectorChoosesOrTheStatusOfItsRead)
   EXPECT_EQ(oneTick()[1], "/t1/wt101");
   EXPECT_EQ(text("txtWeight"), "G:ABCDEFGHIJKLM lb") << "13 characters";
   terminal.set("/t1/wt101", std::string("12.5\0x", 6));
-  window.runTicks(1);
-  EXPECT_EQ(text("txtWeight"), "G:12.5 lb") << "cut at the NUL";
+  EXPECT_EQ(afterTick("txtWeight"), "G:12.5 lb") << "cut at the NUL";
   terminal.failReads("/t1/wt101", 7);
   EXPECT_EQ(oneTick().back(), "/t1/bd001") << "the tick goes on to its end";
   EXPECT_EQ(text("txtWeight"), "STOPPED, STATUS=7");
@@ -66,10 +64,8 @@ TEST_F(ConsoleTest, AnEventShowsItsMessageAndAsksForAcknowledge) {
                                      std::tuple{54, "POWER UP !", kGreen}}) {
     terminal.setByte("/t1/bx298", static_cast<std::uint8_t>(code));
     window.runTicks(1);
-    EXPECT_EQ(window.text(message), shown);
-    EXPECT_EQ(window.backColour(message), colour);
-    EXPECT_EQ(window.backColour(ack), kRed);
-    EXPECT_EQ(window.text(ack), "Waiting For Ack");
+    EXPECT_EQ(std::tuple(window.text(message), window.backColour(message), window.backColour(ack), window.text(ack)),
+              std::tuple(std::string(shown), colour, kRed, std::string("Waiting For Ack")));
   }
   // The terminal clears its mailbox: the text stays on white, and only the
   // operator's acknowledge gives the button its green look back.
@@ -96,8 +92,7 @@ TEST_F(ConsoleTest, OnlyAValueOfOneTicksAnInputAndAFailedReadCopiesItsNeighbour)
   window.click(kInputBoxes[1]);  // an operator's click lasts until the next tick
   window.runTicks(1);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(window.isChecked(kInputBoxes[i]), values[i] == 1) << "In" << i + 1;
-  terminal.failReads("/t1/p_101", VEKX_NO_ANSWER);
-  terminal.failReads("/t1/p_108", VEKX_NO_ANSWER);
+  for (const char *field : {"/t1/p_101", "/t1/p_108"}) terminal.failReads(field, VEKX_NO_ANSWER);
   window.runTicks(1);
   EXPECT_TRUE(window.isChecked(kInputBoxes[1])) << "In2 copies In1";
   EXPECT_FALSE(window.isChecked(kInputBoxes[4])) << "In5 copies In4";
@@ -147,31 +142,26 @@ TEST_F(ConsoleTest, ALiteralFillsTheBoxesOfItsSource) {
   start();
   terminal.setByte("/t1/bx298", 51);
   terminal.failReads("/t1/Lit50", VEKX_NO_ANSWER);
-  window.runTicks(1);
-  EXPECT_EQ(text("VekKeyBuffer"), "");
+  EXPECT_EQ(afterTick("VekKeyBuffer"), "");
 }
 
 TEST_F(ConsoleTest, TheLowerDisplayShowsCharactersEightToTwentyFour) {
   start();
   terminal.set("/t1/bd001", "GROSS  000123456789012345678 KG");
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "00012345678901234");
+  EXPECT_EQ(afterTick("LowerDisplay"), "00012345678901234");
   // Fewer than 8 bytes: nothing to show, unless a literal of this tick is
   // still in the shared buffer behind them, as it is after a failed read.
   terminal.set("/t1/bd001", "ABCD");
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "");
+  EXPECT_EQ(afterTick("LowerDisplay"), "");
   terminal.setByte("/t1/bx298", 51);
   terminal.setByte("/t1/bx251", 1);
   terminal.set("/t1/Lit50", "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
+  EXPECT_EQ(afterTick("LowerDisplay"), "789ABCDEFGHIJKLMN");
   terminal.failReads("/t1/bd001", VEKX_NO_ANSWER);
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "789ABCDEFGHIJKLMN");
+  EXPECT_EQ(afterTick("LowerDisplay"), "789ABCDEFGHIJKLMN");
   terminal.setByte("/t1/bx298", 0);
-  window.runTicks(1);
-  EXPECT_EQ(text("LowerDisplay"), "") << "a failed read with no literal behind it shows nothing, not the last text";
+  EXPECT_EQ(afterTick("LowerDisplay"), "")
+      << "a failed read with no literal behind it shows nothing, not the last text";
 }
 
 }  // namespace

@@ -43,15 +43,6 @@ std::string ConsoleRig::control(const std::string &line) {
   return reply;
 }
 
-QLineEdit *ConsoleRig::box(const char *name) const { return window_->findChild<QLineEdit *>(name); }
-QCheckBox *ConsoleRig::check(const char *name) const { return window_->findChild<QCheckBox *>(name); }
-CommandButton *ConsoleRig::button(const char *name) const { return window_->findChild<CommandButton *>(name); }
-
-void ConsoleRig::start(const QString &address) {
-  box("IPAddr")->setText(address);
-  button("IPupdate")->click();
-}
-
 void ConsoleRig::clickAndWait(const char *name, int limitMs) {
   QTimer watchdog;
   watchdog.callOnTimeout([name, limitMs] {

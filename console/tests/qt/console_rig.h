@@ -32,12 +32,15 @@ class ConsoleRig {
   // Runs a control command; a refused one ends the test program.
   std::string control(const std::string &line);
   frmMain &window() { return *window_; }
-  QLineEdit *box(const char *name) const;
-  QCheckBox *check(const char *name) const;
-  CommandButton *button(const char *name) const;
+  QLineEdit *box(const char *name) const { return window_->findChild<QLineEdit *>(name); }
+  QCheckBox *check(const char *name) const { return window_->findChild<QCheckBox *>(name); }
+  CommandButton *button(const char *name) const { return window_->findChild<CommandButton *>(name); }
 
   // Types the address into IPAddr and presses Start.
-  void start(const QString &address = QStringLiteral("127.0.0.1"));
+  void start(const QString &address = QStringLiteral("127.0.0.1")) {
+    box("IPAddr")->setText(address);
+    button("IPupdate")->click();
+  }
   // Clicks a button whose handling waits for the terminal to take a
   // command. A wait still going after limitMs ends the test program with a
   // message that says what it waited for, rather than hanging it.

@@ -10,22 +10,20 @@
 class tst_message_box : public QObject {
   Q_OBJECT
  private slots:
-  void staysUntilTheOperatorClosesIt();
+  // The operator reads the box for 1.5 s, then presses OK; a box that closes
+  // by itself before then fails the test.
+  void staysUntilTheOperatorClosesIt() {
+    QString seen;
+    QTimer::singleShot(1500, [&seen] {
+      if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        seen = box->windowTitle();
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+      }
+    });
+    ktrv::runMessageBox(QStringLiteral("TEST KTRV"), QStringLiteral("The library is missing."));
+    QCOMPARE(seen, QStringLiteral("TEST KTRV"));
+  }
 };
-
-// The operator reads the box for 1.5 s, then presses OK; a box that closes
-// by itself before then fails the test.
-void tst_message_box::staysUntilTheOperatorClosesIt() {
-  QString seen;
-  QTimer::singleShot(1500, [&seen] {
-    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-      seen = box->windowTitle();
-      QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    }
-  });
-  ktrv::runMessageBox(QStringLiteral("TEST KTRV"), QStringLiteral("The library is missing."));
-  QCOMPARE(seen, QStringLiteral("TEST KTRV"));
-}
 
 QTEST_MAIN(tst_message_box)
 #include "tst_message_box.moc"

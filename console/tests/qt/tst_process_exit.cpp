@@ -9,15 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class tst_process_exit : public QObject {
-  Q_OBJECT
- private slots:
-  void withoutItsLibraryItEndsWithAMessage_data();
-  void withoutItsLibraryItEndsWithAMessage();
-  void withoutADisplayItSaysHowToGetOne_data();
-  void withoutADisplayItSaysHowToGetOne();
-};
-
 namespace {
 
 // Whether the dynamic loader finds a libvekxapi.so.1 outside the console's
@@ -46,64 +37,68 @@ int run(const QString &program, QString &errors) {
 
 }  // namespace
 
-// KTRVtest copied into dir/bin finds dir/lib and nothing else, unless the
-// library is installed: it then runs on (as when a package check installed
-// libvekxapi1 while this ran), so that case cannot be set up. The first
-// poll tick ends it; offscreen, no message box waits for the operator.
-void tst_process_exit::withoutItsLibraryItEndsWithAMessage_data() {
-  QTest::addColumn<QString>("library");
-  QTest::addColumn<QString>("named");
-  QTest::newRow("no library") << QString() << QStringLiteral("libvekxapi.so");
-  QTest::newRow("no VekRead") << QStringLiteral(STUB_LIBRARY_PATH) << QStringLiteral("VekRead");
-}
+class tst_process_exit : public QObject {
+  Q_OBJECT
+ private slots:
+  // KTRVtest copied into dir/bin finds dir/lib and nothing else, unless the
+  // library is installed: it then runs on (as when a package check installed
+  // libvekxapi1 while this ran), so that case cannot be set up. The first
+  // poll tick ends it; offscreen, no message box waits for the operator.
+  void withoutItsLibraryItEndsWithAMessage_data() {
+    QTest::addColumn<QString>("library");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no library") << QString() << QStringLiteral("libvekxapi.so");
+    QTest::newRow("no VekRead") << QStringLiteral(STUB_LIBRARY_PATH) << QStringLiteral("VekRead");
+  }
 
-void tst_process_exit::withoutItsLibraryItEndsWithAMessage() {
-  QFETCH(QString, library);
-  QFETCH(QString, named);
-  QTemporaryDir dir;
-  QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")) && QDir(dir.path()).mkpath(QStringLiteral("lib")));
-  const QString program = dir.filePath(QStringLiteral("bin/KTRVtest"));
-  QVERIFY(QFile::copy(QStringLiteral(KTRVTEST_PATH), program));
-  if (!library.isEmpty()) QVERIFY(QFile::copy(library, dir.filePath(QStringLiteral("lib/libvekxapi.so.1"))));
-  if (library.isEmpty() && libraryInstalled()) QSKIP("the console finds the installed libvekxapi.so.1");
-  QElapsedTimer clock;
-  clock.start();
-  QString errors;
-  const int status = run(program, errors);
-  if (library.isEmpty() && status == -1 && libraryInstalled()) QSKIP("libvekxapi.so.1 was installed while it ran");
-  QCOMPARE(status, 2);
-  QVERIFY2(errors.contains(named), qPrintable(errors));
-  QVERIFY2(clock.elapsed() < 3000, "it ends at the first poll tick");
-}
+  void withoutItsLibraryItEndsWithAMessage() {
+    QFETCH(QString, library);
+    QFETCH(QString, named);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")) && QDir(dir.path()).mkpath(QStringLiteral("lib")));
+    const QString program = dir.filePath(QStringLiteral("bin/KTRVtest"));
+    QVERIFY(QFile::copy(QStringLiteral(KTRVTEST_PATH), program));
+    if (!library.isEmpty()) QVERIFY(QFile::copy(library, dir.filePath(QStringLiteral("lib/libvekxapi.so.1"))));
+    if (library.isEmpty() && libraryInstalled()) QSKIP("the console finds the installed libvekxapi.so.1");
+    QElapsedTimer clock;
+    clock.start();
+    QString errors;
+    const int status = run(program, errors);
+    if (library.isEmpty() && status == -1 && libraryInstalled()) QSKIP("libvekxapi.so.1 was installed while it ran");
+    QCOMPARE(status, 2);
+    QVERIFY2(errors.contains(named), qPrintable(errors));
+    QVERIFY2(clock.elapsed() < 3000, "it ends at the first poll tick");
+  }
 
-// KTRVtest --help aborted without a display (status 134). The two options
-// answer without one; the window says it needs one and how to get it.
-void tst_process_exit::withoutADisplayItSaysHowToGetOne_data() {
-  QTest::addColumn<QStringList>("arguments");
-  QTest::addColumn<int>("status");
-  QTest::addColumn<QString>("says");
-  QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("xvfb-run");
-  QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QStringLiteral("KTRVtest ");
-  QTest::newRow("the window") << QStringList{} << 1 << QStringLiteral("no display");
-}
+  // KTRVtest --help aborted without a display (status 134). The two options
+  // answer without one; the window says it needs one and how to get it.
+  void withoutADisplayItSaysHowToGetOne_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("xvfb-run");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QStringLiteral("KTRVtest ");
+    QTest::newRow("the window") << QStringList{} << 1 << QStringLiteral("no display");
+  }
 
-void tst_process_exit::withoutADisplayItSaysHowToGetOne() {
-  QFETCH(QStringList, arguments);
-  QFETCH(int, status);
-  QFETCH(QString, says);
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
-  QProcess p;
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(KTRVTEST_PATH), arguments);
-  QVERIFY(p.waitForFinished(10000));
-  const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-  const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
-  QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-  QCOMPARE(p.exitCode(), status);
-  QVERIFY2((status == 0 ? out : errors).contains(says), qPrintable(out + errors));
-  if (status != 0) QVERIFY2(errors.contains(QStringLiteral("xvfb-run")), qPrintable(errors));
-}
+  void withoutADisplayItSaysHowToGetOne() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KTRVTEST_PATH), arguments);
+    QVERIFY(p.waitForFinished(10000));
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), status);
+    QVERIFY2((status == 0 ? out : errors).contains(says), qPrintable(out + errors));
+    if (status != 0) QVERIFY2(errors.contains(QStringLiteral("xvfb-run")), qPrintable(errors));
+  }
+};
 
 QTEST_GUILESS_MAIN(tst_process_exit)
 #include "tst_process_exit.moc"

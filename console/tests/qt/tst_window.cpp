@@ -47,205 +47,195 @@ class tst_window : public QObject {
  private slots:
   void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
 
-  void afterStartTheWindowShowsTheTerminalAndCommandsReachIt();
-  void tabOrderFollowsTheTableAndSpaceClosesAtStart();
-  void aClickAnywhereOnABoxTogglesIt();
-  void aBoxShowsItsNewStateWhileItsHandlingWaits();
-  void aLongTextIsShownFromItsStart();
-  void theStatusBoxShowsAFiveDigitCodeWhole();
-  void theAcknowledgeButtonIsFilledWithItsNewColour();
-  void closingDuringNestedWaitsEndsThem();
-  void closeProgramActsWithinOnePollPeriod();
-};
+  // What the window shows after Start, then the acknowledge as the terminal
+  // receives it.
+  void afterStartTheWindowShowsTheTerminalAndCommandsReachIt() {
+    auto options = test::quietTerminal();
+    options.weight = 12.5;
+    options.power_up = true;
+    ConsoleRig rig(options);
+    rig.control("input 3 1");
+    QVERIFY(rig.waitTicks(1));
+    QCOMPARE(rig.box("txtWeight")->text(), QStringLiteral("STOPPED, STATUS=-2"));
+    QVERIFY(rig.requests().empty());
+    rig.start();
+    QVERIFY(rig.waitTicks(1));
+    QCOMPARE(rig.box("txtWeight")->text(), QStringLiteral("G:   12.50 lb"));
+    QCOMPARE(rig.box("LowerDisplay")->text(), QStringLiteral("KTRV READY       "));
+    QCOMPARE(rig.box("MessageFromKtrv")->text(), QStringLiteral("POWER UP !"));
+    QCOMPARE(rig.button("pc_acknowledge")->text(), QStringLiteral("Waiting For Ack"));
+    QVERIFY(rig.check("In3")->isChecked());
 
-void tst_window::tabOrderFollowsTheTableAndSpaceClosesAtStart() {
-  ConsoleRig rig;
-  QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
-  QTRY_VERIFY(QApplication::focusWidget() == rig.button("ExitProg"));
-  for (const char *name : layout::kTabOrder) {
-    QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  }
-  QCOMPARE(QApplication::focusWidget(), rig.button("ExitProg"));  // round again
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-  QVERIFY(!rig.window().isVisible());
-  QVERIFY(rig.window().isClosing());
-}
-
-// An operator's mouse click anywhere on a box (caption, gap or tick square)
-// toggles it once. The In boxes have no handler, so the clicks stay local.
-void tst_window::aClickAnywhereOnABoxTogglesIt() {
-  ConsoleRig rig;
-  QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
-  QCheckBox *box = rig.check("In12");
-  const QRect area = box->rect();
-  for (const QPoint &spot : {QPoint(1, 1), QPoint(1, area.height() - 2), area.center(),
-                             QPoint(area.width() - 2, area.height() - 2), QPoint(area.width() - 20, 1)}) {
-    const bool before = box->isChecked();
-    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, spot);
-    QVERIFY2(box->isChecked() != before, qPrintable(QStringLiteral("at %1,%2").arg(spot.x()).arg(spot.y())));
-  }
-}
-
-// While a box's handling waits for the terminal, the screen comes to show
-// the box's new state: its copy on the screen equals a fresh rendering of it.
-void tst_window::aBoxShowsItsNewStateWhileItsHandlingWaits() {
-  auto options = test::quietTerminal();
-  options.command_delay = std::chrono::milliseconds(600);
-  ConsoleRig rig(options);
-  rig.start();
-  QCheckBox *out5 = rig.check("Out5");
-  QCheckBox *out1 = rig.check("Out1");
-  out1->setChecked(true);
-  for (QCheckBox *box : {out5, out1}) {
-    bool checkedDuringWait = true, shownDuringWait = false;
-    // Out1 is unticked after Clear Outputs' own command is taken, and its
-    // handling waits on the second command.
     rig.clearTraffic();
-    QTimer probe;  // from within the event loop, until the screen shows it
-    probe.callOnTimeout([&] {
-      if (shownDuringWait || commandsPosted(rig) < (box == out5 ? 1 : 2)) return;
-      checkedDuringWait = box->isChecked();
-      const QPixmap onScreen =
-          rig.window().screen()->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height());
-      shownDuringWait = onScreen.toImage().convertToFormat(QImage::Format_RGB32) ==
-                        box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    rig.button("pc_acknowledge")->click();
+    QCOMPARE(rig.requests(), Strings{"/t1/bx298=00"});
+  }
+
+  void tabOrderFollowsTheTableAndSpaceClosesAtStart() {
+    ConsoleRig rig;
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
+    QTRY_VERIFY(QApplication::focusWidget() == rig.button("ExitProg"));
+    for (const char *name : layout::kTabOrder) {
+      QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), rig.button("ExitProg"));  // round again
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(!rig.window().isVisible());
+    QVERIFY(rig.window().isClosing());
+  }
+
+  // An operator's mouse click anywhere on a box (caption, gap or tick square)
+  // toggles it once. The In boxes have no handler, so the clicks stay local.
+  void aClickAnywhereOnABoxTogglesIt() {
+    ConsoleRig rig;
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+    QCheckBox *box = rig.check("In12");
+    const QRect area = box->rect();
+    for (const QPoint &spot : {QPoint(1, 1), QPoint(1, area.height() - 2), area.center(),
+                               QPoint(area.width() - 2, area.height() - 2), QPoint(area.width() - 20, 1)}) {
+      const bool before = box->isChecked();
+      QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, spot);
+      QVERIFY2(box->isChecked() != before, qPrintable(QStringLiteral("at %1,%2").arg(spot.x()).arg(spot.y())));
+    }
+  }
+
+  // While a box's handling waits for the terminal, the screen comes to show
+  // the box's new state: its copy on the screen equals a fresh rendering of it.
+  void aBoxShowsItsNewStateWhileItsHandlingWaits() {
+    auto options = test::quietTerminal();
+    options.command_delay = std::chrono::milliseconds(600);
+    ConsoleRig rig(options);
+    rig.start();
+    QCheckBox *out5 = rig.check("Out5");
+    QCheckBox *out1 = rig.check("Out1");
+    out1->setChecked(true);
+    for (QCheckBox *box : {out5, out1}) {
+      bool checkedDuringWait = true, shownDuringWait = false;
+      // Out1 is unticked after Clear Outputs' own command is taken, and its
+      // handling waits on the second command.
+      rig.clearTraffic();
+      QTimer probe;  // from within the event loop, until the screen shows it
+      probe.callOnTimeout([&] {
+        if (shownDuringWait || commandsPosted(rig) < (box == out5 ? 1 : 2)) return;
+        checkedDuringWait = box->isChecked();
+        const QPixmap onScreen =
+            rig.window().screen()->grabWindow(rig.window().winId(), box->x(), box->y(), box->width(), box->height());
+        shownDuringWait = onScreen.toImage().convertToFormat(QImage::Format_RGB32) ==
+                          box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      });
+      probe.start(5);
+      if (box == out5)
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
+      else
+        rig.clickAndWait("OutputsOff");  // unticks Out1 by code, then waits in its handling
+      QCOMPARE(checkedDuringWait, box == out5);
+      QVERIFY(shownDuringWait);
+    }
+  }
+
+  // A text the console writes is shown from its first character, as an edit
+  // box shows a fresh text: a text longer than its box shows its start.
+  void aLongTextIsShownFromItsStart() {
+    ConsoleRig rig;
+    QLineEdit *box = rig.box("VekKeyBuffer");
+    box->setText(QStringLiteral("typed by the operator"));
+    rig.window().setText(controlId("VekKeyBuffer"), std::string(40, 'K'));
+    QCOMPARE(box->text(), QString(40, QLatin1Char('K')));
+    QCOMPARE(box->cursorPosition(), 0);
+  }
+
+  // "STOPPED, STATUS=10048" is wider than the status box at the box's font,
+  // whose last digit was cut off: it shows whole, in a smaller size of the
+  // same face. The box need not scroll to show the text's end: the cursor at
+  // its start stays where it was before the end was shown. A text that fits
+  // keeps the layout's size.
+  void theStatusBoxShowsAFiveDigitCodeWhole() {
+    ConsoleRig rig;
+    QLineEdit *box = rig.box("txtWeight");
+    const QFont layoutFont = box->font();
+    const auto cursorX = [box] { return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(); };
+    for (const char *text : {"STOPPED, STATUS=10048", "STOPPED, STATUS=-32768", "STOPPED, STATUS=-2"}) {
+      rig.window().setText(controlId("txtWeight"), text);
+      box->grab();  // a painting scrolls the box to its cursor
+      const int start = cursorX();
+      box->end(false);
+      box->grab();
+      const int end = cursorX();
+      box->home(false);
+      QCOMPARE(cursorX(), start);
+      QCOMPARE(end - start, QFontMetrics(box->font()).horizontalAdvance(QString::fromLatin1(text)));
+      QCOMPARE(box->text(), QString::fromLatin1(text));
+      QCOMPARE(box->font().family(), layoutFont.family());
+      QCOMPARE(box->font().bold(), layoutFont.bold());
+    }
+    QCOMPARE(box->font().pixelSize(), layoutFont.pixelSize());
+    rig.window().setText(controlId("txtWeight"), "STOPPED, STATUS=10048");
+    QVERIFY(box->font().pixelSize() < layoutFont.pixelSize());
+    QCOMPARE(box->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x80));
+    QCOMPARE(box->geometry(), QRect(8, 152, 289, 33));
+  }
+
+  void theAcknowledgeButtonIsFilledWithItsNewColour() {
+    ConsoleRig rig;
+    rig.control("event 110");
+    rig.start();
+    CommandButton *ack = rig.button("pc_acknowledge");
+    QTRY_COMPARE(ack->text(), QStringLiteral("Waiting For Ack"));
+    QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(255, 0, 0));
+    ack->click();
+    QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(0, 255, 0));
+    QCOMPARE(ack->text(), QStringLiteral("PC Acknowledge"));
+  }
+
+  // The operator closes the window while two commands wait for a mailbox
+  // that does not answer: both waits end and the window closes.
+  void closingDuringNestedWaitsEndsThem() {
+    ConsoleRig rig;
+    rig.control("delay 600000");
+    rig.start();
+    rig.clearTraffic();
+    whenWaitingOnCommand(rig, 1, [&] { rig.button("BufFlush")->click(); });
+    whenWaitingOnCommand(rig, 2, [&] { rig.button("ExitProg")->click(); });
+    rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
+    QVERIFY(rig.window().isClosing());
+    QVERIFY(!rig.window().isVisible());
+  }
+
+  // Close Program took 1.8 s with a terminal that answers: a poll tick runs to
+  // its end before a click is handled, and a tick with an unanswered read
+  // lasts its three attempts. Clicked just as a tick begins, Close Program
+  // takes effect within one poll period.
+  void closeProgramActsWithinOnePollPeriod() {
+    using Clock = std::chrono::steady_clock;
+    ConsoleRig rig;
+    rig.start();
+    QVERIFY(rig.waitTicks(2));
+    Clock::time_point closedAt{};
+    QObject::connect(rig.button("ExitProg"), &QAbstractButton::clicked, &rig.window(),
+                     [&closedAt] { closedAt = Clock::now(); });
+    rig.clearTraffic();
+    std::atomic<Clock::rep> clickedAt{0};
+    // The operator, from outside the window's thread: clicks when the
+    // terminal has seen the first read of a fresh tick.
+    std::thread operatorThread([&rig, &clickedAt] {
+      const auto ticksBegun = [&rig] {
+        const std::vector<std::string> r = rig.requests();
+        return std::count(r.begin(), r.end(), std::string(vekx_common::ktrv::field::weight_selector));
+      };
+      const auto before = ticksBegun();
+      const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(5);
+      while (ticksBegun() == before && Clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      clickedAt = Clock::now().time_since_epoch().count();
+      QMetaObject::invokeMethod(rig.button("ExitProg"), &QAbstractButton::click, Qt::QueuedConnection);
     });
-    probe.start(5);
-    if (box == out5)
-      QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
-    else
-      rig.clickAndWait("OutputsOff");  // unticks Out1 by code, then waits in its handling
-    QCOMPARE(checkedDuringWait, box == out5);
-    QVERIFY(shownDuringWait);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window().isClosing(), 10000);
+    operatorThread.join();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        closedAt - Clock::time_point(Clock::duration(clickedAt.load())));
+    QVERIFY2(took.count() < layout::kPollIntervalMs, qPrintable(QStringLiteral("%1 ms").arg(took.count())));
   }
-}
-
-// A text the console writes is shown from its first character, as an edit
-// box shows a fresh text: a text longer than its box shows its start.
-void tst_window::aLongTextIsShownFromItsStart() {
-  ConsoleRig rig;
-  QLineEdit *box = rig.box("VekKeyBuffer");
-  box->setText(QStringLiteral("typed by the operator"));
-  rig.window().setText(controlId("VekKeyBuffer"), std::string(40, 'K'));
-  QCOMPARE(box->text(), QString(40, QLatin1Char('K')));
-  QCOMPARE(box->cursorPosition(), 0);
-}
-
-// "STOPPED, STATUS=10048" is wider than the status box at the box's font,
-// whose last digit was cut off: it shows whole, in a smaller size of the
-// same face. The box need not scroll to show the text's end: the cursor at
-// its start stays where it was before the end was shown. A text that fits
-// keeps the layout's size.
-void tst_window::theStatusBoxShowsAFiveDigitCodeWhole() {
-  ConsoleRig rig;
-  QLineEdit *box = rig.box("txtWeight");
-  const QFont layoutFont = box->font();
-  const auto cursorX = [box] { return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(); };
-  for (const char *text : {"STOPPED, STATUS=10048", "STOPPED, STATUS=-32768", "STOPPED, STATUS=-2"}) {
-    rig.window().setText(controlId("txtWeight"), text);
-    box->grab();  // a painting scrolls the box to its cursor
-    const int start = cursorX();
-    box->end(false);
-    box->grab();
-    const int end = cursorX();
-    box->home(false);
-    QCOMPARE(cursorX(), start);
-    QCOMPARE(end - start, QFontMetrics(box->font()).horizontalAdvance(QString::fromLatin1(text)));
-    QCOMPARE(box->text(), QString::fromLatin1(text));
-    QCOMPARE(box->font().family(), layoutFont.family());
-    QCOMPARE(box->font().bold(), layoutFont.bold());
-  }
-  QCOMPARE(box->font().pixelSize(), layoutFont.pixelSize());
-  rig.window().setText(controlId("txtWeight"), "STOPPED, STATUS=10048");
-  QVERIFY(box->font().pixelSize() < layoutFont.pixelSize());
-  QCOMPARE(box->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x80));
-  QCOMPARE(box->geometry(), QRect(8, 152, 289, 33));
-}
-
-void tst_window::theAcknowledgeButtonIsFilledWithItsNewColour() {
-  ConsoleRig rig;
-  rig.control("event 110");
-  rig.start();
-  CommandButton *ack = rig.button("pc_acknowledge");
-  QTRY_COMPARE(ack->text(), QStringLiteral("Waiting For Ack"));
-  QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(255, 0, 0));
-  ack->click();
-  QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(0, 255, 0));
-  QCOMPARE(ack->text(), QStringLiteral("PC Acknowledge"));
-}
-
-// What the window shows after Start, then the acknowledge as the terminal
-// receives it.
-void tst_window::afterStartTheWindowShowsTheTerminalAndCommandsReachIt() {
-  auto options = test::quietTerminal();
-  options.weight = 12.5;
-  options.power_up = true;
-  ConsoleRig rig(options);
-  rig.control("input 3 1");
-  QVERIFY(rig.waitTicks(1));
-  QCOMPARE(rig.box("txtWeight")->text(), QStringLiteral("STOPPED, STATUS=-2"));
-  QVERIFY(rig.requests().empty());
-  rig.start();
-  QVERIFY(rig.waitTicks(1));
-  QCOMPARE(rig.box("txtWeight")->text(), QStringLiteral("G:   12.50 lb"));
-  QCOMPARE(rig.box("LowerDisplay")->text(), QStringLiteral("KTRV READY       "));
-  QCOMPARE(rig.box("MessageFromKtrv")->text(), QStringLiteral("POWER UP !"));
-  QCOMPARE(rig.button("pc_acknowledge")->text(), QStringLiteral("Waiting For Ack"));
-  QVERIFY(rig.check("In3")->isChecked());
-
-  rig.clearTraffic();
-  rig.button("pc_acknowledge")->click();
-  QCOMPARE(rig.requests(), Strings{"/t1/bx298=00"});
-}
-
-// The operator closes the window while two commands wait for a mailbox
-// that does not answer: both waits end and the window closes.
-void tst_window::closingDuringNestedWaitsEndsThem() {
-  ConsoleRig rig;
-  rig.control("delay 600000");
-  rig.start();
-  rig.clearTraffic();
-  whenWaitingOnCommand(rig, 1, [&] { rig.button("BufFlush")->click(); });
-  whenWaitingOnCommand(rig, 2, [&] { rig.button("ExitProg")->click(); });
-  rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
-  QVERIFY(rig.window().isClosing());
-  QVERIFY(!rig.window().isVisible());
-}
-
-// Close Program took 1.8 s with a terminal that answers: a poll tick runs to
-// its end before a click is handled, and a tick with an unanswered read
-// lasts its three attempts. Clicked just as a tick begins, Close Program
-// takes effect within one poll period.
-void tst_window::closeProgramActsWithinOnePollPeriod() {
-  using Clock = std::chrono::steady_clock;
-  ConsoleRig rig;
-  rig.start();
-  QVERIFY(rig.waitTicks(2));
-  Clock::time_point closedAt{};
-  QObject::connect(rig.button("ExitProg"), &QAbstractButton::clicked, &rig.window(),
-                   [&closedAt] { closedAt = Clock::now(); });
-  rig.clearTraffic();
-  std::atomic<Clock::rep> clickedAt{0};
-  // The operator, from outside the window's thread: clicks when the
-  // terminal has seen the first read of a fresh tick.
-  std::thread operatorThread([&rig, &clickedAt] {
-    const auto ticksBegun = [&rig] {
-      const std::vector<std::string> r = rig.requests();
-      return std::count(r.begin(), r.end(), std::string(vekx_common::ktrv::field::weight_selector));
-    };
-    const auto before = ticksBegun();
-    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(5);
-    while (ticksBegun() == before && Clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    clickedAt = Clock::now().time_since_epoch().count();
-    QMetaObject::invokeMethod(rig.button("ExitProg"), &QAbstractButton::click, Qt::QueuedConnection);
-  });
-  QTRY_VERIFY_WITH_TIMEOUT(rig.window().isClosing(), 10000);
-  operatorThread.join();
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-      closedAt - Clock::time_point(Clock::duration(clickedAt.load())));
-  QVERIFY2(took.count() < layout::kPollIntervalMs, qPrintable(QStringLiteral("%1 ms").arg(took.count())));
-}
+};
 
 QTEST_MAIN(tst_window)
 #include "tst_window.moc"

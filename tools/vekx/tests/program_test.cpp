@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <memory>
+#include <tuple>
 
 #include "child_process.h"
 #include "control_language.h"
@@ -31,6 +32,12 @@ class VekxProgram : public ::testing::Test {
   }
 
   Finished vekx(const std::vector<std::string> &args) { return vekx_test::run_program(VEKX_PROGRAM, args); }
+  // A run's exit status, standard output and standard error, to compare whole.
+  using Outcome = std::tuple<int, std::string, std::string>;
+  Outcome outcome(const std::vector<std::string> &args) {
+    const Finished f = vekx(args);
+    return {f.exit_status, f.out, f.err};
+  }
 
   std::vector<vekxsim::TrafficRecord> received() const { return terminal->service().traffic().inbound(); }
 
@@ -46,10 +53,8 @@ namespace {
 TEST_F(VekxProgram, ReadShowsTheValueInTheChosenForm) {
   EXPECT_EQ(vekx({"read", "127.0.0.1", "/t1/wt101"}).out, "   12.50\n");
   vekxsim::control_answer(*terminal, "event 54");
-  const Finished event = vekx({"read", "127.0.0.1", "/t1/bx298"});
-  EXPECT_EQ(event.out, "54 '6'\n");
-  EXPECT_EQ(event.err, "vekx: VekRead /t1/bx298: 0 success\n");
-  EXPECT_EQ(event.exit_status, 0);
+  EXPECT_EQ(outcome({"read", "127.0.0.1", "/t1/bx298"}),
+            Outcome(0, "54 '6'\n", "vekx: VekRead /t1/bx298: 0 success\n"));
 
   vekxsim::control_answer(*terminal, "set Lit50 ABCDEF");
   const Finished cut = vekx({"read", "127.0.0.1", "/t1/Lit50", "--size", "2"});
@@ -64,26 +69,21 @@ TEST_F(VekxProgram, ReadShowsTheValueInTheChosenForm) {
 // of 1, 2 or 4 is told from the library's own results of the same number.
 TEST_F(VekxProgram, AnsweredReadsWithoutAValue) {
   vekxsim::control_answer(*terminal, "sethex Lit50");
-  const Finished empty = vekx({"read", "127.0.0.1", "/t1/Lit50"});
-  EXPECT_EQ(empty.out, "\n");
-  EXPECT_EQ(empty.exit_status, 0);
+  EXPECT_EQ(outcome({"read", "127.0.0.1", "/t1/Lit50"}), Outcome(0, "\n", "vekx: VekRead /t1/Lit50: 0 success\n"));
   for (const char *status : {"1", "2", "4"}) {
     vekxsim::control_answer(*terminal, std::string("fieldstatus Lit50 ") + status);
-    const Finished f = vekx({"read", "127.0.0.1", "/t1/Lit50"});
-    EXPECT_EQ(f.out, "");
-    EXPECT_EQ(f.err, std::string("vekx: VekRead /t1/Lit50: terminal status ") + status +
-                         (std::string(status) == "4" ? " (vekxsim: another node's field; a terminal's status bytes are "
-                                                       "its own)\n"
-                                                     : "\n"));
-    EXPECT_EQ(f.exit_status, 3);
+    const std::string note = std::string(status) == "4" ? " (vekxsim: another node's field; a terminal's status "
+                                                          "bytes are its own)"
+                                                        : "";
+    EXPECT_EQ(outcome({"read", "127.0.0.1", "/t1/Lit50"}),
+              Outcome(3, "", std::string("vekx: VekRead /t1/Lit50: terminal status ") + status + note + "\n"));
   }
 }
 
 // Texts cross in the terminal's Windows-1252, typed and shown in UTF-8.
 TEST_F(VekxProgram, WritesTextAndBytesAsGiven) {
-  const Finished text = vekx({"write", "127.0.0.1", "/t1/Lit01", "Grüße"});
-  EXPECT_EQ(text.err, "vekx: VekWrite /t1/Lit01: 0 success\n");
-  EXPECT_EQ(text.exit_status, 0);
+  EXPECT_EQ(outcome({"write", "127.0.0.1", "/t1/Lit01", "Grüße"}),
+            Outcome(0, "", "vekx: VekWrite /t1/Lit01: 0 success\n"));
   EXPECT_EQ(terminal->service().fields().get("/t1/Lit01"), (Bytes{'G', 'r', 0xFC, 0xDF, 'e'}));
   EXPECT_EQ(vekx({"read", "127.0.0.1", "/t1/Lit01"}).out, "Grüße\n");
 
@@ -94,9 +94,8 @@ TEST_F(VekxProgram, WritesTextAndBytesAsGiven) {
 }
 
 TEST_F(VekxProgram, DisplayResetAndKeystrokesAreOneWay) {
-  const Finished shown = vekx({"display", "127.0.0.1", "1", "HELLO Wörld"});
-  EXPECT_EQ(shown.err, "vekx: VekDisplayText 1: 0 sent (no reply expected)\n");
-  EXPECT_EQ(shown.exit_status, 0);
+  EXPECT_EQ(outcome({"display", "127.0.0.1", "1", "HELLO Wörld"}),
+            Outcome(0, "", "vekx: VekDisplayText 1: 0 sent (no reply expected)\n"));
   EXPECT_EQ(vekx({"reset-display", "127.0.0.1", "1"}).exit_status, 0);
   EXPECT_EQ(vekx({"key", "127.0.0.1", "1", "2", "0x0d"}).exit_status, 0);
   ASSERT_EQ(terminal->service().traffic().wait_inbound(4, 2s), 4u);
@@ -111,29 +110,22 @@ TEST_F(VekxProgram, DisplayResetAndKeystrokesAreOneWay) {
 // one datagram, said "0 sent": both datagrams went out, and both say so.
 TEST_F(VekxProgram, OneWayCommandsToAPortWhereNothingListensSayTheSame) {
   vekx_test::use_ports(vekx_test::free_local_port_pair(), local_port);
-  const Finished shown = vekx({"display", "127.0.0.1", "1", "HELLO"});
-  EXPECT_EQ(shown.err, "vekx: VekDisplayText 1: 0 sent (no reply expected)\n");
-  EXPECT_EQ(shown.exit_status, 0);
-  const Finished key = vekx({"key", "127.0.0.1", "1", "2", "0x0d"});
-  EXPECT_EQ(key.err, "vekx: VekSendKeystroke 1: 0 sent (no reply expected)\n");
-  EXPECT_EQ(key.exit_status, 0);
+  EXPECT_EQ(outcome({"display", "127.0.0.1", "1", "HELLO"}),
+            Outcome(0, "", "vekx: VekDisplayText 1: 0 sent (no reply expected)\n"));
+  EXPECT_EQ(outcome({"key", "127.0.0.1", "1", "2", "0x0d"}),
+            Outcome(0, "", "vekx: VekSendKeystroke 1: 0 sent (no reply expected)\n"));
 }
 
 // -q leaves standard output to the values and standard error to failures.
 TEST_F(VekxProgram, QuietDropsTheSuccessLinesButNotTheFailures) {
   for (const char *quiet : {"-q", "--quiet"}) {
-    const Finished read = vekx({"read", quiet, "127.0.0.1", "/t1/wt101"});
-    EXPECT_EQ(read.out, "   12.50\n");
-    EXPECT_EQ(read.err, "");
-    EXPECT_EQ(read.exit_status, 0);
-    const Finished written = vekx({"write", "127.0.0.1", "/t1/Lit01", "x", quiet});
-    EXPECT_EQ(written.out + written.err, "");
+    EXPECT_EQ(outcome({"read", quiet, "127.0.0.1", "/t1/wt101"}), Outcome(0, "   12.50\n", ""));
+    EXPECT_EQ(outcome({"write", "127.0.0.1", "/t1/Lit01", "x", quiet}), Outcome(0, "", ""));
     EXPECT_EQ(vekx({"display", "127.0.0.1", "1", "HELLO", quiet}).err, "");
-    const Finished failed = vekx({"read", "127.0.0.1", "/t1/wt10l", quiet});
-    EXPECT_EQ(failed.err,
-              "vekx: VekRead /t1/wt10l: terminal status 3 (vekxsim: no such field; a terminal's status bytes are its "
-              "own)\n");
-    EXPECT_EQ(failed.exit_status, 3);
+    EXPECT_EQ(outcome({"read", "127.0.0.1", "/t1/wt10l", quiet}),
+              Outcome(3, "",
+                      "vekx: VekRead /t1/wt10l: terminal status 3 (vekxsim: no such field; a terminal's "
+                      "status bytes are its own)\n"));
   }
   EXPECT_EQ(vekx({"watch", "127.0.0.1", "/t1/wt101", "-q"}).exit_status, 2) << "watch prints no result lines";
 }
@@ -165,11 +157,7 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
        "vekx: note: 127.0.01 is 127.0.0.1\nvekx: VekRead /t1/bx297: 0 success\n",
        0},
   };
-  for (const Case &c : cases) {
-    const Finished f = vekx(c.args);
-    EXPECT_EQ(f.err, c.err);
-    EXPECT_EQ(f.exit_status, c.exit) << c.err;
-  }
+  for (const Case &c : cases) EXPECT_EQ(outcome(c.args), Outcome(c.exit, c.exit == 0 ? "0\n" : "", c.err)) << c.err;
   vekx_test::set_environment("VEKX_LOCAL_PORT", "abc");
   EXPECT_EQ(vekx({"read", "127.0.0.1", "/t1/wt101"}).err,
             "vekx: VekRegisterProcess 127.0.0.1: 2 bad argument: VEKX_LOCAL_PORT=abc is not a port number from 1 to "
@@ -177,18 +165,14 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
   vekx_test::use_ports(terminal->port(), vekx_test::free_local_port_pair());
 
   terminal->service().faults().set_silent(true);
-  const Finished silent = vekx({"read", "127.0.0.1", "/t1/bx297"});
-  EXPECT_EQ(silent.err, "vekx: VekRead /t1/bx297: 1 no usable answer from 127.0.0.1:" + port + "\n");
-  EXPECT_EQ(silent.exit_status, 1);
-  EXPECT_EQ(silent.out, "");
+  EXPECT_EQ(outcome({"read", "127.0.0.1", "/t1/bx297"}),
+            Outcome(1, "", "vekx: VekRead /t1/bx297: 1 no usable answer from 127.0.0.1:" + port + "\n"));
 }
 
 TEST_F(VekxProgram, BadArgumentsGiveOneLineAndAPointerToHelpAndSendNothing) {
   // Each refusal reason is checked on the parser; here, what the program does with one.
-  const Finished f = vekx({"read", "127.0.0.1", "/t1/wt101", "--bogus"});
-  EXPECT_EQ(f.exit_status, 2);
-  EXPECT_EQ(f.out, "");
-  EXPECT_EQ(f.err, "vekx: unknown option --bogus\nsee vekx --help\n");
+  EXPECT_EQ(outcome({"read", "127.0.0.1", "/t1/wt101", "--bogus"}),
+            Outcome(2, "", "vekx: unknown option --bogus\nsee vekx --help\n"));
   EXPECT_EQ(terminal->service().traffic().wait_inbound(1, 200ms), 0u);
   const Finished version = vekx({"--version"});
   EXPECT_EQ(version.exit_status, 0);
@@ -238,10 +222,8 @@ TEST_F(VekxProgram, WatchWithoutASuccessfulReadEndsWithTheLastFailure) {
 }
 
 TEST_F(VekxProgram, WatchEndsAtOnceWhenRegistrationIsRefused) {
-  const Finished f = vekx({"watch", "1.2.3.4.5", "/t1/wt101", "--interval", "10"});
-  EXPECT_EQ(f.err, "vekx: VekRegisterProcess 1.2.3.4.5: 5 the address breaks the rules\n");
-  EXPECT_EQ(f.exit_status, 4);
-  EXPECT_EQ(f.out, "");
+  EXPECT_EQ(outcome({"watch", "1.2.3.4.5", "/t1/wt101", "--interval", "10"}),
+            Outcome(4, "", "vekx: VekRegisterProcess 1.2.3.4.5: 5 the address breaks the rules\n"));
 }
 
 }  // namespace
