@@ -98,9 +98,10 @@ release() {
 # The builds after this one compile the files of a target together (CMake's
 # unity build), which takes half the time: this one compiles each file alone,
 # so a file that needs what another brings in fails here, and one that
-# behaves otherwise beside another fails one of the two suites.
+# behaves otherwise beside another fails one of the two suites. The
+# benchmarks, which no suite runs, are built by the normal build alone.
 sanitizers() {
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON -DVEKX_BUILD_BENCH=OFF
   cmake --build build-asan -j"$jobs"
   ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs"
