@@ -30,7 +30,9 @@ for p in "${packages[@]}"; do
     fail "$p is installed already (or its configuration is left); remove it first: apt-get purge ${packages[*]}"
   fi
 done
-if ldconfig -p | grep -q 'libvekxapi\.so\.1 '; then
+# grep -q reads a command's output whole (a here-string): stopping early in a
+# pipe would end the writer with SIGPIPE, which pipefail takes for no match.
+if grep -q 'libvekxapi\.so\.1 ' <<<"$(ldconfig -p)"; then
   fail "a libvekxapi.so.1 is in the loader cache already: $(ldconfig -p | grep libvekxapi)"
 fi
 if ! git diff --quiet HEAD 2>/dev/null; then
@@ -232,5 +234,5 @@ if ! cmp -s "$work/paths-before" "$work/paths-after"; then
   diff "$work/paths-before" "$work/paths-after" | sed -n 's/^> /   left behind: /p'
   fail "the purge left files of the packages behind"
 fi
-if ldconfig -p | grep -q libvekxapi; then fail "libvekxapi is still in the loader cache"; fi
+if grep -q libvekxapi <<<"$(ldconfig -p)"; then fail "libvekxapi is still in the loader cache"; fi
 echo "package check passed: $(grep -c . "$work/files") paths installed and purged, none left behind"

@@ -37,7 +37,9 @@ mapfile -t marks < <(grep -n '^<!-- readme check: prints "' "$root/README.md" | 
 checked=0
 for mark in "${marks[@]}"; do
   expected="$(sed -n "${mark}p" "$root/README.md" | sed -e 's/^<!-- readme check: prints "//' -e 's/" -->$//')"
-  block="$(tail -n +"$((mark + 1))" "$root/README.md" | sed -n '/^    /!q; s/^    //p')"
+  # One process each: a reader that stops early would end a writer before it
+  # with SIGPIPE, which pipefail takes for a failure.
+  block="$(awk -v first=$((mark + 1)) 'NR >= first { if (!/^    /) exit; print substr($0, 5) }' "$root/README.md")"
   tmux kill-session -t "$session" 2>/dev/null || true
   tmux new-session -d -s "$session" -x 200 -y 60 -c "$work" "bash --norc --noprofile -i"
   while IFS= read -r line; do
@@ -46,7 +48,7 @@ for mark in "${marks[@]}"; do
   done <<<"$block"
   seen=no
   for _ in $(seq 100); do
-    if tmux capture-pane -p -t "$session" | grep -qF -- "$expected"; then seen=yes; break; fi
+    if grep -qF -- "$expected" <<<"$(tmux capture-pane -p -t "$session")"; then seen=yes; break; fi
     sleep 0.1
   done
   screen="$(tmux capture-pane -p -t "$session")"
