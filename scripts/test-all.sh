@@ -98,10 +98,10 @@ release() {
   cmake --build build -j"$jobs"
   ctest --test-dir build --output-on-failure -j"$jobs"
 }
-# The builds after this one compile the files of a target together (CMake's
-# unity build), which takes half the time: this one compiles each file alone,
-# so a file that needs what another brings in fails here, and one that
-# behaves otherwise beside another fails one of the two suites. The
+# The sanitizer build compiles the files of a target together (CMake's unity
+# build), in less time: the normal build compiles each file alone, so a file
+# that needs what another brings in fails there, and one that behaves
+# otherwise beside another fails one of the two suites. The
 # benchmarks, which no suite runs, are built by the normal build alone.
 sanitizers() {
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON -DVEKX_BUILD_BENCH=OFF

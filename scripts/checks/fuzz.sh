@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${VEKX_FUZZ_SECONDS:-30}
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVEKX_BUILD_FUZZ=ON -DVEKX_BUILD_CONSOLE=OFF -DVEKX_BUILD_TESTS=OFF -DCMAKE_UNITY_BUILD=ON >/dev/null
+  -DVEKX_BUILD_FUZZ=ON -DVEKX_BUILD_CONSOLE=OFF -DVEKX_BUILD_TESTS=OFF >/dev/null
 targets=(reply address_list node_select datagram capture_pcap capture_log json_line web_request)
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 # Each target runs alone on one core, so as many run at once as there are

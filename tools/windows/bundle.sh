@@ -18,8 +18,10 @@
 # VEKXAPI.dll.debug, vekxsim.exe.debug, vekx.exe.debug).
 # The console and the DLL are built with the compiler's win32 threads, which
 # Windows XP runs; vekxsim and vekx, which need the C++ threads of the posix
-# runtime (and so Windows 7), in build-windows-ARCH-programs. The files of a
-# target compile together (CMake's unity build).
+# runtime (and so Windows 7), in build-windows-ARCH-programs. Each file
+# compiles alone: a unity build links the whole of a library's batch where
+# one function of it is called, and the images then import more than they
+# call (functions Windows XP lacks among them).
 #
 # The same commit gives the same zips: the linker writes no time stamp into
 # the images, and the stripped images, every file and the zip entries are
@@ -85,12 +87,12 @@ for arch in $windows_arches; do
   name="ktrvtest-windows-$arch"
   echo "-- $name: building in $build"
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
-    -DVEKX_MINGW_THREADS=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF -DCMAKE_UNITY_BUILD=ON >/dev/null
+    -DVEKX_MINGW_THREADS=win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)" --target vekxapi KTRVtest man_pages >/dev/null
   programs="$build-programs"
   cmake -S "$root" -B "$programs" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${triple%%-*}.cmake" \
     -DVEKX_MINGW_THREADS=posix -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKX_BUILD_TESTS=OFF \
-    -DVEKX_BUILD_CONSOLE=OFF -DCMAKE_UNITY_BUILD=ON >/dev/null
+    -DVEKX_BUILD_CONSOLE=OFF >/dev/null
   cmake --build "$programs" -j"$(nproc)" --target vekxsim vekx >/dev/null
   if [ ! -f "$build/doc/man/html/index.html" ]; then
     echo "bundle: no web pages of the manual in $build/doc/man/html: install scdoc and mandoc" \
