@@ -92,18 +92,6 @@ def test_the_state_holds_what_the_commands_set(vekxsim: Simulator, url: str) -> 
     assert status == 200 and state["weight"] == 7.25 and state["inputs"][11] is True and state["node"] == vekxsim.node
 
 
-@pytest.mark.parametrize("headers, status, why", [
-    ({"Host": "evil.example:80"}, 403, "a rebinding page's Host"),
-    ({"Origin": "http://evil.example"}, 403, "another site's origin"),
-])
-def test_a_refused_change_leaves_the_weight(vekxsim: Simulator, url: str, headers: dict[str, str], status: int,
-                                            why: str) -> None:
-    got, _, body = request(url, "POST", "/api/command", '{"command": "weight", "args": [99]}', {**JSON, **headers})
-    assert got == status, (why, body)
-    assert json.loads(body)["ok"] is False
-    assert vekxsim.command("status")["weight"] == 0, why
-
-
 def test_a_body_over_64_kib_gets_413_and_changes_nothing(vekxsim: Simulator, url: str) -> None:
     padded = json.dumps({"command": "lower", "args": ["x" * LARGEST_BODY]})
     assert request(url, "POST", "/api/command", padded, JSON)[0] == 413
@@ -188,24 +176,18 @@ def test_a_token_is_needed_on_the_api_but_not_for_the_page(token_file: Path) -> 
         for path in ("/api/state", "/api/events"):
             status, headers, _ = request(simulator.web_url, "GET", path, read=False)
             assert status == 401 and headers["WWW-Authenticate"].startswith("Bearer"), path
-            assert request(simulator.web_url, "GET", path, headers={"Authorization": "Bearer wrong"})[0] == 401
-        for token, status, weighs in (("s3cret-tokeX", 401, 0), ("s3cret-token", 200, 5)):
-            got, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization=f"Bearer {token}")
-            assert got == status and simulator.command("status")["weight"] == weighs, token
+        got, _ = post(simulator.web_url, {"command": "weight", "args": [5]}, Authorization="Bearer s3cret-token")
+        assert got == 200 and simulator.command("status")["weight"] == 5
 
 
-@pytest.mark.parametrize("web, says", [("0.0.0.0:0", "--web-token"), ("127.1:0", "127.0.0.1:8080")])
-def test_a_web_address_a_browser_would_be_refused_on_is_refused_at_start(web: str, says: str) -> None:
-    program = os.environ["VEKXSIM"]
-    result = subprocess.run([program, "--port", "0", "--web", web, "--no-stdin"], capture_output=True,
-                            text=True, timeout=10)
-    assert result.returncode == 2
-    assert says in result.stderr
-
-
-def test_a_token_file_that_cannot_be_read_is_named(tmp_path: Path) -> None:
-    with pytest.raises(SimulatorError, match="token file"):
-        Simulator(web="0", web_token=str(tmp_path / "missing"))
+@pytest.mark.parametrize("web, token, says", [("0.0.0.0:0", None, "--web-token"), ("127.1:0", None, "127.0.0.1:8080"),
+                                             ("0", "missing", "token file")])
+def test_a_panel_that_cannot_serve_safely_ends_vekxsim_at_start(tmp_path: Path, web: str, token: str | None,
+                                                               says: str) -> None:
+    """A browser would be refused on the address, or the panel would serve
+    without the token it was given."""
+    with pytest.raises(SimulatorError, match=f"(?s)ended with status 2 .*{re.escape(says)}"):
+        Simulator(web=web, web_token=token and str(tmp_path / token))
 
 
 def test_a_replays_panel_shows_what_it_serves_and_refuses_every_change(
