@@ -25,7 +25,6 @@ from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
 LARGEST_BODY = 64 * 1024
-EVENT_CLIENTS = 16
 SOURCES = Path(__file__).resolve().parents[2]
 JSON = {"Content-Type": "application/json"}
 #: Memory vekxsim may reach under any attack on its panel.
@@ -120,23 +119,6 @@ def test_the_page_s_files_are_served_as_they_are_and_nothing_else(url: str) -> N
                  "/CMakeLists.txt", "/simulator/web/page/panel.js", "/panel.js/", "/index.html/.."):
         status, _, body = request(url, "GET", path)
         assert status == 404, (path, status, body[:40])
-
-
-def test_event_streams_beyond_the_cap_get_503(url: str) -> None:
-    where = urllib.parse.urlsplit(url)
-    streams = []
-    try:
-        for _ in range(EVENT_CLIENTS):
-            c = http.client.HTTPConnection(where.hostname or "", where.port, timeout=10)
-            c.request("GET", "/api/events")
-            response = c.getresponse()
-            assert response.status == 200
-            assert response.readline().startswith(b"event: state")
-            streams.append(c)
-        assert request(url, "GET", "/api/events", read=False)[0] == 503
-    finally:
-        for c in streams:
-            c.close()
 
 
 def test_the_openapi_document_describes_the_api_that_answers(url: str) -> None:

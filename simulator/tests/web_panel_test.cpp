@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,19 @@ TEST(WebPanelTest, BytesThatAreNotUtf8ReachThePageAsValidJson) {
     ASSERT_EQ(answers.size(), 1U) << path;
     EXPECT_TRUE(nlohmann::json::accept(answers[0].body)) << path;
   }
+}
+
+// A page beyond the cap must be told so (503), not given a stream that
+// never comes or take another page's place.
+TEST(WebPanelTest, ThePagesBeyondTheCapGet503) {
+  vekxsim::TrafficRecorder traffic;
+  const WebPanel panel({[](const Json &) { return Json{}; }, [] { return Json{}; }, traffic, 1},
+                       {"127.0.0.1", 0, std::nullopt});
+  const std::string follow = "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(panel.port()) + "\r\n\r\n";
+  std::vector<HttpAnswer> pages;
+  for (std::size_t i = 0; i < max_event_clients; ++i) pages.push_back(answers_to(follow, panel.handlers()).at(0));
+  EXPECT_TRUE(std::ranges::all_of(pages, [](const HttpAnswer &page) { return page.status == 200; }));
+  EXPECT_EQ(answers_to(follow, panel.handlers()).at(0).status, 503);
 }
 
 // A handler that throws once ended vekxsim (terminate) and then answered a
