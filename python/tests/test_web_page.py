@@ -140,10 +140,6 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
     named(browser, "Download capture").click()
     capture = downloads / "vekxsim.pcap"
     WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: capture.exists())
-    summary = subprocess.run([os.environ["VEKXSIM"], "--replay", str(capture), "--summary"], capture_output=True,
-                             text=True, timeout=10)
-    assert summary.returncode == 0, summary.stderr
-    assert "p_100" in summary.stdout or "bx298" in summary.stdout, summary.stdout
 
     assert page_errors(browser) == []
     assert serious_violations(browser, axe_source) == []
