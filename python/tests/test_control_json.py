@@ -68,7 +68,6 @@ def test_traffic_and_notes_go_to_standard_error(vekxsim: Simulator, terminal: Te
     assert record["inbound"] is False and record["field"] == "/t1/bx297"
     assert "OUT :" in vekxsim.wait_for_note("read /t1/bx297 -> /w1/w0001")
     vekxsim.wait_for_note("ktrv: event 104 posted")
-    assert vekxsim.notes[-2:] == [vekxsim.notes[-2], vekxsim.notes[-1]], "the notes slice like a list"
 
 
 def test_the_end_of_its_input_ends_it(vekxsim: Simulator) -> None:
