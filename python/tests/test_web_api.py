@@ -182,8 +182,6 @@ def test_a_replays_panel_shows_what_it_serves_and_refuses_every_change(
         status, _, body = request(replay.web_url, "GET", "/api/state")
         state = json.loads(body)
         assert status == 200 and state["read_only"] is True and state["replay"]["file"] == str(log)
-        served = [f["bytes"]["text"].rstrip("\0") for f in state["fields"] if f["name"].endswith("wt101")]
-        assert served == [weight], "the weight field as the replay answers it now"
         refused: list[dict[str, Any]] = [{"command": "weight", "args": [5]}, {"command": "quit", "args": []},
                                          {"command": "set", "args": ["wt101", "1"]}, {"command": 7}]
         for command in refused:
