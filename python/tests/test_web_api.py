@@ -72,20 +72,14 @@ def url(vekxsim: Simulator) -> str:
     return vekxsim.web_url
 
 
-def test_a_command_answers_as_the_json_control_does(vekxsim: Simulator, url: str) -> None:
+def test_a_command_answers_as_the_json_control_does_and_the_state_holds_it(vekxsim: Simulator, url: str) -> None:
     assert url.startswith("http://127.0.0.1:")
-    commands: list[dict[str, Any]] = [{"command": "weight", "args": [12.5]}, {"command": "input", "args": [3, 1]},
+    commands: list[dict[str, Any]] = [{"command": "weight", "args": [7.25]}, {"command": "input", "args": [12, 1]},
                                       {"command": "nosuch", "args": []}, {"command": "event", "args": [0]}]
     for command in commands:
         status, answer = post(url, command)
         assert answer == vekxsim.request(json.dumps(command))
         assert status == (200 if answer["ok"] else 400), answer
-
-
-def test_the_state_holds_what_the_commands_set(vekxsim: Simulator, url: str) -> None:
-    vekxsim.weight(7.25)
-    vekxsim.input(12, True)
-    vekxsim.command("display")
     status, _, body = request(url, "GET", "/api/state")
     state = json.loads(body)
     assert status == 200 and state["weight"] == 7.25 and state["inputs"][11] is True and state["node"] == vekxsim.node
