@@ -167,15 +167,11 @@ def test_a_panel_that_cannot_serve_safely_ends_vekxsim_at_start(tmp_path: Path, 
 def test_a_replays_panel_shows_what_it_serves_and_refuses_every_change(
         monkeypatch: pytest.MonkeyPatch, logged_session: Callable[[Path, float], str], tmp_path: Path) -> None:
     """A replay's panel that carried out a change (or quit) would answer
-    otherwise than the capture; one that showed nothing of the fields would
-    leave its user blind."""
+    otherwise than the capture (what it shows is the browser test's)."""
     log = tmp_path / "bench.log"
     weight = logged_session(log, 33)
     with Simulator.replay(log, web=0) as replay:
         assert replay.web_url
-        status, _, body = request(replay.web_url, "GET", "/api/state")
-        state = json.loads(body)
-        assert status == 200 and state["read_only"] is True and state["replay"]["file"] == str(log)
         refused: list[dict[str, Any]] = [{"command": "weight", "args": [5]}, {"command": "quit", "args": []},
                                          {"command": "set", "args": ["wt101", "1"]}, {"command": 7}]
         for command in refused:
