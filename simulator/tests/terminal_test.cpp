@@ -48,16 +48,6 @@ class KtrvModelTest : public ::testing::Test {
   std::uint8_t sequence = 0;
 };
 
-TEST_F(KtrvModelTest, PowerUpAndQueuedEventsStayUntilEachAcknowledge) {
-  terminal.model().post_event(102);
-  terminal.model().post_event(104);
-  EXPECT_EQ(read_byte("/t1/bx298"), 54);  // reading does not clear it
-  for (const std::uint8_t next : {54, 102, 104, 0}) {
-    EXPECT_EQ(read_byte("/t1/bx298"), next);
-    if (next != 0) write("/t1/bx298", {0});
-  }
-}
-
 // A write answered with a failing status was applied all the same: the text
 // of Lit02 changed, and a transaction posted to bx297 posted event 110.
 TEST_F(KtrvModelTest, AWriteRefusedWithItsFieldsStatusChangesNothing) {

@@ -28,20 +28,6 @@ static long commandsPosted(ConsoleRig &rig) {
   return std::count_if(r.begin(), r.end(), [](const std::string &s) { return s.rfind("/t1/bx297=", 0) == 0; });
 }
 
-// Runs action once, from within the event loop, once the console waits on
-// its command-th command.
-template <class Action>
-static void whenWaitingOnCommand(ConsoleRig &rig, long command, Action action) {
-  auto *poll = new QTimer(&rig.window());
-  QObject::connect(poll, &QTimer::timeout, &rig.window(), [&rig, poll, command, action] {
-    if (commandsPosted(rig) < command) return;
-    poll->stop();
-    poll->deleteLater();
-    action();
-  });
-  poll->start(5);
-}
-
 class tst_window : public QObject {
   Q_OBJECT
  private slots:
@@ -186,20 +172,6 @@ class tst_window : public QObject {
     ack->click();
     QCOMPARE(ack->grab().toImage().pixelColor(4, 4), QColor(0, 255, 0));
     QCOMPARE(ack->text(), QStringLiteral("PC Acknowledge"));
-  }
-
-  // The operator closes the window while two commands wait for a mailbox
-  // that does not answer: both waits end and the window closes.
-  void closingDuringNestedWaitsEndsThem() {
-    ConsoleRig rig;
-    rig.control("delay 600000");
-    rig.start();
-    rig.clearTraffic();
-    whenWaitingOnCommand(rig, 1, [&] { rig.button("BufFlush")->click(); });
-    whenWaitingOnCommand(rig, 2, [&] { rig.button("ExitProg")->click(); });
-    rig.clickAndWait("SendReset", 5000);  // returns only when the window closes
-    QVERIFY(rig.window().isClosing());
-    QVERIFY(!rig.window().isVisible());
   }
 
   // Close Program took 1.8 s with a terminal that answers: a poll tick runs to
