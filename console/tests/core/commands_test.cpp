@@ -39,6 +39,7 @@ TEST_F(ConsoleTest, ACommandWritesItsCodeAndWaitsForTheTerminalToTakeIt) {
   const std::int64_t before = window.now();
   EXPECT_EQ(clicked(controlIdOf("SendReset")), (Strings{"/t1/bx297=6c", "/t1/bx297"}));
   EXPECT_EQ(window.now() - before, 100);
+  EXPECT_EQ(clicked(controlIdOf("pc_acknowledge")), Strings{"/t1/bx298=00"}) << "the acknowledge waits for nothing";
 }
 
 TEST_F(ConsoleTest, AnOutputBoxWritesItsStateEachTimeAndOut1WaitsFirst) {
