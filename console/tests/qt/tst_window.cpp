@@ -96,17 +96,6 @@ class tst_window : public QObject {
     }
   }
 
-  // A text the console writes is shown from its first character, as an edit
-  // box shows a fresh text: a text longer than its box shows its start.
-  void aLongTextIsShownFromItsStart() {
-    ConsoleRig rig;
-    QLineEdit *box = rig.box("VekKeyBuffer");
-    box->setText(QStringLiteral("typed by the operator"));
-    rig.window().setText(controlId("VekKeyBuffer"), std::string(40, 'K'));
-    QCOMPARE(box->text(), QString(40, QLatin1Char('K')));
-    QCOMPARE(box->cursorPosition(), 0);
-  }
-
   // "STOPPED, STATUS=10048" is wider than the status box at the box's font,
   // whose last digit was cut off: it shows whole, in a smaller size of the
   // same face. The box need not scroll to show the text's end: the cursor at
