@@ -35,9 +35,7 @@ class ServiceWire : public ::testing::Test {
 
 TEST_F(ServiceWire, ReadAndWriteRepliesByteForByte) {
   service.fields().set("/t1/bx297", {0xAB});
-  const Bytes request = {0x00, 0x64, 0x01, 0x10, '/', 'w', '1', '/', 'w',  '0',  '0',  '0',  '1',  0x00, '/',
-                         't',  '1',  '/',  'b',  'x', '2', '9', '7', 0x00, 0x20, 0x00, 0x05, 0x00, 0x00, 0x00};
-  ASSERT_EQ(request, read_request("/t1/bx297", 5));  // the helper builds the same bytes
+  const Bytes request = read_request("/t1/bx297", 5);  // held against bytes by hand in LibraryTest
   const Bytes read_reply = {0x00, 0x64, 0x01, 0x10, '/', 't', '1', '/',  'b',  'x',  '2',  '9',  '7',  0x00, '/', 'w',
                             '1',  '/',  'w',  '0',  '0', '0', '1', 0x00, 0x20, 0x00, 0x05, 0x01, 0x00, 0xAB, 0x00};
   EXPECT_EQ(client.exchange(request, service.port()), read_reply);
