@@ -135,21 +135,6 @@ TEST_F(ConsoleTest, ACommandBeforeStartEndsAfterStartWithoutSendingItsCodeAgain)
   EXPECT_EQ(clicked(controlIdOf("BufFlush")), Strings{"/t1/bx297"});
 }
 
-TEST_F(ConsoleTest, StopDuringAWaitWaitsForTheNextStart) {
-  start();
-  terminal.setMailboxDelay(1000000);
-  window.at(400, [&] { window.click(controlIdOf("StopEther")); });
-  window.at(1000, [&] {
-    EXPECT_EQ(terminal.calls().back().result, VEKX_NOT_REGISTERED) << "the reads fail while stopped";
-    terminal.setMailboxDelay(0);
-    terminal.setByte(fields::command_mailbox, 0);
-    terminal.clearCalls();
-    start();
-  });
-  window.click(controlIdOf("SendReset"));
-  EXPECT_EQ(terminal.described(false), (Strings{"/t1/bx297"})) << "the first read after Start ends the wait";
-}
-
 // Waits nest: a click during a wait runs its handling to the end inside the
 // pause, and the tick that ends the inner pause ends the outer one too.
 TEST_F(ConsoleTest, CommandsNestThreeDeepAndEachReturnsInnermostFirst) {
