@@ -62,10 +62,6 @@ TEST_F(ServiceWire, StatusesOfMissingFieldsOtherNodesAndUnknownOperations) {
   EXPECT_EQ(status_for(write_request("/t2/bx298", {5}, 4)), 4);
   EXPECT_EQ(status_for(read_request("/T1/bx298", 7)), 0) << "an upper-case T names this node too";
   EXPECT_EQ(status_for(record(4097, 99, "/t1/bx298", 5)), 5);
-  service.fields().set_status("/t1/bx298", 9);
-  const Bytes reply = client.answer(read_request("/t1/bx298", 6), service.port());
-  EXPECT_EQ(status_of(reply), 9);
-  EXPECT_EQ(value_of(reply), Bytes{1}) << "a field's own status comes with its value";
 }
 
 // The largest field fills a 600-byte reply. What no reply could carry back
