@@ -125,7 +125,8 @@ TEST_F(KtrvModelTest, LiteralQueuedBehindAnEventArrivesWithItsOwnFields) {
 }
 
 TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
-  terminal.model().set_settle_time(0ms);  // "   12.50" and its NUL are the vekx program tests'
+  // 12.5 as "   12.50" and a NUL: VekxProgram.ReadShowsTheValueInTheChosenForm.
+  terminal.model().set_settle_time(0ms);
   terminal.model().set_weight(-3);
   const Bytes w5 = read("/t1/wt501");
   EXPECT_EQ(std::string(w5.begin(), w5.begin() + 8), "   -3.00");
