@@ -42,7 +42,6 @@ TEST_F(ConsoleTest, ACommandWritesItsCodeAndWaitsForTheTerminalToTakeIt) {
   EXPECT_EQ(clicked(controlIdOf("pc_acknowledge")), Strings{"/t1/bx298=00"}) << "the acknowledge waits for nothing";
 }
 
-// (Out1's wait before its writes: ClearOutputsUnticksTickedBoxesOneByOne.)
 TEST_F(ConsoleTest, AnOutputBoxWritesItsStateEachTime) {
   start();
   EXPECT_EQ(clicked(kOutputBoxes[4]), (Strings{"/t1/bx205=02", "/t1/bx297=0e", "/t1/bx297"}));
