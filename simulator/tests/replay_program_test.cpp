@@ -89,7 +89,6 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
   long_claim[27] = 2;  // data_length 2, one byte after the header
   const std::tuple<std::function<void()>, std::vector<std::string>, int, std::string> rows[] = {
       {several, {}, 2, ": it holds 10.1.2.3:1701 (node 1); 10.1.2.4:1701 (node 2); choose one with --terminal ADDR"},
-      {several, {"--terminal", "10.1.2.9"}, 2, ": no terminal 10.1.2.9; it holds 10.1.2.3:1701"},
       {several, {"--terminal", "10.1.2.4:1702"}, 2, ": no terminal 10.1.2.4:1702; it holds 10.1.2.3:1701"},
       {several, {"--terminal", "10.1.2.4", "--node", "1"}, 2, ": no node 1; it holds 10.1.2.4:1701 (node 2); choose"},
       {several,
