@@ -125,7 +125,7 @@ TEST_F(KtrvModelTest, LiteralQueuedBehindAnEventArrivesWithItsOwnFields) {
 }
 
 TEST_F(KtrvModelTest, WeightTextFollowsTheScaleAndTheSelector) {
-  // 12.5 as "   12.50" and a NUL: VekxProgram.ReadShowsTheValueInTheChosenForm.
+  // 12.5 as "   12.50" and a NUL: VekxProgram.QuietDropsTheSuccessLinesButNotTheFailures.
   terminal.model().set_settle_time(0ms);
   terminal.model().set_weight(-3);
   const Bytes w5 = read("/t1/wt501");
