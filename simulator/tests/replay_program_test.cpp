@@ -179,7 +179,6 @@ TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
   const Finished whole = summary();
   std::filesystem::resize_file(pcap, std::filesystem::file_size(pcap) - 10);
   const Finished cut = summary();
-  EXPECT_EQ(cut.exit_status, 0) << cut.err;
   EXPECT_TRUE(has(cut.err, "vekxsim: warning: " + pcap + ": packet "));
   EXPECT_TRUE(has(cut.err, " is cut short at the end of the file (truncated pcapng dump file"));
   EXPECT_NE(whole.out, cut.out) << "the last packet is left out";
