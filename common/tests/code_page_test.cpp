@@ -54,18 +54,6 @@ TEST(CodePage, EveryByteBothWaysAsTheSystemConvertsIt) {
   }
 }
 
-TEST(CodePage, ACharacterTheCodePageLacksIsNamed) {
-  const Cp1252Text text = cp1252_exactly(
-      "ab\xC5\x82"
-      "c");  // ł
-  EXPECT_EQ(std::tie(text.lacking, text.malformed, text.bytes), std::tuple(U'\u0142', false, "ab"));
-  EXPECT_EQ(cp1252_from_utf8("ab\xC5\x82"
-                             "c"),
-            "ab?c");
-  EXPECT_EQ(cp1252_exactly("\xEF\xBF\xBD").lacking, U'\uFFFD');  // not a way to send an undefined byte
-  EXPECT_EQ(character_name(U'\u0142'), "\"\xC5\x82\" (U+0142)");
-}
-
 // Each row: a UTF-8 form at the edge of a rule (the lead byte, the length,
 // overlong forms, surrogates, U+10FFFF), with its character, or none when
 // it is malformed: a malformed form is refused byte by byte, a well-formed

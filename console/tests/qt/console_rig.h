@@ -28,7 +28,6 @@ class ConsoleRig {
   explicit ConsoleRig(const vekxsim::TerminalOptions &options = quietTerminal());
   ~ConsoleRig();
 
-  vekxsim::Terminal &terminal() { return *terminal_; }
   // Runs a control command; a refused one ends the test program.
   std::string control(const std::string &line);
   frmMain &window() { return *window_; }
