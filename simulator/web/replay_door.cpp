@@ -42,7 +42,7 @@ Json replay_state(const replay::Serving &serving, const Json &status) {
 
 PanelSubject replay_subject(const replay::Serving &serving, RunCommand run) {
   const auto command = [run](const Json &request) {
-    const auto parsed = json_request(nlohmann::json::parse(request.dump()));
+    const auto parsed = json_request(request);
     if (const auto *why = std::get_if<std::string>(&parsed)) return json_form(ControlReply::refused(*why));
     const auto &r = std::get<JsonRequest>(parsed);
     return json_form(run(r.command, r.args));
