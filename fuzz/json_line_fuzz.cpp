@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string line(reinterpret_cast<const char *>(data), size);  // exact-size heap copy
   const auto parsed = vekxsim::parse_json_line(line);
-  if (const auto *request = std::get_if<nlohmann::json>(&parsed)) vekxsim::json_request(*request);
+  if (const auto *request = std::get_if<vekxsim::Json>(&parsed)) vekxsim::json_request(*request);
   const std::string answer = vekxsim::json_line(vekxsim::json_form(vekxsim::ControlReply::refused(line)));
   if (!nlohmann::json::accept(answer)) __builtin_trap();
   return 0;

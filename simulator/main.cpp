@@ -288,8 +288,8 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
                    [&run](const std::string &line) { return vekxsim::json_answer(run, line); },
                    [&quit] { return quit.load(); }, [] {}},
                   true);
-    const std::string serving_line = vekxsim::json_serving_line(serving.address, serving.port, serving.history.node());
-    runner.say(panel ? vekxsim::web::serving_line_with_web(serving_line, panel->url()) : serving_line);
+    runner.say(vekxsim::json_serving_line(serving.address, serving.port, serving.history.node(),
+                                          panel ? panel->url() : std::string()));
     runner.note(vekxsim::replay::serving_line(serving));
     std::thread input([&] { runner.read_stdin(); });
     while (!runner.stopping()) {
@@ -336,9 +336,8 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
   // a terminal, and this program in its foreground.
   const bool typed = options.read_stdin && vekxsim::console::stdin_is_terminal() && vekxsim::console::stdin_is_ours();
   if (options.json) {
-    const std::string serving =
-        vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node);
-    runner.say(panel ? vekxsim::web::serving_line_with_web(serving, panel->url()) : serving);
+    runner.say(vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node,
+                                          panel ? panel->url() : std::string()));
   } else {
     runner.say("vekxsim: node " + std::to_string(options.terminal.node) + " serving " +
                options.terminal.listen_address + ":" + std::to_string(terminal->port()) +

@@ -9,8 +9,8 @@
 //    "bytes":{"hex":"20 20 48 45 4c 4c 4f","text":"  HELLO"}}
 //   {"ok":false,"error":"no field /t1/nothere"}
 //
-// A program that speaks JSON another way (over HTTP, say) parses its
-// request itself and calls json_reply.
+// A program that speaks JSON another way (over HTTP, say) reads its request
+// with parse_json_line and calls json_reply.
 #ifndef VEKXSIM_CONTROL_JSON_H
 #define VEKXSIM_CONTROL_JSON_H
 
@@ -28,26 +28,30 @@ namespace vekxsim {
 
 class Terminal;
 
-// An answer: "ok" first, then "reply" or "error", then the data by name.
-using JsonAnswer = nlohmann::ordered_json;
+// The one JSON type of vekxsim, requests and answers alike: an object keeps
+// its members in the order written, so that an answer has "ok" first, then
+// "reply" or "error", then the data by name. Only parse_json_line reads
+// JSON text (its reader is costly to compile); everything else builds
+// values.
+using Json = nlohmann::ordered_json;
 
 // The one JSON value a line holds, or why it holds none: text that is not
 // JSON, or an object that names a member twice (which a reader would
 // otherwise take silently as one of the two).
-std::variant<nlohmann::json, std::string> parse_json_line(std::string_view line);
+std::variant<Json, std::string> parse_json_line(std::string_view line);
 
-// The command and arguments of a request object, or why it is none.
-// Arguments are strings, numbers (as written) or true and false (as on and
-// off).
+// The command and arguments of a request object, or why it is none; of
+// several unknown members, the first in the request is named. Arguments are strings, numbers (as written) or true and
+// false (as on and off).
 struct JsonRequest {
   std::string command;
   ControlArguments args;
 };
-std::variant<JsonRequest, std::string> json_request(const nlohmann::json &request);
+std::variant<JsonRequest, std::string> json_request(const Json &request);
 
 // Carries out one request and answers it, "ok": false with why when it is
 // no request or the command refuses it.
-JsonAnswer json_reply(Terminal &terminal, const nlohmann::json &request);
+Json json_reply(Terminal &terminal, const Json &request);
 
 // Carries out one request line and returns its answer, one line of JSON
 // without a newline; a line that is no request gets an answer with "ok":
@@ -62,15 +66,17 @@ std::string json_answer(const RunCommand &run, std::string_view line);
 // "error" with why it was refused, then the reply's data by name. Bytes
 // come as {"hex":"ff 00","text":"..."}, the text in UTF-8 from the
 // terminal's Windows-1252.
-JsonAnswer json_form(const ControlReply &reply);
+Json json_form(const ControlReply &reply);
 
 // An answer as one line, bytes that are not UTF-8 written as U+FFFD so
 // that any JSON reader takes it.
-std::string json_line(const JsonAnswer &answer);
+std::string json_line(const Json &answer);
 
 // The first line vekxsim writes in JSON mode:
-// {"serving":"127.0.0.1","port":41234,"node":1}
-std::string json_serving_line(const std::string &address, std::uint16_t port, int node);
+// {"serving":"127.0.0.1","port":41234,"node":1}, with
+// "web":"http://127.0.0.1:8080/" after them when a web panel is given.
+std::string json_serving_line(const std::string &address, std::uint16_t port, int node,
+                              const std::string &web_panel = {});
 
 }  // namespace vekxsim
 

@@ -6,15 +6,15 @@
 
 #include <cstdint>
 #include <functional>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
+#include "control_json.h"
 #include "traffic_recorder.h"
 
 namespace vekxsim::web {
 
-using Json = nlohmann::ordered_json;
+using vekxsim::Json;
 
 struct PanelSubject {
   // Carries out {"command": NAME, "args": [...]} and answers as --control

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "control_json.h"
 #include "control_reply.h"
 #include "terminal_door.h"
 
@@ -10,7 +11,8 @@ namespace vekxsim::web {
 
 std::optional<std::string> replay_refusal(const Json &request) {
   const Json &command = request.contains("command") ? request["command"] : Json();
-  const std::string name = command.is_string() ? command.get<std::string>() : command.dump();
+  // Written out by the JSON control's writer, which keeps the serializer out of this file.
+  const std::string name = command.is_string() ? command.get<std::string>() : json_line(command);
   if (std::ranges::any_of(replay_panel_commands, [&](const char *c) { return name == c; })) return std::nullopt;
   return "this panel shows a replay, which is read-only: it answers status and summary, not " + name +
          "; to change values, run vekxsim without --replay";
@@ -42,7 +44,7 @@ Json replay_state(const replay::Serving &serving, const Json &status) {
 
 PanelSubject replay_subject(const replay::Serving &serving, RunCommand run) {
   const auto command = [run](const Json &request) {
-    const auto parsed = json_request(nlohmann::json::parse(request.dump()));
+    const auto parsed = json_request(request);
     if (const auto *why = std::get_if<std::string>(&parsed)) return json_form(ControlReply::refused(*why));
     const auto &r = std::get<JsonRequest>(parsed);
     return json_form(run(r.command, r.args));

@@ -1,6 +1,7 @@
 #include "terminal_door.h"
 
 #include <cstdio>
+#include <utility>
 #include <variant>
 
 #include "control_json.h"
@@ -54,9 +55,7 @@ ReplyList field_list(const std::vector<FieldStore::Entry> &entries) {
 
 }  // namespace
 
-Json run_command(Terminal &terminal, const Json &request) {
-  return json_reply(terminal, nlohmann::json::parse(request.dump()));
-}
+Json run_command(Terminal &terminal, const Json &request) { return json_reply(terminal, request); }
 
 std::optional<Json> command_request(const std::string &body, std::string &why) {
   // The same reader as --control json: a repeated member is refused there too.
@@ -65,12 +64,12 @@ std::optional<Json> command_request(const std::string &body, std::string &why) {
     why = *problem + "; send {\"command\": \"weight\", \"args\": [12.5]}";
     return std::nullopt;
   }
-  const auto &request = std::get<nlohmann::json>(parsed);
+  auto &request = std::get<Json>(parsed);
   if (!request.is_object()) {
     why = std::string("the body holds ") + request.type_name() + ", not an object such as {\"command\": \"status\"}";
     return std::nullopt;
   }
-  return Json::parse(request.dump());
+  return std::move(request);
 }
 
 Json terminal_state(Terminal &terminal) {
@@ -131,12 +130,6 @@ void add_face_fields(Json &state) {
 PanelSubject terminal_subject(Terminal &terminal) {
   return {[&terminal](const Json &request) { return run_command(terminal, request); },
           [&terminal] { return terminal_state(terminal); }, terminal.service().traffic(), terminal.port()};
-}
-
-std::string serving_line_with_web(const std::string &serving_line, const std::string &url) {
-  Json line = Json::parse(serving_line);
-  line["web"] = url;
-  return line.dump();
 }
 
 }  // namespace vekxsim::web

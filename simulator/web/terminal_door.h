@@ -5,7 +5,6 @@
 #ifndef VEKXSIM_WEB_TERMINAL_DOOR_H
 #define VEKXSIM_WEB_TERMINAL_DOOR_H
 
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -42,10 +41,6 @@ void add_face_fields(Json &state);
 
 // The simulated terminal as a panel shows it: every command goes through.
 PanelSubject terminal_subject(Terminal &terminal);
-
-// vekxsim's first line in JSON mode with the panel's address added:
-// {"serving": ..., "port": ..., "node": ..., "web": "http://127.0.0.1:8080/"}
-std::string serving_line_with_web(const std::string &serving_line, const std::string &url);
 
 }  // namespace web
 }  // namespace vekxsim

@@ -10,16 +10,14 @@ std::chrono::system_clock::time_point wall_time(const TrafficRecord &record) {
   return std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(age);
 }
 
-nlohmann::ordered_json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall,
-                                 std::uint64_t id) {
+Json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall, std::uint64_t id) {
   namespace offset = vekx::offset;
   const std::span<const std::uint8_t> bytes(record.bytes);
   const std::string described = describe_datagram(bytes, record.received_size);
-  nlohmann::ordered_json row = {
-      {"id", id},
-      {"time_ms", std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count()},
-      {"inbound", record.inbound},
-      {"peer_port", record.peer_port}};
+  Json row = {{"id", id},
+              {"time_ms", std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count()},
+              {"inbound", record.inbound},
+              {"peer_port", record.peer_port}};
   if (described.starts_with("malformed")) {
     row["operation"] = "malformed";
     row["line"] = described;

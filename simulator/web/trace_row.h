@@ -5,8 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <nlohmann/json.hpp>
 
+#include "panel_subject.h"
 #include "traffic_recorder.h"
 
 namespace vekxsim::web {
@@ -16,8 +16,7 @@ namespace vekxsim::web {
 //  "value": "...", "line": "..."}; a malformed datagram has "operation":
 // "malformed" and its reason in "line". time_ms counts from the epoch; id
 // numbers the datagrams in order, so that a page sees which it missed.
-nlohmann::ordered_json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall,
-                                 std::uint64_t id = 0);
+Json trace_row(const TrafficRecord &record, std::chrono::system_clock::time_point wall, std::uint64_t id = 0);
 
 // The wall-clock time of a record, which keeps the monotonic one.
 std::chrono::system_clock::time_point wall_time(const TrafficRecord &record);

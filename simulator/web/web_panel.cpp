@@ -130,7 +130,7 @@ HttpAnswer WebPanel::Impl::command(const HttpRequest &request) {
   if (!parsed) return refuse(400, why);
   if (subject.read_only_refusal)
     if (const auto refused = subject.read_only_refusal(*parsed)) return refuse(409, *refused);
-  if (const auto r = json_request(nlohmann::json::parse(json_line(*parsed))); std::holds_alternative<JsonRequest>(r))
+  if (const auto r = json_request(*parsed); std::holds_alternative<JsonRequest>(r))
     if (const auto refused = command_refusal(std::get<JsonRequest>(r).command, std::get<JsonRequest>(r).args))
       return refuse(refused->status, refused->why);
   const Json reply = subject.command(*parsed);
