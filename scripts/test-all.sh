@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine and runs every test: the normal build (Release,
-# where the optimiser finds the most to warn of, with every warning an error),
-# the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the
+# Sets up a fresh Debian machine and runs every test: the normal build (with
+# the flags of the Debian package's, optimised and hardened, every warning an
+# error), the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the
 # checks that need their own builds. Each stage prints how long it took, and
 # the run ends with the table of them.
 set -euo pipefail
@@ -9,14 +9,14 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
-# The Windows builds of a run share one compiler cache, empty on a fresh
-# machine: a build that compiles what an earlier one compiled the same way
-# takes its objects (the kits' programs after the Windows tests' build, the
-# kits' second build). Paths under the checkout are hashed relative to the
-# build folder, whose own name is left out, so folders side by side share;
-# the compiler's own list of headers read (depend mode) spares a second
-# preprocessing of each file. The native builds repeat no compilation, and
-# build without it.
+# The builds of a run share one compiler cache, empty on a fresh machine: a
+# build that compiles what an earlier one compiled the same way takes its
+# objects (the package's build after the normal one, the kits' programs
+# after the Windows tests' build, the kits' second build). Paths under the
+# checkout are hashed relative to the build folder, whose own name is left
+# out, so folders side by side share; the compiler's own list of headers
+# read (depend mode) spares a second preprocessing of each file. The
+# sanitizer and fuzz builds, which nothing repeats, build without it.
 export CCACHE_DIR=${CCACHE_DIR:-$PWD/build-ccache} CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true CCACHE_DEPEND=true
 ccache --zero-stats >/dev/null
 with_compiler_cache() { CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"; }
@@ -92,10 +92,35 @@ background_ended() {
   done
 }
 
+# The normal build compiles as the package's build does (debhelper's cmake:
+# dpkg-buildflags with the options of debian/rules, the preprocessor's flags
+# added to the compiler's, no build type of CMake's own), so the package
+# check builds from its objects, and the suite tests the code users install.
+# A warning fails it: its output is read, as the compiler cache replays a
+# warning with the object, since -Werror on the command line would keep the
+# package's build from sharing.
+package_flags() {
+  local options name
+  options=$(sed -n 's/^export DEB_BUILD_MAINT_OPTIONS = //p' debian/rules)
+  for name in CFLAGS CXXFLAGS CPPFLAGS LDFLAGS; do
+    printf -v "$name" '%s' "$(DEB_BUILD_MAINT_OPTIONS=$options dpkg-buildflags --get "$name")"
+  done
+}
 release() {
+  local CFLAGS CXXFLAGS CPPFLAGS LDFLAGS warnings
+  package_flags
   # The static analysis reads this build's compile commands.
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVEKX_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
-  cmake --build build -j"$jobs"
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=None -DVEKX_WERROR=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+    -DCMAKE_C_FLAGS="$CFLAGS $CPPFLAGS" -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS" \
+    -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" \
+    -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache || return
+  cmake --build build -j"$jobs" 2>&1 | tee build/build.log || return
+  warnings=$(grep -E '(^|: )warning: ' build/build.log || true)
+  if [ -n "$warnings" ]; then
+    echo "FAIL: the build warns (every warning is an error here; build/build.log):"
+    echo "$warnings"
+    return 1
+  fi
   ctest --test-dir build --output-on-failure -j"$jobs"
 }
 # The sanitizer build compiles the files of a target together (CMake's unity
@@ -104,14 +129,14 @@ release() {
 # otherwise beside another fails one of the two suites. The
 # benchmarks, which no suite runs, are built by the normal build alone.
 sanitizers() {
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON -DVEKX_BUILD_BENCH=OFF
-  cmake --build build-asan -j"$jobs"
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVEKX_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON -DVEKX_BUILD_BENCH=OFF || return
+  cmake --build build-asan -j"$jobs" || return
   ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs"
 }
 
 run_start=$(date +%s)
-stage "build and test (Release, warnings as errors)" release
+stage "build and test (the package's flags, warnings as errors)" release
 for extra in $background_checks; do in_background "$extra" bash "$extra"; done
 stage "build and test (ASan + UBSan)" sanitizers
 # The Python suite has run in both builds above: the package build leaves it out.
@@ -120,7 +145,7 @@ for extra in scripts/checks/*.sh; do
   [ -e "$extra" ] || continue
   case " $background_checks " in *" $extra "*) continue ;; esac
   case $extra in
-    scripts/checks/windows-*) stage "$extra" with_compiler_cache bash "$extra" ;;
+    scripts/checks/windows-* | scripts/checks/package.sh) stage "$extra" with_compiler_cache bash "$extra" ;;
     *) stage "$extra" bash "$extra" ;;
   esac
 done

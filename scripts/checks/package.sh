@@ -40,6 +40,11 @@ if ! git diff --quiet HEAD 2>/dev/null; then
 fi
 
 work="$(mktemp -d /tmp/ktrvtest-package.XXXXXX)"
+# The packages are built in the checkout's build-package/, beside the other
+# builds: a compiler cache whose base is the checkout (scripts/test-all.sh
+# sets one, CMAKE_CXX_COMPILER_LAUNCHER=ccache) gives this build the objects
+# of the normal build, which compiles with the package's flags.
+debs="$root/build-package"
 installed=no
 cleanup() {
   vekxsim_stop
@@ -49,20 +54,19 @@ cleanup() {
     for p in "${packages[@]}"; do if known_to_dpkg "$p"; then known+=("$p"); fi; done
     if [ "${#known[@]}" -gt 0 ]; then $SUDO apt-get purge -y "${known[@]}" >/dev/null 2>&1 || true; fi
   fi
-  rm -rf "$work"
+  rm -rf "$work" "$debs"
 }
 trap cleanup EXIT
 
 build_options=""
 if [ "${VEKX_PACKAGE_NOCHECK:-${CI:-false}}" = true ]; then build_options="nocheck"; fi
-echo "-- building the packages from HEAD in $work/src${build_options:+ (DEB_BUILD_OPTIONS=$build_options)}"
-mkdir "$work/src"
-git archive --format=tar HEAD | tar -x -C "$work/src"
-# As a Debian builder builds them: without the compiler cache of a test run.
-(cd "$work/src" && env -u CMAKE_C_COMPILER_LAUNCHER -u CMAKE_CXX_COMPILER_LAUNCHER \
-  DEB_BUILD_OPTIONS="$build_options" dpkg-buildpackage -us -uc -b -j"$(nproc)" >"$work/build.log" 2>&1) \
+echo "-- building the packages from HEAD in $debs/src${build_options:+ (DEB_BUILD_OPTIONS=$build_options)}"
+rm -rf "$debs"
+mkdir -p "$debs/src"
+git archive --format=tar HEAD | tar -x -C "$debs/src"
+(cd "$debs/src" && DEB_BUILD_OPTIONS="$build_options" dpkg-buildpackage -us -uc -b -j"$(nproc)" >"$work/build.log" 2>&1) \
   || { tail -40 "$work/build.log"; fail "dpkg-buildpackage"; }
-deb() { echo "$work/$1_"*.deb; }
+deb() { echo "$debs/$1_"*.deb; }
 for p in "${packages[@]}"; do
   [ -f "$(deb "$p")" ] || fail "dpkg-buildpackage made no $p package"
   echo "   $(basename "$(deb "$p")"): $(stat -c %s "$(deb "$p")") bytes"
@@ -70,7 +74,7 @@ done
 
 echo "-- lintian on every .deb"
 status=0
-lintian --fail-on error,warning --display-info "$work"/*.deb >"$work/lintian.txt" 2>&1 || status=$?
+lintian --fail-on error,warning --display-info "$debs"/*.deb >"$work/lintian.txt" 2>&1 || status=$?
 sed 's/^/   /' "$work/lintian.txt"
 if [ "$status" -ne 0 ] || grep -q '^[EW]: ' "$work/lintian.txt"; then
   fail "lintian reports $(grep -c '^E: ' "$work/lintian.txt") errors and $(grep -c '^W: ' "$work/lintian.txt") warnings"

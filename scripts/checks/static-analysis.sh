@@ -6,20 +6,22 @@
 # above it (common/, simulator/, tools/, console/) nor the wire header that
 # hands the library on to them. The Windows-only sources (the console's
 # window, the Winsock layer) go through clang-tidy with the compile commands
-# of a mingw-w64 build. Every step runs; the summary counts those that
-# passed and failed.
+# of a mingw-w64 build. Every step runs, and says how long it took; the
+# summary counts those that passed and failed.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 passed=0
 failed=0
-# step NAME COMMAND...: one analysis, counted.
+# step NAME COMMAND...: one analysis, counted and timed.
 step() {
-  echo "== $1"
+  local name=$1 start=$SECONDS
+  echo "== $name"
   shift
   if "$@"; then passed=$((passed + 1)); else
     echo "FAIL: $*" | cut -c1-200
     failed=$((failed + 1))
   fi
+  echo "-- $name: $((SECONDS - start)) s"
 }
 jobs=$(nproc)
 # The analysers read the compile commands of the Release build that
