@@ -3,8 +3,13 @@
 // events and literals) and the control language an operator drives it with.
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "control_language.h"
@@ -228,12 +233,28 @@ TEST(Control, StatusListsEveryFaultInForce) {
   EXPECT_EQ(faults(), "2 decoys before the next reply");
 }
 
+// A quit that wakes no waiter leaves a sleep begun before it asleep: "quit"
+// comes once the sleeping thread waits in the kernel (its state 'S').
 TEST(Control, QuitAndSleepEndTogether) {
   Terminal t;
   EXPECT_FALSE(t.quit_requested());
-  std::thread quitter([&] { EXPECT_EQ(vekxsim::control_answer(t, "quit"), "bye"); });
-  EXPECT_EQ(vekxsim::control_answer(t, "sleep 600000"), "") << "the sleep ends when the terminal quits";
-  quitter.join();
+  std::atomic<long> sleeper{0};
+  const auto start = std::chrono::steady_clock::now();
+  std::thread sleeping([&] {
+    sleeper = syscall(SYS_gettid);
+    EXPECT_EQ(vekxsim::control_answer(t, "sleep 20000"), "");
+  });
+  const auto asleep = [&] {
+    std::ifstream stat("/proc/self/task/" + std::to_string(sleeper.load()) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    return sleeper != 0 && line.size() > line.rfind(')') + 2 && line[line.rfind(')') + 2] == 'S';
+  };
+  EXPECT_TRUE(vekx_test::eventually(asleep));
+  EXPECT_EQ(vekxsim::control_answer(t, "quit"), "bye");
+  sleeping.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20))
+      << "the sleep ends when the terminal quits";
   EXPECT_TRUE(t.quit_requested());
 }
 
