@@ -61,8 +61,8 @@ class ReplayProgram : public ::testing::Test {
 TEST_F(ReplayProgram, SpeedAndLoopThroughTheWire) {
   write_pcap(pcap, exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.3", 10s, "B") + exchange("10.1.2.3", 20s, "B"));
   RunningProgram sim(VEKXSIM_PROGRAM, {"--replay", pcap, "--speed", "100", "--loop", "--port", "0", "--quiet"});
-  ASSERT_TRUE(sim.wait_for_line([](const std::string &l) { return l.find("serving 127.0.0.1:") != l.npos; }, 5s));
-  const auto port = static_cast<std::uint16_t>(std::stoi(sim.lines().back().substr(sim.lines().back().rfind(':') + 1)));
+  const std::uint16_t port = started(sim);
+  ASSERT_NE(port, 0);
   RawClient client;
   const auto reads = [&](const std::string &wanted) {
     return eventually([&] {
