@@ -42,8 +42,7 @@ class RunningProgram {
   std::vector<std::string> lines_;
 };
 
-// The port on the line of sim's output that names 127.0.0.1:PORT, where a
-// simulator tells where it serves; 0 if none comes within 5 s.
+// The port a simulator tells it serves on (127.0.0.1:PORT); 0 if not in 5 s.
 inline std::uint16_t started(RunningProgram &sim) {
   if (!sim.wait_for_line([](const std::string &l) { return l.find("127.0.0.1:") != l.npos; }, std::chrono::seconds(5)))
     return 0;
