@@ -15,12 +15,10 @@ def test_the_table_s_rows_by_origin_and_code() -> None:
             "library | -1 | VEKX_ALREADY_REGISTERED | already registered | Close the other one.\n"
             "  sockets|10048|VEKX_WSAEADDRINUSE|address in use|Close it.  \n"
             "library | 1 | VEKX_NO_ANSWER | no usable answer | Check the address.\n")
-    assert meanings.parse_table(text) == {
-        ("library", -1): meanings.Meaning("library", -1, "VEKX_ALREADY_REGISTERED", "already registered",
-                                          "Close the other one."),
-        ("sockets", 10048): meanings.Meaning("sockets", 10048, "VEKX_WSAEADDRINUSE", "address in use", "Close it."),
-        ("library", 1): meanings.Meaning("library", 1, "VEKX_NO_ANSWER", "no usable answer", "Check the address."),
-    }
+    rows = [("library", -1, "VEKX_ALREADY_REGISTERED", "already registered", "Close the other one."),
+            ("sockets", 10048, "VEKX_WSAEADDRINUSE", "address in use", "Close it."),
+            ("library", 1, "VEKX_NO_ANSWER", "no usable answer", "Check the address.")]
+    assert meanings.parse_table(text) == {(row[0], row[1]): meanings.Meaning(*row) for row in rows}
     assert meanings.code_of("VEKX_NO_ANSWER") == 1
     assert meanings.meaning("library", 10048) is None, "a code is looked up with its origin"
 

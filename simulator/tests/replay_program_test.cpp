@@ -27,20 +27,31 @@ std::vector<Frame> exchange(const std::string &terminal, std::chrono::microsecon
       {at + 1ms, terminal, "10.1.2.100", port, port, record(4097, 32, "/w1/w0001", 7, text_bytes(value), 0, field)}};
 }
 
-// Gives the n-th packet (from 1) of a pcap file a captured length no packet
-// can have, as a damaged disk or a bad copy would.
-void damage(const std::string &pcap, int n) {
-  std::fstream file(pcap, std::ios::in | std::ios::out | std::ios::binary);
-  std::streamoff at = 24;  // the file's header
-  for (int i = 1; i < n; ++i) {
-    std::uint32_t captured = 0;
-    file.seekg(at + 8);
-    file.read(reinterpret_cast<char *>(&captured), 4);
+// Rewrites the pcap file: the packet `damaged` (from 1; 0: none) with a
+// captured length no packet can have, as a damaged disk or a bad copy
+// would leave it; as a machine of the other byte order would have written
+// it, or with nanosecond times.
+void rewrite_pcap(const std::string &pcap, std::size_t damaged, bool swap = false, bool nanoseconds = false) {
+  std::ifstream in(pcap, std::ios::binary);
+  Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto word = [&](std::size_t at, std::size_t size, std::uint32_t times = 1) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < size; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
+    v *= times;
+    for (std::size_t i = 0; i < size; ++i) b[at + (swap ? size - 1 - i : i)] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  word(0, 4, 1), word(4, 2), word(6, 2), word(8, 4), word(12, 4), word(16, 4), word(20, 4);
+  if (nanoseconds) {  // a1b23c4d in the file's order
+    b[swap ? 2 : 1] = 0x3c;
+    b[swap ? 3 : 0] = 0x4d;
+  }
+  for (std::size_t at = 24, n = 1; at + 16 <= b.size(); ++n) {
+    const std::uint32_t captured = b[at + 8] | b[at + 9] << 8 | b[at + 10] << 16 | b[at + 11] << 24;
+    if (n == damaged) b[at + 8] = b[at + 9] = b[at + 10] = 0xff, b[at + 11] = 0x7f;  // 0x7fffffff
+    word(at, 4), word(at + 4, 4, nanoseconds ? 1000 : 1), word(at + 8, 4), word(at + 12, 4);
     at += 16 + captured;
   }
-  const std::uint32_t impossible = 0x7fffffff;
-  file.seekp(at + 8);
-  file.write(reinterpret_cast<const char *>(&impossible), 4);
+  std::ofstream(pcap, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), std::ssize(b));
 }
 
 // Whether text holds part; a failure shows the text.
@@ -61,8 +72,8 @@ class ReplayProgram : public ::testing::Test {
 TEST_F(ReplayProgram, SpeedAndLoopThroughTheWire) {
   write_pcap(pcap, exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.3", 10s, "B") + exchange("10.1.2.3", 20s, "B"));
   RunningProgram sim(VEKXSIM_PROGRAM, {"--replay", pcap, "--speed", "100", "--loop", "--port", "0", "--quiet"});
-  ASSERT_TRUE(sim.wait_for_line([](const std::string &l) { return l.find("serving 127.0.0.1:") != l.npos; }, 5s));
-  const auto port = static_cast<std::uint16_t>(std::stoi(sim.lines().back().substr(sim.lines().back().rfind(':') + 1)));
+  const std::uint16_t port = started(sim);
+  ASSERT_NE(port, 0);
   RawClient client;
   const auto reads = [&](const std::string &wanted) {
     return eventually([&] {
@@ -106,7 +117,7 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
        0,  // as a killed tcpdump leaves it: the whole packets replay
        ": packet 2 is cut short at the end of the file (truncated dump file; tried to read 77 captured bytes, only "
        "got 18); replaying the 1 whole packet before it"},
-      {[&] { write_pcap(pcap, exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.3", 1s, "B")), damage(pcap, 2); },
+      {[&] { write_pcap(pcap, exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.3", 1s, "B")), rewrite_pcap(pcap, 2); },
        {},
        2,
        ": packet 2: invalid packet capture length"},
@@ -184,30 +195,6 @@ TEST_F(ReplayProgram, APcapngCutShortReplaysItsWholePackets) {
   EXPECT_NE(whole.out, cut.out) << "the last packet is left out";
 }
 
-// Rewrites the pcap file as a capturing machine of the other byte order
-// would have written it, or with nanosecond times.
-void rewrite_pcap(const std::string &pcap, bool swap, bool nanoseconds) {
-  std::ifstream in(pcap, std::ios::binary);
-  Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const auto word = [&](std::size_t at, std::size_t size, std::uint32_t times = 1) {
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < size; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
-    v *= times;
-    for (std::size_t i = 0; i < size; ++i) b[at + (swap ? size - 1 - i : i)] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  word(0, 4, 1), word(4, 2), word(6, 2), word(8, 4), word(12, 4), word(16, 4), word(20, 4);
-  if (nanoseconds) {  // a1b23c4d in the file's order
-    b[swap ? 2 : 1] = 0x3c;
-    b[swap ? 3 : 0] = 0x4d;
-  }
-  for (std::size_t at = 24; at + 16 <= b.size();) {
-    const std::uint32_t captured = b[at + 8] | b[at + 9] << 8 | b[at + 10] << 16 | b[at + 11] << 24;
-    word(at, 4), word(at + 4, 4, nanoseconds ? 1000 : 1), word(at + 8, 4), word(at + 12, 4);
-    at += 16 + captured;
-  }
-  std::ofstream(pcap, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), std::ssize(b));
-}
-
 // The Windows build reads pcap files with vekxsim's own reader: a datagram,
 // time or address it read otherwise than libpcap, or a cut end it did not
 // warn of, would replay another terminal than the one captured.
@@ -237,13 +224,13 @@ TEST_F(ReplayProgram, TheOwnPcapReaderReadsWhatLibpcapReads) {
   for (const bool swap : {false, true})
     for (const bool nanoseconds : {false, true}) {
       write_pcap(pcap, two);
-      rewrite_pcap(pcap, swap, nanoseconds);
+      rewrite_pcap(pcap, 0, swap, nanoseconds);
       agree(std::string(swap ? "the other byte order" : "this byte order") + (nanoseconds ? ", nanoseconds" : ""));
     }
   write_pcap(pcap, two);
   std::filesystem::resize_file(pcap, std::filesystem::file_size(pcap) - 10);
   agree("cut short within its last packet");
-  write_pcap(pcap, two), damage(pcap, 2);
+  write_pcap(pcap, two), rewrite_pcap(pcap, 2);
   bool warned = false;
   EXPECT_THROW(read(libpcap_frames, warned), CaptureError);
   EXPECT_THROW(read(classic_pcap_frames, warned), CaptureError) << "a captured length no frame can have";

@@ -11,14 +11,6 @@ using namespace vekx_test;
 
 namespace {
 
-// The port vekxsim tells on the line that names 127.0.0.1:PORT; 0 if none
-// comes within 5 s.
-std::uint16_t started(RunningProgram &sim) {
-  const auto names_port = [](const std::string &l) { return l.find("127.0.0.1:") != std::string::npos; };
-  if (!sim.wait_for_line(names_port, 5s)) return 0;
-  return static_cast<std::uint16_t>(std::stoi(sim.lines().back().substr(sim.lines().back().rfind(':') + 1)));
-}
-
 TEST(VekxsimProgram, FieldsStdinAndAPromptEndOnSigterm) {
   RunningProgram sim(VEKXSIM_PROGRAM,
                      {"--port", "0", "--quiet", "--field", "/t1/extra=HELLO W\u00f6rld", "--field", "spare"});

@@ -16,6 +16,7 @@
 #include "capture_file.h"
 #include "control_language.h"
 #include "event_stream.h"
+#include "loopback_udp.h"
 #include "terminal.h"
 #include "terminal_door.h"
 #include "trace_row.h"
@@ -152,11 +153,7 @@ TEST(EventStreamTest, StoppingEndsEveryWaitAndRefusesNewPages) {
 }
 
 vekxsim::TrafficRecord read_request(std::uint16_t client_port, std::uint8_t sequence) {
-  std::vector<std::uint8_t> bytes(vekx::record_overhead);
-  vekx::put_request_header(bytes, {vekx::ReplyMode::awaits_reply, vekx::message_type::field_access, "/w1/w0001",
-                                   "/t1/bx297", vekx::operation::read, 0});
-  bytes[vekx::offset::sequence] = sequence;
-  return {std::chrono::steady_clock::now(), true, client_port, bytes};
+  return {std::chrono::steady_clock::now(), true, client_port, vekx_test::read_request("/t1/bx297", sequence)};
 }
 
 TEST(TraceRowTest, ARequestIsShownWithItsTargetFieldAndAMalformedOneWithItsReason) {
@@ -183,12 +180,8 @@ TEST(WebPanelTest, BytesThatAreNotUtf8ReachThePageAsValidJson) {
   bad.bytes[vekx::offset::target_name + 4] = 0xff;  // "/t1/\xffx297"
   traffic.add(bad);
   std::string seen;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (seen.find("\xef\xbf\xbdx297") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    seen += events[0].stream().value_or("");
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_NE(seen.find("\xef\xbf\xbdx297"), std::string::npos) << seen;
+  const auto arrived = [&] { return (seen += events[0].stream().value_or("")).find("\xef\xbf\xbdx297") != seen.npos; };
+  EXPECT_TRUE(vekx_test::eventually(arrived, std::chrono::seconds(5))) << seen;
   for (const char *path : {"/api/state", "/x/%FF", "/\xff"}) {
     const auto answers = answers_to("GET " + std::string(path) + head, panel.handlers());
     ASSERT_EQ(answers.size(), 1U) << path;

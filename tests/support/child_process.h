@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,6 +41,13 @@ class RunningProgram {
   std::string output_, pending_;
   std::vector<std::string> lines_;
 };
+
+// The port a simulator tells it serves on (127.0.0.1:PORT); 0 if not in 5 s.
+inline std::uint16_t started(RunningProgram &sim) {
+  if (!sim.wait_for_line([](const std::string &l) { return l.find("127.0.0.1:") != l.npos; }, std::chrono::seconds(5)))
+    return 0;
+  return static_cast<std::uint16_t>(std::stoi(sim.lines().back().substr(sim.lines().back().rfind(':') + 1)));
+}
 
 struct Finished {
   int exit_status = -1;

@@ -44,9 +44,8 @@ TEST_F(Exchange, ALostReplyIsMadeGoodByAResendWithTheNextSequence) {
   EXPECT_EQ(read_weight(), 0);
   ASSERT_EQ(received().size(), 2u);
   EXPECT_EQ(static_cast<std::uint8_t>(sequence_of(received_bytes(0)) + 1), sequence_of(received_bytes(1)));
-  Bytes first = received_bytes(0), second = received_bytes(1);
-  first[26] = second[26] = 0;
-  EXPECT_EQ(first, second) << "the same request is sent again";
+  EXPECT_EQ(without_sequence(received_bytes(0)), without_sequence(received_bytes(1)))
+      << "the same request is sent again";
 }
 
 TEST_F(Exchange, SilenceGivesUpAfterThreeSendsAndKeepsTheNodeOpen) {

@@ -17,6 +17,13 @@ namespace vekx_test {
 
 using namespace std::chrono_literals;
 
+// The datagram with its sequence byte blanked, so it can be compared with
+// another request or a record built with sequence 0.
+inline Bytes without_sequence(Bytes d) {
+  d.at(26) = 0;
+  return d;
+}
+
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -11,12 +11,6 @@
 namespace vekx_test {
 namespace {
 
-// The datagram with its sequence byte blanked, so it can be compared with
-// a record built with sequence 0.
-Bytes without_sequence(Bytes d) {
-  d.at(26) = 0;
-  return d;
-}
 // A display or keystroke message to node 1's display controller.
 Bytes to_display(std::uint16_t type, const Bytes &data) { return record(type, 0, "/t1/cnpl1", 0, data, 2); }
 

@@ -20,11 +20,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using vekx::Address;
 
-Bytes request_bytes(vekx::RequestHeader h, Bytes data = {}) {
-  Bytes rec(data.size() + vekx::record_overhead, 0xEE);
-  vekx::put_request_header(rec, h);
-  std::copy(data.begin(), data.end(), rec.begin() + vekx::offset::data);
-  rec.back() = 0;
+// A read request for target, with no data.
+Bytes request_to(const char *target) {
+  Bytes rec(vekx::record_overhead, 0);
+  vekx::put_request_header(rec, {vekx::ReplyMode::awaits_reply, 4097, "/w1/w0001", target, 32, 0});
   return rec;
 }
 
@@ -41,7 +40,7 @@ TEST(MessageRecord, NameComparisonStopsAtASharedZeroOrAfterTenBytes) {
 }
 
 TEST(MessageRecord, ReplyAcceptanceLooksAtTypeSequenceAndNameOnly) {
-  Bytes request = request_bytes({vekx::ReplyMode::awaits_reply, 4097, "/w1/w0001", "/t1/bx297", 32, 0});
+  Bytes request = request_to("/t1/bx297");
   request[26] = 7;
   Bytes reply(600, 0);
   std::copy(request.begin(), request.begin() + 29, reply.begin());
@@ -56,12 +55,6 @@ TEST(MessageRecord, ReplyAcceptanceLooksAtTypeSequenceAndNameOnly) {
   loose[14] = 'Z';
   loose[24] = 99;
   EXPECT_TRUE(vekx::is_reply_to(loose, request));
-}
-
-std::vector<std::uint8_t> request_to(const char *target) {
-  std::vector<std::uint8_t> rec(vekx::record_overhead, 0);
-  vekx::put_request_header(rec, {vekx::ReplyMode::awaits_reply, 4097, "/w1/w0001", target, 32, 0});
-  return rec;
 }
 
 TEST(NodeSelect, SelectsOrRefusesEachName) {
@@ -148,9 +141,7 @@ const Reading kReadings[] = {
 };
 
 TEST(TickCount, ReadingsFollowTheCountWithoutWrappingOrRunningBack) {
-  for (const Reading &r : kReadings) {
-    EXPECT_EQ(vekx::platform::extended_tick(r.last, r.tick), r.want) << r.what;
-  }
+  for (const Reading &r : kReadings) EXPECT_EQ(vekx::platform::extended_tick(r.last, r.tick), r.want) << r.what;
 }
 
 }  // namespace

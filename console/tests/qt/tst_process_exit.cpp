@@ -20,17 +20,15 @@ bool libraryInstalled() {
   return library != nullptr;
 }
 
-// Runs program headless and without LD_LIBRARY_PATH, so that a console
-// finds only the library beside it; returns its exit status (-1: crashed
-// or still running after 10 s) and what it wrote on stderr.
-int run(const QString &program, QString &errors) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+// Runs program in env; its exit status (-1: crashed or still running after
+// 10 s), and what it wrote on stdout and stderr.
+int run(const QString &program, const QStringList &arguments, const QProcessEnvironment &env, QString &out,
+        QString &errors) {
   QProcess p;
   p.setProcessEnvironment(env);
-  p.start(program, {});
+  p.start(program, arguments);
   const bool ended = p.waitForFinished(10000);
+  out = QString::fromLocal8Bit(p.readAllStandardOutput());
   errors = QString::fromLocal8Bit(p.readAllStandardError());
   return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
@@ -62,8 +60,12 @@ class tst_process_exit : public QObject {
     if (library.isEmpty() && libraryInstalled()) QSKIP("the console finds the installed libvekxapi.so.1");
     QElapsedTimer clock;
     clock.start();
-    QString errors;
-    const int status = run(program, errors);
+    // Headless, and without LD_LIBRARY_PATH: it finds only the library beside it.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+    QString out, errors;
+    const int status = run(program, {}, env, out, errors);
     if (library.isEmpty() && status == -1 && libraryInstalled()) QSKIP("libvekxapi.so.1 was installed while it ran");
     QCOMPARE(status, 2);
     QVERIFY2(errors.contains(named), qPrintable(errors));
@@ -87,14 +89,8 @@ class tst_process_exit : public QObject {
     QFETCH(QString, says);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KTRVTEST_PATH), arguments);
-    QVERIFY(p.waitForFinished(10000));
-    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), status);
+    QString out, errors;
+    QCOMPARE(run(QStringLiteral(KTRVTEST_PATH), arguments, env, out, errors), status);
     QVERIFY2((status == 0 ? out : errors).contains(says), qPrintable(out + errors));
     if (status != 0) QVERIFY2(errors.contains(QStringLiteral("xvfb-run")), qPrintable(errors));
   }

@@ -41,15 +41,12 @@ const std::wstring kTitle = wide(layout::kWindowTitle);
 
 HWND findWindow() { return FindWindowW(win32::kWindowClass, kTitle.c_str()); }
 
-// Whether `seconds` have passed since the tick count `start`.
-bool passed(DWORD start, double seconds) { return GetTickCount() - start >= static_cast<DWORD>(seconds * 1000); }
-
-HWND waitForWindow(double seconds) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (const HWND hwnd = findWindow(); hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
-    if (passed(start, seconds)) return nullptr;
-    Sleep(kPollMs);
+// Polls until done() holds; false when `seconds` passed first.
+template <class Done>
+bool waitFor(double seconds, Done done) {
+  for (const DWORD start = GetTickCount();; Sleep(kPollMs)) {
+    if (done()) return true;
+    if (GetTickCount() - start >= static_cast<DWORD>(seconds * 1000)) return false;
   }
 }
 
@@ -126,12 +123,9 @@ int failNoWindow(const char *kind) {
 // is gone by then), then presses its OK button.
 int closeMessage(double seconds) {
   constexpr DWORD kReadingMs = 1500;
-  const DWORD start = GetTickCount();
   HWND box = nullptr;
-  while ((box = FindWindowW(L"#32770", kTitle.c_str())) == nullptr) {
-    if (passed(start, seconds)) return failNoWindow("message box");
-    Sleep(kPollMs);
-  }
+  if (!waitFor(seconds, [&] { return (box = FindWindowW(L"#32770", kTitle.c_str())) != nullptr; }))
+    return failNoWindow("message box");
   Sleep(kReadingMs);
   if (!IsWindow(box) || !IsWindowVisible(box)) return fail("the message box closed before the operator closed it");
   return PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK on OK");
@@ -141,8 +135,9 @@ int closeMessage(double seconds) {
 
 int main(int argc, char **argv) {
   const std::string action = argc > 1 ? argv[1] : "";
-  if (action == "wait-window" && argc == 3)
-    return waitForWindow(std::atof(argv[2])) != nullptr ? 0 : failNoWindow("window");
+  if (action == "wait-window" && argc == 3)  // IsWindowVisible(nullptr) is FALSE
+    return waitFor(std::atof(argv[2]), [] { return IsWindowVisible(findWindow()) != FALSE; }) ? 0
+                                                                                              : failNoWindow("window");
   if (action == "close-message" && argc == 3) return closeMessage(std::atof(argv[2]));
 
   const HWND window = findWindow();
@@ -161,19 +156,16 @@ int main(int argc, char **argv) {
   if ((action == "wait-text" || action == "wait-checked") && argc == 5) {
     const bool text_wanted = action == "wait-text";
     const std::wstring want = text_wanted ? wide(argv[3]) : std::wstring(argv[3][0] == '1' ? L"checked" : L"clear");
-    const DWORD start = GetTickCount();
     std::wstring have;
     DWORD_PTR check = 0;
-    while (text_wanted ? !readText(target, have) || have != want
-                       : !send(target, BM_GETCHECK, 0, 0, check) ||
-                             (have = check == BST_CHECKED ? L"checked" : L"clear") != want) {
-      if (passed(start, std::atof(argv[4]))) {
-        std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], have.c_str(), want.c_str());
-        return 1;
-      }
-      Sleep(kPollMs);
-    }
-    return 0;
+    if (waitFor(std::atof(argv[4]), [&] {
+          return text_wanted ? readText(target, have) && have == want
+                             : send(target, BM_GETCHECK, 0, 0, check) &&
+                                   (have = check == BST_CHECKED ? L"checked" : L"clear") == want;
+        }))
+      return 0;
+    std::fprintf(stderr, "driver: %s reads \"%ls\", not \"%ls\"\n", argv[2], have.c_str(), want.c_str());
+    return 1;
   }
   return fail("unknown action or wrong number of arguments");
 }
