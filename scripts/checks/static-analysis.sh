@@ -99,14 +99,19 @@ library_stands_alone() {
 }
 step "library includes" library_stands_alone
 
+# One clang-format for every file (a process a file costs thirty times the
+# time): it names each place it would change.
 formatted() {
-  local f unformatted=()
-  for f in $(git ls-files '*.cpp' '*.h'); do
-    clang-format-14 --style=file "$f" | cmp -s - "$f" || unformatted+=("$f")
-  done
-  [ "${#unformatted[@]}" -eq 0 ] && return
+  local said status=0 unformatted
+  said=$(git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --style=file --dry-run 2>&1) || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "clang-format-14 could not read every file (status $status): $(head -5 <<<"$said")"
+    return 1
+  fi
+  unformatted=$(sed -n 's/^\(.*\):[0-9]*:[0-9]*: [a-z]*: code should be clang-formatted.*/\1/p' <<<"$said" | sort -u)
+  [ -z "$unformatted" ] && return
   echo "not formatted as .clang-format says (clang-format-14 -i FILE):"
-  printf '  %s\n' "${unformatted[@]}"
+  sed 's/^/  /' <<<"$unformatted"
   return 1
 }
 step clang-format formatted

@@ -64,12 +64,11 @@ std::optional<Json> command_request(const std::string &body, std::string &why) {
     why = *problem + "; send {\"command\": \"weight\", \"args\": [12.5]}";
     return std::nullopt;
   }
-  auto &request = std::get<Json>(parsed);
-  if (!request.is_object()) {
+  if (const auto &request = std::get<Json>(parsed); !request.is_object()) {
     why = std::string("the body holds ") + request.type_name() + ", not an object such as {\"command\": \"status\"}";
     return std::nullopt;
   }
-  return std::move(request);
+  return std::get<Json>(std::move(parsed));
 }
 
 Json terminal_state(Terminal &terminal) {
