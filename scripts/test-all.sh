@@ -36,16 +36,26 @@ if [ "${VEKX_WINDOWS_RUN:-}" = auto ]; then
   windows_runs_left_out
 fi
 timings=()
-# stage NAME COMMAND...: runs one stage and notes its time; a failed stage
-# ends the run with its status, after the times of those before it.
+# The processor time, user and system, of the children of a shell (this one
+# unless a process number is given) that have ended, in whole seconds: a
+# stage's difference is the work it did, which the processors share however
+# the stages are ordered.
+ticks=$(getconf CLK_TCK)
+cpu_seconds() {
+  awk -v ticks="$ticks" '{ sub(/^.*\) /, ""); printf "%d", ($14 + $15) / ticks }' "/proc/${1:-$$}/stat"
+}
+# stage NAME COMMAND...: runs one stage and notes its time and its processor
+# time; a failed stage ends the run with its status, after the times of
+# those before it.
 stage() {
-  local name=$1 start status=0
+  local name=$1 start cpu status=0 line
   shift
   echo "== $name"
-  start=$(date +%s)
+  start=$(date +%s) cpu=$(cpu_seconds)
   "$@" || status=$?
-  timings+=("$(printf '%5d s  %s' $(($(date +%s) - start)) "$name")")
-  echo "-- $name: $(($(date +%s) - start)) s"
+  line=$(printf '%5d s %6d CPU-s  %s' $(($(date +%s) - start)) $(($(cpu_seconds) - cpu)) "$name")
+  timings+=("$line")
+  echo "-- $line"
   if [ "$status" -ne 0 ]; then
     printf '%s\n' "${timings[@]}"
     echo "== FAILED: $name (status $status)"
@@ -68,22 +78,23 @@ in_background() {
   (
     start=$(date +%s) status=0
     nice -n 19 "$@" >"$log" 2>&1 || status=$?
-    echo "$(($(date +%s) - start)) $status" >"$log.end"
+    echo "$(($(date +%s) - start)) $(cpu_seconds "$BASHPID") $status" >"$log.end"
   ) &
   background+=("$! $log $name")
 }
 # Waits for the background checks, shows each one's output and notes its
 # time; a failed one ends the run as a stage does.
 background_ended() {
-  local entry pid log name seconds status
+  local entry pid log name seconds cpu status line
   for entry in "${background[@]}"; do
     read -r pid log name <<<"$entry"
     wait "$pid" || true
-    read -r seconds status <"$log.end"
+    read -r seconds cpu status <"$log.end"
     echo "== $name (in the background)"
     cat "$log"
-    timings+=("$(printf '%5d s  %s (in the background)' "$seconds" "$name")")
-    echo "-- $name: $seconds s"
+    line=$(printf '%5d s %6d CPU-s  %s (in the background)' "$seconds" "$cpu" "$name")
+    timings+=("$line")
+    echo "-- $line"
     if [ "$status" -ne 0 ]; then
       printf '%s\n' "${timings[@]}"
       echo "== FAILED: $name (status $status)"
@@ -153,4 +164,4 @@ background_ended
 printf '%s\n' "${timings[@]}"
 ccache --show-stats | sed -n 's/^ *\(Hits\|Misses\): */compiler cache, \1: /p'
 windows_runs_left_out
-echo "== all tests passed in $(($(date +%s) - run_start)) s"
+echo "== all tests passed in $(($(date +%s) - run_start)) s, $(cpu_seconds) CPU-s"
