@@ -31,7 +31,8 @@ if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 
 # Built as the kits' programs are (bundle.sh), which take its objects through
-# a compiler cache.
+# a compiler cache; the suites' own files with VEKX_TEST_COMPILE_OPTIONS (a
+# CMake list) when it is set.
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DGTest_DIR="$gtest_prefix/lib/cmake/GTest"
+  -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" -DVEKX_TEST_COMPILE_OPTIONS="${VEKX_TEST_COMPILE_OPTIONS:-}"
 cmake --build "$build" -j"$(nproc)"
