@@ -40,10 +40,6 @@ class ConsoleRig {
     box("IPAddr")->setText(address);
     button("IPupdate")->click();
   }
-  // Clicks a button whose handling waits for the terminal to take a
-  // command. A wait still going after limitMs ends the test program with a
-  // message that says what it waited for, rather than hanging it.
-  void clickAndWait(const char *button, int limitMs = 10000);
   // Waits until n more poll ticks have run to their end.
   bool waitTicks(int n, int timeoutMs = 5000);
   // The field requests the terminal received since the last clear, in
