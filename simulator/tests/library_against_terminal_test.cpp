@@ -20,9 +20,8 @@ using namespace vekx_test;
 
 namespace {
 
-// Runs step over and over on a thread of its own until stopped (assigning
-// {} stops and joins it) or the end of the scope, so that a failed
-// assertion still joins it.
+// Runs step over and over on its own thread until stopped (assigning {}
+// stops and joins it) or the scope ends, so a failed assertion still joins it.
 std::jthread repeating(std::function<void()> step) {
   return std::jthread([step = std::move(step)](const std::stop_token &stop) {
     while (!stop.stop_requested()) step();

@@ -1,7 +1,5 @@
-// A Qt console window talking to an in-process simulated terminal over
-// loopback through the real library. Each rig uses ports of its own: the
-// terminal binds port 0 and the library's local port is one the system has
-// just handed out.
+// A Qt console window and the real library over loopback to an in-process
+// simulated terminal; each rig on ports of its own, handed out by the system.
 #ifndef KTRV_CONSOLE_RIG_H
 #define KTRV_CONSOLE_RIG_H
 

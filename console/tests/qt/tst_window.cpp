@@ -99,11 +99,10 @@ class tst_window : public QObject {
     }
   }
 
-  // "STOPPED, STATUS=10048" is wider than the status box at the box's font,
-  // whose last digit was cut off: it shows whole, in a smaller size of the
-  // same face. The box need not scroll to show the text's end: the cursor at
-  // its start stays where it was before the end was shown. A text that fits
-  // keeps the layout's size.
+  // "STOPPED, STATUS=10048" is wider than the status box at its font, and its
+  // last digit was cut off: it shows whole, in a smaller size of the same
+  // face, without scrolling (the cursor at its start stays put). A text that
+  // fits keeps the layout's size.
   void theStatusBoxShowsAFiveDigitCodeWhole() {
     ConsoleRig rig;
     QLineEdit *box = rig.box("txtWeight");
