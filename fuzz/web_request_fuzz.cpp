@@ -1,7 +1,6 @@
-// What the web panel answers to the bytes of one connection: they go through
-// the server's parser and bounds, the safety rules and the routes, to a
-// stand-in for the terminal. Every answer is HTTP with a status, every JSON
-// answer is valid JSON (UTF-8 whatever the request held), a refusal is the
+// What the web panel answers to one connection's bytes, through the parser,
+// bounds, safety rules and routes to a stand-in terminal: every answer is
+// HTTP with a status, every JSON answer valid UTF-8 JSON, a refusal the
 // connection's last answer, and no command runs without the panel's token.
 #include <cstdint>
 #include <nlohmann/json.hpp>

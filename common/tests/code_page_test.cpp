@@ -1,8 +1,7 @@
-// Windows-1252 against UTF-8, held against the system's own converter
-// (iconv) for every byte, and the malformed UTF-8 a text field may bring:
-// a wrong table entry would put another character on the terminal's
-// display, and a malformed form let through would smuggle a byte past the
-// checks that refuse one.
+// Windows-1252 against UTF-8, held against iconv for every byte, and the
+// malformed UTF-8 a text field may bring: a wrong table entry puts another
+// character on the display, a malformed form let through smuggles a byte
+// past the checks that refuse one.
 #include <gtest/gtest.h>
 #include <iconv.h>
 

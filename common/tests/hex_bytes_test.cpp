@@ -29,10 +29,7 @@ TEST(HexBytes, AnythingButWholeBytesOfHexIsRefused) {
 TEST(HexBytes, EveryByteReadsBackAsWritten) {
   Bytes all(256);
   std::iota(all.begin(), all.end(), 0);
-  const std::string text = hex_text(all);
-  EXPECT_EQ(text.substr(0, 12), "00 01 02 03 ");
-  EXPECT_EQ(text.substr(text.size() - 5), "fe ff");
-  EXPECT_EQ(parse_hex_bytes(text), all);
+  EXPECT_EQ(parse_hex_bytes(hex_text(all)), all);
   EXPECT_EQ(hex_text(Bytes{}), "");
 }
 

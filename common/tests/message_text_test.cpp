@@ -1,9 +1,7 @@
-// The words of vekx's and the console's messages: a result's cause (the
-// causes vekx's program tests do not reach; they check the rest through the
-// program), and the guess at what an unknown word of a command line meant,
-// where a wrong guess sends the user to an option they did not want. (The
-// words for a number out of its range are checked through vekx's and
-// vekxsim's parsers.)
+// The words of vekx's and the console's messages: the causes vekx's program
+// tests do not reach, and the guess at an unknown word of a command line (a
+// wrong one sends the user to an option they did not want). Numbers out of
+// range are worded in vekx's and vekxsim's parser tests.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# What the scripts read from window_facts.sh, against the window as it is:
-# the title they find it by, the size its screenshot must have, and the
-# middles of the two controls the demo clicks. A fault in writing them (a
-# title the shell reads back otherwise, a middle beside its control) fails
-# here rather than as a demo that clicks next to the address box.
-#
+# What the scripts read from window_facts.sh against the window: its title,
+# its screenshot's size and the middles of the two controls the demo clicks.
+# A title read back otherwise or a middle beside its control fails here, not
+# as a demo that clicks next to the address box.
 # usage: window_facts_test.sh PATH/TO/window_facts.sh
 set -euo pipefail
 # shellcheck source=/dev/null

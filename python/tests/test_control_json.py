@@ -5,7 +5,7 @@ import json
 
 import pytest
 
-from vekxapi.simulator import Simulator, SimulatorError
+from vekxapi.simulator import Simulator
 from vekxapi.terminal import Terminal
 
 # Every command help lists, with arguments and a name its answer's data has

@@ -5,7 +5,6 @@ one included, and a failing test's report shows the simulator's side."""
 import json
 import os
 import xml.etree.ElementTree as ElementTree
-from typing import Any
 
 import pytest
 
@@ -38,17 +37,13 @@ def test_failing(vekxsim, terminal):
 """
 
 
-def seen(pytester: pytest.Pytester) -> list[dict[str, Any]]:
-    return [json.loads(line) for line in (pytester.path / "seen.jsonl").read_text().splitlines()]
-
-
 def test_options_ports_and_stopping(pytester: pytest.Pytester, monkeypatch: pytest.MonkeyPatch) -> None:
     monkeypatch.delenv("VEKX_TERMINAL_PORT", raising=False)
     pytester.makepyfile(INNER_TESTS)
     pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin").assert_outcomes(passed=2, failed=1)
-    assert [(s["weight"], s["mailbox"], s["fields"]) for s in seen(pytester)] == [
-        (7.5, 54, ["A", "B"]), (3, 0, []), (0, 0, [])]
-    for s in seen(pytester):
+    seen = [json.loads(line) for line in (pytester.path / "seen.jsonl").read_text().splitlines()]
+    assert [(s["weight"], s["mailbox"], s["fields"]) for s in seen] == [(7.5, 54, ["A", "B"]), (3, 0, []), (0, 0, [])]
+    for s in seen:
         assert s["terminal_port"] == str(s["port"]) and s["local_port"].isdigit()
         with pytest.raises(ProcessLookupError):
             os.kill(s["pid"], 0)  # stopped and reaped

@@ -9,7 +9,6 @@ import json
 import os
 import re
 import socket
-import subprocess
 import time
 import urllib.parse
 from collections.abc import Callable
@@ -136,16 +135,10 @@ def test_the_openapi_document_describes_the_api_that_answers(url: str) -> None:
             assert got == 404, f"{method} {path} is not described but answers {got}"
 
 
-@pytest.fixture
-def token_file(tmp_path: Path) -> Path:
-    path = tmp_path / "token"
-    path.write_text("s3cret-token\n")
-    return path
-
-
-def test_a_token_is_needed_on_the_api_but_not_for_the_page(token_file: Path) -> None:
+def test_a_token_is_needed_on_the_api_but_not_for_the_page(tmp_path: Path) -> None:
     """A page that needed the token itself could never ask for it."""
-    with Simulator(web="127.0.0.1:0", web_token=str(token_file), delay=0) as simulator:
+    (tmp_path / "token").write_text("s3cret-token\n")
+    with Simulator(web="127.0.0.1:0", web_token=str(tmp_path / "token"), delay=0) as simulator:
         assert simulator.web_url
         for path in ("/api/state", "/api/events"):
             status, headers, _ = request(simulator.web_url, "GET", path, read=False)

@@ -1,9 +1,7 @@
-// The typed control language: how a line becomes a command's arguments
-// (words, quotes, the text that keeps its blanks), how many a command
-// takes, the numbers and terminator keys it reads; and every kind of a
-// reply's data as JSON that reads back (what requests the JSON control
-// takes and refuses is tested through vekxsim itself, in
-// python/tests/test_control_json.py).
+// The typed control language: a line's words, quotes and blank-keeping text,
+// each command's argument count, its numbers and terminator keys; and every
+// kind of reply data as JSON that reads back (the JSON control's requests
+// are python/tests/test_control_json.py's).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -19,15 +19,12 @@
 using namespace vekx_test;
 using vekxsim::OutputForce;
 using vekxsim::Terminal;
-using vekxsim::TerminalOptions;
 
 namespace {
 
-TerminalOptions immediate() { return {.command_delay = 0ms}; }
-
 class KtrvModelTest : public ::testing::Test {
  protected:
-  KtrvModelTest() : terminal(immediate()) {}
+  KtrvModelTest() : terminal({.command_delay = 0ms}) {}
 
   Bytes read(const std::string &field) {
     const Bytes reply = client.answer(read_request(field, ++sequence), terminal.port());

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <thread>
 
 #include "capture_download.h"
 #include "capture_file.h"

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,11 @@ class RunningProgram {
   std::vector<std::string> lines_;
 };
 
-// The port a simulator tells it serves on (127.0.0.1:PORT); 0 if not in 5 s.
+// The port a simulator tells it serves on (127.0.0.1:PORT); it throws
+// std::runtime_error if not in 5 s.
 inline std::uint16_t started(RunningProgram &sim) {
   if (!sim.wait_for_line([](const std::string &l) { return l.find("127.0.0.1:") != l.npos; }, std::chrono::seconds(5)))
-    return 0;
+    throw std::runtime_error("the simulator did not say where it serves within 5 s");
   return static_cast<std::uint16_t>(std::stoi(sim.lines().back().substr(sim.lines().back().rfind(':') + 1)));
 }
 

@@ -119,7 +119,7 @@ Bytes record(std::uint16_t type, std::uint8_t operation, const std::string &targ
 }
 
 Bytes value_of(const Bytes &r) {
-  const std::size_t n = std::min<std::size_t>(length_of(r), r.size() > 30 ? r.size() - 30 : 0);
+  const std::size_t n = std::min<std::size_t>(r.at(27) | (r.at(28) << 8), r.size() > 30 ? r.size() - 30 : 0);
   return Bytes(r.begin() + 29, r.begin() + 29 + static_cast<std::ptrdiff_t>(n));
 }
 

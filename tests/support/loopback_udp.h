@@ -70,7 +70,6 @@ inline Bytes write_request(const std::string &field, const Bytes &value, std::ui
 inline std::uint8_t status_of(const Bytes &r) { return r.at(25); }
 inline std::uint8_t sequence_of(const Bytes &r) { return r.at(26); }
 inline std::uint16_t type_of(const Bytes &r) { return static_cast<std::uint16_t>(r.at(2) | (r.at(3) << 8)); }
-inline std::uint16_t length_of(const Bytes &r) { return static_cast<std::uint16_t>(r.at(27) | (r.at(28) << 8)); }
 // The data bytes, as far as the record holds them.
 Bytes value_of(const Bytes &r);
 inline Bytes text_bytes(const std::string &s) { return Bytes(s.begin(), s.end()); }

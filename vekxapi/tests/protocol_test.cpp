@@ -1,9 +1,7 @@
-// The protocol code's pure parts: reply matching byte by byte, the node a
-// target name selects, and the address texts a caller registers with (what
-// whole requests look like on the wire is checked against bytes written by
-// hand in library_test.cpp); and the Windows clock's 64-bit reading from the
-// 32-bit tick count: the wrap every 49.7 days, a count read late by another
-// caller, and a long pause.
+// The protocol code's pure parts: reply matching, the node a target name
+// selects, the address texts a caller registers with (whole requests are
+// library_test.cpp's), and the Windows clock's 64-bit reading of the 32-bit
+// tick count across its wrap, a count read late and a long pause.
 #include <gtest/gtest.h>
 
 #include <cstdint>

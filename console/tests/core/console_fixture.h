@@ -1,12 +1,10 @@
 // A console on a window without a toolkit and a terminal without a network.
-//
-// FakeWindow keeps every control's text, colours and tick, runs the two
-// timers and operator actions on a virtual clock, and its waitForEvents()
-// runs the next due event at once: a test of waits and polls takes no real
-// time. FakeTerminal stands for the library and the terminal behind it:
-// reads deliver as the library does (at most the count, a NUL behind a
-// shorter value), reads can fail, the command mailbox reads 255 for a while
-// after each command, and every call is recorded with its virtual time.
+// FakeWindow keeps each control's text, colours and tick and runs timers and
+// operator actions on a virtual clock, each due event at once, so waits take
+// no real time. FakeTerminal stands for the library and the terminal: reads
+// deliver as the library does (at most the count, a NUL behind a shorter
+// value) or fail, the mailbox reads 255 for a while after each command, and
+// every call is recorded with its virtual time.
 #ifndef KTRV_TEST_CONSOLE_FIXTURE_H
 #define KTRV_TEST_CONSOLE_FIXTURE_H
 

@@ -43,15 +43,6 @@ std::string ConsoleRig::control(const std::string &line) {
   return reply;
 }
 
-void ConsoleRig::clickAndWait(const char *name, int limitMs) {
-  QTimer watchdog;
-  watchdog.callOnTimeout([name, limitMs] {
-    qFatal("%s: the wait did not end within %d ms: no read of /t1/bx297 gave a byte other than 255", name, limitMs);
-  });
-  watchdog.start(limitMs);  // stopped when the click returns
-  button(name)->click();
-}
-
 bool ConsoleRig::waitTicks(int n, int timeoutMs) {
   const int target = ticks_ + n;
   return QTest::qWaitFor([&] { return ticks_ >= target; }, timeoutMs);

@@ -1,7 +1,5 @@
-// A Qt console window talking to an in-process simulated terminal over
-// loopback through the real library. Each rig uses ports of its own: the
-// terminal binds port 0 and the library's local port is one the system has
-// just handed out.
+// A Qt console window and the real library over loopback to an in-process
+// simulated terminal; each rig on ports of its own, handed out by the system.
 #ifndef KTRV_CONSOLE_RIG_H
 #define KTRV_CONSOLE_RIG_H
 
@@ -40,10 +38,6 @@ class ConsoleRig {
     box("IPAddr")->setText(address);
     button("IPupdate")->click();
   }
-  // Clicks a button whose handling waits for the terminal to take a
-  // command. A wait still going after limitMs ends the test program with a
-  // message that says what it waited for, rather than hanging it.
-  void clickAndWait(const char *button, int limitMs = 10000);
   // Waits until n more poll ticks have run to their end.
   bool waitTicks(int n, int timeoutMs = 5000);
   // The field requests the terminal received since the last clear, in

@@ -1,9 +1,7 @@
 #!/bin/bash
-# Runs KTRVtest on a virtual X display, takes a screenshot of its window and
-# checks that the window has the layout's size and shows the expected colours
-# at a few sampled points. Exit 77 (skipped) when Xvfb, xwd or ImageMagick
-# is missing.
-#
+# KTRVtest's window on a virtual X display, in a screenshot: the layout's size
+# and the expected colours at sampled points. Exit 77 (skipped) without Xvfb,
+# xwd or ImageMagick.
 # usage: screenshot_test.sh PATH/TO/KTRVtest PATH/TO/window_facts.sh OUTPUT_DIR
 set -euo pipefail
 # shellcheck source=scripts/lib/x-display.sh

@@ -87,20 +87,22 @@ class tst_window : public QObject {
                           box->grab().toImage().convertToFormat(QImage::Format_RGB32);
       });
       probe.start(5);
+      QTimer watchdog;  // a wait that never ends stops the test program rather than hangs it
+      watchdog.callOnTimeout([] { qFatal("no read of /t1/bx297 gave a byte other than 255 within 10 s"); });
+      watchdog.start(10000);  // stopped when the click returns
       if (box == out5)
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());  // returns after the wait
       else
-        rig.clickAndWait("OutputsOff");  // unticks Out1 by code, then waits in its handling
+        rig.button("OutputsOff")->click();  // unticks Out1 by code, then waits in its handling
       QCOMPARE(checkedDuringWait, box == out5);
       QVERIFY(shownDuringWait);
     }
   }
 
-  // "STOPPED, STATUS=10048" is wider than the status box at the box's font,
-  // whose last digit was cut off: it shows whole, in a smaller size of the
-  // same face. The box need not scroll to show the text's end: the cursor at
-  // its start stays where it was before the end was shown. A text that fits
-  // keeps the layout's size.
+  // "STOPPED, STATUS=10048" is wider than the status box at its font, and its
+  // last digit was cut off: it shows whole, in a smaller size of the same
+  // face, without scrolling (the cursor at its start stays put). A text that
+  // fits keeps the layout's size.
   void theStatusBoxShowsAFiveDigitCodeWhole() {
     ConsoleRig rig;
     QLineEdit *box = rig.box("txtWeight");
