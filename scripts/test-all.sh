@@ -52,13 +52,21 @@ cpu_seconds() {
 # stage NAME COMMAND...: runs one stage and notes its time and its processor
 # time; a failed stage ends the run with its status, after the times of
 # those before it.
+# The stage runs in a subshell of its own, whose children are its work
+# alone: a background check that ends meanwhile counts only for itself.
+stage_cpu=$(mktemp)
 stage() {
-  local name=$1 start cpu status=0 line
+  local name=$1 start status=0 line
   shift
   echo "== $name"
-  start=$(date +%s) cpu=$(cpu_seconds)
-  "$@" || status=$?
-  line=$(printf '%5d s %6d CPU-s  %s' $(($(date +%s) - start)) $(($(cpu_seconds) - cpu)) "$name")
+  start=$(date +%s)
+  (
+    me=$BASHPID status=0
+    "$@" || status=$?
+    cpu_seconds "$me" >"$stage_cpu"
+    exit "$status"
+  ) || status=$?
+  line=$(printf '%5d s %6d CPU-s  %s' $(($(date +%s) - start)) "$(<"$stage_cpu")" "$name")
   timings+=("$line")
   echo "-- $line"
   if [ "$status" -ne 0 ]; then
@@ -75,7 +83,7 @@ stage() {
 # stages in front have ended.
 background_checks="scripts/checks/static-analysis.sh"
 background=()
-trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -f "$stage_cpu"' EXIT
 in_background() {
   local name=$1 log="build/background-${#background[@]}.log"
   shift
