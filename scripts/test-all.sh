@@ -51,9 +51,8 @@ cpu_seconds() {
 }
 # stage NAME COMMAND...: runs one stage and notes its time and its processor
 # time; a failed stage ends the run with its status, after the times of
-# those before it.
-# The stage runs in a subshell of its own, whose children are its work
-# alone: a background check that ends meanwhile counts only for itself.
+# those before it. It runs in a subshell of its own, whose children are its
+# work alone: a background check that ends meanwhile counts only for itself.
 stage_cpu=$(mktemp)
 stage() {
   local name=$1 start status=0 line
