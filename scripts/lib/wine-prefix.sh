@@ -34,6 +34,14 @@ wine_prefix_create() {
     "$wine" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
   done
   timeout 120 "$wineserver" -w || true
+  # Then one server for the prefix's whole life, and Wine's own processes
+  # (services, devices) started with no output, reading the settings above.
+  # When the server comes and goes with the programs, a program that starts
+  # as it ends dies at once ("wine client error:0: recvmsg: Connection reset
+  # by peer"); one that starts those processes hands them its output, so
+  # whoever reads it (CTest) waits seconds for them to end.
+  "$wineserver" -p
+  timeout 120 "$wine" wineboot >/dev/null 2>&1 || true
 }
 
 wine_prefix_remove() {
