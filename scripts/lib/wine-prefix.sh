@@ -39,8 +39,9 @@ wine_prefix_create() {
   # When the server comes and goes with the programs, a program that starts
   # as it ends dies at once ("wine client error:0: recvmsg: Connection reset
   # by peer"); one that starts those processes hands them its output, so
-  # whoever reads it (CTest) waits seconds for them to end.
-  "$wineserver" -p
+  # whoever reads it (CTest) waits seconds for them to end. A server left
+  # behind by a check that was killed ends after ten idle minutes.
+  "$wineserver" -p600
   timeout 120 "$wine" wineboot >/dev/null 2>&1 || true
 }
 
