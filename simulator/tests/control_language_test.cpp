@@ -15,7 +15,6 @@
 #include "control_language.h"
 #include "control_text.h"
 #include "terminal.h"
-#include "terminator_keys.h"
 
 namespace {
 

@@ -59,9 +59,10 @@ class LibraryAgainstTerminal : public ::testing::Test {
   std::unique_ptr<vekxsim::Terminal> terminal;
 };
 
-// The one place that checks the console's fields against the terminal: the
-// names as they travel, spelled out here and nowhere else, so that a wrong
-// name in the field map both sides share fails.
+// The one place that checks the fields the console reads against the
+// terminal: the names as they travel, spelled out here, so that a wrong name
+// in the field map both sides share fails (the two it writes, Lit01 and
+// Lit02: KtrvModelTest.EachCommandHasItsEffect).
 TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   for (const char *one_byte :
        {"/t1/vek15", "/t1/bx297", "/t1/bx298", "/t1/bx251", "/t1/bx252", "/t1/p_100", "/t1/p_101", "/t1/p_102",
@@ -76,9 +77,6 @@ TEST_F(LibraryAgainstTerminal, EveryFieldTheConsoleUsesWithTheConsolesCounts) {
   read("/t1/Lit50", 40);
   vekxsim::control_answer(*terminal, "lower 1234567SCALE 1 IN MOTION");
   EXPECT_EQ(read("/t1/bd001", 50).substr(7, 17), "SCALE 1 IN MOTION");
-  const std::string forty(40, 'x'), twenty(20, 'y');
-  EXPECT_EQ(VekWrite("/t1/Lit01", 40, forty.data()), 0);
-  EXPECT_EQ(VekWrite("/t1/Lit02", 20, twenty.data()), 0);
 }
 
 // The terminal is stopped and destroyed while a client keeps reading: the
@@ -126,8 +124,6 @@ SeenState seen(vekxsim::Terminal &terminal) {
 // test's state into the next test of a suite sharing the simulator.
 TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
   const SeenState at_start = seen(*terminal);
-  ASSERT_EQ(at_start.reads.at("/t1/bx298").second, std::string(1, '\x36')) << "event 54 at start";
-  ASSERT_EQ(at_start.reads.at("/t1/xx001").second, "HELLO");
   for (const char *change :
        {"set xx001 CHANGED", "set new1 NEW", "settle 5000", "weight 7", "drift 3", "select 5", "fieldstatus wt101 7",
         "fieldsilent bx251 on", "event 104", "key 12 enter", "input 3 1", "lower CHANGED", "setbyte bx201 1",
@@ -144,7 +140,7 @@ TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
 
 // Resets while a client reads and the control language looks on from other
 // threads: every read is answered (at worst "no such field" while the
-// fields are made again), nothing crashes, and the end state is the start's.
+// fields are made again) and nothing crashes.
 TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   std::atomic<int> answered{0}, unanswered{0};
   std::jthread client = repeating([&] {
@@ -164,9 +160,6 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   client = {};
   watcher = {};
   EXPECT_EQ(unanswered, 0);
-  EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
-  EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";
-  EXPECT_EQ(vekxsim::control_answer(*terminal, "events"), "mailbox 54, queued: none");
 }
 
 }  // namespace

@@ -154,7 +154,6 @@ TEST_F(Exchange, TerminalStatusIsPassedThroughWithTheValue) {
   peer->fields().set_status("/t1/wt101", 7);
   EXPECT_EQ(read_weight(), 7);
   EXPECT_STREQ(buffer, "12.50") << "the value comes all the same";
-  EXPECT_EQ(VekWrite("/t1/wt101", 1, "1"), 7);
 }
 
 #if !defined(_WIN32)
