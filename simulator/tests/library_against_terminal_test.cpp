@@ -140,7 +140,7 @@ TEST_F(LibraryAgainstTerminal, ResetGivesBackTheStateAtStart) {
 
 // Resets while a client reads and the control language looks on from other
 // threads: every read is answered (at worst "no such field" while the
-// fields are made again) and nothing crashes.
+// fields are made again), nothing crashes, and the end state is the start's.
 TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   std::atomic<int> answered{0}, unanswered{0};
   std::jthread client = repeating([&] {
@@ -160,6 +160,9 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   client = {};
   watcher = {};
   EXPECT_EQ(unanswered, 0);
+  EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
+  EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";
+  EXPECT_EQ(vekxsim::control_answer(*terminal, "events"), "mailbox 54, queued: none");
 }
 
 }  // namespace
