@@ -114,6 +114,11 @@ def test_the_page_follows_and_drives_the_terminal(vekxsim: Simulator, terminal: 
     vekxsim.weight(12.5)
     shows(browser, "Weight shown", "12.50")
 
+    # "In 1" switched on the page is read back through the library.
+    named(browser, "In 1").click()
+    WebDriverWait(browser, SHOWN_SECONDS).until(lambda b: vekxsim.command("inputs")["inputs"][0] is True)
+    assert terminal.read("/t1/p_100") == b"\x01"
+
     # A key pressed with a literal reaches the terminal's literal fields.
     named(browser, "Literal").send_keys("4711")
     named(browser, "Enter Key").click()
