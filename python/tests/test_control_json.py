@@ -60,16 +60,6 @@ def test_a_bad_line_gets_an_error_and_the_simulator_goes_on(vekxsim: Simulator, 
     assert vekxsim.command("get", "bx297")["bytes"]["hex"] == "00"
 
 
-def test_traffic_and_notes_go_to_standard_error(vekxsim: Simulator, terminal: Terminal) -> None:
-    terminal.read("/t1/bx297")
-    vekxsim.event(104)
-    # Answers are read as JSON: a log line among them would have failed it.
-    (record,) = vekxsim.traffic(1)
-    assert record["inbound"] is False and record["field"] == "/t1/bx297"
-    assert "OUT :" in vekxsim.wait_for_note("read /t1/bx297 -> /w1/w0001")
-    vekxsim.wait_for_note("ktrv: event 104 posted")
-
-
 def test_the_end_of_its_input_ends_it(vekxsim: Simulator) -> None:
     # The program that drove it has gone; it must not hold its port on.
     assert vekxsim.process.stdin

@@ -8,7 +8,6 @@
 #include "console_fixture.h"
 #include "hex_bytes.h"
 #include "terminal_fields.h"
-#include "vekxapi.h"
 
 namespace ktrv::test {
 namespace {
