@@ -9,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO dpkg --add-architecture i386
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
-  build-essential cmake ccache pkg-config git ca-certificates python3 \
+  build-essential cmake ninja-build ccache pkg-config git ca-certificates python3 \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   qt6-base-dev libgl-dev fonts-liberation fontconfig \
   xvfb xauth x11-apps xdotool imagemagick \

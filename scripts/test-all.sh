@@ -20,6 +20,12 @@ jobs=$(nproc)
 export CCACHE_DIR=${CCACHE_DIR:-$PWD/build-ccache} CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true CCACHE_DEPEND=true
 ccache --zero-stats >/dev/null
 with_compiler_cache() { CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"; }
+# New build folders are Ninja's, as the package's (debian/rules), whose
+# compilers then run from the same folder as the normal build's and share
+# its objects: make's Makefiles start CMake a few hundred times a build to
+# scan and report, some 100 CPU-s in a run. A folder made before keeps its
+# generator.
+export CMAKE_GENERATOR=Ninja
 # The suites' own files, which ship nowhere, build without debugging
 # information and with less optimisation, in about 60 % of the time: in the
 # normal build and the Windows tests' (tools/windows/build-windows.sh). The

@@ -34,7 +34,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 elif [ ! -f "$build/compile_commands.json" ]; then
   cmake -S . -B "$build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 fi
-mapfile -t generating < <(cmake --build "$build" --target help | sed -n 's/^\.\.\. \([A-Za-z0-9_]*_autogen\)$/\1/p')
+# The targets as make lists them ("... NAME") or Ninja ("NAME: phony").
+mapfile -t generating < <(cmake --build "$build" --target help |
+  sed -n 's/^\(\.\.\. \)\{0,1\}\([A-Za-z0-9_]*_autogen\)\(: phony\)\{0,1\}$/\2/p')
 cmake --build "$build" -j"$jobs" --target "${generating[@]}" vekx_common vekxsim_web_rules >/dev/null
 
 # The Windows-only sources are not in this Linux build's compile database.
