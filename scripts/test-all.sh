@@ -144,7 +144,9 @@ release() {
     -DCMAKE_C_FLAGS="$CFLAGS $CPPFLAGS" -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS" \
     -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" \
     -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache || return
-  cmake --build build -j"$jobs" 2>&1 | tee build/build.log || return
+  # Under the locale debhelper gives Ninja, which the compiler cache counts
+  # in an object's key (it sets the language of the compiler's messages).
+  LC_ALL=C.UTF-8 cmake --build build -j"$jobs" 2>&1 | tee build/build.log || return
   warnings=$(grep -E '(^|: )warning: ' build/build.log || true)
   if [ -n "$warnings" ]; then
     echo "FAIL: the build warns (every warning is an error here; build/build.log):"
