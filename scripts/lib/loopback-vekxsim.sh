@@ -34,6 +34,9 @@ vekxsim_start() {
     cmake --build "$root/build" -j"$(nproc)" --target vekxsim >/dev/null
   fi
   [ -z "${vekxsim_input:-}" ] || input=$vekxsim_input stdin=()
+  # Made here, not by the background command's redirection, which may come
+  # after the first read of it below.
+  : >"$folder/simulator.out"
   "$program" --listen 127.0.0.1 --port 0 "${stdin[@]}" --log "$folder/traffic.log" "$@" <"$input" \
     >"$folder/simulator.out" 2>&1 &
   simulator=$!
