@@ -104,7 +104,9 @@ for arch in $windows_run_arches; do
     --vekxsim "$program" -k "not $left_out" "${suites[@]}" >"$work/pytest.log" 2>&1); then
     pass "${suites[*]} against vekxsim.exe: $(tail -1 "$work/pytest.log") (left out under Wine: $left_out)"
   else
-    fail "${suites[*]} against vekxsim.exe: $(tail -30 "$work/pytest.log")"
+    cp "$work/pytest.log" "$root/build-windows-$arch/programs-pytest.log"
+    fail "${suites[*]} against vekxsim.exe (the whole log: build-windows-$arch/programs-pytest.log):
+$(grep -E -m 30 '^(tests/[^ ]+:[0-9]+: |E {3,7}[^ #]|FAILED )' "$work/pytest.log")"
   fi
   wine_prefix_remove
 done

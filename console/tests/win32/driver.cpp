@@ -10,7 +10,8 @@
 //   ktrv_window_driver wait-text CONTROL TEXT SECONDS
 //   ktrv_window_driver wait-checked CONTROL 0|1 SECONDS  (a check box clear or checked)
 //   ktrv_window_driver keyboard CONTROL TEXT  (a mouse click into the
-//                        control, Ctrl+A, then TEXT typed key by key)
+//                        control, Ctrl+A, then TEXT typed key by key, until
+//                        the control reads TEXT)
 //   ktrv_window_driver close-message SECONDS  (reads the message box for 1.5 s, then presses OK)
 #include <windows.h>
 
@@ -88,10 +89,14 @@ INPUT mouseInput(LONG x, LONG y, DWORD flags) {
   return in;
 }
 
+int fail(const char *what) {
+  std::fprintf(stderr, "driver: %s\n", what);
+  return 1;
+}
+
 // What an operator does with the mouse and the keyboard: a click into the
 // middle of `target`, Ctrl+A, then `text`, one key after the other.
-bool keyboard(HWND window, HWND target, const std::wstring &text) {
-  SetForegroundWindow(window);
+bool keyboard(HWND target, const std::wstring &text) {
   RECT r{};
   GetWindowRect(target, &r);
   const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
@@ -109,8 +114,22 @@ bool keyboard(HWND window, HWND target, const std::wstring &text) {
   return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
 }
 
-int fail(const char *what) {
-  std::fprintf(stderr, "driver: %s\n", what);
+// Keys reach the window that has the focus. Under Wine a window just shown
+// may not have it yet, and what is typed then goes elsewhere: the operator
+// sees the box unchanged, and clicks into it and types again. Ctrl+A makes
+// each try replace what an earlier one left.
+int typeInto(HWND window, HWND target, const char *name, const std::wstring &text) {
+  constexpr int kTries = 3;
+  constexpr double kFocusSeconds = 5, kShownSeconds = 3;
+  std::wstring have;
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
+    SetForegroundWindow(window);
+    waitFor(kFocusSeconds, [&] { return GetForegroundWindow() == window; });
+    if (!keyboard(target, text)) return fail("SendInput");
+    if (waitFor(kShownSeconds, [&] { return readText(target, have) && have == text; })) return 0;
+    std::fprintf(stderr, "driver: after typing, %s reads \"%ls\" (try %d of %d)\n", name, have.c_str(), attempt,
+                 kTries);
+  }
   return 1;
 }
 
@@ -152,7 +171,7 @@ int main(int argc, char **argv) {
   }
   if (action == "click" && argc == 3) return send(target, BM_CLICK, 0, 0, result) ? 0 : fail("BM_CLICK timed out");
   if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
-  if (action == "keyboard" && argc == 4) return keyboard(window, target, wide(argv[3])) ? 0 : fail("SendInput");
+  if (action == "keyboard" && argc == 4) return typeInto(window, target, argv[2], wide(argv[3]));
   if ((action == "wait-text" || action == "wait-checked") && argc == 5) {
     const bool text_wanted = action == "wait-text";
     const std::wstring want = text_wanted ? wide(argv[3]) : std::wstring(argv[3][0] == '1' ? L"checked" : L"clear");
