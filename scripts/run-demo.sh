@@ -62,7 +62,7 @@ x_display_start
 console=$!
 # What the operator would do once the window is up: 127.0.0.1 typed over
 # the address, Start pressed; then a few poll ticks before the shot.
-window_wait 10
+window_wait 30 "$console" || { cat "$work/console.log" >&2; exit 1; }
 sleep 1
 window_click IPAddr
 xdotool key ctrl+a type --delay 20 127.0.0.1

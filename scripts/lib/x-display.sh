@@ -11,7 +11,8 @@
 #                              it finds free and exports DISPLAY;
 #                              x_display_stop ends it (call it from the
 #                              caller's EXIT trap)
-#   window_wait SECONDS        waits until the window is on the display
+#   window_wait SECONDS [PID]  waits until the window is on the display;
+#                              fails at once when process PID has ended
 #   window_click CONTROL       a mouse click into the middle of a control
 #   window_screenshot PNG      the window to a PNG file of the window's size
 #   window_sample_colours PNG  the colours at the points of
@@ -64,9 +65,13 @@ x_display_stop() {
 }
 
 window_wait() {
-  local _
+  local _ pid=${2:-}
   for _ in $(seq $(($1 * 10))); do
     xwd -silent -name "$window_title" -out /dev/null 2>/dev/null && return 0
+    if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
+      echo "FAIL: the program (process $pid) ended before its window \"$window_title\" showed on $DISPLAY"
+      return 1
+    fi
     sleep 0.1
   done
   echo "FAIL: no window \"$window_title\" on $DISPLAY within $1 s"

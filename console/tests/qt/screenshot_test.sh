@@ -17,11 +17,17 @@ rm -f "$shot"
 pid=""
 trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; x_display_stop' EXIT
 x_display_start
-"$console" >/dev/null 2>&1 &
+"$console" >"$3/console.log" 2>&1 &
 pid=$!
+# The window shows within a second; a loaded machine running the sanitizer
+# build's console may take many times that.
+if ! window_wait 30 "$pid"; then
+  echo "the console's output ($3/console.log):"
+  cat "$3/console.log"
+  exit 1
+fi
 # A second after the window is mapped the first poll tick has replaced the
 # initial weight text.
-window_wait 10
 sleep 1
 window_screenshot "$shot" || exit 1
 fail=0
