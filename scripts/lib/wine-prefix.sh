@@ -28,10 +28,12 @@ wine_prefix_create() {
   local face colour
   for face in "Courier New=Liberation Mono" "Arial=Liberation Sans" "Arial Narrow=Liberation Sans Narrow" \
     "MS Sans Serif=Liberation Sans"; do
-    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ /d "${face#*=}" /f >/dev/null
+    wine_setup_step "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /t REG_SZ \
+      /d "${face#*=}" /f || exit 1
   done
   for colour in "Background=58 110 165" "InactiveBorder=212 208 200" "ButtonText=0 0 0" "ButtonHilight=255 255 255"; do
-    "$wine" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f >/dev/null
+    wine_setup_step "$wine" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /t REG_SZ /d "${colour#*=}" /f ||
+      exit 1
   done
   timeout 120 "$wineserver" -w || true
   # Then one server for the prefix's whole life, and Wine's own processes
@@ -41,8 +43,28 @@ wine_prefix_create() {
   # by peer"); one that starts those processes hands them its output, so
   # whoever reads it (CTest) waits seconds for them to end. A server left
   # behind by a check that was killed ends after ten idle minutes.
-  "$wineserver" -p600
+  wine_setup_step "$wineserver" -p600 || exit 1
   timeout 120 "$wine" wineboot >/dev/null 2>&1 || true
+}
+
+# wine_setup_step COMMAND...: one command of a prefix's setup, its output
+# kept. The server of the setup stays 3 s after its last program, and a
+# command may meet it as it ends. reg says why it failed on its standard
+# output and ends with 1; `wineserver -p` ends with 2, saying nothing, while
+# another server still runs. A failed try waits for the server to be gone;
+# after the third, it says what failed and what the command said, and
+# returns 1.
+wine_setup_step() {
+  local said=$WINEPREFIX/setup-step.out
+  for _ in 1 2 3; do
+    # Into a file: the server that `wineserver -p` leaves running holds it
+    # open, and a pipe would wait for it.
+    timeout 120 "$@" >"$said" 2>&1 && return 0
+    timeout 120 "$wineserver" -w || true
+  done
+  echo "FAIL: setting up the Wine prefix $WINEPREFIX: '$*' failed 3 times, the last saying:" \
+    "$(tr -d '\r' <"$said" | paste -sd ' ' -)" >&2
+  return 1
 }
 
 wine_prefix_remove() {
