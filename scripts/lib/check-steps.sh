@@ -7,6 +7,13 @@
 #   checks_done NAME   ends the check: "NAME: N failure(s)" and exit 1, or
 #                      "NAME: all passed" and the rest of its words
 failures=0
+# A command that ends the check through `set -e` names itself and its place,
+# since it may have said nothing (its output sent elsewhere). Functions and
+# subshells keep the trap; a failure that a subshell hands up is told where
+# the check's own shell meets it.
+set -E
+trap 'check_status=$?; [ "$BASH_SUBSHELL" -ne 0 ] ||
+  echo "FAIL: ${BASH_SOURCE[0]##*/} line $LINENO: '"'"'$BASH_COMMAND'"'"' ended the check with status $check_status" >&2' ERR
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 checks_done() {
