@@ -11,9 +11,12 @@ failures=0
 # since it may have said nothing (its output sent elsewhere). Functions and
 # subshells keep the trap; a failure that a subshell hands up is told where
 # the check's own shell meets it.
+ended_by() {
+  [ "$BASH_SUBSHELL" -eq 0 ] || return 0
+  echo "FAIL: ${BASH_SOURCE[1]##*/} line $2: '$3' ended the check with status $1" >&2
+}
 set -E
-trap 'check_status=$?; [ "$BASH_SUBSHELL" -ne 0 ] ||
-  echo "FAIL: ${BASH_SOURCE[0]##*/} line $LINENO: '"'"'$BASH_COMMAND'"'"' ended the check with status $check_status" >&2' ERR
+trap 'ended_by $? "$LINENO" "$BASH_COMMAND"' ERR
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 checks_done() {
