@@ -14,10 +14,16 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -x "$root/build/bin/vekxsim" ] || { echo "readme check: build/ has no programs; build first"; exit 1; }
 work="$(mktemp -d /tmp/ktrv-readme.XXXXXX)"
-session="readme-$$"
+# Each block has a tmux server of its own: a block's shell ends its session,
+# and a server that is shutting down as the next block asks it for a session
+# answers "server exited unexpectedly". Their sockets live outside the
+# scratch folder, which must stay empty.
+sockets="$(mktemp -d /tmp/ktrv-readme-tmux.XXXXXX)"
+socket="$sockets/none"
+term() { tmux -S "$socket" "$@"; }
 cleanup() {
-  tmux kill-session -t "$session" 2>/dev/null || true
-  rm -rf "$work"
+  term kill-server 2>/dev/null || true
+  rm -rf "$work" "$sockets"
 }
 trap cleanup EXIT
 for entry in "$root"/*; do ln -s "$entry" "$work/"; done
@@ -40,18 +46,19 @@ for mark in "${marks[@]}"; do
   # One process each: a reader that stops early would end a writer before it
   # with SIGPIPE, which pipefail takes for a failure.
   block="$(awk -v first=$((mark + 1)) 'NR >= first { if (!/^    /) exit; print substr($0, 5) }' "$root/README.md")"
-  tmux kill-session -t "$session" 2>/dev/null || true
-  tmux new-session -d -s "$session" -x 200 -y 60 -c "$work" "bash --norc --noprofile -i"
+  socket="$sockets/$mark"
+  term new-session -d -x 200 -y 60 -c "$work" "bash --norc --noprofile -i" ||
+    { echo "readme check FAILED at README.md line $mark: tmux could not open a terminal for the block (its message is above)"; exit 1; }
   while IFS= read -r line; do
-    tmux send-keys -t "$session" -l "$line"
-    tmux send-keys -t "$session" Enter
+    term send-keys -l "$line"
+    term send-keys Enter
   done <<<"$block"
   seen=no
   for _ in $(seq 100); do
-    if grep -qF -- "$expected" <<<"$(tmux capture-pane -p -t "$session")"; then seen=yes; break; fi
+    if grep -qF -- "$expected" <<<"$(term capture-pane -p)"; then seen=yes; break; fi
     sleep 0.1
   done
-  screen="$(tmux capture-pane -p -t "$session")"
+  screen="$(term capture-pane -p)"
   if [ "$seen" != yes ] || grep -q "Stopped" <<<"$screen"; then
     echo "readme check FAILED at README.md line $mark: expected \"$expected\""
     echo "$screen"
@@ -62,7 +69,10 @@ for mark in "${marks[@]}"; do
     echo "readme check FAILED at README.md line $mark: the block left files in the checkout: $left"
     exit 1
   fi
-  tmux send-keys -t "$session" 'kill $(jobs -p) 2>/dev/null; exit' Enter
+  # The block's jobs end with its shell, and so does its server.
+  term send-keys 'kill $(jobs -p) 2>/dev/null; exit' Enter
+  for _ in $(seq 50); do term has-session 2>/dev/null || break; sleep 0.1; done
+  term kill-server 2>/dev/null || true
   checked=$((checked + 1))
   echo "ok: README.md line $mark prints \"$expected\""
 done
