@@ -10,16 +10,16 @@ using namespace control_text;
 
 namespace {
 
-constexpr const char *queue_full = "event queue full";
-
-}  // namespace
-
-namespace {
+// Events and literals wait in one queue behind the mailbox.
+std::string queue_full() {
+  return "event queue full: " + std::to_string(KtrvModel::max_queued_events) +
+         " events already wait behind the mailbox; each acknowledge (ack) lets the next one in";
+}
 
 ControlReply event(Terminal &t, const Args &args) {
   const auto n = whole_number(args[0], 1, 255);
   if (!n) return ControlReply::bad_usage("1..255");
-  if (!t.model().post_event(static_cast<std::uint8_t>(*n))) return ControlReply::refused(queue_full);
+  if (!t.model().post_event(static_cast<std::uint8_t>(*n))) return ControlReply::refused(queue_full());
   const bool posted = t.model().event_in_mailbox() == *n && t.model().queued_events().empty();
   return ControlReply::done("event " + std::to_string(*n) + (posted ? " posted" : " queued"),
                             {{"event", *n}, {"posted", posted}});
@@ -46,7 +46,7 @@ ControlReply key(Terminal &t, const Args &args) {
   const auto code = terminator_code(args.back());
   if (!code) return ControlReply::bad_usage("code 0..255 or a key name, not " + args.back());
   if (std::string why = text_refusal(text, "TEXT"); !why.empty()) return ControlReply::refused(why);
-  if (!t.model().key_literal(text, *code)) return ControlReply::refused(queue_full);
+  if (!t.model().key_literal(text, *code)) return ControlReply::refused(queue_full());
   const std::string name = terminator_name(*code);
   return ControlReply::done(
       "keyed \"" + text + "\" ended by " + std::to_string(*code) + (name.empty() ? "" : " (" + name + ")"),
@@ -55,7 +55,7 @@ ControlReply key(Terminal &t, const Args &args) {
 
 ControlReply serial(Terminal &t, const Args &args) {
   if (std::string why = text_refusal(args[0], "TEXT"); !why.empty()) return ControlReply::refused(why);
-  if (!t.model().serial_literal(args[0])) return ControlReply::refused(queue_full);
+  if (!t.model().serial_literal(args[0])) return ControlReply::refused(queue_full());
   return ControlReply::done("serial \"" + args[0] + "\"", {{"text", args[0]}});
 }
 

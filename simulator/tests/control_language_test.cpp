@@ -64,6 +64,19 @@ TEST(ControlLine, OtherCommandsTakeTheirWordsAndNoMore) {
   EXPECT_EQ(vekxsim::control_answer(t, "# \"an open quote in a comment"), "");
 }
 
+// A script that posts events faster than they are acknowledged must not
+// grow the queue without bound, nor push out the events already waiting.
+TEST(ControlLine, AFullEventQueueRefusesTheNextEventAndSaysHowToMakeRoom) {
+  vekxsim::Terminal t;  // power-up in the mailbox
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(vekxsim::control_answer(t, "event 104"), "event 104 queued") << i;
+  EXPECT_EQ(vekxsim::control_answer(t, "serial X"),
+            "error: event queue full: 64 events already wait behind the mailbox; each acknowledge (ack) lets the "
+            "next one in");
+  EXPECT_EQ(t.model().queued_events(), std::vector<std::uint8_t>(64, 104));
+  vekxsim::control_answer(t, "ack");
+  EXPECT_EQ(vekxsim::control_answer(t, "event 105"), "event 105 queued");
+}
+
 // A field of --field stored '?' for what Windows-1252 lacks, and went on.
 TEST(ControlLine, AFieldTextAtStartIsTakenLikeATypedOne) {
   vekxsim::TerminalOptions options;
