@@ -194,6 +194,17 @@ def exchange(url: str, data: bytes) -> bytes:
         return b"".join(iter(lambda: s.recv(65536), b""))
 
 
+def test_a_head_request_is_answered_with_the_head_alone(url: str) -> None:
+    """Bytes after the head of a HEAD answer would be read as the start of
+    the next answer on the connection."""
+    host = urllib.parse.urlsplit(url).netloc
+    answer = exchange(url, f"HEAD /panel.js HTTP/1.1\r\nHost: {host}\r\nConnection: close\r\n\r\n".encode())
+    head, _, rest = answer.partition(b"\r\n\r\n")
+    assert head.startswith(b"HTTP/1.1 200") and rest == b"", answer[:300]
+    length = re.search(rb"(?im)^content-length: (\d+)", head)
+    assert length and int(length[1]) == (SOURCES / "simulator/web/page/panel.js").stat().st_size
+
+
 def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator, url: str) -> None:
     """A refusal that left its body unread let any page's fetch() smuggle a
     command in; quit answered "bye" and ended nothing; PUT got 404."""
