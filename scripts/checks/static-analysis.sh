@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # clang-tidy (.clang-tidy) and cppcheck over the project's own sources,
 # clang-format (.clang-format) over every C++ file, and mypy --strict over the
-# Python package: all must be clean. The library's sources (vekxapi/src)
-# include only each other and its public header, nothing of the programs
-# above it (common/, simulator/, tools/, console/) nor the wire header that
-# hands the library on to them. The Windows-only sources (the console's
-# window, the Winsock layer) go through clang-tidy with the compile commands
-# of a mingw-w64 build. Every step runs, and says how long it took; the
-# summary counts those that passed and failed.
+# Python package, its tests and the Python scripts of scripts/: all must be
+# clean. The library's sources (vekxapi/src) include only each other and its
+# public header, nothing of the programs above it (common/, simulator/,
+# tools/, console/) nor the wire header that hands the library on to them.
+# The Windows-only sources (the console's window, the Winsock layer) go
+# through clang-tidy with the compile commands of a mingw-w64 build. Every
+# step runs, and says how long it took; the summary counts those that passed
+# and failed.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 passed=0
@@ -132,7 +133,9 @@ step cppcheck cppcheck --project="$build/compile_commands.json" --library=google
   --inline-suppr --error-exitcode=1 --quiet -j "$jobs" \
   --suppress=missingIncludeSystem --suppress=unmatchedSuppression --suppress=preprocessorErrorDirective \
   --suppress="*:$(realpath "$build")/*" --suppress='*:/usr/*'
-# The Python package's types as its annotations and py.typed promise them.
-step "mypy --strict" mypy --strict --cache-dir "$build/mypy-cache" python/vekxapi python/tests
+# The Python package's types as its annotations and py.typed promise them,
+# and those of its tests and of the scripts.
+step "mypy --strict" mypy --strict --cache-dir "$build/mypy-cache" python/vekxapi python/tests scripts/plant-faults.py \
+  scripts/lib/html-links.py
 echo "static analysis: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
