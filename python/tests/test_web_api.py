@@ -25,6 +25,8 @@ from vekxapi.terminal import TERMINAL_PORT_VARIABLE, Terminal
 pytestmark = pytest.mark.vekxsim(web=0, delay=0)
 LARGEST_BODY = 64 * 1024
 SOURCES = Path(__file__).resolve().parents[2]
+#: The page's files, which vekxsim serves as they are.
+PAGE = SOURCES / "simulator/web/page"
 JSON = {"Content-Type": "application/json"}
 #: Memory vekxsim may reach under any attack on its panel.
 MOST_MEMORY_KB = 100 * 1024
@@ -103,8 +105,7 @@ def test_the_page_s_files_are_served_as_they_are_and_nothing_else(url: str) -> N
     """A file of the page left out of vekxsim or served stale breaks the
     panel; a path outside them that answers with a file's bytes (a folder on
     the disk, a way up from it) gives away what the PC holds."""
-    page = SOURCES / "simulator/web/page"
-    for file in page.iterdir():
+    for file in PAGE.iterdir():
         status, headers, body = request(url, "GET", f"/{file.name}")
         assert (status, body) == (200, file.read_bytes()), file.name
         assert headers["Content-Type"].split(";")[0] != "application/octet-stream", file.name
@@ -202,7 +203,7 @@ def test_a_head_request_is_answered_with_the_head_alone(url: str) -> None:
     head, _, rest = answer.partition(b"\r\n\r\n")
     assert head.startswith(b"HTTP/1.1 200") and rest == b"", answer[:300]
     length = re.search(rb"(?im)^content-length: (\d+)", head)
-    assert length and int(length[1]) == (SOURCES / "simulator/web/page/panel.js").stat().st_size
+    assert length and int(length[1]) == (PAGE / "panel.js").stat().st_size
 
 
 def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator, url: str) -> None:

@@ -135,7 +135,7 @@ step cppcheck cppcheck --project="$build/compile_commands.json" --library=google
   --suppress="*:$(realpath "$build")/*" --suppress='*:/usr/*'
 # The Python package's types as its annotations and py.typed promise them,
 # and those of its tests and of the scripts.
-step "mypy --strict" mypy --strict --cache-dir "$build/mypy-cache" python/vekxapi python/tests scripts/plant-faults.py \
-  scripts/lib/html-links.py
+mapfile -t python_scripts < <(git ls-files 'scripts/*.py')
+step "mypy --strict" mypy --strict --cache-dir "$build/mypy-cache" python/vekxapi python/tests "${python_scripts[@]}"
 echo "static analysis: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
