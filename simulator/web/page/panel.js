@@ -27,6 +27,8 @@ function setStatus(text, down) {
 const READ_ONLY_KEPT = ["pause", "filter", "download"];
 let readOnly = false;
 let live = false;
+// What the link says once a connection's first state has been drawn.
+let liveText = "live";
 
 function enableControls() {
   document.body.classList.toggle("stale", !live);
@@ -170,7 +172,7 @@ function showState(state) {
   lastState = state;
   showVocabulary(state);
   readOnly = !!state.read_only;
-  if (!live) { live = true; enableControls(); }
+  if (!live) { live = true; enableControls(); setStatus(liveText); }
   if (state.read_only) { showReplay(state); return; }
   $("where").textContent = "node " + state.node + ", UDP port " + state.port;
   $("display-text").textContent = text(state.display_text);
@@ -333,7 +335,8 @@ async function follow() {
       const response = await fetch("/api/events", { headers: tokenHeaders() });
       if (response.status === 401) { askForToken(); return; }
       if (!response.ok) throw new Error("HTTP " + response.status);
-      setStatus(lastRowId ? "live again" : "live");
+      // "live" waits for the first state, which brings the controls.
+      liveText = lastRowId ? "live again" : "live";
       const reader = response.body.getReader();
       const decoder = new TextDecoder();
       let pending = "";
