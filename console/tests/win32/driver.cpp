@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text_conversion.h"
 #include "window_ids.h"
 
 namespace {
@@ -30,15 +31,8 @@ using namespace ktrv;
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr DWORD kPollMs = 100;
 
-std::wstring wide(const char *utf8) {
-  std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), static_cast<int>(out.size()));
-  out.pop_back();
-  return out;
-}
-
 // The console's window and its message boxes carry the window's title.
-const std::wstring kTitle = wide(layout::kWindowTitle);
+const std::wstring kTitle = win32::widen(layout::kWindowTitle);
 
 HWND findWindow() { return FindWindowW(win32::kWindowClass, kTitle.c_str()); }
 
@@ -166,15 +160,16 @@ int main(int argc, char **argv) {
   DWORD_PTR result = 0;
 
   if (action == "type" && argc == 4) {
-    const std::wstring text = wide(argv[3]);
+    const std::wstring text = win32::widen(argv[3]);
     return send(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), result) ? 0 : fail("WM_SETTEXT");
   }
   if (action == "click" && argc == 3) return send(target, BM_CLICK, 0, 0, result) ? 0 : fail("BM_CLICK timed out");
   if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
-  if (action == "keyboard" && argc == 4) return typeInto(window, target, argv[2], wide(argv[3]));
+  if (action == "keyboard" && argc == 4) return typeInto(window, target, argv[2], win32::widen(argv[3]));
   if ((action == "wait-text" || action == "wait-checked") && argc == 5) {
     const bool text_wanted = action == "wait-text";
-    const std::wstring want = text_wanted ? wide(argv[3]) : std::wstring(argv[3][0] == '1' ? L"checked" : L"clear");
+    const std::wstring want =
+        text_wanted ? win32::widen(argv[3]) : std::wstring(argv[3][0] == '1' ? L"checked" : L"clear");
     std::wstring have;
     DWORD_PTR check = 0;
     if (waitFor(std::atof(argv[4]), [&] {
