@@ -7,7 +7,20 @@ export DEBIAN_FRONTEND=noninteractive
 # The 32-bit Windows programs run under wine32, a package of the i386
 # architecture.
 $SUDO dpkg --add-architecture i386
-$SUDO apt-get update
+# A Debian mirror that is part way through a sync serves an index whose size
+# or hash does not match its Release file ("Mirror sync in progress?"), and
+# apt-get update fails on it. The sync ends within minutes: try again, waiting
+# longer each time, for about eight minutes in all.
+update_tries=(15 30 60 120 240)
+for wait in "${update_tries[@]}" last; do
+  if $SUDO apt-get -o Acquire::Retries=3 update; then break; fi
+  if [ "$wait" = last ]; then
+    echo "apt-get update failed ${#update_tries[@]} more times after its first failure; the mirror, or the way to it, is at fault (apt's messages above name the index): run scripts/install-deps.sh again later, or set another mirror in /etc/apt/sources.list.d" >&2
+    exit 1
+  fi
+  echo "apt-get update failed (a mirror part way through a sync fails like this); trying again in $wait s" >&2
+  sleep "$wait"
+done
 $SUDO apt-get install -y --no-install-recommends \
   build-essential cmake ninja-build ccache pkg-config git ca-certificates python3 \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
