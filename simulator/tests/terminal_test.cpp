@@ -71,6 +71,12 @@ TEST_F(KtrvModelTest, MailboxReads255WhilePendingThenZeroAndStays) {
   EXPECT_GE(std::chrono::steady_clock::now() - written, 300ms);
   EXPECT_EQ(read_byte("/t1/bx297"), 0);  // never back to 255 by itself
   EXPECT_FALSE(terminal.model().pending_command());
+  // A 0 written over a pending command takes it back; a 0 taken as a
+  // command would read 255 here.
+  write("/t1/bx297", {15});
+  write("/t1/bx297", {0});
+  EXPECT_EQ(read_byte("/t1/bx297"), 0);
+  EXPECT_FALSE(terminal.model().pending_command());
 }
 
 // Each command as the console posts it: its parameter fields first, then
