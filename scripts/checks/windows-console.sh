@@ -75,8 +75,9 @@ console_round() {
   console=$!
 
   step "the window opens" "${driver[@]}" wait-window 50
-  # As the Linux window's screenshot test sees it: stopped, after a few polls.
-  sleep 1
+  # Stopped, as the Linux window's screenshot test sees it, once the first
+  # poll has shown the failed read of the weight.
+  step "the first poll shows the weight's read refused" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
   window_screenshot "$stopped_shot" || failures=$((failures + 1))
   window_sample_colours "$stopped_shot" || failures=$((failures + 1))
   # A click into the address box, Ctrl+A and the new address typed over the

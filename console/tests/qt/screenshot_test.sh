@@ -26,11 +26,14 @@ if ! window_wait 30 "$pid"; then
   cat "$3/console.log"
   exit 1
 fi
-# A second after the window is mapped the first poll tick has replaced the
-# initial weight text.
-sleep 1
-window_screenshot "$shot" || exit 1
+# The window is painted a moment after it is mapped: screenshots until one
+# shows the sampled colours, for up to 20 s, and the last one's results.
+shoot() { window_screenshot "$shot" && window_sample_colours "$shot"; }
+for _ in $(seq 100); do
+  shoot >/dev/null && break
+  sleep 0.2
+done
 fail=0
-window_sample_colours "$shot" || fail=1
+shoot || fail=1
 echo "screenshot: $shot"
 exit $fail
