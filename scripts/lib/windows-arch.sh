@@ -14,14 +14,18 @@ windows_arches="x64 x86"
 # VEKX_WINDOWS_RUN=auto (CI's setting) to those this machine runs and says
 # which it leaves out; each check says so again where it skips a run.
 windows_run_arches="${VEKX_WINDOWS_RUN:-$windows_arches}"
-# Prints one line for each architecture whose runs are left out here.
+# Prints a line for each architecture whose runs are left out here, and
+# one more with the cause when this machine cannot run it.
 windows_runs_left_out() {
-  local arch
+  local arch why
   for arch in $windows_arches; do
     case " $windows_run_arches " in
       *" $arch "*) ;;
-      *) echo "NOT RUN: the $arch programs under Wine (VEKX_WINDOWS_RUN=\"$windows_run_arches\");" \
-        "only what reads the $arch files was checked" ;;
+      *)
+        echo "NOT RUN: the $arch programs under Wine (VEKX_WINDOWS_RUN=\"$windows_run_arches\");" \
+          "only what reads the $arch files was checked"
+        why="$(windows_arch "$arch" && wine_can_run 2>&1)" || echo "  because ${why#FAIL: }"
+        ;;
     esac
   done
 }
