@@ -74,7 +74,8 @@ def plant(fault: Fault, build: str, ctest_options: list[str]) -> tuple[str, bool
             return f"does not build, so no test can run: mend the list\n{built.stdout[-1500:]}", False
         suite = run(["ctest", "--test-dir", build, "-j", str(os.cpu_count() or 2), "--timeout", "120",
                      *ctest_options])
-        caught = re.findall(r"^\s*\d+ - (\S+) \(", suite.stdout, re.M)
+        # "N - NAME (Failed)"; a parameterized test's NAME is followed by "  # GetParam() = ...".
+        caught = re.findall(r"^\s*\d+ - (\S+)(?:  # [^\n]*)? \([^()\n]*\)$", suite.stdout, re.M)
         if not caught:
             return "NOT CAUGHT: no test failed", False
         return f"caught by {len(caught)}: {' '.join(caught)}", True
