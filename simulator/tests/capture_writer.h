@@ -7,10 +7,12 @@
 #include <arpa/inet.h>
 #include <pcap/pcap.h>
 
+#include <chrono>
+#include <cstdint>
 #include <map>
 #include <stdexcept>
-
-#include "traffic_recorder.h"
+#include <string>
+#include <vector>
 
 namespace vekx_test {
 
@@ -54,18 +56,6 @@ inline void write_pcap(const std::string &path, const std::vector<Frame> &frames
   }
   pcap_dump_close(dump);
   pcap_close(dead);
-}
-
-// A terminal's traffic record as frames: the terminal at 10.1.2.3 on its
-// port, its clients at 10.1.2.100 on their own ports.
-inline std::vector<Frame> frames_of(const std::vector<vekxsim::TrafficRecord> &traffic, std::uint16_t port) {
-  std::vector<Frame> frames;
-  for (const vekxsim::TrafficRecord &r : traffic) {
-    const auto time = std::chrono::duration_cast<std::chrono::microseconds>(r.when.time_since_epoch());
-    frames.push_back(r.inbound ? Frame{time, "10.1.2.100", "10.1.2.3", r.peer_port, port, r.bytes}
-                               : Frame{time, "10.1.2.3", "10.1.2.100", port, r.peer_port, r.bytes});
-  }
-  return frames;
 }
 
 }  // namespace vekx_test

@@ -4,8 +4,8 @@
 #include <atomic>
 #include <fstream>
 
+#include "capture_download.h"
 #include "capture_file.h"
-#include "capture_writer.h"
 #include "console_fixture.h"
 #include "control_language.h"
 #include "loopback_udp.h"
@@ -100,9 +100,10 @@ TEST_P(Replay, TheConsoleAndTheLibraryGetWhatTheTerminalSaidThen) {
   write("/t1/Lit01", "WORLD");
   VekCloseProcess();
   const auto traffic = terminal.service().traffic().all();
-  // As tcpdump captures a simulator on the port the system picked for it.
+  // As the web panel's "Download capture" gives a simulator on the port the
+  // system picked for it, the terminal's side at an address of its own.
   ASSERT_NE(terminal.port(), vekx::default_port);
-  write_pcap(pcap, frames_of(traffic, terminal.port()));
+  std::ofstream(pcap, std::ios::binary) << vekxsim::web::capture_pcap(traffic, "127.0.0.2", terminal.port());
   const auto since_first = [&](Clock::time_point t) {
     return std::chrono::duration_cast<Time>(t - traffic.front().when);
   };
