@@ -1,10 +1,10 @@
 // Works a running KTRVtest.exe from outside, as an operator would: finds the
 // window by its class and title and the controls by their IDs, types with
-// WM_SETTEXT, clicks with BM_CLICK and reads texts back with WM_GETTEXT.
+// keyboard input (SendInput), clicks with BM_CLICK and reads texts back
+// with WM_GETTEXT.
 // One action per run; exit status 0 when it succeeded, 1 when not.
 //
 //   ktrv_window_driver wait-window SECONDS
-//   ktrv_window_driver type CONTROL TEXT
 //   ktrv_window_driver click CONTROL      (returns when the click's handling has)
 //   ktrv_window_driver post-click CONTROL (returns at once)
 //   ktrv_window_driver wait-text CONTROL TEXT SECONDS
@@ -159,10 +159,6 @@ int main(int argc, char **argv) {
   if (target == nullptr) return fail("usage: driver ACTION CONTROL ..., with a control of the window");
   DWORD_PTR result = 0;
 
-  if (action == "type" && argc == 4) {
-    const std::wstring text = win32::widen(argv[3]);
-    return send(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), result) ? 0 : fail("WM_SETTEXT");
-  }
   if (action == "click" && argc == 3) return send(target, BM_CLICK, 0, 0, result) ? 0 : fail("BM_CLICK timed out");
   if (action == "post-click" && argc == 3) return PostMessageW(target, BM_CLICK, 0, 0) ? 0 : fail("BM_CLICK");
   if (action == "keyboard" && argc == 4) return typeInto(window, target, argv[2], win32::widen(argv[3]));
