@@ -88,7 +88,6 @@ console_round() {
   step "the poll shows the weight" "${driver[@]}" wait-text txtWeight "G:   12.50 lb" 20
   step "the poll shows the power-up event" "${driver[@]}" wait-text MessageFromKtrv "POWER UP !" 10
   step "the acknowledge button asks for it" "${driver[@]}" wait-text pc_acknowledge "Waiting For Ack" 10
-  sleep 0.5
   window_screenshot "$shot" || failures=$((failures + 1))
 
   # The reset's handshake on the wire: the write of 108 to the command
@@ -121,7 +120,6 @@ time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" &
   step "the local port $VEKX_LOCAL_PORT is held" grep -q held "$work/holder.out"
   step "Start with the local port taken" "${driver[@]}" click IPupdate
   step "the poll shows the sockets error" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=10048" 10
-  sleep 0.5
   window_screenshot "$port_shot" || failures=$((failures + 1))
   step "Stop" "${driver[@]}" click StopEther
   kill "$holder"
@@ -129,8 +127,8 @@ time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" &
   step "the poll shows the stop again" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
   # Unregistered, a command waits for ever; Close Program ends the wait.
   step "a command that waits" "${driver[@]}" post-click TransComplete
-  # It waits in GetMessage: a second of waiting takes next to no CPU.
-  sleep 0.5
+  # It waits in GetMessage: from the click on, a second of waiting takes
+  # next to no CPU (the click's own handling, a few milliseconds, included).
   before=$(awk '{print $14 + $15}' "/proc/$console/stat")
   sleep 1
   used=$(($(awk '{print $14 + $15}' "/proc/$console/stat") - before))

@@ -14,7 +14,8 @@
 #   window_wait SECONDS [PID]  waits until the window is on the display;
 #                              fails at once when process PID has ended
 #   window_click CONTROL       a mouse click into the middle of a control
-#   window_screenshot PNG      the window to a PNG file of the window's size
+#   window_screenshot PNG      the window, once it holds still, to a PNG
+#                              file of the window's size
 #   window_sample_colours PNG  the colours at the points of
 #                              console/tests/window_samples.txt
 # The checks print "ok: ..." or "FAIL: ..." and return 1 when they fail.
@@ -88,10 +89,19 @@ window_click() {
 }
 
 window_screenshot() {
-  local png=$1 size
-  if ! xwd -silent -name "$window_title" -out "$png.xwd" || ! convert "xwd:$png.xwd" "$png"; then
+  local png=$1 size steady=no _
+  # A window repaints a moment after it changes: the shot is the first of two
+  # alike in a row, 0.1 s apart, within 5 s.
+  for _ in $(seq 50); do
+    xwd -silent -name "$window_title" -out "$png.xwd" || break
+    if cmp -s "$png.xwd" "$png.previous.xwd"; then steady=yes; break; fi
+    mv "$png.xwd" "$png.previous.xwd"
+    sleep 0.1
+  done
+  rm -f "$png.previous.xwd"
+  if [ "$steady" != yes ] || ! convert "xwd:$png.xwd" "$png"; then
     rm -f "$png.xwd"
-    echo "FAIL: no screenshot of the window \"$window_title\""
+    echo "FAIL: no screenshot of the window \"$window_title\" (none taken, or none alike twice in a row within 5 s)"
     return 1
   fi
   rm -f "$png.xwd"
