@@ -33,7 +33,7 @@ for needed in bin/KTRVtest bin/vekxsim console/window_facts.sh; do
   [[ -e "$build/$needed" ]] || { echo "$build/$needed is missing: run without --no-build" >&2; exit 1; }
 done
 
-work=$(mktemp -d /tmp/ktrv-demo.XXXXXX)
+work=$(mktemp -d -t ktrv-demo.XXXXXX)
 console=""
 finish() {
   if [[ -n "$console" ]]; then kill "$console" 2>/dev/null || true; wait "$console" 2>/dev/null || true; fi

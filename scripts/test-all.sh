@@ -88,7 +88,7 @@ stage() {
 # stages in front have ended.
 background_checks="scripts/checks/static-analysis.sh"
 background=()
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -f "$stage_cpu"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$stage_cpu" "${run_tmp:-}"' EXIT
 in_background() {
   local name=$1 log="build/background-${#background[@]}.log"
   shift
@@ -170,6 +170,26 @@ sanitizers() {
     ctest --test-dir build-asan --output-on-failure -j"$jobs"
 }
 
+# Every stage's temporary files go to a folder of the run's own, and Qt's
+# and the browser's runtime folder (XDG_RUNTIME_DIR) is in it: whatever a
+# test, a check or a tool leaves there would gather in /tmp run after run,
+# and the run fails on it at its end.
+run_tmp=$(mktemp -d -t ktrv-test-all.XXXXXX)
+mkdir -m 700 "$run_tmp/runtime"
+export TMPDIR=$run_tmp XDG_RUNTIME_DIR=$run_tmp/runtime
+nothing_left() {
+  local left
+  left=$(find "$run_tmp" -mindepth 1 -maxdepth 1 ! -name runtime -printf '%f ')
+  if [ -n "$left" ]; then
+    echo "FAIL: the checks left $left in the run's temporary folder (TMPDIR), which would gather in /tmp" \
+      "run after run. Run each check alone with TMPDIR set to an empty folder to find the one that makes it, and" \
+      "have it remove what it makes. All that was left:"
+    find "$run_tmp" -mindepth 1 -path "$run_tmp/runtime" -prune -o -printf '      %P (%s bytes)\n' | head -40
+    return 1
+  fi
+  echo "ok: the run left nothing in its temporary folder"
+}
+
 run_start=$(date +%s)
 stage "build (the package's flags, warnings as errors)" release
 # The background checks need the normal build alone: they start before its
@@ -189,6 +209,7 @@ for extra in scripts/checks/*.sh; do
   esac
 done
 background_ended
+stage "nothing left in the temporary folder" nothing_left
 printf '%s\n' "${timings[@]}"
 ccache --show-stats | sed -n 's/^ *\(Hits\|Misses\): */compiler cache, \1: /p'
 windows_runs_left_out

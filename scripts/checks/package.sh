@@ -39,7 +39,7 @@ if ! git diff --quiet HEAD 2>/dev/null; then
   echo "note: uncommitted changes are not part of the packages; they are built from HEAD"
 fi
 
-work="$(mktemp -d /tmp/ktrvtest-package.XXXXXX)"
+work="$(mktemp -d -t ktrvtest-package.XXXXXX)"
 # The packages are built in the checkout's build-package/, beside the other
 # builds: a compiler cache whose base is the checkout (scripts/test-all.sh
 # sets one, CMAKE_CXX_COMPILER_LAUNCHER=ccache) gives this build the objects
@@ -74,7 +74,9 @@ done
 
 echo "-- lintian on every .deb"
 status=0
-lintian --fail-on error,warning --display-info "$debs"/*.deb >"$work/lintian.txt" 2>&1 || status=$?
+# lintian leaves its cache of each binary's facts in the temporary folder:
+# this check's own, removed at its end.
+TMPDIR="$work" lintian --fail-on error,warning --display-info "$debs"/*.deb >"$work/lintian.txt" 2>&1 || status=$?
 sed 's/^/   /' "$work/lintian.txt"
 if [ "$status" -ne 0 ] || grep -q '^[EW]: ' "$work/lintian.txt"; then
   fail "lintian reports $(grep -c '^E: ' "$work/lintian.txt") errors and $(grep -c '^W: ' "$work/lintian.txt") warnings"

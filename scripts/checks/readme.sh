@@ -13,17 +13,22 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -x "$root/build/bin/vekxsim" ] || { echo "readme check: build/ has no programs; build first"; exit 1; }
-work="$(mktemp -d /tmp/ktrv-readme.XXXXXX)"
+# The check's own folder holds the scratch folder the blocks run in
+# (checkout/), the temporary folder of the blocks' files (tmp/: what a
+# person's mktemp would put in /tmp) and the tmux sockets (tmux/). pytest
+# keeps its cache in the folder that its tests and where it runs share.
+own="$(mktemp -d -t ktrv-readme.XXXXXX)"
+work="$own/checkout" blocks_tmp="$own/tmp" sockets="$own/tmux"
+mkdir "$work" "$blocks_tmp" "$sockets"
 # Each block has a tmux server of its own: a block's shell ends its session,
 # and a server that is shutting down as the next block asks it for a session
 # answers "server exited unexpectedly". Their sockets live outside the
 # scratch folder, which must stay empty.
-sockets="$(mktemp -d /tmp/ktrv-readme-tmux.XXXXXX)"
 socket="$sockets/none"
 term() { tmux -S "$socket" "$@"; }
 cleanup() {
   term kill-server 2>/dev/null || true
-  rm -rf "$work" "$sockets"
+  rm -rf "$own"
 }
 trap cleanup EXIT
 for entry in "$root"/*; do ln -s "$entry" "$work/"; done
@@ -47,7 +52,7 @@ for mark in "${marks[@]}"; do
   # with SIGPIPE, which pipefail takes for a failure.
   block="$(awk -v first=$((mark + 1)) 'NR >= first { if (!/^    /) exit; print substr($0, 5) }' "$root/README.md")"
   socket="$sockets/$mark"
-  term new-session -d -x 200 -y 60 -c "$work" "bash --norc --noprofile -i" ||
+  term new-session -d -x 200 -y 60 -c "$work" "TMPDIR=$blocks_tmp bash --norc --noprofile -i" ||
     { echo "readme check FAILED at README.md line $mark: tmux could not open a terminal for the block (its message is above)"; exit 1; }
   while IFS= read -r line; do
     term send-keys -l "$line"

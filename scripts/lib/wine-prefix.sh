@@ -11,8 +11,9 @@
 # WINEARCH, WINEDEBUG and WINEDLLOVERRIDES and sets $wine, the loader to run
 # them with; it ends the caller with status 1 when this machine cannot run
 # them. wine_prefix_remove ends the prefix's server and deletes the folder
-# (call it from the caller's EXIT trap); wait_for_exit awaits a program with
-# a bound. $wine64 (the 64-bit loader) and $wineserver are the programs.
+# and the server's own (call it from the caller's EXIT trap); wait_for_exit
+# awaits a program with a bound. $wine64 (the 64-bit loader) and $wineserver
+# are the programs.
 source "$(dirname "${BASH_SOURCE[0]}")/windows-arch.sh"
 wine64=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
@@ -69,7 +70,12 @@ wine_setup_step() {
 
 wine_prefix_remove() {
   [ -n "${WINEPREFIX:-}" ] || return 0
+  local server_folder
   "$wineserver" -k 2>/dev/null || true
+  # The server's folder (its socket and lock) is in the temporary folder,
+  # named in the prefix's file "wineserver"; it outlives the server.
+  server_folder="$(cat "$WINEPREFIX/wineserver" 2>/dev/null || true)"
+  if [[ "$server_folder" =~ ^wine-[A-Za-z0-9]+$ ]]; then rm -rf "${TMPDIR:-/tmp}/$server_folder"; fi
   rm -rf "$WINEPREFIX"
   unset WINEPREFIX
 }
