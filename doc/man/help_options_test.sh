@@ -2,7 +2,7 @@
 # Every option that PROGRAM --help prints must appear in its manual page
 # source, with the same value name (--size N, --field NAME[=TEXT]), so that
 # the page cannot fall behind the program nor name a value otherwise.
-#   help_options_in_page.sh PROGRAM PAGE.scd
+#   help_options_test.sh PROGRAM PAGE.scd
 set -eu
 program=$1
 page=$2
