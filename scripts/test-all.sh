@@ -179,9 +179,9 @@ mkdir -m 700 "$run_tmp/runtime"
 export TMPDIR=$run_tmp XDG_RUNTIME_DIR=$run_tmp/runtime
 nothing_left() {
   local left
-  left=$(find "$run_tmp" -mindepth 1 -maxdepth 1 ! -name runtime -printf '%f ')
+  left=$(find "$run_tmp" -mindepth 1 -maxdepth 1 ! -name runtime -printf ' %f')
   if [ -n "$left" ]; then
-    echo "FAIL: the checks left $left in the run's temporary folder (TMPDIR), which would gather in /tmp" \
+    echo "FAIL: the checks left$left in the run's temporary folder (TMPDIR), which would gather in /tmp" \
       "run after run. Run each check alone with TMPDIR set to an empty folder to find the one that makes it, and" \
       "have it remove what it makes. All that was left:"
     find "$run_tmp" -mindepth 1 -path "$run_tmp/runtime" -prune -o -printf '      %P (%s bytes)\n' | head -40
