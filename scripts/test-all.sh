@@ -173,18 +173,20 @@ sanitizers() {
 # Every stage's temporary files go to a folder of the run's own, and Qt's
 # and the browser's runtime folder (XDG_RUNTIME_DIR) is in it: whatever a
 # test, a check or a tool leaves there would gather in /tmp run after run,
-# and the run fails on it at its end.
+# and the run fails on it at its end. The Wine prefixes the Windows checks
+# copy from are kept there too (VEKX_WINE_PREFIXES, scripts/lib/wine-prefix.sh).
 run_tmp=$(mktemp -d -t ktrv-test-all.XXXXXX)
 mkdir -m 700 "$run_tmp/runtime"
-export TMPDIR=$run_tmp XDG_RUNTIME_DIR=$run_tmp/runtime
+export TMPDIR=$run_tmp XDG_RUNTIME_DIR=$run_tmp/runtime VEKX_WINE_PREFIXES=$run_tmp/wine-prefixes
 nothing_left() {
   local left
-  left=$(find "$run_tmp" -mindepth 1 -maxdepth 1 ! -name runtime -printf ' %f')
+  left=$(find "$run_tmp" -mindepth 1 -maxdepth 1 ! -name runtime ! -name wine-prefixes -printf ' %f')
   if [ -n "$left" ]; then
     echo "FAIL: the checks left$left in the run's temporary folder (TMPDIR), which would gather in /tmp" \
       "run after run. Run each check alone with TMPDIR set to an empty folder to find the one that makes it, and" \
       "have it remove what it makes. All that was left:"
-    find "$run_tmp" -mindepth 1 -path "$run_tmp/runtime" -prune -o -printf '      %P (%s bytes)\n' | head -40
+    find "$run_tmp" -mindepth 1 \( -path "$run_tmp/runtime" -o -path "$run_tmp/wine-prefixes" \) -prune -o \
+      -printf '      %P (%s bytes)\n' | head -40
     return 1
   fi
   echo "ok: the run left nothing in its temporary folder"

@@ -18,13 +18,44 @@ source "$(dirname "${BASH_SOURCE[0]}")/windows-arch.sh"
 wine64=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
+# VEKX_WINE_PREFIXES, when set (scripts/test-all.sh sets it), is a folder
+# where the first prefix of each architecture is kept as set up, before any
+# program of a check ran in it; the later ones are copies of it. Setting one
+# up takes 15 to 30 s, a copy about one.
 wine_prefix_create() {
   windows_arch "${1:-x64}"
   wine_can_run || exit 1
   WINEPREFIX="$(mktemp -d)"
   export WINEPREFIX WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  # The first start sets up the prefix and takes a while: done here, before
-  # anything runs under a time-out.
+  local kept=${VEKX_WINE_PREFIXES:+$VEKX_WINE_PREFIXES/$winearch}
+  if [ -n "$kept" ] && [ -d "$kept" ]; then
+    cp -a "$kept/." "$WINEPREFIX/"
+  else
+    wine_prefix_setup
+    if [ -n "$kept" ]; then
+      # Whole or not at all; without the file that names the server's folder
+      # in the temporary folder, so that each copy's server makes its own.
+      mkdir -p "$VEKX_WINE_PREFIXES"
+      cp -a "$WINEPREFIX/." "$kept.partial/"
+      rm -f "$kept.partial/wineserver"
+      mv "$kept.partial" "$kept"
+    fi
+  fi
+  # Then one server for the prefix's whole life, and Wine's own processes
+  # (services, devices) started with no output, reading the settings above.
+  # When the server comes and goes with the programs, a program that starts
+  # as it ends dies at once ("wine client error:0: recvmsg: Connection reset
+  # by peer"); one that starts those processes hands them its output, so
+  # whoever reads it (CTest) waits seconds for them to end. A server left
+  # behind by a check that was killed ends after ten idle minutes.
+  wine_setup_step "$wineserver" -p600 || exit 1
+  timeout 120 "$wine" wineboot >/dev/null 2>&1 || true
+}
+
+# The prefix's first start, which takes a while (done here, before anything
+# runs under a time-out), and the fonts and colours of the window; its
+# server has ended when it returns.
+wine_prefix_setup() {
   timeout 600 "$wine" wineboot --init >/dev/null 2>&1 || true
   local face colour
   for face in "Courier New=Liberation Mono" "Arial=Liberation Sans" "Arial Narrow=Liberation Sans Narrow" \
@@ -37,15 +68,6 @@ wine_prefix_create() {
       exit 1
   done
   timeout 120 "$wineserver" -w || true
-  # Then one server for the prefix's whole life, and Wine's own processes
-  # (services, devices) started with no output, reading the settings above.
-  # When the server comes and goes with the programs, a program that starts
-  # as it ends dies at once ("wine client error:0: recvmsg: Connection reset
-  # by peer"); one that starts those processes hands them its output, so
-  # whoever reads it (CTest) waits seconds for them to end. A server left
-  # behind by a check that was killed ends after ten idle minutes.
-  wine_setup_step "$wineserver" -p600 || exit 1
-  timeout 120 "$wine" wineboot >/dev/null 2>&1 || true
 }
 
 # wine_setup_step COMMAND...: one command of a prefix's setup, its output
