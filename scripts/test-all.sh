@@ -180,13 +180,13 @@ mkdir -m 700 "$run_tmp/runtime"
 export TMPDIR=$run_tmp XDG_RUNTIME_DIR=$run_tmp/runtime VEKX_WINE_PREFIXES=$run_tmp/wine-prefixes
 nothing_left() {
   local left
-  left=$(find "$run_tmp" -mindepth 1 -maxdepth 1 ! -name runtime ! -name wine-prefixes -printf ' %f')
+  left=$(find "$run_tmp" -mindepth 1 \( -path "$run_tmp/runtime" -o -path "$run_tmp/wine-prefixes" \) -prune -o \
+    -printf '      %P (%s bytes)\n')
   if [ -n "$left" ]; then
-    echo "FAIL: the checks left$left in the run's temporary folder (TMPDIR), which would gather in /tmp" \
-      "run after run. Run each check alone with TMPDIR set to an empty folder to find the one that makes it, and" \
-      "have it remove what it makes. All that was left:"
-    find "$run_tmp" -mindepth 1 \( -path "$run_tmp/runtime" -o -path "$run_tmp/wine-prefixes" \) -prune -o \
-      -printf '      %P (%s bytes)\n' | head -40
+    echo "FAIL: the checks left these in the run's temporary folder (TMPDIR), which would gather in /tmp run" \
+      "after run. Run each check alone with TMPDIR set to an empty folder to find the one that makes them, and" \
+      "have it remove what it makes:"
+    head -n 40 <<<"$left"
     return 1
   fi
   echo "ok: the run left nothing in its temporary folder"
