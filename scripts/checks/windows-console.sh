@@ -109,15 +109,34 @@ console_round() {
   step "the poll shows the stop" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=-2" 10
 
   # Another socket holds the library's local port: every read fails with
-  # 10048, five digits, which the status box must show whole.
+  # 10048, five digits, which the status box must show whole. It takes the
+  # port as soon as it is free (the console's socket, closed by Stop, may
+  # take a moment to go under Wine), and says "held", or after 20 s gives
+  # up with the reason.
   python3 -c 'import socket, sys, time
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.bind(("", int(sys.argv[1])))
+deadline = time.monotonic() + 20
+while True:
+    try:
+        s.bind(("", int(sys.argv[1])))
+        break
+    except OSError as error:
+        if time.monotonic() > deadline:
+            raise SystemExit(f"{error} for 20 s")
+        time.sleep(0.1)
 print("held", flush=True)
-time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" &
+time.sleep(300)' "$VEKX_LOCAL_PORT" >"$work/holder.out" 2>&1 &
   holder=$!
-  for _ in $(seq 50); do grep -q held "$work/holder.out" && break; sleep 0.1; done
-  step "the local port $VEKX_LOCAL_PORT is held" grep -q held "$work/holder.out"
+  for _ in $(seq 300); do
+    grep -q '^held$' "$work/holder.out" && break
+    kill -0 "$holder" 2>/dev/null || break
+    sleep 0.1
+  done
+  if grep -q '^held$' "$work/holder.out"; then pass "the local port $VEKX_LOCAL_PORT is held"; else
+    echo "FAIL: the local port $VEKX_LOCAL_PORT could not be held for the check:" \
+      "$(tail -n 1 "$work/holder.out" | grep . || echo 'no answer within 30 s') ('ss -uanp' names what holds it)" >&2
+    exit 1
+  fi
   step "Start with the local port taken" "${driver[@]}" click IPupdate
   step "the poll shows the sockets error" "${driver[@]}" wait-text txtWeight "STOPPED, STATUS=10048" 10
   window_screenshot "$port_shot" || failures=$((failures + 1))

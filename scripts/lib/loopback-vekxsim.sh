@@ -4,7 +4,7 @@
 # vekxsim_start FOLDER [OPTION...] starts vekxsim on 127.0.0.1 on a port the
 # system picks, with its traffic log in FOLDER/traffic.log, and points the
 # library at it: exports VEKX_TERMINAL_PORT (the simulator's port) and
-# VEKX_LOCAL_PORT (one that no UDP socket holds, as the system picks it).
+# VEKX_LOCAL_PORT (one that no UDP socket holds, from free_udp_port).
 # It runs $vekxsim_program when set (an installed vekxsim), else
 # $root/build/bin/vekxsim, which it builds when build/ lacks it (a program
 # under Wine may take half a minute to start). With $vekxsim_input naming a
@@ -20,10 +20,23 @@ vekxsim_stop() {
   unset VEKX_TERMINAL_PORT VEKX_LOCAL_PORT
 }
 
-# A UDP port no socket holds now: the system picks it for a socket bound to
-# port 0, which lets it go again.
+# A UDP port no socket holds now. A check uses it for minutes, so it lies
+# below the range the system draws from for a socket bound to port 0 (or
+# sending unbound), where no other program on the machine can draw it
+# meanwhile; where that range starts too low, the system draws it.
 free_udp_port() {
-  python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("", 0)); print(s.getsockname()[1])'
+  python3 -c 'import random, socket
+low = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+for port in random.sample(range(10000, low), 100) if low >= 10100 else [0]:
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+        try:
+            s.bind(("", port))
+        except OSError:
+            continue
+        print(s.getsockname()[1])
+        break
+else:
+    raise SystemExit(f"no free UDP port among 100 tried below {low}")'
 }
 
 vekxsim_start() {
