@@ -118,16 +118,6 @@ formatted() {
   return 1
 }
 step clang-format formatted
-# The compile commands are g++'s: clang knows not every warning option they
-# switch off (-Wno-restrict, for g++ 12 alone); the warnings are g++'s to
-# report (the Release build makes them errors), the checks clang-tidy's.
-gcc_only_flags=(--extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-error)
-step clang-tidy xargs -P "$jobs" -n 4 clang-tidy-14 -p "$build" --quiet "${gcc_only_flags[@]}" <<<"$code_sources" 2>/dev/null
-step "clang-tidy, tests (no path analysis)" xargs -P "$jobs" -n 4 clang-tidy-14 -p "$build" --quiet "${gcc_only_flags[@]}" \
-  --checks=-clang-analyzer-* <<<"$test_sources" 2>/dev/null
-# shellcheck disable=SC2086  # one file name per word
-step "clang-tidy, Windows sources" xargs -P "$jobs" -n 4 clang-tidy-14 -p build-analysis-win --quiet "${gcc_only_flags[@]}" "${windows_args[@]}" \
-  <<<"$(printf '%s\n' $windows_sources)" 2>/dev/null
 step cppcheck cppcheck --project="$build/compile_commands.json" --library=googletest --library=qt \
   --library=posix --enable=warning,performance,portability \
   --inline-suppr --error-exitcode=1 --quiet -j "$jobs" \
@@ -137,5 +127,34 @@ step cppcheck cppcheck --project="$build/compile_commands.json" --library=google
 # and those of its tests and of the scripts.
 mapfile -t python_scripts < <(git ls-files 'scripts/*.py')
 step "mypy --strict" mypy --strict --cache-dir "$build/mypy-cache" python/vekxapi python/tests "${python_scripts[@]}"
+
+# clang-tidy last, a process a file in one pool of $jobs: the code's files
+# (path analysis, the longest) first, then the tests' and the Windows
+# sources', so that the pool ends on short files and no processor waits
+# long on another's last one. The compile commands are g++'s: clang knows
+# not every warning option they switch off (-Wno-restrict, for g++ 12
+# alone); the warnings are g++'s to report (the Release build makes them
+# errors), the checks clang-tidy's.
+tidy_file() {
+  local common=(clang-tidy-14 --quiet --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-error) status=0
+  case $1 in
+    code) "${common[@]}" -p "$build" "$2" ;;
+    test) "${common[@]}" -p "$build" '--checks=-clang-analyzer-*' "$2" ;;
+    windows)
+      # shellcheck disable=SC2086  # one option a word
+      "${common[@]}" -p build-analysis-win $tidy_windows_args "$2"
+      ;;
+  esac 2>/dev/null || status=$?
+  [ "$status" -eq 0 ] || echo "clang-tidy: $2 ($1) fails the checks of .clang-tidy named above (status $status)"
+  return "$status"
+}
+tidy_all() {
+  export -f tidy_file
+  export build tidy_windows_args="${windows_args[*]}"
+  # shellcheck disable=SC2086  # one file name per word
+  { printf 'code %s\n' $code_sources; printf 'test %s\n' $test_sources; printf 'windows %s\n' $windows_sources; } |
+    xargs -P "$jobs" -L 1 bash -c 'tidy_file "$@"' tidy_file
+}
+step "clang-tidy (path analysis on the code alone)" tidy_all
 echo "static analysis: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
