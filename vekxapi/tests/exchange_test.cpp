@@ -8,7 +8,11 @@
 #include <utility>
 #if !defined(_WIN32)
 #  include <sched.h>
+#  include <sys/syscall.h>
 #  include <unistd.h>
+
+#  include <csignal>
+#  include <ctime>
 #endif
 
 #include "library_fixture.h"
@@ -120,6 +124,43 @@ TEST_F(Exchange, AFloodOfStrayDatagramsCannotHoldACallForEver) {
   peer->faults().set_silent(false);
   EXPECT_EQ(read_weight(), 0) << "the next read succeeds behind whatever is still queued";
 }
+
+#if !defined(_WIN32)
+// A program whose timer fires every 150 ms (shorter than the 500 ms reply
+// wait) once kept a read of a silent terminal waiting for as long as the
+// timer ran: each signal began the whole wait again. The timer here signals
+// this thread alone, sixty times, then stops.
+std::atomic<int> signals_left{0};
+timer_t signal_timer{};
+void count_signal(int) {
+  if (--signals_left == 0) {
+    const itimerspec stop{};
+    timer_settime(signal_timer, 0, &stop, nullptr);
+  }
+}
+
+TEST_F(Exchange, ASignalEveryHundredAndFiftyMillisecondsDoesNotStretchTheWait) {
+  peer->faults().set_silent(true);
+  struct sigaction handler {};
+  handler.sa_handler = count_signal;  // no SA_RESTART: poll ends with EINTR
+  struct sigaction before {};
+  ASSERT_EQ(sigaction(SIGALRM, &handler, &before), 0);
+  sigevent to_this_thread{};
+  to_this_thread.sigev_notify = SIGEV_THREAD_ID;
+  to_this_thread.sigev_signo = SIGALRM;
+  to_this_thread._sigev_un._tid = static_cast<pid_t>(syscall(SYS_gettid));
+  ASSERT_EQ(timer_create(CLOCK_MONOTONIC, &to_this_thread, &signal_timer), 0);
+  signals_left = 60;
+  const itimerspec every{{0, 150'000'000}, {0, 150'000'000}};
+  ASSERT_EQ(timer_settime(signal_timer, 0, &every, nullptr), 0);
+  const auto start = Clock::now();
+  EXPECT_EQ(read_weight(), 1);
+  EXPECT_LT(Clock::now() - start, 6500ms) << "three attempts of at most 100 ms + 2 s each, signals or not";
+  EXPECT_LT(signals_left.load(), 60) << "the signals came during the read";
+  timer_delete(signal_timer);
+  sigaction(SIGALRM, &before, nullptr);
+}
+#endif
 
 TEST_F(Exchange, BindConflictIsReportedAndTheNodeTriedAgainNextTime) {
   VekCloseProcess();

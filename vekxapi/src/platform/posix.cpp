@@ -58,9 +58,13 @@ WaitOutcome wait_for(Socket s, short events, int timeout_us) {
   pollfd p{s, events, 0};
   // poll counts in milliseconds; round a partial millisecond up so that a
   // 100 ms wait never ends early.
-  int timeout_ms = (timeout_us + 999) / 1000;
+  const std::int64_t deadline = now_ms() + (timeout_us + 999) / 1000;
   for (;;) {
-    int n = ::poll(&p, 1, timeout_ms);
+    // A signal cuts the wait short: it goes on for what is left of it, so a
+    // program whose timer fires more often than the wait lasts still gets
+    // its answer or its time-out.
+    const std::int64_t left_ms = deadline - now_ms();
+    int n = ::poll(&p, 1, left_ms > 0 ? static_cast<int>(left_ms) : 0);
     if (n > 0) {
       if (p.revents & POLLNVAL) return {Wait::failed, wsa_error_from_errno(EBADF)};
       // An error pending on a UDP socket (an ICMP unreachable, say) makes it
