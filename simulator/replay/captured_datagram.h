@@ -38,6 +38,15 @@ class CaptureError : public std::runtime_error {
 // packet 12 is cut short ...".
 using Warn = std::function<void(const std::string &)>;
 
+// The warning for the malformed datagrams a replay passes over, as the
+// terminal passed them over when they came: "FILE: passed over 2 malformed
+// datagrams, which a terminal ignores (the first, line 3: short datagram
+// (3 bytes))".
+inline std::string passed_over(const std::string &file, std::size_t count, const std::string &first) {
+  return file + ": passed over " + std::to_string(count) + " malformed datagram" + (count == 1 ? "" : "s") +
+         ", which a terminal ignores (" + (count == 1 ? "" : "the first, ") + first + ")";
+}
+
 // "FILE: packet 12: what".
 inline CaptureError located(const std::string &file, const std::string &where, const std::string &what) {
   return CaptureError(file + ": " + where + ": " + what);

@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "capture_file.h"
 #include "code_page.h"
 #include "vekx_wire.h"
 
@@ -18,19 +19,6 @@ using Bytes = std::vector<std::uint8_t>;
 // A request without a reply this long after it went unanswered.
 constexpr Time reply_window = std::chrono::microseconds(vekx::reply_wait_us);
 constexpr std::size_t values_shown = 3;
-
-// Empty when the dissector takes the record; otherwise what is wrong.
-std::string dissector_fault(const CapturedDatagram &d) {
-  if (d.size < vekx::header_size || d.bytes.size() < vekx::header_size)
-    return "a record of " + std::to_string(d.size) + " bytes, shorter than the 29-byte header";
-  if (d.bytes[vekx::offset::marker] != vekx::marker_value)
-    return "marker " + std::to_string(d.bytes[vekx::offset::marker]) + ", not 100";
-  const std::size_t length = vekx::get_u16(d.bytes, vekx::offset::data_length);
-  if (length > d.size - vekx::header_size)
-    return "data length " + std::to_string(length) + " runs beyond the datagram (" +
-           std::to_string(d.size - vekx::header_size) + " bytes after the header)";
-  return {};
-}
 
 std::string slot(const CapturedDatagram &d, std::size_t at) { return vekx::get_name(d.bytes, at); }
 
@@ -102,8 +90,7 @@ using Terminals = std::map<std::string, std::set<int>>;
 Terminals terminals_in(const std::vector<CapturedDatagram> &datagrams, const std::string &file) {
   Terminals answered, asked;
   for (const CapturedDatagram &d : datagrams) {
-    if (std::string fault = dissector_fault(d); !fault.empty())
-      throw located(file, d.where, "malformed record: " + fault);
+    if (std::string fault = malformation(d); !fault.empty()) throw located(file, d.where, "malformed record: " + fault);
     const bool request = from_client(d);
     const std::string terminal = terminal_side(d, request);
     answered[terminal];

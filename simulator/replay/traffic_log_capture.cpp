@@ -107,8 +107,10 @@ std::optional<CapturedDatagram> record_of(std::string_view text) {
 
 }  // namespace
 
-std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::string &name) {
+std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::string &name, const Warn &warn) {
   std::vector<CapturedDatagram> out;
+  std::size_t malformed_lines = 0;
+  std::string first_malformed;
   std::string line;
   milliseconds days{0}, previous{0};
   int session = 1;
@@ -135,10 +137,12 @@ std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::stri
     if (!port || port_end == std::string_view::npos) continue;
     const std::string where = "line " + std::to_string(number_of_line);
     const std::string_view text = rest.substr(port_end + 1);
-    if (text.substr(0, malformed.size()) == malformed)
-      throw located(name, where,
-                    "the terminal logged a malformed datagram (" +
-                        std::string(text.substr(malformed.size(), text.find(" hex=") - malformed.size())) + ")");
+    if (text.substr(0, malformed.size()) == malformed) {
+      if (malformed_lines++ == 0)
+        first_malformed =
+            where + ": " + std::string(text.substr(malformed.size(), text.find(" hex=") - malformed.size()));
+      continue;
+    }
     auto d = record_of(text);
     if (!d) throw located(name, where, "not a traffic line as vekxsim --log writes it: " + line);
     if (*stamp + days < previous - day / 2) days += day;  // past midnight
@@ -151,8 +155,9 @@ std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::stri
     session_begun = true;
     out.push_back(std::move(*d));
   }
-  if (out.empty())
+  if (out.empty() && malformed_lines == 0)
     throw CaptureError(name + ": not a capture: neither a pcap or pcapng file nor a traffic log of vekxsim --log");
+  if (malformed_lines > 0 && warn) warn(passed_over(name, malformed_lines, first_malformed));
   return out;
 }
 

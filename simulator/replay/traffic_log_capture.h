@@ -16,11 +16,12 @@ namespace vekxsim::replay {
 // Every traffic line's datagram in order; other lines (the service's and
 // the KTRV model's notes) are passed over. Times count from the log's
 // first midnight, one day further at each step back past midnight. The
-// client's address is not in the log and reads empty. Throws CaptureError,
-// its text led by name, when no line is a traffic line (not a capture), for
-// a line the service logged as malformed, and for a traffic line it cannot
-// read.
-std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::string &name);
+// client's address is not in the log and reads empty. A datagram the
+// service logged as malformed is passed over, as the service ignored it,
+// and warn is told how many were. Throws CaptureError, its text led by
+// name, when no line is a traffic line (not a capture) and for a traffic
+// line it cannot read.
+std::vector<CapturedDatagram> read_traffic_log(std::istream &in, const std::string &name, const Warn &warn = {});
 
 }  // namespace vekxsim::replay
 
