@@ -221,8 +221,8 @@ def test_a_refused_request_never_runs_the_request_in_its_body(vekxsim: Simulator
                                   ("traffic", [100000], 400)):
         got, answer_json = post(url, {"command": command, "args": args})
         assert got == status and answer_json["ok"] is False, (command, answer_json)
-    for method in ("PUT", "DELETE"):
-        assert request(url, method, "/api/command", "{}", JSON)[0] == 405
+    for method, headers in (("PUT", JSON), ("DELETE", None), ("OPTIONS", None)):
+        assert request(url, method, "/api/command", "{}", headers)[0] == 405, "the method, whatever the type"
     assert vekxsim.process.poll() is None and weight(url) == 0
 
 

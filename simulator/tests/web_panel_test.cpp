@@ -58,6 +58,7 @@ TEST(WebRules, EachRuleRefusesWithItsStatusAndLetsTheOwnPageThrough) {
       {open, {"a cross-site form", "POST", "127.0.0.1:8080", {}, "", "application/x-www-form-urlencoded", 415}},
       {open, {"a post without a type", "POST", "127.0.0.1:8080", {}, "", "", 415}},
       {open, {"text/plain dressed up", "POST", "127.0.0.1:8080", {}, "", "text/plain; x=application/json", 415}},
+      {open, {"another method goes on to its route's 405", "PUT", "127.0.0.1:8080", {}, "", "", 0}},
       {locked, {"no token", "GET", "127.0.0.1:8080", {}, "", "", 401}},
       {locked, {"a wrong token of the same length", "GET", "127.0.0.1:8080", {}, "Bearer s3creT", "", 401}},
       {locked, {"the token's start", "GET", "127.0.0.1:8080", {}, "Bearer s3c", "", 401}},

@@ -121,7 +121,9 @@ std::optional<Refusal> refusal(const Access &access, const RequestFacts &request
     if (request.origin && !equal_ignoring_case(*request.origin, own_origin))
       return Refusal{403, "a change from origin " + std::string(*request.origin) +
                               " is refused; change the terminal from the panel's own page or without Origin"};
-    if (!is_json_type(request.content_type))
+    // Only a POST changes anything; another method goes on to its route's
+    // 405, which names the methods the route takes.
+    if (request.method == "POST" && !is_json_type(request.content_type))
       return Refusal{415,
                      "a change must be sent as application/json, not \"" + std::string(request.content_type) + "\""};
   }
