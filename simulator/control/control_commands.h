@@ -41,6 +41,12 @@ inline std::string weight_text(double weight) {
   return text;
 }
 
+// Why the scale cannot take weight w ("beyond what wt101 can show: give
+// -9999.99 to 99999.99"): a weight the weight fields cannot show would be
+// served as their largest or smallest one, which the console could not
+// tell apart. Empty when it can.
+std::string unshown_weight(double w);
+
 // The refusal of a pause out of range: "usage: sleep MS (0..600000)".
 inline ControlReply bad_ms() { return ControlReply::bad_usage("0.." + std::to_string(longest_pause_ms)); }
 

@@ -28,16 +28,18 @@ ControlReply scale_weight(const char *word, const std::string &text, const std::
 
 }  // namespace
 
+std::string unshown_weight(double w) {
+  if (w >= Scale::smallest_weight && w <= Scale::largest_weight) return {};
+  return "beyond what " + std::string(field::own_name(field::weight_1)) + " can show: give " +
+         weight_text(Scale::smallest_weight) + " to " + weight_text(Scale::largest_weight);
+}
+
 namespace {
 
 ControlReply weight(Terminal &t, const Args &args) {
-  // A weight the weight fields cannot show would be served as their
-  // largest or smallest one, which the console could not tell apart.
   const auto w = decimal_number(args[0]);
-  if (w && (*w < Scale::smallest_weight || *w > Scale::largest_weight))
-    return ControlReply::refused("weight " + args[0] + " is beyond what " +
-                                 std::string(field::own_name(field::weight_1)) + " can show: give " +
-                                 weight_text(Scale::smallest_weight) + " to " + weight_text(Scale::largest_weight));
+  if (const std::string why = w ? unshown_weight(*w) : std::string(); !why.empty())
+    return ControlReply::refused("weight " + args[0] + " is " + why);
   return scale_weight("weight", args[0], [&t](double w) { t.model().set_weight(w); });
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "control_commands.h"
 #include "control_text.h"
 #include "refusal_text.h"
 #include "vekx_wire.h"
@@ -65,8 +66,10 @@ const std::array option_rows{
     OptionRow{"--weight", "W", "weight on the scale at start (default 0)",
               [](ProgramOptions &o, const std::string &v) {
                 const auto w = control_text::decimal_number(v);
-                if (w) o.terminal.weight = *w;
-                return w ? std::string() : "--weight " + v + ": must be " + control_text::decimal_form;
+                if (!w) return "--weight " + v + ": must be " + control_text::decimal_form;
+                o.terminal.weight = *w;
+                const std::string why = control::unshown_weight(*w);
+                return why.empty() ? why : "--weight " + v + ": " + why;
               }},
     OptionRow{"--delay", "MS", "time the command mailbox reads 255 before a command is taken (default 200)",
               [](ProgramOptions &o, const std::string &v) {
