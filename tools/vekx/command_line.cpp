@@ -120,6 +120,9 @@ std::string split_arguments(const std::vector<std::string> &args, Arguments &out
     if (!rule->takes_value && equals != std::string::npos) return vekx_common::unwanted_value(name, a);
     if (rule->takes_value && equals == std::string::npos && i + 1 >= args.size()) return a + " needs a value";
     std::string value = equals != std::string::npos ? a.substr(equals + 1) : rule->takes_value ? args[++i] : "";
+    // Which of two values was meant, the line does not say.
+    if (const std::string *first = rule->takes_value ? out.value(rule->name) : nullptr)
+      return name + " is given twice (" + *first + " and " + value + "); give it once";
     out.options.emplace_back(rule->name, std::move(value));
   }
   return {};
@@ -199,11 +202,16 @@ std::string key_operands(const Arguments &a, Command &c, ValueForm) {
   c.key_kind = static_cast<int>(*kind);
   // One character that is not a digit stands for its byte.
   const std::string &code = a.operands[3];
-  std::string byte;
-  if (!code.empty() && (code[0] < '0' || code[0] > '9') && terminal_text("CODE", code, byte, "").empty() &&
-      byte.size() == 1) {
-    c.key_code = static_cast<unsigned char>(byte[0]);
-    return {};
+  if (!code.empty() && (code[0] < '0' || code[0] > '9')) {
+    std::string byte;
+    const std::string refused = terminal_text("CODE", code, byte, "");
+    const auto characters =
+        std::count_if(code.begin(), code.end(), [](char b) { return (static_cast<unsigned char>(b) & 0xC0) != 0x80; });
+    if (refused.empty() && byte.size() == 1) {
+      c.key_code = static_cast<unsigned char>(byte[0]);
+      return {};
+    }
+    if (!refused.empty() && characters == 1) return refused;
   }
   const auto n = number_in_range("CODE", code, 0, 255, why);
   if (!n) return why + " or one character";
@@ -272,6 +280,12 @@ ParseResult parse_command_line(const std::vector<std::string> &args) {
     std::array<std::string_view, verbs.size()> words{};
     std::transform(verbs.begin(), verbs.end(), words.begin(), [](const Verb &v) { return v.word; });
     return refuse(vekx_common::unknown_word("command", word, words));
+  }
+  // --help after the command word asks for the usage too.
+  const auto options_end = std::find(args.begin() + 1, args.end(), "--");
+  if (std::any_of(args.begin() + 1, options_end, [](const std::string &o) { return o == "--help" || o == "-h"; })) {
+    c.action = Action::help;
+    return {c, ""};
   }
   Arguments a;
   if (std::string why = split_arguments(args, a); !why.empty()) return refuse(why);

@@ -24,6 +24,8 @@ TEST(CommandLine, ReadTakesOptionsAnywhereAfterTheCommandWord) {
             std::tuple("10.0.0.5,10.0.0.6", std::vector<FieldSpec>{{"/t2/wt101", ValueForm::hex}}, true, 8));
   // After "--" an option's spelling is a value like any other.
   EXPECT_EQ(parsed({"write", "a", "/t1/x", "--", "--size=8"}).value, (Bytes{'-', '-', 's', 'i', 'z', 'e', '=', '8'}));
+  EXPECT_EQ(parsed({"read", "--help"}).action, Action::help) << "an option like the others";
+  EXPECT_EQ(parsed({"write", "a", "/t1/x", "--", "--help"}).action, Action::write);
 }
 
 // Texts are typed in UTF-8 and travel in Windows-1252 (a write's text and
@@ -75,6 +77,9 @@ TEST(CommandLine, RefusesWithAOneLineReason) {
       {{"display", "a", "17", "x"}, "NODE 17: must be a number from 1 to 16"},
       {{"key", "a", "1", "3", "65"}, "KIND 3: must be a number from 1 to 2"},
       {{"key", "a", "1", "1", "AB"}, "CODE AB: must be a number from 0 to 255 or one character"},
+      {{"key", "a", "1", "1", "ł"}, "CODE holds \"ł\" (U+0142), which Windows-1252 lacks"},
+      // The second value went unchecked, and the first was used.
+      {{"read", "a", "/t1/x", "--size", "6", "--size=abc"}, "--size is given twice (6 and abc); give it once"},
       {{"watch", "a", "/t1/x", "--interval", "0"}, "--interval 0: must be a number from 1 to 600000 ms"},
       {{"watch", "a", "/t1/x:octal"}, "FORM must be text, dec or hex, not octal"},
       {{"read", "a", "/t1/x", "--size="}, "--size \"\": must be a number from 0 to 32767"},
