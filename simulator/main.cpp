@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "console_platform.h"
+#include "console_text.h"
 #include "control_json.h"
 #include "control_language.h"
 #include "control_text.h"
@@ -157,7 +158,7 @@ class Runner {
 // read ends the program before it serves; the reason in why otherwise.
 std::optional<std::vector<std::string>> script_lines(const std::string &path, std::string &why) {
   errno = 0;
-  std::ifstream in(path);
+  std::ifstream in(vekx_common::path_named(path));
   std::vector<std::string> lines;
   for (std::string line; in && std::getline(in, line);) lines.push_back(line);
   if (!in.eof()) {
@@ -206,7 +207,7 @@ bool open_log(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
   if (!options.log_file) return true;
   errno = 0;
   // Binary: the same bytes, lines ending in LF, on Linux and Windows.
-  log_file.open(*options.log_file, std::ios::app | std::ios::binary);
+  log_file.open(vekx_common::path_named(*options.log_file), std::ios::app | std::ios::binary);
   if (log_file) {
     log_file << vekxsim::session_line(std::chrono::system_clock::now()) << std::endl;
     return true;
@@ -365,7 +366,8 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
 }  // namespace
 
 int main(int argc, char **argv) {
-  const vekxsim::ParsedOptions parsed = vekxsim::parse_program_options({argv + 1, argv + argc});
+  vekx_common::console_shows_utf8();
+  const vekxsim::ParsedOptions parsed = vekxsim::parse_program_options(vekx_common::program_arguments(argc, argv));
   if (!parsed.options) return refuse(parsed.error);
   const vekxsim::ProgramOptions &options = *parsed.options;
   if (options.quiet && options.log_file)

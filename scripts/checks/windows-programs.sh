@@ -6,7 +6,8 @@
 # For each kit:
 #   - vekxsim.exe says where it serves, and the Linux library's reads (the
 #     Linux vekx) get its weight;
-#   - the kit's vekx.exe reads the weight (read 127.0.0.1 /t1/wt101 -q);
+#   - the kit's vekx.exe reads the weight (read 127.0.0.1 /t1/wt101 -q), and
+#     writes a text with characters beyond ASCII typed on its command line;
 #   - with the web panel in the build, /api/state answers with the weight;
 #   - the kit's KTRVtest.exe, worked by the window driver, shows the weight
 #     after Start with 127.0.0.1, and its In1 box follows "input 1 1" typed
@@ -71,6 +72,17 @@ for arch in $windows_run_arches; do
   weight="$(cd "$kit" && timeout 60 "$wine" vekx.exe read 127.0.0.1 /t1/wt101 -q 2>&1 | tr -d '\r')" || true
   if [ "$weight" = "   12.50" ]; then pass "the kit's vekx.exe reads the weight: '$weight'"; else
     fail "the kit's vekx.exe read 127.0.0.1 /t1/wt101 -q prints '$weight'"
+  fi
+  # Text typed on the command line goes in Windows-1252 and comes back as
+  # typed: main()'s own arguments would carry it in the ANSI code page.
+  text="Größe €5"
+  written="$(cd "$kit" && LC_ALL=C.UTF-8 timeout 60 "$wine" vekx.exe write 127.0.0.1 /t1/Lit01 "$text" -q 2>&1 | tr -d '\r')" || true
+  bytes="$(LD_LIBRARY_PATH="$root/build/lib" timeout 30 "$root/build/bin/vekx" read 127.0.0.1 /t1/Lit01 --hex -q 2>&1)" || true
+  read_back="$(cd "$kit" && timeout 60 "$wine" vekx.exe read 127.0.0.1 /t1/Lit01 --text -q 2>&1 | tr -d '\r')" || true
+  if [ -z "$written" ] && [ "$bytes" = "47 72 f6 df 65 20 80 35" ] && [ "$read_back" = "$text" ]; then
+    pass "the kit's vekx.exe writes '$text' as Windows-1252 ($bytes) and reads it back"
+  else
+    fail "the kit's vekx.exe write of '$text': '$written'; the terminal holds '$bytes'; read back: '$read_back'"
   fi
   if [ "$web_panel" = ON ]; then
     web_url="$(sed -n 's/.*web panel at \(http:[^ ]*\).*/\1/p' "$work/simulator.out" | tr -d '\r')"

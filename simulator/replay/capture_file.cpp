@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "capture_frames.h"
+#include "console_text.h"
 #include "packet_capture.h"
 #include "traffic_log_capture.h"
 #include "vekx_wire.h"
@@ -51,7 +52,7 @@ bool is_packet_capture(std::span<const std::uint8_t> first_bytes) {
 }
 
 std::vector<CapturedDatagram> read_capture(const std::string &path, const Warn &warn) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(vekx_common::path_named(path), std::ios::binary);
   std::uint8_t first[4] = {};
   if (!in || !in.read(reinterpret_cast<char *>(first), sizeof first)) {
     if (in.is_open() && in.eof()) throw CaptureError(path + ": not a capture: the file is empty or nearly so");
@@ -62,7 +63,7 @@ std::vector<CapturedDatagram> read_capture(const std::string &path, const Warn &
     return read_traffic_log(in, path, warn);
   }
   in.close();
-  std::FILE *file = std::fopen(path.c_str(), "rb");
+  std::FILE *file = vekx_common::open_named(path, "rb");
   if (file == nullptr) throw CaptureError(path + ": cannot be read: " + std::strerror(errno));
   return without_malformed(read_packet_capture(file, path, warn), path, warn);
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <limits>
 
+#include "console_text.h"
 #include "control_text.h"
 #include "vekx_wire.h"
 
@@ -147,7 +148,7 @@ std::string parse_web_address(const std::string &text, std::string &address, std
 
 std::optional<std::string> read_token_file(const std::string &path, std::string &why) {
   errno = 0;
-  std::ifstream in(path);
+  std::ifstream in(vekx_common::path_named(path));
   std::string line;
   if (!in || !std::getline(in, line)) {
     why = "cannot read the token file " + path + ": " + (errno != 0 ? std::strerror(errno) : "it is empty");
