@@ -248,6 +248,12 @@ std::unique_ptr<vekxsim::web::WebPanel> start_panel(vekxsim::web::PanelSubject s
   }
 }
 
+// Whether a person types the commands: standard input read, a terminal, and
+// this program in its foreground.
+bool typed_by_a_person(const vekxsim::ProgramOptions &options) {
+  return options.read_stdin && vekxsim::console::stdin_is_terminal() && vekxsim::console::stdin_is_ours();
+}
+
 int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file) {
   int status = 0;
   std::optional<vekxsim::web::Access> access;
@@ -277,7 +283,12 @@ int serve_replay(const vekxsim::ProgramOptions &options, std::ofstream &log_file
     if (access && !(panel = start_panel(vekxsim::web::replay_subject(serving, run), serving.address, *access, status)))
       return;
     if (!options.json) {
-      std::cout << vekxsim::replay::serving_line(serving) << std::endl;
+      // A typed command would go unanswered without a word.
+      std::cout << vekxsim::replay::serving_line(serving)
+                << (typed_by_a_person(options) ? " (it takes no typed commands: Ctrl+C stops it; with --control json "
+                                                 "it answers status, summary and quit)"
+                                               : "")
+                << std::endl;
       std::optional<std::string> note;
       while (!note) note = stop_note();
       std::cout << *note << std::endl;
@@ -333,9 +344,8 @@ int serve_terminal(const vekxsim::ProgramOptions &options, const std::vector<std
     if (!panel) return status;
   }
 
-  // The prompt only where a person types the commands: standard input read,
-  // a terminal, and this program in its foreground.
-  const bool typed = options.read_stdin && vekxsim::console::stdin_is_terminal() && vekxsim::console::stdin_is_ours();
+  // The prompt only where a person types the commands.
+  const bool typed = typed_by_a_person(options);
   if (options.json) {
     runner.say(vekxsim::json_serving_line(options.terminal.listen_address, terminal->port(), options.terminal.node,
                                           panel ? panel->url() : std::string()));
