@@ -20,9 +20,12 @@ void note_short_forms(const std::string &address_list, std::FILE *err) {
     const std::size_t end = std::min(address_list.find(',', start), address_list.size());
     const std::string text = address_list.substr(start, end - start);
     vekx::Address address{};
-    if (std::count(text.begin(), text.end(), '.') < 3 && vekx::parse_address(text.c_str(), address))
-      std::fprintf(err, "vekx: note: %s is %d.%d.%d.%d\n", text.c_str(), address[0], address[1], address[2],
-                   address[3]);
+    // A short form, an empty part (".127.0.1" is 0.127.0.1) or a leading zero.
+    if (vekx::parse_address(text.c_str(), address)) {
+      const std::string sent = std::to_string(address[0]) + "." + std::to_string(address[1]) + "." +
+                               std::to_string(address[2]) + "." + std::to_string(address[3]);
+      if (sent != text) std::fprintf(err, "vekx: note: %s is %s\n", text.c_str(), sent.c_str());
+    }
     start = end + 1;
   }
 }

@@ -154,6 +154,10 @@ TEST_F(VekxProgram, FailuresNameTheirCause) {
       {{"read", "127.0.01", "/t1/bx297", "--dec"},
        "vekx: note: 127.0.01 is 127.0.0.1\nvekx: VekRead /t1/bx297: 0 success\n",
        0},
+      // Four parts, but not as they are sent: once without a note.
+      {{"read", "127.0.0.01", "/t1/bx297", "--dec"},
+       "vekx: note: 127.0.0.01 is 127.0.0.1\nvekx: VekRead /t1/bx297: 0 success\n",
+       0},
   };
   for (const Case &c : cases) EXPECT_EQ(outcome(c.args), Outcome(c.exit, c.exit == 0 ? "0\n" : "", c.err)) << c.err;
   vekx_test::set_environment("VEKX_LOCAL_PORT", "abc");
