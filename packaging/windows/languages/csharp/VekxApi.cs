@@ -1,11 +1,12 @@
-// VekxApi.cs: VEKXAPI.dll from C# (.NET Framework 2.0 and later, .NET, Mono).
+// VekxApi.cs: VEKXAPI.dll from C# (C# 3: .NET Framework 3.5 and later, .NET, Mono).
 //
 // Take the DLL of the kit that matches your program's bitness: the x86 kit's
 // for a 32-bit process (Platform target x86, or AnyCPU with "Prefer 32-bit"),
 // the x64 kit's for a 64-bit one (x64). A mismatch fails with
 // BadImageFormatException. Put VEKXAPI.dll beside your .exe.
 //
-//   csc /out:ReadWeight.exe ReadWeight.cs VekxApi.cs     (.NET Framework)
+//   csc /platform:x86 /out:ReadWeight.exe ReadWeight.cs VekxApi.cs   (.NET Framework,
+//                                                  x86 kit; x64 kit: /platform:x64)
 //   mcs -out:ReadWeight.exe ReadWeight.cs VekxApi.cs     (Mono)
 //
 // NativeMethods holds the exports by their plain names, in the standard

@@ -17,8 +17,10 @@ cp "$languages/$language"/* "$work/"
 cd "$work"
 case $language in
   csharp)
-    mcs -out:ReadWeight.exe ReadWeight.cs VekxApi.cs
-    mcs -out:WrapperChecks.exe "$root/packaging/windows/languages/tests/WrapperChecks.cs" VekxApi.cs
+    # C# 3, the language of the .NET Framework 3.5's compiler, which the
+    # files say they build with.
+    mcs -langversion:3 -out:ReadWeight.exe ReadWeight.cs VekxApi.cs
+    mcs -langversion:3 -out:WrapperChecks.exe "$root/packaging/windows/languages/tests/WrapperChecks.cs" VekxApi.cs
     for p in ReadWeight WrapperChecks; do echo "<configuration><dllmap dll=\"VEKXAPI.dll\" target=\"$library\"/></configuration>" >$p.exe.config; done
     run=(mono ReadWeight.exe) ;;
   pascal)
