@@ -91,6 +91,11 @@ struct Arguments {
   }
 };
 
+// Which of two values was meant, the line does not say.
+std::string given_twice(const std::string &option, const std::string &first, const std::string &second) {
+  return option + " is given twice (" + first + " and " + second + "); give it once";
+}
+
 // Options may stand anywhere after the command word; "--" ends them so that
 // a VALUE or TEXT may itself start with "--".
 std::string split_arguments(const std::vector<std::string> &args, Arguments &out) {
@@ -120,9 +125,8 @@ std::string split_arguments(const std::vector<std::string> &args, Arguments &out
     if (!rule->takes_value && equals != std::string::npos) return vekx_common::unwanted_value(name, a);
     if (rule->takes_value && equals == std::string::npos && i + 1 >= args.size()) return a + " needs a value";
     std::string value = equals != std::string::npos ? a.substr(equals + 1) : rule->takes_value ? args[++i] : "";
-    // Which of two values was meant, the line does not say.
     if (const std::string *first = rule->takes_value ? out.value(rule->name) : nullptr)
-      return name + " is given twice (" + *first + " and " + value + "); give it once";
+      return given_twice(name, *first, value);
     out.options.emplace_back(rule->name, std::move(value));
   }
   return {};
@@ -204,7 +208,7 @@ std::string key_operands(const Arguments &a, Command &c, ValueForm) {
   const std::string &code = a.operands[3];
   if (!code.empty() && (code[0] < '0' || code[0] > '9')) {
     std::string byte;
-    const std::string refused = terminal_text("CODE", code, byte, "");
+    std::string refused = terminal_text("CODE", code, byte, "");
     const auto characters =
         std::count_if(code.begin(), code.end(), [](char b) { return (static_cast<unsigned char>(b) & 0xC0) != 0x80; });
     if (refused.empty() && byte.size() == 1) {
