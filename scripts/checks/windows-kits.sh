@@ -86,8 +86,9 @@ msvcrt [x86]: __p__acmdln __p__commode __p__fmode
 "
 # The DLLs that vekxsim.exe and vekx.exe may import from: Windows 7's own
 # (Windows Sockets 2 and its extensions, the C runtime, the kernel and its
-# security calls) and the kit's VEKXAPI.dll.
-win7_dlls="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL MSWSOCK.DLL USER32.DLL VEKXAPI.DLL WS2_32.DLL WSOCK32.DLL"
+# security calls, the shell's parser of the wide command line) and the kit's
+# VEKXAPI.dll.
+win7_dlls="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL MSWSOCK.DLL SHELL32.DLL USER32.DLL VEKXAPI.DLL WS2_32.DLL WSOCK32.DLL"
 
 # "DLL function" per line, in upper case, for one architecture.
 xp_allowed() {
