@@ -65,6 +65,7 @@ TEST(WebRules, EachRuleRefusesWithItsStatusAndLetsTheOwnPageThrough) {
       {locked, {"the token and more", "GET", "127.0.0.1:8080", {}, "Bearer s3cret2", "", 401}},
       {locked, {"the token without Bearer", "GET", "127.0.0.1:8080", {}, "s3cret", "", 401}},
       {locked, {"the token", "GET", "127.0.0.1:8080", {}, "Bearer s3cret", "", 0}},
+      {locked, {"the scheme in small letters", "GET", "127.0.0.1:8080", {}, "bearer s3cret", "", 0}},
       {everywhere, {"an address of the PC", "GET", "192.168.1.20:8080", {}, "Bearer s3cret", "", 0}},
       {everywhere, {"a name is refused even with the token", "GET", "evil.example:8080", {}, "Bearer s3cret", "", 403}},
   };

@@ -112,8 +112,9 @@ std::optional<Refusal> refusal(const Access &access, const RequestFacts &request
                             "http://" + (everywhere(access) ? "127.0.0.1" : host_name(access.address)) + ":" +
                             std::to_string(access.port) + "/"};
   if (access.token && needs_token(request.path)) {
+    // The scheme's name is a word of HTTP's, in any case ("bearer" too).
     constexpr std::string_view bearer = "Bearer ";
-    const bool named = request.authorization.starts_with(bearer);
+    const bool named = equal_ignoring_case(request.authorization.substr(0, bearer.size()), bearer);
     if (!named || !same_secret(request.authorization.substr(bearer.size()), *access.token))
       return Refusal{401, "a request needs \"Authorization: Bearer TOKEN\" with the token of --web-token"};
   }
