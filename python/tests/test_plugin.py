@@ -11,14 +11,12 @@ import pytest
 from vekxapi.pytest_plugin import ini_options
 
 INNER_TESTS = """
-import json, os, pytest
+import json, pytest
 
 def record(vekxsim, *fields):
     with open("seen.jsonl", "a") as f:
-        f.write(json.dumps({"pid": vekxsim.process.pid, "port": vekxsim.port,
+        f.write(json.dumps({"pid": vekxsim.process.pid,
                             "fields": [vekxsim.get(field).decode() for field in fields],
-                            "terminal_port": os.environ["VEKX_TERMINAL_PORT"],
-                            "local_port": os.environ["VEKX_LOCAL_PORT"],
                             "weight": vekxsim.command("status")["weight"],
                             "mailbox": vekxsim.command("events")["mailbox"]}) + "\\n")
 
@@ -37,14 +35,13 @@ def test_failing(vekxsim, terminal):
 """
 
 
-def test_options_ports_and_stopping(pytester: pytest.Pytester, monkeypatch: pytest.MonkeyPatch) -> None:
+def test_options_and_stopping(pytester: pytest.Pytester, monkeypatch: pytest.MonkeyPatch) -> None:
     monkeypatch.delenv("VEKX_TERMINAL_PORT", raising=False)
     pytester.makepyfile(INNER_TESTS)
     pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin").assert_outcomes(passed=2, failed=1)
     seen = [json.loads(line) for line in (pytester.path / "seen.jsonl").read_text().splitlines()]
     assert [(s["weight"], s["mailbox"], s["fields"]) for s in seen] == [(7.5, 54, ["A", "B"]), (3, 0, []), (0, 0, [])]
     for s in seen:
-        assert s["terminal_port"] == str(s["port"]) and s["local_port"].isdigit()
         with pytest.raises(ProcessLookupError):
             os.kill(s["pid"], 0)  # stopped and reaped
     assert "VEKX_TERMINAL_PORT" not in os.environ, "set for the test's duration only"
@@ -56,7 +53,7 @@ import os, pytest
 @pytest.mark.vekxsim(weight=2)
 def test_marker_over_ini(vekxsim):
     assert vekxsim.command("status")["weight"] == 2
-    assert vekxsim.command("delay", 0)["delay_ms"] == 0
+    assert vekxsim.command("status")["command_delay_ms"] == 0
 
 def test_ini(vekxsim, terminal):
     assert vekxsim.command("status")["weight"] == 12.5
@@ -81,7 +78,7 @@ def test_the_ini_options_path_and_log_folder_reach_every_simulator(pytester: pyt
     monkeypatch.setenv("PATH", "/nonexistent")
     (pytester.path / "bin").mkdir()
     (pytester.path / "bin" / "vekxsim").symlink_to(program)
-    pytester.makeini("[pytest]\nvekxsim_path = bin/vekxsim\n")
+    pytester.makeini("[pytest]\nvekxsim_path = bin/vekxsim\nvekxsim_options = delay=0\n")
     monkeypatch.chdir(pytester.mkdir("elsewhere"))
     pytester.runpytest_inprocess("-p", "vekxapi.pytest_plugin", "-k", "marker", pytester.path).assert_outcomes(passed=1)
 
