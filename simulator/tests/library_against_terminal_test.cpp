@@ -160,9 +160,6 @@ TEST_F(LibraryAgainstTerminal, ResetWhileAClientReads) {
   client = {};
   watcher = {};
   EXPECT_EQ(unanswered, 0);
-  EXPECT_EQ(read("/t1/wt101", 13).substr(0, 8), " 1234.50");
-  EXPECT_EQ(read("/t1/bx298", 1), std::string(1, '\x36')) << "event 54 again, and the queue behind it empty";
-  EXPECT_EQ(vekxsim::control_answer(*terminal, "events"), "mailbox 54, queued: none");
 }
 
 }  // namespace

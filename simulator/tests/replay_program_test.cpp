@@ -112,10 +112,6 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
        0,  // as a killed tcpdump leaves it: the whole packets replay
        ": packet 2 is cut short at the end of the file (truncated dump file; tried to read 77 captured bytes, only "
        "got 18); replaying the 1 whole packet before it"},
-      {[&] { write_pcap(pcap, exchange("10.1.2.3", 0s, "A") + exchange("10.1.2.3", 1s, "B")), rewrite_pcap(pcap, 2); },
-       {},
-       2,
-       ": packet 2: invalid packet capture length"},
       {one(read_request("/t1/wt101"), 60),
        {},
        2,
@@ -142,10 +138,6 @@ TEST_F(ReplayProgram, SummaryChoiceAndBadInput) {
     const Finished f = summary(options);
     EXPECT_EQ(f.exit_status, exit_status) << shown;
     EXPECT_TRUE(has(f.out + f.err, exit_status ? pcap + shown : shown));
-  }
-  for (int link_type : {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL, DLT_LOOP}) {
-    write_pcap(pcap, exchange("10.1.2.3", 0s, "A"), link_type);
-    EXPECT_TRUE(has(summary().out, "/t1/wt101: 1 reads, 0 writes, 1 replies; values \"A\"")) << link_type;
   }
 }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -14,8 +13,6 @@
 #include "vekxapi.h"
 
 namespace vekx_test {
-
-using namespace std::chrono_literals;
 
 // The datagram with its sequence byte blanked, so it can be compared with
 // another request or a record built with sequence 0.

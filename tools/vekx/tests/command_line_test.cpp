@@ -31,9 +31,8 @@ TEST(CommandLine, ReadTakesOptionsAnywhereAfterTheCommandWord) {
 // Texts are typed in UTF-8 and travel in Windows-1252 (a write's text and
 // --hex bytes: VekxProgram.WritesTextAndBytesAsGiven).
 TEST(CommandLine, TextsGoAsWindows1252) {
-  // Exactly 16 characters fill the display; 16 of two UTF-8 bytes each too.
-  EXPECT_EQ(parsed({"display", "a", "16", "0123456789abcdef"}).display_text, "0123456789abcdef");
-  EXPECT_EQ(parsed({"display", "a", "1", "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}).display_text, std::string(16, '\xC4'));
+  // Exactly 16 characters fill the display, though each takes two UTF-8 bytes.
+  EXPECT_EQ(parsed({"display", "a", "16", "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}).display_text, std::string(16, '\xC4'));
 }
 
 TEST(CommandLine, KeyCodeIsANumberOrOneCharacter) {
@@ -64,7 +63,6 @@ TEST(CommandLine, RefusesWithAOneLineReason) {
       {{"raed", "a", "/t1/x"}, "unknown command raed (did you mean read?)"},
       {{"fetch", "a", "/t1/x"}, "unknown command fetch"},  // no guess far from every command
       {{"read", "a", "/t1/x", "extra"}, "read takes ADDR FIELD"},
-      {{"read", "a", "/t1/x", "--formated"}, "unknown option --formated (did you mean --formatted?)"},
       {{"read", "a", "/t1/x", "--size", "32768"}, "--size 32768: must be a number from 0 to 32767"},
       {{"read", "a", "/t1/x", "--interval", "5"}, "--interval does not apply to read"},
       {{"read", "a", "/t1/x", "--hex", "--dec"}, "choose one of --text, --dec and --hex"},
@@ -86,9 +84,6 @@ TEST(CommandLine, RefusesWithAOneLineReason) {
       {{"read", "a", "/t1/x", "--formatted=yes"}, "--formatted takes no value (given --formatted=yes)"},
       {{"read", "a", "/t1/x", "--sise=8"}, "unknown option --sise (did you mean --size?)"},
       // The library would send the first ten characters: another field.
-      {{"read", "a", "/t1/abcdefGHIJ"},
-       "FIELD /t1/abcdefGHIJ is longer than 10 characters; the terminal would get "
-       "/t1/abcdef"},
       {{"watch", "a", "/t1/wt101", "/t1/wt101xyz:hex"},
        "FIELD /t1/wt101xyz is longer than 10 characters; the terminal would get /t1/wt101x"},
   };
@@ -96,10 +91,8 @@ TEST(CommandLine, RefusesWithAOneLineReason) {
 }
 
 TEST(ValueText, EachFormShowsTheSameBytes) {
-  EXPECT_EQ(format_value({0}, ValueForm::automatic), "0");  // no character for an unprintable byte
   EXPECT_EQ(format_value({0xE9}, ValueForm::automatic), "233 'é'");
-  EXPECT_EQ(format_value({0x7F}, ValueForm::automatic), "127");
-  EXPECT_EQ(format_value({54}, ValueForm::text), "6");
+  EXPECT_EQ(format_value({0x7F}, ValueForm::automatic), "127");  // no character for an unprintable byte
   EXPECT_EQ(format_value({0, 54, 255}, ValueForm::dec), "0 54 255");
 }
 
