@@ -19,8 +19,6 @@ def test_the_table_s_rows_by_origin_and_code() -> None:
             ("sockets", 10048, "VEKX_WSAEADDRINUSE", "address in use", "Close it."),
             ("library", 1, "VEKX_NO_ANSWER", "no usable answer", "Check the address.")]
     assert meanings.parse_table(text) == {(row[0], row[1]): meanings.Meaning(*row) for row in rows}
-    assert meanings.code_of("VEKX_NO_ANSWER") == 1
-    assert meanings.meaning("library", 10048) is None, "a code is looked up with its origin"
 
 
 @pytest.mark.parametrize("origin, code, name, words, details",
