@@ -4,12 +4,15 @@ says which tests caught each; the sources are put back after every fault,
 also when the run is interrupted. A fault no test catches fails the run.
 
     scripts/plant-faults.py [--build DIR] [--list FILE] [-L LABEL] [NAME...]
+    scripts/plant-faults.py --check [--list FILE]
 
 The faults are those of tests/planted-faults.txt (--list), all of them or
 the NAMEs given. Before a test is deleted, plant the faults it catches and
 see another test catch them too. Each fault takes a build and a run of the
 suite, half a minute to a minute on two cores; -L runs one part's tests
-alone (library, simulator, console, python, web)."""
+alone (library, simulator, console, python, web). --check builds nothing:
+it says whether each fault's text is still found once in its file, as the
+suite's planted_faults.list test does."""
 
 from __future__ import annotations
 
@@ -60,13 +63,19 @@ def run(command: list[str]) -> subprocess.CompletedProcess[str]:
     return subprocess.run(command, cwd=ROOT, capture_output=True, text=True, check=False)
 
 
+def misplaced(fault: Fault, original: str) -> str | None:
+    """Why the fault cannot be planted in the file's text, if it cannot."""
+    found = original.count("\n".join(fault.old))
+    return None if found == 1 else f"its text is in {fault.path} {found} times, not once: mend the list"
+
+
 def plant(fault: Fault, build: str, ctest_options: list[str]) -> tuple[str, bool]:
     """What planting the fault showed, and whether a test caught it."""
     path = ROOT / fault.path
     original = path.read_text()
     old, new = "\n".join(fault.old), "\n".join(fault.new)
-    if (found := original.count(old)) != 1:
-        return f"its text is in {fault.path} {found} times, not once: mend the list", False
+    if why := misplaced(fault, original):
+        return why, False
     path.write_text(original.replace(old, new))
     try:
         built = run(["cmake", "--build", build])
@@ -89,8 +98,14 @@ def main() -> int:
     parser.add_argument("--build", default="build", help="a configured build folder (default: build)")
     parser.add_argument("--list", default=str(ROOT / "tests/planted-faults.txt"), help="the list of faults")
     parser.add_argument("-L", dest="label", help="run only the tests of this label")
+    parser.add_argument("--check", action="store_true", help="only check that each fault's text is found once")
     arguments = parser.parse_args()
     faults = read_faults(Path(arguments.list))
+    if arguments.check:
+        stale = [f"{f.name} ({arguments.list}:{f.line}): {why}" for f in faults
+                 if (why := misplaced(f, (ROOT / f.path).read_text() if (ROOT / f.path).is_file() else ""))]
+        print("\n".join(stale) or f"each of the {len(faults)} faults' texts is found once in its file")
+        return 1 if stale else 0
     if unknown := set(arguments.names) - {f.name for f in faults}:
         sys.exit(f"no fault named {', '.join(sorted(unknown))} in {arguments.list}")
     chosen = [f for f in faults if not arguments.names or f.name in arguments.names]
